@@ -1,0 +1,85 @@
+// Engine start-up and shutdown.
+#include <ctime>
+
+#include "core/context.h"
+#include "core/layout_check.h"
+#include "physics/world.h"
+#include "platform/screen.h"
+#include "render/gl_init.h"
+#include "velmora.h"
+
+namespace {
+
+constexpr const char* kProc = "VLM_Init";
+
+int64_t CounterFrequency() {
+  // The monotonic clock counts nanoseconds.
+  timespec res{};
+  clock_getres(CLOCK_MONOTONIC, &res);
+  return 1000000000;
+}
+
+}  // namespace
+
+extern "C" {
+
+int VLM_Init(void) {
+  vlm::Context& ctx = vlm::Ctx();
+
+  VLM_OpenLogFile("VLM LogFile.html", 0, 1);
+  VLM_SetLogColumns(VLM_LOG_MODULE | VLM_LOG_LINE);
+  VLM_BeginLogSection("[VLM] Velmora Engine", VLM_COLOR_TITLE);
+  VLM_LogMessage(VLM_VERSION_TEXT, VLM_COLOR_PLAIN, 0, "", kProc);
+
+  // Image codecs (libpng, libjpeg) need no registration.
+
+  if (ctx.hasGL) {
+    vlm::gl::LoadFunctionTable();
+    vlm::gl::SetInitialState();
+  }
+  ctx.renderState = vlm::RenderStateCache{};
+  if (ctx.hasGL) vlm::gl::LogSystemInfo();
+
+  ctx.lighting.directLightIntensity = 1.0f;
+  VLM_v4fSet(&ctx.lighting.directLightDirection, 0, -1, 0, 0);
+  VLM_v4fFromColor(&ctx.lighting.directLightColour, 0xFFFFFFFFu);
+  VLM_v4fFromColor(&ctx.lighting.ambientColour, 0xFF000000u);
+
+  ctx.timing.defaultTextureFilter = 0x2601;  // GL_LINEAR
+  if (ctx.hasGL) vlm::gl::CreateDepthFramebuffer();
+
+  ctx.effects = vlm::EffectParameters{};
+  ctx.timing.counterFrequency = CounterFrequency();
+
+  if (ctx.hasGL) vlm::gl::CreateQuadBatch();
+  VLM_InitJoysticks();
+
+  ctx.sound = vlm::SoundMasterState{};
+
+  vlm::InitPhysicsWorld();
+  vlm::CheckRecordLayout(vlm::RecordLayoutFacts());
+
+  ctx.timing.gamma = 1.0f;
+
+  VLM_BeginLogSection("Program", VLM_COLOR_PROGRAM);
+  ctx.initialised = true;
+  return 0;
+}
+
+int VLM_Shutdown(void) {
+  vlm::Context& ctx = vlm::Ctx();
+  vlm::Registries& reg = ctx.registries;
+  // Renderable kinds, in the order their users depend on them.
+  reg.particleEmitters.ReleaseAll();
+  reg.meshes.ReleaseAll();
+  reg.objects.ReleaseAll();
+  reg.materials.ReleaseAll();
+  reg.shaders.ReleaseAll();
+  reg.textures.ReleaseAll();
+  if (ctx.hasGL) vlm::gl::DeleteGlobalObjects();
+  vlm::platform::CloseScreen();
+  ctx.initialised = false;
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,29 @@
+#include "core/layout_check.h"
+
+#include <cstddef>
+
+#include "platform/screen.h"
+#include "scene/object_record.h"
+#include "velmora/mesh.h"
+
+namespace vlm {
+
+std::vector<LayoutFact> RecordLayoutFacts() {
+  std::vector<LayoutFact> facts;
+  for (const LayoutFact& fact : ObjectLayoutFacts()) facts.push_back(fact);
+  facts.push_back({sizeof(VLM_MESH_VERTEX), 52,
+                   "Size of VLM_MESH_VERTEX was changed! Update ASM code " + std::to_string(52)});
+  return facts;
+}
+
+int CheckRecordLayout(const std::vector<LayoutFact>& facts) {
+  int broken = 0;
+  for (const LayoutFact& fact : facts) {
+    if (fact.actual == fact.expected) continue;
+    platform::ShowWarning("WARNING", fact.message.c_str());
+    ++broken;
+  }
+  return broken;
+}
+
+}  // namespace vlm

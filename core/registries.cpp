@@ -1,0 +1,76 @@
+// The fifteen object kinds: their registries and the create, resolve and
+// validity procedures, all served by the one generic Registry.
+#include "core/context.h"
+#include "velmora/registry.h"
+
+namespace vlm {
+
+namespace {
+constexpr KindInfo Kind(const char* name, const char* proc, bool loadedDouble) {
+  return KindInfo{name, proc, loadedDouble};
+}
+}  // namespace
+
+Registries::Registries()
+    : shaders(Kind("Shader", "VLM_CreateShaderListEntry", false), VLM_FreeShader),
+      particleEmitters(Kind("ParticleEmitter", "VLM_CreateParticleEmitterListEntry", false),
+                       VLM_FreeParticleEmitter),
+      ribbons(Kind("Ribbon", "VLM_CreateRibbonListEntry", false), VLM_FreeRibbon),
+      meshes(Kind("Mesh", "VLM_CreateMeshListEntry", true), VLM_FreeMesh),
+      surfaces(Kind("Surface", "VLM_CreateSurfaceListEntry", true), VLM_FreeSurface),
+      bodies(Kind("Body", "VLM_CreateBodyListEntry", true), VLM_FreeBody),
+      animations(Kind("Animation", "VLM_CreateAnimationListEntry", false), VLM_FreeAnimation),
+      sounds(Kind("Sound", "VLM_CreateSoundListEntry", true), VLM_FreeSound),
+      billboards(Kind("Billboard", "VLM_CreateBillboardListEntry", true), VLM_FreeBillboard),
+      cages(Kind("Cage", "VLM_CreateCageListEntry", true), VLM_FreeCage),
+      skeletons(Kind("Skeleton", "VLM_CreateSkeletonListEntry", false), VLM_FreeSkeleton),
+      textures(Kind("Texture", "VLM_CreateTextureListEntry", true), VLM_FreeTexture),
+      materials(Kind("Material", "VLM_CreateMaterialListEntry", true), VLM_FreeMaterial),
+      nodes(Kind("Node", "VLM_CreateNodeListEntry", false), VLM_FreeNode),
+      objects(Kind("Object", "VLM_CreateObjectListEntry", false), VLM_FreeObject) {}
+
+}  // namespace vlm
+
+#define VLM_DEFINE_KIND(Kind, Record, member)                                      \
+  Record* VLM_Create##Kind##ListEntry(VLM_HANDLE* id, const char* name) {          \
+    return vlm::Ctx().registries.member.CreateEntry(id, name);                     \
+  }                                                                                \
+  Record* VLM_Is##Kind(VLM_HANDLE handle) { return vlm::Ctx().registries.member.Find(handle); }
+
+#define VLM_DEFINE_RESOLVER(Kind, Record, member) \
+  Record* VLM_Resolve##Kind(VLM_HANDLE handle) { return vlm::Ctx().registries.member.Resolve(handle); }
+
+extern "C" {
+
+VLM_DEFINE_KIND(Shader, VLM_SHADER, shaders)
+VLM_DEFINE_KIND(ParticleEmitter, VLM_PARTICLE_EMITTER, particleEmitters)
+VLM_DEFINE_KIND(Ribbon, VLM_RIBBON, ribbons)
+VLM_DEFINE_KIND(Mesh, VLM_MESH, meshes)
+VLM_DEFINE_KIND(Surface, VLM_SURFACE, surfaces)
+VLM_DEFINE_KIND(Body, VLM_OBJECT, bodies)
+VLM_DEFINE_KIND(Animation, VLM_ANIMATION, animations)
+VLM_DEFINE_KIND(Sound, VLM_SOUND, sounds)
+VLM_DEFINE_KIND(Billboard, VLM_BILLBOARD, billboards)
+VLM_DEFINE_KIND(Cage, VLM_CAGE, cages)
+VLM_DEFINE_KIND(Skeleton, VLM_SKELETON, skeletons)
+VLM_DEFINE_KIND(Texture, VLM_TEXTURE, textures)
+VLM_DEFINE_KIND(Material, VLM_MATERIAL, materials)
+VLM_DEFINE_KIND(Node, VLM_NODE, nodes)
+VLM_DEFINE_KIND(Object, VLM_OBJECT, objects)
+
+VLM_DEFINE_RESOLVER(Shader, VLM_SHADER, shaders)
+VLM_DEFINE_RESOLVER(ParticleEmitter, VLM_PARTICLE_EMITTER, particleEmitters)
+VLM_DEFINE_RESOLVER(Ribbon, VLM_RIBBON, ribbons)
+VLM_DEFINE_RESOLVER(Mesh, VLM_MESH, meshes)
+VLM_DEFINE_RESOLVER(Surface, VLM_SURFACE, surfaces)
+VLM_DEFINE_RESOLVER(Body, VLM_OBJECT, bodies)
+VLM_DEFINE_RESOLVER(Animation, VLM_ANIMATION, animations)
+VLM_DEFINE_RESOLVER(Sound, VLM_SOUND, sounds)
+VLM_DEFINE_RESOLVER(Billboard, VLM_BILLBOARD, billboards)
+VLM_DEFINE_RESOLVER(Skeleton, VLM_SKELETON, skeletons)
+VLM_DEFINE_RESOLVER(Texture, VLM_TEXTURE, textures)
+VLM_DEFINE_RESOLVER(Material, VLM_MATERIAL, materials)
+VLM_DEFINE_RESOLVER(Node, VLM_NODE, nodes)
+VLM_DEFINE_RESOLVER(Object, VLM_OBJECT, objects)
+
+}  // extern "C"

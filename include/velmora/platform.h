@@ -1,0 +1,7 @@
+/* Velmora Engine: platform interface. */
+#ifndef VELMORA_PLATFORM_H
+#define VELMORA_PLATFORM_H
+
+#include "types.h"
+
+#endif

@@ -1,0 +1,15 @@
+// Release of this kind: its resources come with later work.
+#include "core/context.h"
+#include "velmora/registry.h"
+
+extern "C" {
+
+int VLM_FreeSurface(VLM_HANDLE handle) {
+  auto& registry = vlm::Ctx().registries.surfaces;
+  auto* record = registry.Resolve(handle);
+  if (!record) return 0;
+  registry.Remove(record);
+  return 1;
+}
+
+}  // extern "C"

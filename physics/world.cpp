@@ -1,0 +1,8 @@
+// The physics world; filled in by the physics work.
+#include "physics/world.h"
+
+namespace vlm {
+
+void InitPhysicsWorld() {}
+
+}  // namespace vlm

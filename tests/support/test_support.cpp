@@ -1,0 +1,67 @@
+#include "support/test_support.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+#include "velmora/core.h"
+
+namespace vlmtest {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  const char* base = std::getenv("VLM_TEST_TMP");
+  fs::path root = base ? fs::path(base) : fs::temp_directory_path() / "vlm-tests";
+  path_ = root / ("t" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+  fs::remove_all(path_);
+  fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  if (!previous_.empty()) fs::current_path(previous_, ec);
+  fs::remove_all(path_, ec);
+}
+
+void TempDir::Enter() {
+  previous_ = fs::current_path();
+  fs::current_path(path_);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string OpenTestLog(const TempDir& dir, int mask) {
+  const std::string path = dir.File("log.html");
+  VLM_OpenLogFile(path.c_str(), 1, 1);
+  VLM_SetLogColumns(mask);
+  return path;
+}
+
+std::string LogBody(const std::string& path) {
+  std::string all = ReadFile(path);
+  if (all.rfind("\xEF\xBB\xBF", 0) == 0) all.erase(0, 3);
+  const auto header = all.find("<table>\r\n");
+  if (header != std::string::npos && all.rfind("<html>", 0) == 0) all.erase(0, header + 9);
+  return all;
+}
+
+std::string TestDataDir() {
+  const fs::path dir = VLM_TESTDATA_DIR;
+  return fs::is_directory(dir) ? fs::canonical(dir).string() : std::string();
+}
+
+}  // namespace vlmtest
