@@ -16,6 +16,7 @@
 #include "velmora/input.h"
 #include "velmora/definition.h"
 #include "velmora/mesh.h"
+#include "velmora/cage.h"
 #include "velmora/physics.h"
 #include "velmora/scene.h"
 
