@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -88,7 +89,11 @@ int SendText(int type, const char* text) {
 
 }  // namespace
 
-std::string DebuggerShmName() { return std::string("/") + VLM_DEBUGGER_MAPPING_NAME; }
+std::string DebuggerShmName() {
+  // Tests run side by side, each with a mapping of its own.
+  const char* name = std::getenv("VLM_DEBUGGER_MAPPING_NAME");
+  return std::string("/") + (name && *name ? name : VLM_DEBUGGER_MAPPING_NAME);
+}
 
 void ResetDebugChannel(const std::string& programPath) {
   if (g_channel.base) munmap(g_channel.base, VLM_DEBUGGER_MAPPING_SIZE);

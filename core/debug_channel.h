@@ -9,7 +9,8 @@ namespace vlm {
 
 enum class DebugChannelState { NotConnected, Connected, Unavailable };
 
-// Shared-memory object name used with shm_open ("/" + mapping name).
+// Shared-memory object name used with shm_open ("/" + mapping name). The
+// environment variable VLM_DEBUGGER_MAPPING_NAME replaces the name.
 std::string DebuggerShmName();
 
 // Forgets any connection and selects the debugger program to start when the

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <string>
 
+#include "core/log_internal.h"
 #include "velmora/core.h"
 
 namespace {
@@ -142,3 +143,10 @@ int VLM_LogBreak(void) {
 }
 
 }  // extern "C"
+
+namespace vlm {
+
+int LogSectionDepth() { return g_log.sectionDepth; }
+void SetLogSectionDepth(int depth) { g_log.sectionDepth = depth; }
+
+}  // namespace vlm

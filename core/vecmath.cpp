@@ -323,10 +323,10 @@ m4f* VLM_m4fInverse(m4f* dst, const m4f* src) {
   const __m128 d0 = _mm_shuffle_ps(c0123, s0123, _MM_SHUFFLE(0, 0, 0, 0));
 
   // Columns of the source in row order 1, 0, 3, 2: vj = (a1j, a0j, a3j, a2j).
-  __m128 k0 = r0, k1 = r1, k2 = r2, k3 = r3;
-  _MM_TRANSPOSE4_PS(k0, k1, k2, k3);
-  const __m128 v0 = Swizzle<1, 0, 3, 2>(k0), v1 = Swizzle<1, 0, 3, 2>(k1);
-  const __m128 v2 = Swizzle<1, 0, 3, 2>(k2), v3 = Swizzle<1, 0, 3, 2>(k3);
+  const __m128 lo10 = _mm_unpacklo_ps(r1, r0), hi10 = _mm_unpackhi_ps(r1, r0);
+  const __m128 lo32 = _mm_unpacklo_ps(r3, r2), hi32 = _mm_unpackhi_ps(r3, r2);
+  const __m128 v0 = _mm_movelh_ps(lo10, lo32), v1 = _mm_movehl_ps(lo32, lo10);
+  const __m128 v2 = _mm_movelh_ps(hi10, hi32), v3 = _mm_movehl_ps(hi32, hi10);
 
   // Rows of the adjugate (transposed cofactor matrix), signs alternating.
   const __m128 signA = Bits(0u, 0x80000000u, 0u, 0x80000000u);
@@ -342,7 +342,9 @@ m4f* VLM_m4fInverse(m4f* dst, const m4f* src) {
 
   // Determinant: row 0 times its cofactors, which form column 0 of the adjugate.
   const __m128 col0 = _mm_movelh_ps(_mm_unpacklo_ps(j0, j1), _mm_unpacklo_ps(j2, j3));
-  const __m128 det = HorizontalSum(_mm_mul_ps(r0, col0));
+  __m128 det = _mm_mul_ps(r0, col0);
+  det = _mm_add_ps(det, Swizzle<2, 3, 0, 1>(det));
+  det = _mm_add_ps(det, Swizzle<1, 0, 3, 2>(det));
   // No singular test: a zero determinant yields infinities and NaNs.
   const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), det);
 

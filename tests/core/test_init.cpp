@@ -1,0 +1,61 @@
+// Engine start-up without a GL context, and the layout check.
+#include <gtest/gtest.h>
+
+#include "core/context.h"
+#include "core/layout_check.h"
+#include "core/log_internal.h"
+#include "support/test_support.h"
+#include "velmora.h"
+
+namespace {
+
+TEST(EngineInit, WritesTitleVersionAndProgramSectionsWithoutGL) {
+  vlmtest::TempDir dir;
+  dir.Enter();
+  vlm::SetLogSectionDepth(0);
+  ASSERT_FALSE(vlm::Ctx().hasGL);
+  EXPECT_EQ(VLM_Init(), 0);
+  const std::string log = vlmtest::ReadFile("VLM LogFile.html");
+  ASSERT_EQ(log.rfind("\xEF\xBB\xBF<html><head><style>", 0), 0u);
+  const std::string body = vlmtest::LogBody(dir.File("VLM LogFile.html"));
+  // Without GL there is no "System" section; the physics start-up may add
+  // rows, so only the start and the end are fixed.
+  const std::string start =
+      "</table><big style='color:#51BC31;font-size:14px;'>[VLM] Velmora Engine</big><blockquote><table>"
+      "<tr><td>\xC2\x95</td><td></td><td></td><td colspan=2><i style='color:#000000;'>0.3.2.b (2016-03-30)"
+      "</i></td></tr>";
+  const std::string end = "</table><big style='color:#FBBE00;font-size:12px;'>Program</big><blockquote><table>";
+  EXPECT_EQ(body.substr(0, start.size()), start);
+  ASSERT_GE(body.size(), end.size());
+  EXPECT_EQ(body.substr(body.size() - end.size()), end);
+  EXPECT_EQ(vlm::LogSectionDepth(), 2);
+
+  const vlm::Context& ctx = vlm::Ctx();
+  EXPECT_EQ(ctx.timing.counterFrequency, 1000000000);
+  EXPECT_EQ(ctx.timing.gamma, 1.0f);
+  EXPECT_EQ(ctx.effects.bloomStrength, 0.5f);
+  EXPECT_EQ(ctx.lighting.directLightDirection.y, -1.0f);
+  EXPECT_EQ(ctx.lighting.directLightDirection.w, 0.0f);
+  EXPECT_EQ(ctx.lighting.directLightColour.x, 1.0f);
+  // Ambient 0xFF000000: black with full alpha.
+  EXPECT_EQ(ctx.lighting.ambientColour.x, 0.0f);
+  EXPECT_EQ(ctx.lighting.ambientColour.w, 1.0f);
+  EXPECT_EQ(ctx.renderState.cullFaces, 1);
+  EXPECT_EQ(ctx.renderState.blendDestination, 0x0303);
+  EXPECT_EQ(VLM_Shutdown(), 0);
+  vlm::SetLogSectionDepth(0);
+}
+
+TEST(LayoutCheck, ACorrectBuildReportsNothingAndABrokenFactWarns) {
+  EXPECT_EQ(vlm::CheckRecordLayout(vlm::RecordLayoutFacts()), 0);
+  testing::internal::CaptureStderr();
+  const int broken = vlm::CheckRecordLayout(
+      {{52, 52, "fine"}, {56, 52, "Size of VLM_MESH_VERTEX was changed! Update ASM code 52"}});
+  const std::string shown = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(broken, 1);
+  EXPECT_NE(shown.find("WARNING"), std::string::npos);
+  EXPECT_NE(shown.find("Size of VLM_MESH_VERTEX was changed! Update ASM code 52"), std::string::npos);
+  EXPECT_EQ(shown.find("fine"), std::string::npos);
+}
+
+}  // namespace
