@@ -1,5 +1,4 @@
-// The debugger channel: record layout, wrap-around, connection rules, and
-// the vector stack's overflow message read back through the shared memory.
+// The debugger channel: record layout, wrap-around and connection rules.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,15 +12,8 @@
 #include "core/debug_channel.h"
 #include "support/test_support.h"
 #include "velmora/core.h"
-#include "velmora/math.h"
 
 namespace {
-
-// Each test process gets a mapping name of its own.
-const bool kPrivateMapping = [] {
-  const std::string name = "VLM_DebuggerApplication_test" + std::to_string(getpid());
-  return setenv("VLM_DEBUGGER_MAPPING_NAME", name.c_str(), 1) == 0;
-}();
 
 uint32_t U32(const uint8_t* p) {
   uint32_t v;
@@ -103,23 +95,6 @@ TEST_F(DebugChannelTest, ARecordThatDoesNotFitRestartsAtOffsetEight) {
   const uint32_t second = U32(base + 8);
   EXPECT_EQ(second, 8u + 8 + (1 << 20) + 1);
   EXPECT_STREQ(reinterpret_cast<const char*>(base + second + 8), "after");
-}
-
-TEST_F(DebugChannelTest, VectorStackOverflowIsReported) {
-  for (int i = 0; i < 128; ++i) VLM_v4fPush(0, 0, 0, 0);
-  EXPECT_EQ(Counter(base), 0u);
-  v4f* last = VLM_v4fPeek(0);
-  v4f* overflow = VLM_v4fPush(9, 9, 9, 9);
-  EXPECT_EQ(overflow, last);  // slot 128 again, not written
-  EXPECT_EQ(overflow->x, 0.0f);
-  VLM_v4fPushCopy(overflow);
-  VLM_v4fPop(130);
-  EXPECT_EQ(Counter(base), 2u);
-  EXPECT_EQ(U32(base + 12), 1u);
-  EXPECT_STREQ(reinterpret_cast<const char*>(base + 16), "Math : VLM_v4fPush() : Stack overflow!");
-  const uint32_t next = U32(base + 8);
-  EXPECT_EQ(U32(base + next + 4), 1u);
-  EXPECT_STREQ(reinterpret_cast<const char*>(base + next + 8), "Math : VLM_v4fPushCopy() : Stack overflow!");
 }
 
 TEST(DebugChannel, WithoutDebuggerTheChannelBecomesUnavailable) {

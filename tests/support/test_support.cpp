@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -11,6 +12,15 @@
 namespace vlmtest {
 
 namespace fs = std::filesystem;
+
+namespace {
+// Test processes run side by side: each gets a debugger-channel mapping of
+// its own instead of the machine-wide one.
+const bool kPrivateDebuggerMapping = [] {
+  const std::string name = "VLM_DebuggerApplication_test" + std::to_string(getpid());
+  return setenv("VLM_DEBUGGER_MAPPING_NAME", name.c_str(), 1) == 0;
+}();
+}  // namespace
 
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
