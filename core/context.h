@@ -14,6 +14,7 @@
 #include "physics/records.h"
 #include "physics/world_state.h"
 #include "platform/screen_state.h"
+#include "render/gl_init.h"
 #include "render/records.h"
 #include "scene/object_record.h"
 #include "scene/records.h"
@@ -65,6 +66,8 @@ struct TimingState {
   float renderFrequency = 0.0f;   // measured frames per second
   double elapsedSeconds = 0.0;
   int64_t lastFrameCounter = 0;
+  int64_t rateCounter = 0;        // counter at the last frame-rate measurement
+  int32_t rateFrames = 0;         // frames presented since then
   float gamma = 1.0f;
 };
 
@@ -100,7 +103,8 @@ struct Context {
   PhysicsWorld physics;              // 12
   EffectParameters effects;          // 13
   // 14 skeletons and animations: registries below.
-  // 15 2D quad batch, 16 text settings: come with the renderer.
+  gl::QuadBatch quadBatch;           // 15
+  // 16 text settings: come with the renderer.
   InputState input;                  // 17
   DefinitionState definition;        // 18 (last definition file)
   TimingState timing;                // 18

@@ -5,6 +5,7 @@
 #include "core/layout_check.h"
 #include "physics/world.h"
 #include "platform/screen.h"
+#include "platform/sdl_input.h"
 #include "render/gl_init.h"
 #include "velmora.h"
 
@@ -78,6 +79,7 @@ int VLM_Shutdown(void) {
   reg.textures.ReleaseAll();
   if (ctx.hasGL) vlm::gl::DeleteGlobalObjects();
   vlm::platform::CloseScreen();
+  vlm::platform::ShutdownInput();
   ctx.initialised = false;
   return 0;
 }

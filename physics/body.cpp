@@ -1,14 +1,291 @@
-// Release of this kind: its resources come with later work.
-#include "core/context.h"
-#include "velmora/registry.h"
+// Bodies: creation, release, mass and inertia, velocities and transforms.
+#include "physics/body.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "mesh/cage_record.h"
+#include "physics/joint.h"
+#include "physics/world.h"
+#include "scene/entity.h"
+#include "velmora/cage.h"
+#include "velmora/core.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+namespace {
+
+void Fail(const char* text, const char* proc) { VLM_LogMessage(text, VLM_COLOR_FAIL, 0, "", proc); }
+
+bool EraseFrom(std::vector<VLM_OBJECT*>& list, VLM_OBJECT* body) {
+  auto it = std::find(list.begin(), list.end(), body);
+  if (it == list.end()) return false;
+  list.erase(it);
+  return true;
+}
+
+// Shared by the linear and the angular velocity setter.
+int SetVelocity(VLM_HANDLE handle, const v4f* vector, float x, float y, float z, int flags, bool angular) {
+  VLM_OBJECT* body = BodyOf(handle);
+  if (!body) return 0;
+  v4f value = vector ? *vector : v4f{x, y, z, 0.0f};
+  if (flags & VLM_VELOCITY_BODY_FRAME) VLM_v4fTransform(&value, &body->mWorldUnscaled);
+  value.w = 0.0f;
+  v4f& target = angular ? body->Body.v4fAngularVelocity : body->Body.v4fVelocity;
+  if (flags & VLM_VELOCITY_ADD) {
+    VLM_v4fAdd(&target, &value);
+    target.w = 0.0f;
+  } else {
+    target = value;
+  }
+  return 1;
+}
+
+}  // namespace
+
+void FileBody(VLM_OBJECT* body) {
+  PhysicsWorld& world = World();
+  if (body->Body.fMass == 0.0f) {
+    world.staticBodies.push_back(body);
+  } else {
+    world.dynamicBodies.push_back(body);
+  }
+  ++world.listGeneration;
+}
+
+void UnfileBody(VLM_OBJECT* body) {
+  PhysicsWorld& world = World();
+  if (!EraseFrom(world.dynamicBodies, body)) EraseFrom(world.staticBodies, body);
+  ++world.listGeneration;
+}
+
+void ComputeInertia(VLM_OBJECT* body) {
+  const VLM_CAGE* cage = body->Body.pCage;
+  if (!cage) return;
+  const float m = body->Body.fMass;
+  const v4f& s = body->v4fScale;
+  m4f& inertia = body->Body.mInertia;
+  switch (cage->iKind) {
+    case VLM_CAGE_POINT:
+      VLM_m4fSetDiagonal(&inertia, 1.0f);
+      break;
+    case VLM_CAGE_SPHERE: {
+      const float r = cage->fSize * s.x;
+      VLM_m4fSetDiagonal(&inertia, 1.0f);
+      inertia.e[0] = inertia.e[5] = inertia.e[10] = 0.4f * m * r * r;
+      break;
+    }
+    case VLM_CAGE_BOX:
+    case VLM_CAGE_POLYHEDRON: {
+      if (!cage->pRoot) return;
+      const v4f& h = cage->pRoot->v4fHalfExtents;
+      const float hx = h.x * s.x, hy = h.y * s.y, hz = h.z * s.z;
+      VLM_m4fSetDiagonal(&inertia, 1.0f);
+      inertia.e[0] = m / 3.0f * (hy * hy + hz * hz);
+      inertia.e[5] = m / 3.0f * (hx * hx + hz * hz);
+      inertia.e[10] = m / 3.0f * (hx * hx + hy * hy);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void InvertInertia(m4f* m) {
+  // The inertia of a body alone is diagonal: its inverse is exact.
+  const float* e = m->e;
+  if (e[1] == 0.0f && e[2] == 0.0f && e[3] == 0.0f && e[4] == 0.0f && e[6] == 0.0f && e[7] == 0.0f &&
+      e[8] == 0.0f && e[9] == 0.0f && e[11] == 0.0f && e[12] == 0.0f && e[13] == 0.0f && e[14] == 0.0f &&
+      e[15] == 1.0f) {
+    for (int k : {0, 5, 10}) m->e[k] = (m->e[k] != 0.0f && std::isfinite(1.0f / m->e[k])) ? 1.0f / m->e[k] : 0.0f;
+    return;
+  }
+  VLM_m4fInvert(m);
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 3; ++col) {
+      if (!std::isfinite(m->e[4 * row + col])) {
+        VLM_m4fSetDiagonal(m, 0.0f);
+        m->e[15] = 1.0f;
+        return;
+      }
+    }
+  }
+}
+
+void WorldInertia(const VLM_OBJECT* body, m4f* out) {
+  m4f inverseWorld;
+  VLM_m4fInverse(&inverseWorld, &body->mWorld);
+  m4f tmp;
+  VLM_m4fMultiply(&tmp, &body->Body.mInertia, &inverseWorld);  // W^-1, then I
+  VLM_m4fMultiply(out, &body->mWorld, &tmp);                   // then W
+}
+
+void WorldInverseInertia(const VLM_OBJECT* body, m4f* out) {
+  m4f inverseWorld;
+  VLM_m4fInverse(&inverseWorld, &body->mWorld);
+  m4f inverseInertia = body->Body.mInertia;
+  InvertInertia(&inverseInertia);
+  m4f tmp;
+  VLM_m4fMultiply(&tmp, &inverseInertia, &inverseWorld);
+  VLM_m4fMultiply(out, &body->mWorld, &tmp);
+}
+
+float SphereRadius(const VLM_OBJECT* body) {
+  // A mirrored body (negative scale x) keeps its size.
+  return body->Body.pCage->fSize * std::fabs(body->v4fScale.x);
+}
+
+}  // namespace vlm
 
 extern "C" {
 
 int VLM_FreeBody(VLM_HANDLE handle) {
   auto& registry = vlm::Ctx().registries.bodies;
-  auto* record = registry.Resolve(handle);
+  VLM_OBJECT* record = registry.Resolve(handle);
   if (!record) return 0;
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  // Joints never outlive one of their bodies.
+  while (!record->Body.joints.empty()) vlm::FreeJointRecord(record->Body.joints.back());
+  vlm::UnfileBody(record);
+  vlm::DetachChildren(record);
   registry.Remove(record);
+  return 1;
+}
+
+VLM_OBJECT* VLM_CreateBody(VLM_HANDLE id, VLM_HANDLE cage, VLM_HANDLE material, const char* name) {
+  constexpr const char* kProc = "VLM_CreateBody";
+  VLM_OBJECT* body = VLM_CreateBodyListEntry(&id, name ? name : "");
+  if (!body) return nullptr;
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  body->header.iKind = VLM_ENTITY_BODY;
+  body->q4fOrientation = v4f{0.0f, 0.0f, 0.0f, 1.0f};
+  body->v4fPosition = v4f{0.0f, 0.0f, 0.0f, 1.0f};
+  body->v4fScale = v4f{1.0f, 1.0f, 1.0f, 0.0f};
+  VLM_m4fSetDiagonal(&body->mWorld, 1.0f);
+  VLM_m4fSetDiagonal(&body->mWorldUnscaled, 1.0f);
+  // A body whose cage has no inertia formula keeps a unit inertia, which
+  // inverts cleanly.
+  VLM_m4fSetDiagonal(&body->Body.mInertia, 1.0f);
+  body->Body.iFilter = 0xFFFF;
+  body->Body.iCollision = 1;
+  body->Body.fMass = 0.0f;
+
+  if (cage == VLM_CAGE_HANDLE_POINT) {
+    body->Body.pCage = world.pointCage ? world.pointCage : VLM_ResolveCage(cage);
+  } else if (cage != VLM_CAGE_HANDLE_NONE) {
+    body->Body.pCage = VLM_ResolveCage(cage);
+    if (!body->Body.pCage) {
+      VLM_LogMessage("Info: Cage not found, the body has no collision shape!", VLM_COLOR_NOTICE, 0, "", kProc);
+    }
+  }
+  if (material == -1) {
+    body->Body.pMaterial = &world.defaultMaterial;
+  } else {
+    body->Body.pMaterial = VLM_ResolveSurface(material);
+    if (!body->Body.pMaterial) {
+      VLM_LogMessage("Info: Physical material not found, the body uses the default material!", VLM_COLOR_NOTICE,
+                     0, "", kProc);
+      body->Body.pMaterial = &world.defaultMaterial;
+    }
+  }
+  vlm::FileBody(body);
+  return body;
+}
+
+int VLM_SetBodyMass(VLM_HANDLE handle, float mass) {
+  VLM_OBJECT* body = vlm::BodyOf(handle);
+  if (!body) return 0;
+  if (!(mass >= 0.0f) || !std::isfinite(mass)) {
+    VLM_LogMessage("Fail: A body's mass must be a finite number of at least 0!", VLM_COLOR_FAIL, 0, "",
+                   "VLM_SetBodyMass");
+    return 0;
+  }
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  const bool wasFixed = body->Body.fMass == 0.0f;
+  const bool isFixed = mass == 0.0f;
+  if (wasFixed != isFixed) {
+    vlm::UnfileBody(body);
+    body->Body.fMass = mass;
+    vlm::ComputeInertia(body);
+    vlm::FileBody(body);
+  } else {
+    body->Body.fMass = mass;
+    vlm::ComputeInertia(body);
+  }
+  return 1;
+}
+
+int VLM_SetBodyVelocity(VLM_HANDLE body, const v4f* vector, float x, float y, float z, int flags) {
+  return vlm::SetVelocity(body, vector, x, y, z, flags, false);
+}
+
+int VLM_SetBodyAngularVelocity(VLM_HANDLE body, const v4f* vector, float x, float y, float z, int flags) {
+  return vlm::SetVelocity(body, vector, x, y, z, flags, true);
+}
+
+int VLM_SetBodyCollisionProcedure(VLM_HANDLE handle, VLM_COLLISION_PROCEDURE procedure) {
+  VLM_OBJECT* body = vlm::BodyOf(handle);
+  if (!body) return 0;
+  vlm::PhysicsLock guard(vlm::World().lock);
+  body->Body.pCollisionProcedure = procedure;
+  return 1;
+}
+
+int VLM_SetBodyCollision(VLM_HANDLE handle, int flag) {
+  VLM_OBJECT* body = vlm::BodyOf(handle);
+  if (!body) return 0;
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  body->Body.iCollision = flag;
+  ++world.listGeneration;
+  return 1;
+}
+
+int VLM_BodyPosition(VLM_HANDLE handle, const v4f* vector, int mode) {
+  VLM_OBJECT* body = vlm::BodyOf(handle);
+  if (!body) return 0;
+  if (!vector) {
+    vlm::Fail("Fail: No position given!", "VLM_BodyPosition");
+    return 0;
+  }
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  vlm::ApplyPositionMode(&body->header, &body->v4fPosition, *vector, mode);
+  vlm::RebuildObjectMatrices(body);
+  ++world.listGeneration;
+  return 1;
+}
+
+int VLM_BodyRotation(VLM_HANDLE handle, float ax, float ay, float az, int mode) {
+  VLM_OBJECT* body = vlm::BodyOf(handle);
+  if (!body) return 0;
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  vlm::ApplyRotationMode(&body->header, &body->q4fOrientation, ax, ay, az, mode);
+  vlm::RebuildObjectMatrices(body);
+  ++world.listGeneration;
+  return 1;
+}
+
+int VLM_BodyScale(VLM_HANDLE handle, float x, float y, float z, int mode) {
+  VLM_OBJECT* body = vlm::BodyOf(handle);
+  if (!body) return 0;
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  if (mode & VLM_TRANSFORM_RELATIVE) {
+    body->v4fScale.x *= x;
+    body->v4fScale.y *= y;
+    body->v4fScale.z *= z;
+  } else {
+    body->v4fScale = v4f{x, y, z, 0.0f};
+  }
+  body->v4fScale.w = 0.0f;
+  vlm::RebuildObjectMatrices(body);
+  ++world.listGeneration;
   return 1;
 }
 

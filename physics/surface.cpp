@@ -1,15 +1,35 @@
-// Release of this kind: its resources come with later work.
+// Physical materials (registry kind Surface).
 #include "core/context.h"
+#include "physics/collision_sound.h"
+#include "physics/world.h"
+#include "scene/object_record.h"
+#include "velmora/physics.h"
 #include "velmora/registry.h"
 
 extern "C" {
 
 int VLM_FreeSurface(VLM_HANDLE handle) {
   auto& registry = vlm::Ctx().registries.surfaces;
-  auto* record = registry.Resolve(handle);
+  VLM_SURFACE* record = registry.Resolve(handle);
   if (!record) return 0;
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  // Bodies keep a material: the default one takes over.
+  vlm::Ctx().registries.bodies.ForEach([&](VLM_OBJECT* body) {
+    if (body->Body.pMaterial == record) body->Body.pMaterial = &world.defaultMaterial;
+  });
+  vlm::ForgetCollisionSoundMaterial(record);
   registry.Remove(record);
   return 1;
+}
+
+VLM_SURFACE* VLM_CreatePhysicalMaterial(VLM_HANDLE id, float elasticity, float friction, const char* name) {
+  VLM_SURFACE* material = VLM_CreateSurfaceListEntry(&id, name ? name : "");
+  if (!material) return nullptr;
+  vlm::PhysicsLock guard(vlm::World().lock);
+  material->fElasticity = elasticity;
+  material->fFriction = friction;
+  return material;
 }
 
 }  // extern "C"

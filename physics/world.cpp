@@ -1,8 +1,76 @@
-// The physics world; filled in by the physics work.
+// The physics world: start-up, gravity, the enabled flag and the settings.
 #include "physics/world.h"
+
+#include "mesh/cage.h"
+#include "scene/object_record.h"
 
 namespace vlm {
 
-void InitPhysicsWorld() {}
+void InitPhysicsWorld() {
+  PhysicsWorld& world = World();
+  PhysicsLock guard(world.lock);
+  world.enabled = 1;
+  world.pointCage = CreatePointCage();
+  world.defaultMaterial.iHandle = -1;
+  world.defaultMaterial.sName.clear();
+  world.defaultMaterial.fElasticity = 0.6f;
+  world.defaultMaterial.fFriction = 0.3f;
+  // The collision-shape names are the constant table of the cage module
+  // (VLM_GetCageKindByName); nothing to build here.
+}
+
+void ForgetCage(const VLM_CAGE* cage) {
+  if (!cage) return;
+  PhysicsWorld& world = World();
+  PhysicsLock guard(world.lock);
+  Ctx().registries.bodies.ForEach([cage](VLM_OBJECT* body) {
+    if (body->Body.pCage == cage) body->Body.pCage = nullptr;
+  });
+  ++world.listGeneration;
+}
 
 }  // namespace vlm
+
+extern "C" {
+
+int VLM_SetGravity(float x, float y, float z) {
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  world.gravity = v4f{x, y, z, 0.0f};
+  return 1;
+}
+
+int VLM_EnablePhysics(int flag) {
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  world.enabled = flag;
+  return 1;
+}
+
+int VLM_SetPhysicsWaits(int flag) {
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  world.waits = flag ? 1 : 0;
+  return 1;
+}
+
+int VLM_SetPhysicsBroadPhase(int flag) {
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  world.broadPhase = flag ? 1 : 0;
+  return 1;
+}
+
+int VLM_CountBodies(int dynamic) {
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  return static_cast<int>(dynamic ? world.dynamicBodies.size() : world.staticBodies.size());
+}
+
+int VLM_CountJoints(void) {
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  return static_cast<int>(world.activeJoints.size());
+}
+
+}  // extern "C"

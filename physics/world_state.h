@@ -1,8 +1,80 @@
 // The physics world kept in the engine context.
 #pragma once
 
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "physics/records.h"
+#include "velmora/types.h"
+
+struct VLM_OBJECT;
+struct VLM_CAGE;
+struct VLM_SOUND;
+
 namespace vlm {
 
-struct PhysicsWorld {};
+// The contact of the last shape test that found one, and the relative normal
+// speed of the last resolved contact.
+struct LastImpact {
+  v4f v4fPoint{0.0f, 0.0f, 0.0f, 1.0f};
+  v4f v4fNormal{};
+  float fSpeed = 0.0f;
+};
+
+// A collision sound: a pair entry names two materials, a single entry one
+// (materialB null).
+struct CollisionSoundEntry {
+  VLM_SOUND* pSound = nullptr;
+  float fReferenceSpeed = 0.0f;
+  VLM_SURFACE* pMaterialA = nullptr;
+  VLM_SURFACE* pMaterialB = nullptr;
+};
+
+// Plays a collision sound at a position; volumeFactor (0..1] scales the
+// sound's own volume. Installed by the sound layer; null plays nothing.
+using CollisionSoundPlayer = void (*)(VLM_SOUND* sound, float volumeFactor, const v4f* position);
+
+// One vertex of the debug view: two in a row make a line.
+struct DebugLineVertex {
+  v4f v4fPosition;
+  v4f v4fColour;
+};
+
+struct PhysicsWorld {
+  // Guards every list and every body field. Recursive, so that a collision
+  // procedure called inside the step may still create bodies or set masses.
+  std::recursive_mutex lock;
+  int32_t enabled = 0;
+  int32_t frameRate = 0;
+  float timeStep = 0.0f;
+  v4f gravity{};
+  LastImpact lastImpact;
+  int32_t collisionPhase = 0;
+  std::vector<VLM_OBJECT*> dynamicBodies;
+  std::vector<VLM_OBJECT*> staticBodies;          // mass 0
+  std::list<std::unique_ptr<VLM_JOINT>> joints;    // the joint records
+  std::vector<VLM_JOINT*> jointTable;              // by ID, grown on demand
+  std::vector<VLM_JOINT*> activeJoints;            // in creation order
+  // Objects, cages and physical materials live in their registries.
+  std::vector<CollisionSoundEntry> collisionSoundPairs;
+  std::vector<CollisionSoundEntry> collisionSoundSingles;
+
+  VLM_CAGE* pointCage = nullptr;  // the built-in point cage, handle -2
+  VLM_SURFACE defaultMaterial;    // handle -1; outside the registry
+
+  // Engine settings.
+  int32_t waits = 1;       // 0: no pauses between the phases of a step
+  int32_t broadPhase = 1;  // 0: every pair goes to the shape tests
+  CollisionSoundPlayer playCollisionSound = nullptr;
+
+  // Lines of the debug view, rebuilt by every step that asks for it.
+  std::vector<DebugLineVertex> debugLines;
+  // Counts changes of the body lists and body frees, so that a running
+  // collision phase notices what a collision procedure did.
+  uint64_t listGeneration = 0;
+};
 
 }  // namespace vlm

@@ -1,5 +1,8 @@
-// The drawing surface as seen by the engine core.
+// The drawing surface as seen by the engine core and the renderer. Nothing
+// here needs the window system's headers.
 #pragma once
+
+#include <cstdint>
 
 namespace vlm::platform {
 
@@ -7,5 +10,21 @@ namespace vlm::platform {
 void CloseScreen();
 // Shows a warning box (or prints the warning when no window system runs).
 void ShowWarning(const char* title, const char* text);
+
+// Address of a GL entry point of the current context, or nullptr.
+void* GetGLProcAddress(const char* name);
+// Presents the back buffer of the drawing surface.
+void SwapBuffers();
+// The size of the drawing surface's default framebuffer in pixels
+// (0 x 0 without a surface).
+void DrawableSize(int* width, int* height);
+
+// Monotonic counter in nanoseconds and its frequency.
+int64_t PerformanceCounter();
+constexpr int64_t kCounterFrequency = 1000000000;
+
+// Writes 8-bit RGBA pixels (rows top to bottom, no padding) as a PNG file.
+// Returns false when the file cannot be written.
+bool WritePng(const char* fileName, int width, int height, const uint8_t* rgba);
 
 }  // namespace vlm::platform

@@ -25,6 +25,7 @@
   X(glLineWidth)                                     \
   X(glPolygonMode)                                 \
   X(glViewport)                                       \
+  X(glScissor)                                         \
   X(glClear)                                             \
   X(glClearColor)                                   \
   X(glGetIntegerv)                                 \
@@ -35,6 +36,7 @@
   X(glPrimitiveRestartIndex)             \
   X(glFinish)                                           \
   X(glPixelStorei)                                 \
+  X(glShadeModel)                                   \
   /* buffers and vertex arrays */                                        \
   X(glGenBuffers)                                   \
   X(glDeleteBuffers)                             \
@@ -124,6 +126,21 @@ struct FunctionTable {
   VLM_GL_FUNCTIONS(VLM_GL_SLOT)
 #undef VLM_GL_SLOT
 };
+
+// Number of slots and the name of slot i, in table order.
+constexpr int kFunctionCount = 0
+#define VLM_GL_COUNT(name) +1
+    VLM_GL_FUNCTIONS(VLM_GL_COUNT)
+#undef VLM_GL_COUNT
+    ;
+const char* FunctionName(int index);
+// The address in the slot named `name`; nullptr when the slot is empty or
+// no slot has that name.
+const void* FunctionAddress(const char* name);
+// True when every named slot is filled. Otherwise writes one failure row per
+// missing entry point, with the caller's procedure name, and returns false:
+// a feature calls this when it starts and gives up instead of calling null.
+bool HasFunctions(const char* procedure, std::initializer_list<const char*> names);
 
 }  // namespace vlm::gl
 

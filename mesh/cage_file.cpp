@@ -1,0 +1,186 @@
+// Cage files (".vlb"): definition documents with a "Cage" node.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "mesh/cage.h"
+#include "velmora/cage.h"
+#include "velmora/core.h"
+#include "velmora/definition.h"
+#include "velmora/registry.h"
+
+namespace vlm {
+
+namespace {
+
+constexpr const char* kModule = "VLM Cages";
+constexpr const char* kProc = "VLM_LoadCageFile";
+
+using DefNode = VLM_DEFINITION_NODE;
+
+std::string FilePart(const std::string& path) {
+  const size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void LogCount(const char* label, size_t count) {
+  const std::string text = std::string(label) + std::to_string(count);
+  VLM_LogMessage(text.c_str(), VLM_COLOR_COUNT, 0, "", kProc);
+}
+
+void LogDropped(const char* what, size_t count) {
+  if (count == 0) return;
+  const std::string text = std::string("Fail: ") + std::to_string(count) + " " + what +
+                           " with a vertex index out of range were dropped!";
+  VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", kProc);
+}
+
+// Children of a node in document order. A child list longer than an int32
+// count cannot be indexed by the outline and is cut there.
+template <class F>
+void ForEachChild(DefNode* node, F&& visit) {
+  size_t index = 0;
+  for (DefNode* child = VLM_GetDefinitionChild(node, 0); child && index < size_t(INT32_MAX);
+       child = VLM_NextDefinitionNode(child), ++index) {
+    visit(child);
+  }
+}
+
+int32_t ReadIndex(DefNode* item, int which) {
+  const int64_t value = VLM_ReadDefinitionInteger(VLM_GetDefinitionChild(item, which), 0);
+  if (value < 0 || value > INT32_MAX) return -1;
+  return static_cast<int32_t>(value);
+}
+
+bool IndexOk(int32_t index, size_t vertexCount) {
+  return index >= 0 && static_cast<size_t>(index) < vertexCount;
+}
+
+void ReadOutline(DefNode* cageNode, VLM_CAGE_OUTLINE& outline) {
+  ForEachChild(VLM_FindDefinitionNode(cageNode, "\\Vertices", "", 0), [&](DefNode* item) {
+    v4f position{0.0f, 0.0f, 0.0f, 1.0f};
+    VLM_ReadDefinitionVector(item, &position, 0.0f, 0.0f, 0.0f, VLM_DEFAULTF);
+    position.w = 1.0f;
+    outline.aVertices.push_back(position);
+  });
+  const size_t vertexCount = outline.aVertices.size();
+
+  // Indices that name no vertex would send collision detection outside the
+  // vertex array: such edges and faces are left out and reported.
+  size_t droppedEdges = 0;
+  ForEachChild(VLM_FindDefinitionNode(cageNode, "\\Edges", "", 0), [&](DefNode* item) {
+    VLM_CAGE_EDGE edge{{ReadIndex(item, 0), ReadIndex(item, 1)}};
+    if (IndexOk(edge.iVertex[0], vertexCount) && IndexOk(edge.iVertex[1], vertexCount)) {
+      outline.aEdges.push_back(edge);
+    } else {
+      ++droppedEdges;
+    }
+  });
+  size_t droppedFaces = 0;
+  ForEachChild(VLM_FindDefinitionNode(cageNode, "\\Faces", "", 0), [&](DefNode* item) {
+    VLM_CAGE_FACE face{};
+    face.iVertex[0] = ReadIndex(item, 0);
+    face.iVertex[1] = ReadIndex(item, 1);
+    face.iVertex[2] = ReadIndex(item, 2);
+    if (IndexOk(face.iVertex[0], vertexCount) && IndexOk(face.iVertex[1], vertexCount) &&
+        IndexOk(face.iVertex[2], vertexCount)) {
+      outline.aFaces.push_back(face);
+    } else {
+      ++droppedFaces;
+    }
+  });
+  LogDropped("edges", droppedEdges);
+  LogDropped("faces", droppedFaces);
+
+  outline.iLastVertex = static_cast<int32_t>(outline.aVertices.size()) - 1;
+  outline.iLastEdge = static_cast<int32_t>(outline.aEdges.size()) - 1;
+  outline.iLastFace = static_cast<int32_t>(outline.aFaces.size()) - 1;
+  ComputeCageFaceNormals(outline);
+}
+
+void ReadBox(DefNode* sizeNode, VLM_CAGE& cage) {
+  VLM_CAGE_NODE* root = AddCageNode(cage);
+  cage.pRoot = root;
+  if (VLM_CountDefinitionChildren(sizeNode, "") >= 3) {
+    const float hx = VLM_ReadDefinitionFloat(VLM_GetDefinitionChild(sizeNode, 0), 0.0f) * 0.5f;
+    const float hy = VLM_ReadDefinitionFloat(VLM_GetDefinitionChild(sizeNode, 1), 0.0f) * 0.5f;
+    const float hz = VLM_ReadDefinitionFloat(VLM_GetDefinitionChild(sizeNode, 2), 0.0f) * 0.5f;
+    root->v4fHalfExtents = v4f{hx, hy, hz, 0.0f};
+    cage.fSize = std::max({hx, hy, hz});
+  } else {
+    // A single number is the side of a cube: a box of zero extent would
+    // behave like a point in every box test.
+    const float side = VLM_ReadDefinitionFloat(sizeNode, 1.0f);
+    const float half = side * 0.5f;
+    root->v4fHalfExtents = v4f{half, half, half, 0.0f};
+    cage.fSize = side;
+  }
+}
+
+}  // namespace
+
+}  // namespace vlm
+
+extern "C" VLM_CAGE* VLM_LoadCageFile(VLM_HANDLE id, const char* file, const char* name) {
+  using namespace vlm;
+  const std::string fileName = file ? file : "";
+  DefNode* root = fileName.empty() ? nullptr : VLM_LoadDefinitionFile(fileName.c_str());
+  const std::string headline = "Load Cage: " + fileName;
+  VLM_LogMessage(headline.c_str(), VLM_COLOR_INFO, __LINE__, kModule, kProc);
+
+  DefNode* cageNode = root ? VLM_FindDefinitionNode(root, "Cage", "", 0) : nullptr;
+  if (!cageNode) {
+    if (root) VLM_FreeDefinitionNode(root, 1);
+    VLM_LogMessage("Fail: File not found!", VLM_COLOR_FAIL, 0, "", kProc);
+    return nullptr;
+  }
+
+  const std::string cageName = (name && *name) ? std::string(name) : FilePart(fileName);
+  VLM_CAGE* cage = VLM_CreateCageListEntry(&id, cageName.c_str());
+  if (!cage) {
+    VLM_FreeDefinitionNode(root, 1);
+    return nullptr;
+  }
+
+  DefNode* primitive = VLM_FindDefinitionNode(cageNode, "\\Primitive", "", 0);
+  int kind = primitive ? CageKindByName(VLM_ReadDefinitionString(primitive, "")) : 0;
+  if (kind == 0) kind = VLM_CAGE_POLYHEDRON;
+  cage->iKind = kind;
+  DefNode* sizeNode = VLM_FindDefinitionNode(cageNode, "\\Primitive\\Size", "", 0);
+
+  switch (kind) {
+    case VLM_CAGE_STICK:
+    case VLM_CAGE_SPHERE:
+      cage->fSize = VLM_ReadDefinitionFloat(sizeNode, 1.0f);
+      break;
+    case VLM_CAGE_BOX:
+      ReadBox(sizeNode, *cage);
+      break;
+    case VLM_CAGE_POLYHEDRON: {
+      VLM_CAGE_NODE* node = AddCageNode(*cage);
+      AddCageOutline(*cage, *node);
+      cage->pRoot = node;
+      break;
+    }
+    default:  // NONE and POINT carry no shape data
+      break;
+  }
+
+  VLM_CAGE_OUTLINE* outline = cage->pRoot ? cage->pRoot->pOutline : nullptr;
+  if (outline) {
+    ReadOutline(cageNode, *outline);
+    SetNodeBoxWithOrigin(*cage->pRoot, outline->aVertices);
+  }
+  VLM_FreeDefinitionNode(root, 1);
+
+  // Cages without an outline have nothing to count.
+  if (outline) {
+    LogCount("Vertices: ", outline->aVertices.size());
+    LogCount("Edges: ", outline->aEdges.size());
+    LogCount("Faces: ", outline->aFaces.size());
+  }
+  VLM_LogMessage("OK", VLM_COLOR_OK, 0, "", kProc);
+  return cage;
+}

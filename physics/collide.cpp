@@ -1,0 +1,117 @@
+// Collision dispatch by cage kind, and what follows a contact: collision
+// sounds and the bodies' collision procedures.
+#include "physics/collide.h"
+
+#include <cstring>
+
+#include "mesh/cage_record.h"
+#include "physics/collision_sound.h"
+#include "scene/entity.h"
+#include "velmora/cage.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+namespace {
+
+int Dispatch(VLM_OBJECT* p, VLM_OBJECT* q) {
+  const int kp = p->Body.pCage->iKind;
+  const int kq = q->Body.pCage->iKind;
+  const bool treeP = kp == VLM_CAGE_BOX || kp == VLM_CAGE_POLYHEDRON;
+  const bool treeQ = kq == VLM_CAGE_BOX || kq == VLM_CAGE_POLYHEDRON;
+  switch (kp) {
+    case VLM_CAGE_POINT:
+      if (kq == VLM_CAGE_SPHERE) return SpherePoint(q, p);
+      if (treeQ) return TreePoint(q, p);
+      return 0;
+    case VLM_CAGE_SPHERE:
+      if (kq == VLM_CAGE_POINT) return SpherePoint(p, q);
+      if (kq == VLM_CAGE_SPHERE) return SphereSphere(p, q);
+      if (kq == VLM_CAGE_BOX) return BoxSphere(q, p);
+      if (kq == VLM_CAGE_POLYHEDRON) return TreeSphere(q, p);
+      return 0;
+    case VLM_CAGE_BOX:
+    case VLM_CAGE_POLYHEDRON:
+      if (kq == VLM_CAGE_POINT) return TreePoint(p, q);
+      if (kq == VLM_CAGE_SPHERE) return kp == VLM_CAGE_BOX ? BoxSphere(p, q) : TreeSphere(p, q);
+      if (kp == VLM_CAGE_BOX && kq == VLM_CAGE_BOX) return BoxBox(p, q);
+      if (treeP && treeQ) return TreeTree(p, q);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+bool StillBody(VLM_OBJECT* body) { return Ctx().registries.bodies.Find(reinterpret_cast<VLM_HANDLE>(body)); }
+
+}  // namespace
+
+void StoreContact(const v4f& point, const v4f& normal) {
+  LastImpact& impact = World().lastImpact;
+  impact.v4fPoint = point;
+  impact.v4fPoint.w = 1.0f;
+  impact.v4fNormal = normal;
+  impact.v4fNormal.w = 0.0f;
+}
+
+void MoveBody(VLM_OBJECT* body, const v4f& direction, float distance) {
+  VLM_v4fAddScaled(&body->v4fPosition, &direction, distance);
+  RebuildObjectMatrices(body);
+}
+
+const m4f& InverseWorld(const VLM_OBJECT* body) {
+  struct Entry {
+    m4f world;
+    m4f inverse;
+    bool used = false;
+  };
+  thread_local Entry cache[4];
+  thread_local unsigned next = 0;
+  // The same matrix always gives the same inverse, so a hit is exact.
+  for (Entry& e : cache) {
+    if (e.used && std::memcmp(&e.world, &body->mWorld, sizeof(m4f)) == 0) return e.inverse;
+  }
+  Entry& e = cache[next++ % 4];
+  e.world = body->mWorld;
+  VLM_m4fInverse(&e.inverse, &body->mWorld);
+  e.used = true;
+  return e.inverse;
+}
+
+int CollideBodies(VLM_OBJECT* p, VLM_OBJECT* q) {
+  if (!p || !q || p == q || !p->Body.pCage || !q->Body.pCage) return 0;
+  if (!Dispatch(p, q)) return 0;
+  PhysicsWorld& world = World();
+  if (world.collisionPhase) {
+    PlayCollisionSounds(p->Body.pMaterial, q->Body.pMaterial, world.lastImpact.v4fPoint,
+                        world.lastImpact.fSpeed);
+  }
+  // A collision procedure may change the world, even free a body: the other
+  // body is only called while it still exists.
+  const VLM_HANDLE idP = p->iHandle;
+  const VLM_HANDLE idQ = q->iHandle;
+  if (p->Body.pCollisionProcedure) {
+    const uint64_t generation = world.listGeneration;
+    const int result = p->Body.pCollisionProcedure(idP, idQ);
+    const bool changed = world.listGeneration != generation;
+    if (!changed || StillBody(p)) p->Body.iCollisionResult = result;
+    if (changed && !StillBody(q)) return 1;
+  }
+  if (q->Body.pCollisionProcedure) {
+    const uint64_t generation = world.listGeneration;
+    const int result = q->Body.pCollisionProcedure(idQ, idP);
+    if (world.listGeneration == generation || StillBody(q)) q->Body.iCollisionResult = result;
+  }
+  return 1;
+}
+
+}  // namespace vlm
+
+extern "C" {
+
+int VLM_CollideBodies(VLM_HANDLE p, VLM_HANDLE q) {
+  vlm::PhysicsLock guard(vlm::World().lock);
+  return vlm::CollideBodies(vlm::BodyOf(p), vlm::BodyOf(q));
+}
+
+}  // extern "C"

@@ -1,0 +1,164 @@
+// Oriented boxes: the separating-axis test on 15 axes, and box-box contacts
+// on the axis of least overlap.
+#include <cmath>
+#include <limits>
+
+#include "mesh/cage_record.h"
+#include "physics/collide.h"
+#include "physics/contact.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+namespace {
+
+inline float Dot3(const v4f& a, const v4f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+inline v4f Cross3(const v4f& a, const v4f& b) {
+  return v4f{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
+}
+
+inline float Projected(const OrientedBox& box, const v4f& axis) {
+  return box.half[0] * std::fabs(Dot3(box.axis[0], axis)) + box.half[1] * std::fabs(Dot3(box.axis[1], axis)) +
+         box.half[2] * std::fabs(Dot3(box.axis[2], axis));
+}
+
+// The corner of a box lying farthest along a direction.
+v4f SupportCorner(const OrientedBox& box, const v4f& direction) {
+  v4f corner = box.centre;
+  for (int k = 0; k < 3; ++k) {
+    const float side = Dot3(box.axis[k], direction) >= 0.0f ? box.half[k] : -box.half[k];
+    VLM_v4fAddScaled(&corner, &box.axis[k], side);
+  }
+  corner.w = 1.0f;
+  return corner;
+}
+
+// Cross-product axes of nearly parallel edges carry no direction: they are
+// left out instead of becoming a zero normal.
+constexpr float kParallelLimit = 1e-6f;
+
+}  // namespace
+
+OrientedBox MakeOrientedBox(const VLM_OBJECT* body, const VLM_CAGE_NODE* node) {
+  OrientedBox box;
+  VLM_v4fTransformInto(&box.centre, &body->mWorld, &node->v4fCentre);
+  box.centre.w = 1.0f;
+  const float* m = body->mWorldUnscaled.e;
+  for (int k = 0; k < 3; ++k) box.axis[k] = v4f{m[4 * k], m[4 * k + 1], m[4 * k + 2], 0.0f};
+  const v4f& s = body->v4fScale;
+  const v4f& h = node->v4fHalfExtents;
+  box.half[0] = std::fabs(h.x * s.x);
+  box.half[1] = std::fabs(h.y * s.y);
+  box.half[2] = std::fabs(h.z * s.z);
+  return box;
+}
+
+bool BoxesOverlap(const OrientedBox& a, const OrientedBox& b) {
+  v4f d;
+  VLM_v4fSubInto(&d, &b.centre, &a.centre);
+  auto separated = [&](const v4f& axis) {
+    return std::fabs(Dot3(d, axis)) > Projected(a, axis) + Projected(b, axis);
+  };
+  for (int i = 0; i < 3; ++i) {
+    if (separated(a.axis[i]) || separated(b.axis[i])) return false;
+  }
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      if (separated(Cross3(a.axis[i], b.axis[j]))) return false;
+    }
+  }
+  return true;
+}
+
+int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
+  const VLM_CAGE_NODE* rootA = bodyA->Body.pCage->pRoot;
+  const VLM_CAGE_NODE* rootB = bodyB->Body.pCage->pRoot;
+  if (!rootA || !rootB) return 0;
+  const OrientedBox a = MakeOrientedBox(bodyA, rootA);
+  const OrientedBox b = MakeOrientedBox(bodyB, rootB);
+  v4f d;
+  VLM_v4fSubInto(&d, &b.centre, &a.centre);
+  d.w = 0.0f;
+
+  float best = std::numeric_limits<float>::infinity();
+  int bestAxis = -1;
+  v4f bestDirection{};
+  // Overlap along a unit-length view of the axis, so that face and edge
+  // axes are compared in the same units.
+  auto consider = [&](const v4f& axis, float length, int index) {
+    const float overlap = (Projected(a, axis) + Projected(b, axis) - std::fabs(Dot3(d, axis))) / length;
+    if (overlap < 0.0f) return false;
+    if (overlap < best) {
+      best = overlap;
+      bestAxis = index;
+      bestDirection = axis;
+    }
+    return true;
+  };
+  for (int i = 0; i < 3; ++i) {
+    if (!consider(a.axis[i], std::sqrt(Dot3(a.axis[i], a.axis[i])), i)) return 0;
+  }
+  for (int j = 0; j < 3; ++j) {
+    if (!consider(b.axis[j], std::sqrt(Dot3(b.axis[j], b.axis[j])), 3 + j)) return 0;
+  }
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      const v4f axis = Cross3(a.axis[i], b.axis[j]);
+      const float lengthSq = Dot3(axis, axis);
+      if (!(lengthSq > kParallelLimit)) continue;
+      if (!consider(axis, std::sqrt(lengthSq), 6 + 3 * i + j)) return 0;
+    }
+  }
+  if (bestAxis < 0) return 0;
+  const float o = best;
+
+  v4f n = bestDirection;
+  VLM_v4fNormalizeFast(&n);
+  if (Dot3(d, n) < 0.0f) VLM_v4fNegate(&n);
+  v4f minusN = n;
+  VLM_v4fNegate(&minusN);
+
+  v4f contact;
+  if (bestAxis < 3) {
+    contact = SupportCorner(b, minusN);
+    VLM_v4fAddScaled(&contact, &n, o / 2.0f);
+  } else if (bestAxis < 6) {
+    contact = SupportCorner(a, n);
+    VLM_v4fAddScaled(&contact, &n, -o / 2.0f);
+  } else {
+    const int i = (bestAxis - 6) / 3;
+    const int j = (bestAxis - 6) % 3;
+    const v4f pA = SupportCorner(a, n);
+    const v4f pB = SupportCorner(b, minusN);
+    const v4f& dA = a.axis[i];
+    const v4f& dB = b.axis[j];
+    v4f between;
+    VLM_v4fSubInto(&between, &pB, &pA);
+    between.w = 0.0f;
+    const v4f c = Cross3(dA, dB);
+    const float cc = Dot3(c, c);
+    const float tA = Dot3(Cross3(between, dB), c) / cc;
+    const float tB = Dot3(Cross3(between, dA), c) / cc;
+    v4f onA = pA, onB = pB;
+    VLM_v4fAddScaled(&onA, &dA, tA);
+    VLM_v4fAddScaled(&onB, &dB, tB);
+    contact = v4f{(onA.x + onB.x) * 0.5f, (onA.y + onB.y) * 0.5f, (onA.z + onB.z) * 0.5f, 1.0f};
+  }
+  contact.w = 1.0f;
+  StoreContact(contact, n);
+  if (InCollisionPhase()) {
+    if (IsFixed(bodyA)) {
+      MoveBody(bodyB, n, 2.0f * o);
+    } else if (IsFixed(bodyB)) {
+      MoveBody(bodyA, n, -o);
+    } else {
+      MoveBody(bodyA, n, -o / 2.0f);
+      MoveBody(bodyB, n, o / 2.0f);
+    }
+    ResolveContact(bodyA, bodyB);
+  }
+  return 1;
+}
+
+}  // namespace vlm

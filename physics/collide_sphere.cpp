@@ -1,0 +1,144 @@
+// Shape tests with a sphere: sphere-sphere, the swept sphere-point test and
+// box-sphere against a box cage's root node.
+#include <cmath>
+#include <limits>
+
+#include "mesh/cage_record.h"
+#include "physics/collide.h"
+#include "physics/contact.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+int SphereSphere(VLM_OBJECT* a, VLM_OBJECT* b) {
+  const float rA = SphereRadius(a);
+  const float rB = SphereRadius(b);
+  const float reach = rA + rB;
+  v4f d;
+  VLM_v4fSubInto(&d, &b->v4fPosition, &a->v4fPosition);
+  const float gap = VLM_v4fLength(&d) - reach;
+  // Two spheres on one centre have no direction to part in.
+  if (!(gap > -reach && gap < 0.0f)) return 0;
+  v4f n = d;
+  n.w = 0.0f;
+  VLM_v4fNormalize(&n);
+  v4f contact;
+  if (InCollisionPhase()) {
+    const float mA = a->Body.fMass;
+    const float mB = b->Body.fMass;
+    if (IsFixed(a)) {
+      MoveBody(b, n, -gap);
+    } else if (IsFixed(b)) {
+      MoveBody(a, n, gap);
+    } else {
+      MoveBody(a, n, gap * mB / (mA + mB));
+      MoveBody(b, n, -gap * mA / (mA + mB));
+    }
+    contact = a->v4fPosition;
+    VLM_v4fAddScaled(&contact, &n, rA);
+    StoreContact(contact, n);
+    ResolveContact(a, b);
+  } else {
+    contact = a->v4fPosition;
+    VLM_v4fAddScaled(&contact, &n, rA + gap / 2.0f);
+    StoreContact(contact, n);
+  }
+  return 1;
+}
+
+int SpherePoint(VLM_OBJECT* sphere, VLM_OBJECT* point) {
+  const float r = SphereRadius(sphere);
+  v4f d;
+  VLM_v4fSubInto(&d, &point->v4fPosition, &sphere->v4fPosition);
+  const v4f& m = point->Body.v4fMovement;
+  const float mm = VLM_v4fDot(&m, nullptr, nullptr);
+  const float b = VLM_v4fDot(&d, &m, nullptr) / mm;
+  const float c = (VLM_v4fDot(&d, nullptr, nullptr) - r * r) / mm;
+  // Where the point's path meets the sphere surface, in steps from now. A
+  // point that does not move or misses the sphere gives not-a-number, which
+  // fails the range test.
+  const float t = -(b + std::sqrt(b * b - c));
+  if (!(t >= -1.1f && t <= 0.1f)) return 0;
+  v4f contact = point->v4fPosition;
+  VLM_v4fAddScaled(&contact, &m, t);
+  contact.w = 1.0f;
+  v4f n;
+  VLM_v4fSubInto(&n, &contact, &sphere->v4fPosition);
+  n.w = 0.0f;
+  VLM_v4fNormalize(&n);
+  StoreContact(contact, n);
+  if (InCollisionPhase()) {
+    if (!IsFixed(point)) {
+      point->v4fPosition = contact;
+      MoveBody(point, n, 0.0f);
+    }
+    ResolveContact(sphere, point);
+  }
+  return 1;
+}
+
+int BoxSphere(VLM_OBJECT* box, VLM_OBJECT* sphere) {
+  const VLM_CAGE_NODE* root = box->Body.pCage->pRoot;
+  if (!root) return 0;
+  const float r = SphereRadius(sphere);
+  const m4f& inverseWorld = InverseWorld(box);
+  v4f c;
+  VLM_v4fTransformInto(&c, &inverseWorld, &sphere->v4fPosition);
+  const v4f& h = root->v4fHalfExtents;
+  // From the box surface to the centre, in the box frame; zero inside.
+  auto outside = [](float value, float half) {
+    const float excess = std::fabs(value) - std::fabs(half);
+    if (!(excess > 0.0f)) return 0.0f;
+    return value < 0.0f ? -excess : excess;
+  };
+  v4f e{outside(c.x, h.x), outside(c.y, h.y), outside(c.z, h.z), 0.0f};
+  VLM_v4fTransform(&e, &box->mWorld);
+  e.w = 0.0f;
+  const float ee = VLM_v4fDot(&e, nullptr, nullptr);
+  if (!(ee < r * r)) return 0;
+  v4f n;
+  float pen;
+  if (ee > 0.0f) {
+    n = e;
+    VLM_v4fNormalize(&n);
+    pen = std::sqrt(ee) - r;
+  } else {
+    // The centre is inside: out through the nearest face, so that a sphere
+    // sunk into a wide, flat box goes back up rather than sideways into it.
+    const float* m = box->mWorld.e;
+    int nearest = 0;
+    float depth = std::numeric_limits<float>::infinity();
+    const float cc[3] = {c.x, c.y, c.z};
+    const float hh[3] = {h.x, h.y, h.z};
+    for (int k = 0; k < 3; ++k) {
+      const float axis = std::sqrt(m[4 * k] * m[4 * k] + m[4 * k + 1] * m[4 * k + 1] + m[4 * k + 2] * m[4 * k + 2]);
+      const float d = (std::fabs(hh[k]) - std::fabs(cc[k])) * axis;
+      if (d < depth) {
+        depth = d;
+        nearest = k;
+      }
+    }
+    if (!std::isfinite(depth)) return 0;  // a box without a usable frame
+    const float side = cc[nearest] < 0.0f ? -1.0f : 1.0f;
+    n = v4f{m[4 * nearest] * side, m[4 * nearest + 1] * side, m[4 * nearest + 2] * side, 0.0f};
+    VLM_v4fNormalize(&n);
+    pen = -(depth + r);
+  }
+  v4f contact = sphere->v4fPosition;
+  VLM_v4fAddScaled(&contact, &n, -(r + pen / 2.0f));
+  StoreContact(contact, n);
+  if (InCollisionPhase()) {
+    if (IsFixed(box)) {
+      MoveBody(sphere, n, -pen);
+    } else if (IsFixed(sphere)) {
+      MoveBody(box, n, pen);
+    } else {
+      MoveBody(box, n, pen / 2.0f);
+      MoveBody(sphere, n, -pen / 2.0f);
+    }
+    ResolveContact(box, sphere);
+  }
+  return 1;
+}
+
+}  // namespace vlm

@@ -1,0 +1,270 @@
+// Contact resolution for the world's stored contact: normal impulse with
+// elasticity, friction, rolling resistance, then the rigid rods follow.
+#include "physics/contact.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "physics/body.h"
+#include "physics/world.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+namespace {
+
+// A body together with every body that a rigid rod joins to it.
+struct Compound {
+  float mass = 0.0f;
+  v4f centre{};
+  m4f inverseInertia{};  // world axes
+};
+
+inline float Dot3(const v4f& a, const v4f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+inline v4f Cross3(const v4f& a, const v4f& b) {
+  return v4f{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
+}
+
+inline v4f Times(const v4f& v, const m4f& m) {
+  v4f out;
+  VLM_v4fTransformInto(&out, &m, &v);
+  out.w = 0.0f;
+  return out;
+}
+
+inline float Form(const v4f& k, const m4f& m) { return VLM_v4fDot(&k, &k, &m); }
+
+// Fast normalisation that refuses vectors too short for it (their squared
+// length underflows and the result would be infinite or not a number).
+inline bool Direction(v4f* v) {
+  if (!(Dot3(*v, *v) >= std::numeric_limits<float>::min())) return false;
+  VLM_v4fNormalizeFast(v);
+  return std::isfinite(v->x) && std::isfinite(v->y) && std::isfinite(v->z);
+}
+
+// (n x v) x n: the part of v along the contact plane.
+inline v4f Tangential(const v4f& v, const v4f& n) { return Cross3(Cross3(n, v), n); }
+
+bool HasRods(const VLM_OBJECT* body) {
+  for (const VLM_JOINT* joint : body->Body.joints) {
+    if (joint->iKind == VLM_JOINT_ROD) return true;
+  }
+  return false;
+}
+
+// Parallel-axis term m * P(r) added to an inertia.
+void AddParallelAxis(m4f& inertia, float m, const v4f& r) {
+  const float x = r.x, y = r.y, z = r.z;
+  inertia.e[0] += m * (y * y + z * z);
+  inertia.e[5] += m * (x * x + z * z);
+  inertia.e[10] += m * (x * x + y * y);
+  inertia.e[1] -= m * x * y;
+  inertia.e[4] -= m * x * y;
+  inertia.e[2] -= m * x * z;
+  inertia.e[8] -= m * x * z;
+  inertia.e[6] -= m * y * z;
+  inertia.e[9] -= m * y * z;
+}
+
+Compound MakeCompound(const VLM_OBJECT* body, bool needInertia) {
+  Compound compound;
+  if (!HasRods(body)) {
+    compound.mass = body->Body.fMass;
+    compound.centre = body->v4fPosition;
+    if (needInertia) WorldInverseInertia(body, &compound.inverseInertia);
+    return compound;
+  }
+  // Each rod counts both of its bodies, the body itself once per rod.
+  float mass = 0.0f;
+  v4f weighted{0.0f, 0.0f, 0.0f, 0.0f};
+  auto eachMember = [&](auto&& visit) {
+    for (const VLM_JOINT* joint : body->Body.joints) {
+      if (joint->iKind != VLM_JOINT_ROD) continue;
+      visit(joint->pBodyA);
+      visit(joint->pBodyB);
+    }
+  };
+  eachMember([&](const VLM_OBJECT* member) {
+    mass += member->Body.fMass;
+    VLM_v4fAddScaled(&weighted, &member->v4fPosition, member->Body.fMass);
+  });
+  compound.mass = mass;
+  if (mass > 0.0f) {
+    VLM_v4fScaleInto(&compound.centre, &weighted, 1.0f / mass);
+  } else {
+    // Rods between fixed bodies only: no centre of mass, the body's own origin.
+    compound.centre = body->v4fPosition;
+    compound.centre.w = 0.0f;
+  }
+  if (!needInertia) return compound;
+  m4f inertia;
+  VLM_m4fSetDiagonal(&inertia, 0.0f);
+  eachMember([&](const VLM_OBJECT* member) {
+    m4f part;
+    WorldInertia(member, &part);
+    VLM_m4fAdd(&inertia, &part);
+    v4f r;
+    VLM_v4fSubInto(&r, &member->v4fPosition, &compound.centre);
+    AddParallelAxis(inertia, member->Body.fMass, r);
+  });
+  compound.inverseInertia = inertia;
+  InvertInertia(&compound.inverseInertia);
+  return compound;
+}
+
+// The rods of a body take over its velocities and hand them on to their
+// other bodies, turning about the compound's centre.
+void Propagate(VLM_OBJECT* body, const v4f& centre) {
+  for (VLM_JOINT* joint : body->Body.joints) {
+    if (joint->iKind != VLM_JOINT_ROD) continue;
+    joint->v4fSharedVelocity = body->Body.v4fVelocity;
+    joint->v4fSharedAngularVelocity = body->Body.v4fAngularVelocity;
+    const v4f w = joint->v4fSharedAngularVelocity;
+    for (VLM_OBJECT* member : {joint->pBodyA, joint->pBodyB}) {
+      // A fixed body stays where it is: it moves only by its own velocity.
+      if (IsFixed(member)) continue;
+      member->Body.v4fAngularVelocity = w;
+      v4f arm;
+      VLM_v4fSubInto(&arm, &member->v4fPosition, &centre);
+      arm.w = 0.0f;
+      const v4f spin = Cross3(w, arm);
+      VLM_v4fAddInto(&member->Body.v4fVelocity, &joint->v4fSharedVelocity, &spin);
+      member->Body.v4fVelocity.w = 0.0f;
+    }
+  }
+}
+
+}  // namespace
+
+void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
+  if (!a || !b) return;
+  if (IsFixed(b)) std::swap(a, b);
+  if (IsFixed(b)) return;  // two fixed bodies: no impulse can act
+  PhysicsWorld& world = World();
+  const v4f p = world.lastImpact.v4fPoint;
+  const v4f n = world.lastImpact.v4fNormal;
+  const bool aFixed = IsFixed(a);
+
+  const Compound ca = MakeCompound(a, !aFixed);
+  const Compound cb = MakeCompound(b, true);
+  const float mA = ca.mass;
+  const float mB = cb.mass;
+  const m4f& JA = ca.inverseInertia;
+  const m4f& JB = cb.inverseInertia;
+
+  const v4f rA{p.x - ca.centre.x, p.y - ca.centre.y, p.z - ca.centre.z, 0.0f};
+  const v4f rB{p.x - cb.centre.x, p.y - cb.centre.y, p.z - cb.centre.z, 0.0f};
+  v4f kA = Cross3(rA, n);
+  v4f kB = Cross3(rB, n);
+
+  auto& A = a->Body;
+  auto& B = b->Body;
+  const float vn = Dot3(A.v4fVelocity, n) - Dot3(B.v4fVelocity, n) + Dot3(A.v4fAngularVelocity, kA) -
+                   Dot3(B.v4fAngularVelocity, kB);
+  world.lastImpact.fSpeed = vn;
+
+  const float e = a->Body.pMaterial->fElasticity * b->Body.pMaterial->fElasticity;
+  const float mu = a->Body.pMaterial->fFriction + b->Body.pMaterial->fFriction;
+
+  // Normal impulse.
+  if (aFixed) {
+    const float j = (1.0f + e) * vn / (1.0f / mB + Form(kB, JB));
+    VLM_v4fAddScaled(&B.v4fVelocity, &n, j / mB);
+    const v4f turn = Times(kB, JB);
+    VLM_v4fAddScaled(&B.v4fAngularVelocity, &turn, j);
+  } else {
+    const float j = (1.0f + e) * vn / (1.0f / mA + 1.0f / mB + Form(kA, JA) + Form(kB, JB));
+    VLM_v4fAddScaled(&A.v4fVelocity, &n, -j / mA);
+    const v4f turnA = Times(kA, JA);
+    VLM_v4fAddScaled(&A.v4fAngularVelocity, &turnA, -j);
+    VLM_v4fAddScaled(&B.v4fVelocity, &n, j / mB);
+    const v4f turnB = Times(kB, JB);
+    VLM_v4fAddScaled(&B.v4fAngularVelocity, &turnB, j);
+  }
+
+  // Friction: at most the sliding speed, so the sliding never turns round.
+  const float f = mu * vn;
+  {
+    v4f uA = Tangential(A.v4fVelocity, n);
+    const v4f spinA = Tangential(Cross3(A.v4fAngularVelocity, rA), n);
+    VLM_v4fAdd(&uA, &spinA);
+    v4f uB = Tangential(B.v4fVelocity, n);
+    const v4f spinB = Tangential(Cross3(B.v4fAngularVelocity, rB), n);
+    VLM_v4fAdd(&uB, &spinB);
+    v4f u;
+    VLM_v4fSubInto(&u, &uA, &uB);
+    u.w = 0.0f;
+    const float sliding = VLM_v4fLength(&u);
+    // A sliding speed too small to give a direction counts as none.
+    v4f t = u;
+    if (sliding > 0.0f && Direction(&t)) {
+      kA = Cross3(rA, t);
+      kB = Cross3(rB, t);
+      const float amount = std::clamp(f, 0.0f, sliding);
+      if (aFixed) {
+        const float jt = amount / (1.0f / mB + Form(kB, JB));
+        v4f T;
+        VLM_v4fScaleInto(&T, &t, jt);
+        VLM_v4fAddScaled(&B.v4fVelocity, &T, 1.0f / mB);
+        const v4f turn = Times(Cross3(rB, T), JB);
+        VLM_v4fAdd(&B.v4fAngularVelocity, &turn);
+      } else {
+        const float jt = amount / (1.0f / mA + 1.0f / mB + Form(kA, JA) + Form(kB, JB));
+        v4f T;
+        VLM_v4fScaleInto(&T, &t, jt);
+        VLM_v4fAddScaled(&A.v4fVelocity, &T, -1.0f / mA);
+        const v4f turnA = Times(Cross3(rA, T), JA);
+        VLM_v4fAddScaled(&A.v4fAngularVelocity, &turnA, -1.0f);
+        VLM_v4fAddScaled(&B.v4fVelocity, &T, 1.0f / mB);
+        const v4f turnB = Times(Cross3(rB, T), JB);
+        VLM_v4fAdd(&B.v4fAngularVelocity, &turnB);
+      }
+    }
+  }
+
+  // Rolling resistance.
+  {
+    v4f w;
+    VLM_v4fSubInto(&w, &A.v4fAngularVelocity, &B.v4fAngularVelocity);
+    w.w = 0.0f;
+    const float spin = VLM_v4fLength(&w);
+    if (spin > 0.001f) {
+      VLM_v4fNormalizeFast(&w);
+      const float jr = std::clamp(0.1f * f, 0.0f, spin);
+      // A shape without rotational inertia has nothing to slow down.
+      const float resistance = aFixed ? Form(w, JB) : Form(w, JA) + Form(w, JB);
+      if (resistance > 0.0f && std::isfinite(resistance)) {
+        const float share = jr / resistance;
+        v4f impulse;
+        VLM_v4fScaleInto(&impulse, &w, share);
+        const v4f turnB = Times(impulse, JB);
+        if (!aFixed) {
+          const v4f turnA = Times(impulse, JA);
+          VLM_v4fAddScaled(&A.v4fAngularVelocity, &turnA, -1.0f);
+        }
+        VLM_v4fAdd(&B.v4fAngularVelocity, &turnB);
+      }
+    }
+  }
+
+  if (!aFixed) Propagate(a, ca.centre);
+  Propagate(b, cb.centre);
+}
+
+}  // namespace vlm
+
+extern "C" {
+
+int VLM_ResolveContact(VLM_HANDLE a, VLM_HANDLE b) {
+  vlm::PhysicsLock guard(vlm::World().lock);
+  VLM_OBJECT* bodyA = vlm::BodyOf(a);
+  VLM_OBJECT* bodyB = vlm::BodyOf(b);
+  if (!bodyA || !bodyB || bodyA == bodyB) return 0;
+  vlm::ResolveContact(bodyA, bodyB);
+  return 1;
+}
+
+}  // extern "C"

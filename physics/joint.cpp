@@ -1,0 +1,257 @@
+// Joints: springs (kind 2) and rigid rods (kind 3) between two bodies.
+#include "physics/joint.h"
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "physics/body.h"
+#include "physics/world.h"
+#include "scene/entity.h"
+#include "velmora/core.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+namespace {
+
+template <class T>
+void EraseValue(std::vector<T*>& list, T* value) {
+  list.erase(std::remove(list.begin(), list.end(), value), list.end());
+}
+
+VLM_JOINT* FindJoint(VLM_HANDLE handle) {
+  PhysicsWorld& world = World();
+  if (IsIdHandle(handle)) {
+    const auto slot = static_cast<size_t>(handle);
+    return slot < world.jointTable.size() ? world.jointTable[slot] : nullptr;
+  }
+  for (const auto& joint : world.joints) {
+    if (reinterpret_cast<VLM_HANDLE>(joint.get()) == handle) return joint.get();
+  }
+  return nullptr;
+}
+
+v4f Scaled(const v4f& v, float s) {
+  v4f out;
+  VLM_v4fScaleInto(&out, &v, s);
+  return out;
+}
+
+// c = (r x n) * J: the rotational lever of an anchor in world axes.
+v4f Lever(const VLM_OBJECT* body, const v4f& r, const v4f& n) {
+  m4f inverseInertia;
+  WorldInverseInertia(body, &inverseInertia);
+  v4f c;
+  VLM_v4fCross(&c, &r, &n);
+  VLM_v4fTransform(&c, &inverseInertia);
+  c.w = 0.0f;
+  return c;
+}
+
+}  // namespace
+
+void JointAnchors(const VLM_JOINT* joint, v4f* anchorA, v4f* anchorB) {
+  VLM_v4fTransformInto(anchorA, &joint->pBodyA->mWorld, &joint->v4fAnchorA);
+  VLM_v4fTransformInto(anchorB, &joint->pBodyB->mWorld, &joint->v4fAnchorB);
+}
+
+void FreeJointRecord(VLM_JOINT* joint) {
+  PhysicsWorld& world = World();
+  const VLM_HANDLE handle = joint->iHandle;
+  if (IsIdHandle(handle) && static_cast<size_t>(handle) < world.jointTable.size() &&
+      world.jointTable[static_cast<size_t>(handle)] == joint) {
+    world.jointTable[static_cast<size_t>(handle)] = nullptr;
+  }
+  EraseValue(world.activeJoints, joint);
+  if (joint->pBodyA) EraseValue(joint->pBodyA->Body.joints, joint);
+  if (joint->pBodyB) EraseValue(joint->pBodyB->Body.joints, joint);
+  world.joints.remove_if([joint](const std::unique_ptr<VLM_JOINT>& j) { return j.get() == joint; });
+  ++world.listGeneration;
+}
+
+void SolveJoint(VLM_JOINT* joint) {
+  VLM_OBJECT* a = joint->pBodyA;
+  VLM_OBJECT* b = joint->pBodyB;
+  v4f anchorA = joint->v4fAnchorA;
+  v4f anchorB = joint->v4fAnchorB;
+  // A body without mass, if any, plays A.
+  if (IsFixed(b)) {
+    std::swap(a, b);
+    std::swap(anchorA, anchorB);
+  }
+  if (IsFixed(b)) return;  // two fixed bodies: nothing moves
+  const float mA = a->Body.fMass;
+  const float mB = b->Body.fMass;
+
+  v4f pA, pB;
+  VLM_v4fTransformInto(&pA, &a->mWorld, &anchorA);
+  VLM_v4fTransformInto(&pB, &b->mWorld, &anchorB);
+  v4f d;
+  VLM_v4fSubInto(&d, &pB, &pA);
+  const float length = VLM_v4fLength(&d);
+  const float s = length - joint->fLength;
+  // Two anchors on (or next to) one spot have no direction: the joint then pulls nowhere
+  // instead of spreading not-a-number through both bodies.
+  v4f n{0.0f, 0.0f, 0.0f, 0.0f};
+  if (VLM_v4fDot(&d, nullptr, nullptr) >= std::numeric_limits<float>::min()) VLM_v4fNormalizeFastInto(&n, &d);
+
+  v4f rA, rB;
+  VLM_v4fSubInto(&rA, &pA, &a->v4fPosition);
+  VLM_v4fSubInto(&rB, &pB, &b->v4fPosition);
+  v4f relative;
+  VLM_v4fSubInto(&relative, &b->Body.v4fVelocity, &a->Body.v4fVelocity);
+  const float vn = VLM_v4fDot(&n, &relative, nullptr);
+
+  const bool aFixed = IsFixed(a);
+  const float k = joint->fStiffness;
+  const float c = joint->fDamping;
+  auto& bodyA = a->Body;
+  auto& bodyB = b->Body;
+
+  // A rod or a stiffness-less spring to a fixed body: B is held on the
+  // sphere around A's anchor.
+  auto holdOnFixed = [&]() {
+    const v4f cB = Lever(b, rB, n);
+    VLM_v4fAddScaled(&bodyB.v4fMovement, &n, -s / 2.0f);
+    VLM_v4fAddScaled(&bodyB.v4fVelocity, &n, -vn);
+    VLM_v4fAddScaled(&bodyB.v4fAngularVelocity, &cB, -vn * VLM_v4fLength(&cB));
+  };
+
+  if (joint->iKind == VLM_JOINT_ROD) {
+    if (aFixed) {
+      holdOnFixed();
+    } else {
+      const float mu = 1.0f / (1.0f / mA + 1.0f / mB);
+      const float L = joint->fLength;
+      VLM_v4fAddScaled(&bodyA.v4fMovement, &n, s * mu / mA);
+      VLM_v4fAddScaled(&bodyB.v4fMovement, &n, -s * mu / mB);
+      const v4f w = joint->v4fSharedAngularVelocity;
+      bodyA.v4fAngularVelocity = w;
+      bodyB.v4fAngularVelocity = w;
+      const v4f armA = Scaled(n, -L * mu / mA);
+      const v4f armB = Scaled(n, L * mu / mB);
+      v4f spin;
+      VLM_v4fCross(&spin, &w, &armA);
+      VLM_v4fAddInto(&bodyA.v4fVelocity, &joint->v4fSharedVelocity, &spin);
+      VLM_v4fCross(&spin, &w, &armB);
+      VLM_v4fAddInto(&bodyB.v4fVelocity, &joint->v4fSharedVelocity, &spin);
+    }
+  } else if (joint->iKind == VLM_JOINT_SPRING) {
+    if (aFixed && k != 0.0f) {
+      const v4f cB = Lever(b, rB, n);
+      VLM_v4fAddScaled(&bodyB.v4fAcceleration, &n, -k * s / mB);
+      VLM_v4fAddScaled(&bodyB.v4fAcceleration, &n, -c * vn / mB);
+      VLM_v4fAddScaled(&bodyB.v4fAngularAcceleration, &cB, -k * s);
+      VLM_v4fAddScaled(&bodyB.v4fAngularAcceleration, &cB, -c * vn);
+    } else if (aFixed) {
+      holdOnFixed();
+    } else if (k != 0.0f) {
+      const v4f cA = Lever(a, rA, n);
+      const v4f cB = Lever(b, rB, n);
+      VLM_v4fAddScaled(&bodyA.v4fAcceleration, &n, k * s / mA);
+      VLM_v4fAddScaled(&bodyA.v4fAcceleration, &n, c * vn / (2.0f * mA));
+      VLM_v4fAddScaled(&bodyA.v4fAngularAcceleration, &cA, k * s);
+      VLM_v4fAddScaled(&bodyA.v4fAngularAcceleration, &cA, c * vn / 2.0f);
+      VLM_v4fAddScaled(&bodyB.v4fAcceleration, &n, -k * s / mB);
+      VLM_v4fAddScaled(&bodyB.v4fAcceleration, &n, -c * vn / (2.0f * mB));
+      VLM_v4fAddScaled(&bodyB.v4fAngularAcceleration, &cB, -k * s);
+      VLM_v4fAddScaled(&bodyB.v4fAngularAcceleration, &cB, -c * vn / 2.0f);
+    }
+  }
+  RebuildObjectMatrices(a);
+  RebuildObjectMatrices(b);
+  joint->fStretch = s;
+}
+
+}  // namespace vlm
+
+extern "C" {
+
+VLM_JOINT* VLM_CreateJoint(VLM_HANDLE id, int kind, VLM_HANDLE bodyA, VLM_HANDLE bodyB, float, float, float,
+                           float, float, float) {
+  constexpr const char* kProc = "VLM_CreateJoint";
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  if (id != -1 && !vlm::IsIdHandle(id)) return nullptr;
+  VLM_OBJECT* a = vlm::BodyOf(bodyA);
+  VLM_OBJECT* b = vlm::BodyOf(bodyB);
+  if (!a || !b) {
+    VLM_LogMessage("Fail: Joint body not found!", VLM_COLOR_FAIL, 0, "", kProc);
+    return nullptr;
+  }
+  if (a == b) {
+    VLM_LogMessage("Fail: A joint needs two different bodies!", VLM_COLOR_FAIL, 0, "", kProc);
+    return nullptr;
+  }
+  if (kind != VLM_JOINT_SPRING && kind != VLM_JOINT_ROD) {
+    VLM_LogMessage("Fail: Unknown joint kind!", VLM_COLOR_FAIL, 0, "", kProc);
+    return nullptr;
+  }
+  if (id != -1) {
+    const auto slot = static_cast<size_t>(id);
+    if (slot >= world.jointTable.size()) world.jointTable.resize(slot + 1, nullptr);
+    if (VLM_JOINT* old = world.jointTable[slot]) vlm::FreeJointRecord(old);
+  }
+  world.joints.push_back(std::make_unique<VLM_JOINT>());
+  VLM_JOINT* joint = world.joints.back().get();
+  if (id == -1) {
+    joint->iHandle = reinterpret_cast<VLM_HANDLE>(joint);
+  } else {
+    joint->iHandle = id;
+    world.jointTable[static_cast<size_t>(id)] = joint;
+  }
+  joint->iKind = kind;
+  joint->pBodyA = a;
+  joint->pBodyB = b;
+  a->Body.joints.push_back(joint);
+  b->Body.joints.push_back(joint);
+  // Both kinds hang on the bodies' origins and start at rest.
+  joint->v4fAnchorA = v4f{0.0f, 0.0f, 0.0f, 1.0f};
+  joint->v4fAnchorB = v4f{0.0f, 0.0f, 0.0f, 1.0f};
+  v4f pA, pB;
+  vlm::JointAnchors(joint, &pA, &pB);
+  joint->fLength = VLM_v4fDistance(&pA, &pB);
+  world.activeJoints.push_back(joint);
+  ++world.listGeneration;
+  return joint;
+}
+
+VLM_JOINT* VLM_ResolveJoint(VLM_HANDLE handle) {
+  vlm::PhysicsLock guard(vlm::World().lock);
+  return vlm::FindJoint(handle);
+}
+
+int VLM_FreeJoint(VLM_HANDLE handle) {
+  vlm::PhysicsLock guard(vlm::World().lock);
+  VLM_JOINT* joint = vlm::FindJoint(handle);
+  if (!joint) return 0;
+  vlm::FreeJointRecord(joint);
+  return 1;
+}
+
+int VLM_SetJointLength(VLM_HANDLE handle, float length) {
+  vlm::PhysicsLock guard(vlm::World().lock);
+  VLM_JOINT* joint = vlm::FindJoint(handle);
+  if (!joint) return 0;
+  joint->fLength = length;
+  return 1;
+}
+
+int VLM_SetJointStiffness(VLM_HANDLE handle, float stiffness) {
+  vlm::PhysicsLock guard(vlm::World().lock);
+  VLM_JOINT* joint = vlm::FindJoint(handle);
+  if (!joint) return 0;
+  joint->fStiffness = stiffness;
+  return 1;
+}
+
+int VLM_SetJointDamping(VLM_HANDLE handle, float damping) {
+  vlm::PhysicsLock guard(vlm::World().lock);
+  VLM_JOINT* joint = vlm::FindJoint(handle);
+  if (!joint) return 0;
+  joint->fDamping = damping;
+  return 1;
+}
+
+}  // extern "C"

@@ -1,0 +1,430 @@
+// The collision phase. Every dynamic body P, in list order, is tested
+// against every later dynamic body and then against every non-dynamic body.
+// A broad phase leaves out the pairs whose bounding spheres cannot touch;
+// the pairs it keeps run in exactly the order of the full loop, and a pair
+// it leaves out could not have found a contact, so the results are those of
+// the full loop.
+#include "physics/pair_loop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "mesh/cage_record.h"
+#include "physics/collide.h"
+#include "velmora/cage.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+namespace {
+
+// Bounds grow by this share and this distance, so that rounding in the shape
+// tests can never reach past them.
+constexpr float kBoundShare = 1.01f;
+constexpr float kBoundSlack = 1e-4f;
+
+// What rounding may add to a distance between points of this magnitude.
+inline float Rounding(float span) { return kBoundSlack + span * 1e-5f; }
+
+float Length3(float x, float y, float z) { return std::sqrt(x * x + y * y + z * z); }
+
+bool FinitePosition(const v4f& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+
+// Largest distance from the origin of the body's frame that a point of the
+// box (centre c, half-extents h, in the body frame) reaches in world space.
+float BoxReach(const m4f& m, const v4f& c, const v4f& h) {
+  float reach = 0.0f;
+  for (int i = 0; i < 8; ++i) {
+    const v4f corner{c.x + ((i & 1) ? h.x : -h.x), c.y + ((i & 2) ? h.y : -h.y), c.z + ((i & 4) ? h.z : -h.z),
+                     0.0f};
+    v4f w;
+    VLM_v4fTransformInto(&w, &m, &corner);
+    reach = std::max(reach, Length3(w.x, w.y, w.z));
+  }
+  return reach;
+}
+
+}  // namespace
+
+float BoundRadius(const VLM_OBJECT* body) {
+  const VLM_CAGE* cage = body->Body.pCage;
+  if (!cage) return -1.0f;
+  float reach = -1.0f;
+  switch (cage->iKind) {
+    case VLM_CAGE_POINT: {
+      const v4f& m = body->Body.v4fMovement;
+      reach = 1.5f * Length3(m.x, m.y, m.z);
+      break;
+    }
+    case VLM_CAGE_SPHERE:
+      reach = SphereRadius(body);
+      break;
+    case VLM_CAGE_BOX:
+    case VLM_CAGE_POLYHEDRON: {
+      const VLM_CAGE_NODE* root = cage->pRoot;
+      if (!root) return -1.0f;
+      // The box-sphere test measures the root box about the body origin, the
+      // tree tests about the node centre: the bound covers both.
+      const v4f origin{0.0f, 0.0f, 0.0f, 0.0f};
+      reach = std::max(BoxReach(body->mWorld, root->v4fCentre, root->v4fHalfExtents),
+                       BoxReach(body->mWorld, origin, root->v4fHalfExtents));
+      break;
+    }
+    default:
+      return -1.0f;
+  }
+  if (!(reach >= 0.0f)) return std::numeric_limits<float>::infinity();  // not a number: always test
+  return reach * kBoundShare + kBoundSlack;
+}
+
+namespace {
+
+// One side of the pair loop (the dynamic or the non-dynamic list): compact
+// copies of what the broad phase reads, a grid of cells holding the bodies of
+// ordinary size, and the bodies that are always considered (too large for the
+// cells, or somewhere no cell can hold).
+class Side {
+ public:
+  void Build(const std::vector<VLM_OBJECT*>& list) {
+    const size_t n = list.size();
+    bodies_ = list;
+    bound_.assign(n, Bound{});
+    origin_.assign(n, Bound{});
+    gridded_.assign(n, 0);
+    loose_.clear();
+    radii_.clear();
+    for (size_t i = 0; i < n; ++i) {
+      const VLM_OBJECT* body = list[i];
+      const v4f& p = body->v4fPosition;
+      const float r = body->Body.iCollision ? BoundRadius(body) : -1.0f;
+      bound_[i] = Bound{p.x, p.y, p.z, r};
+      origin_[i] = bound_[i];
+      if (r >= 0.0f && std::isfinite(r) && FinitePosition(p)) radii_.push_back(r);
+    }
+    // Bodies far larger than the typical one would blow up the cells: they
+    // are always considered instead.
+    float limit = 0.0f;
+    if (!radii_.empty()) {
+      auto middle = radii_.begin() + static_cast<std::ptrdiff_t>(radii_.size() / 2);
+      std::nth_element(radii_.begin(), middle, radii_.end());
+      limit = std::max(*middle * 4.0f, 1e-3f);
+    }
+    reach_ = 0.0f;
+    float lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+    bool any = false;
+    for (size_t i = 0; i < n; ++i) {
+      const Bound& b = bound_[i];
+      if (b.r < 0.0f) continue;
+      if (std::isfinite(b.r) && b.r <= limit && FinitePosition(v4f{b.x, b.y, b.z, 1.0f})) {
+        gridded_[i] = 1;
+        reach_ = std::max(reach_, b.r);
+        const float c[3] = {b.x, b.y, b.z};
+        for (int k = 0; k < 3; ++k) {
+          lo[k] = any ? std::min(lo[k], c[k]) : c[k];
+          hi[k] = any ? std::max(hi[k], c[k]) : c[k];
+        }
+        any = true;
+      } else {
+        loose_.push_back(static_cast<uint32_t>(i));
+      }
+    }
+    drift_ = 0.25f * reach_ + kBoundSlack;
+    BuildCells(any, lo, hi);
+  }
+
+  size_t Size() const { return bodies_.size(); }
+  VLM_OBJECT* Body(uint32_t i) const { return bodies_[i]; }
+  float Radius(uint32_t i) const { return bound_[i].r; }
+  float Drift() const { return drift_; }
+
+  // True when body i's bounding sphere, where it is now, may touch a sphere
+  // of radius r at (x, y, z). Not-a-number anywhere keeps the pair.
+  bool MayTouch(uint32_t i, float x, float y, float z, float r) const {
+    const Bound& b = bound_[i];
+    const float dx = b.x - x, dy = b.y - y, dz = b.z - z;
+    const float span = std::max({std::fabs(b.x), std::fabs(b.y), std::fabs(b.z), std::fabs(x), std::fabs(y),
+                                 std::fabs(z)});
+    const float reach = b.r + r + Rounding(span);
+    return !(dx * dx + dy * dy + dz * dz > reach * reach);
+  }
+
+  // After a shape test moved body i: the copy follows, and a body that moved
+  // further than the drift from where it was filed is filed again.
+  void Moved(uint32_t i) {
+    const v4f& p = bodies_[i]->v4fPosition;
+    Bound& b = bound_[i];
+    b.x = p.x;
+    b.y = p.y;
+    b.z = p.z;
+    if (!gridded_[i]) return;
+    const Bound& o = origin_[i];
+    if (FinitePosition(p) && Length3(p.x - o.x, p.y - o.y, p.z - o.z) <= drift_) return;
+    Unlink(i);
+    if (!FinitePosition(p)) {
+      gridded_[i] = 0;
+      loose_.insert(std::upper_bound(loose_.begin(), loose_.end(), i), i);
+      return;
+    }
+    origin_[i] = b;
+    Link(i, CellIndex(Coord(b.x, 0), Coord(b.y, 1), Coord(b.z, 2)));
+  }
+
+  // Candidates from index `first` on for a sphere of radius r at p, in
+  // ascending order. Slack covers p's own drift until the next query.
+  void Candidates(const v4f& p, float r, float slack, uint32_t first, std::vector<uint32_t>& out) const {
+    out.clear();
+    float reach = r + reach_ + drift_ + slack;
+    reach += Rounding(std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)}) + reach);
+    if (!Query(p, reach, first, out)) {
+      out.clear();
+      for (uint32_t i = first; i < bound_.size(); ++i) {
+        if (bound_[i].r >= 0.0f) out.push_back(i);
+      }
+      return;
+    }
+    for (uint32_t i : loose_) {
+      if (i >= first) out.push_back(i);
+    }
+    if (out.size() <= 32) {
+      for (size_t a = 1; a < out.size(); ++a) {
+        const uint32_t v = out[a];
+        size_t b = a;
+        for (; b > 0 && out[b - 1] > v; --b) out[b] = out[b - 1];
+        out[b] = v;
+      }
+    } else {
+      std::sort(out.begin(), out.end());
+    }
+  }
+
+ private:
+  struct Bound {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float r = -1.0f;  // negative: never collides
+  };
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  // A dense block of cells over the gridded bodies, each cell a chain of
+  // bodies. Bodies that later move outside the block land in its border cells.
+  void BuildCells(bool any, const float lo[3], const float hi[3]) {
+    head_.clear();
+    next_.assign(bound_.size(), kNone);
+    cellOf_.assign(bound_.size(), kNone);
+    if (!any) return;
+    const size_t gridded = bound_.size() - loose_.size();
+    const size_t budget = std::max<size_t>(4096, 8 * gridded);
+    cell_ = std::max(2.0f * reach_ + 2.0f * drift_, 1e-6f);
+    for (;;) {
+      size_t total = 1;
+      bool fits = true;
+      for (int k = 0; k < 3 && fits; ++k) {
+        const double span = (static_cast<double>(hi[k]) - lo[k]) / cell_;
+        if (!(span < static_cast<double>(budget))) {
+          fits = false;
+          break;
+        }
+        dims_[k] = static_cast<int64_t>(span) + 1;
+        total *= static_cast<size_t>(dims_[k]);
+        if (total > budget) fits = false;
+      }
+      if (fits) break;
+      cell_ *= 2.0f;  // bodies spread far apart: coarser cells
+    }
+    for (int k = 0; k < 3; ++k) lo_[k] = lo[k];
+    inverseCell_ = 1.0f / cell_;
+    head_.assign(static_cast<size_t>(dims_[0] * dims_[1] * dims_[2]), kNone);
+    for (size_t i = bound_.size(); i-- > 0;) {
+      if (!gridded_[i]) continue;
+      const Bound& b = bound_[i];
+      Link(static_cast<uint32_t>(i), CellIndex(Coord(b.x, 0), Coord(b.y, 1), Coord(b.z, 2)));
+    }
+  }
+
+  void Link(uint32_t i, size_t cell) {
+    cellOf_[i] = static_cast<uint32_t>(cell);
+    next_[i] = head_[cell];
+    head_[cell] = i;
+  }
+  void Unlink(uint32_t i) {
+    uint32_t* link = &head_[cellOf_[i]];
+    while (*link != kNone && *link != i) link = &next_[*link];
+    if (*link == i) *link = next_[i];
+    next_[i] = kNone;
+  }
+
+  // Monotonic in v, so a cube of cells found from its corners holds every
+  // body filed inside it; clamped to the block before any conversion.
+  int64_t Coord(float v, int axis) const {
+    const float c = std::floor((v - lo_[axis]) * inverseCell_);
+    if (!(c > 0.0f)) return 0;
+    if (!(c < static_cast<float>(dims_[axis] - 1))) return dims_[axis] - 1;
+    return static_cast<int64_t>(c);
+  }
+  size_t CellIndex(int64_t x, int64_t y, int64_t z) const {
+    return static_cast<size_t>((z * dims_[1] + y) * dims_[0] + x);
+  }
+
+  // Appends the gridded bodies from `first` on in the cells that the cube
+  // around p with half-width reach touches. Border cells also hold whatever
+  // lies beyond the block, so clamping the cube to the block loses nothing.
+  // False when the cube spans so many cells that a plain scan is cheaper.
+  bool Query(const v4f& p, float reach, uint32_t first, std::vector<uint32_t>& out) const {
+    if (head_.empty()) return true;
+    if (!FinitePosition(p) || !std::isfinite(reach)) return false;
+    const int64_t x0 = Coord(p.x - reach, 0), x1 = Coord(p.x + reach, 0);
+    const int64_t y0 = Coord(p.y - reach, 1), y1 = Coord(p.y + reach, 1);
+    const int64_t z0 = Coord(p.z - reach, 2), z1 = Coord(p.z + reach, 2);
+    if ((x1 - x0 + 1) * (y1 - y0 + 1) * (z1 - z0 + 1) > 64) return false;
+    for (int64_t z = z0; z <= z1; ++z) {
+      for (int64_t y = y0; y <= y1; ++y) {
+        for (int64_t x = x0; x <= x1; ++x) {
+          for (uint32_t k = head_[CellIndex(x, y, z)]; k != kNone; k = next_[k]) {
+            if (k >= first) out.push_back(k);
+          }
+        }
+      }
+    }
+    return true;
+  }
+
+  std::vector<VLM_OBJECT*> bodies_;
+  std::vector<Bound> bound_;      // current positions and bounding radii
+  std::vector<Bound> origin_;     // positions when the bodies were filed
+  std::vector<uint8_t> gridded_;  // 1: in a cell, 0: always considered
+  std::vector<uint32_t> loose_;   // ascending
+  std::vector<float> radii_;
+  float reach_ = 0.0f;  // largest radius of a gridded body
+  float drift_ = 0.0f;  // how far a body may move before it is filed again
+  float cell_ = 1.0f;
+  float lo_[3] = {0, 0, 0};
+  float inverseCell_ = 1.0f;
+  int64_t dims_[3] = {1, 1, 1};
+  std::vector<uint32_t> head_;    // first body of each cell
+  std::vector<uint32_t> next_;    // next body in the same cell
+  std::vector<uint32_t> cellOf_;
+};
+
+// The full loop from P's turn on: from the dynamic body at startQ (or, with
+// inStatics, the non-dynamic body at startQ) on. Used without a broad phase
+// and after a collision procedure changed the world.
+void FullLoop(PhysicsWorld& world, size_t startP, size_t startQ, bool inStatics) {
+  auto& dynamic = world.dynamicBodies;
+  auto& statics = world.staticBodies;
+  for (size_t i = startP; i < dynamic.size(); ++i) {
+    VLM_OBJECT* p = dynamic[i];
+    const size_t firstQ = startQ;
+    const bool firstInStatics = inStatics;
+    startQ = 0;
+    inStatics = false;
+    if (!p->Body.iCollision) continue;
+    bool lost = false;
+    // After a collision procedure changed the lists, find P again; when it is
+    // gone or no longer dynamic, its turn ends.
+    auto stillThere = [&](uint64_t generation) {
+      if (world.listGeneration == generation) return true;
+      auto it = std::find(dynamic.begin(), dynamic.end(), p);
+      if (it == dynamic.end()) {
+        lost = true;
+        return false;
+      }
+      i = static_cast<size_t>(it - dynamic.begin());
+      return p->Body.iCollision != 0;
+    };
+    bool going = true;
+    if (!firstInStatics) {
+      for (size_t j = std::max(firstQ, i + 1); going && j < dynamic.size(); ++j) {
+        VLM_OBJECT* q = dynamic[j];
+        if (!q->Body.iCollision) continue;
+        const uint64_t generation = world.listGeneration;
+        CollideBodies(q, p);
+        going = stillThere(generation);
+      }
+    }
+    for (size_t j = firstInStatics ? firstQ : 0; going && j < statics.size(); ++j) {
+      VLM_OBJECT* q = statics[j];
+      if (!q->Body.iCollision) continue;
+      const uint64_t generation = world.listGeneration;
+      CollideBodies(q, p);
+      going = stillThere(generation);
+    }
+    if (lost) --i;  // the body now at this index has not had its turn yet (unsigned: ++i undoes it)
+  }
+}
+
+// Where the full loop picks up after the pair (p, q) when the lists may have
+// changed: q's place when it is still listed, else its old place.
+void ContinueFullLoop(PhysicsWorld& world, VLM_OBJECT* p, size_t oldP, VLM_OBJECT* q, size_t oldQ,
+                      bool inStatics) {
+  auto& dynamic = world.dynamicBodies;
+  auto itP = std::find(dynamic.begin(), dynamic.end(), p);
+  if (itP == dynamic.end()) {
+    FullLoop(world, std::min(oldP, dynamic.size()), 0, false);
+    return;
+  }
+  const size_t i = static_cast<size_t>(itP - dynamic.begin());
+  auto& list = inStatics ? world.staticBodies : dynamic;
+  auto itQ = std::find(list.begin(), list.end(), q);
+  const size_t next = itQ != list.end() ? static_cast<size_t>(itQ - list.begin()) + 1 : std::min(oldQ, list.size());
+  FullLoop(world, i, next, inStatics);
+}
+
+}  // namespace
+
+void CollisionPhase(PhysicsWorld& world) {
+  // A step run from inside a collision procedure reuses the scratch below:
+  // the phase around it then sees a change and continues with the full loop.
+  ++world.listGeneration;
+  if (!world.broadPhase) {
+    FullLoop(world, 0, 0, false);
+    return;
+  }
+  thread_local Side dynamicSide;
+  thread_local Side staticSide;
+  thread_local std::vector<uint32_t> candidates;
+  thread_local std::vector<uint32_t> rest;
+  dynamicSide.Build(world.dynamicBodies);
+  staticSide.Build(world.staticBodies);
+  const uint64_t generation = world.listGeneration;
+
+  for (uint32_t i = 0; i < dynamicSide.Size(); ++i) {
+    const float rp = dynamicSide.Radius(i);
+    if (rp < 0.0f) continue;  // no shape or no part in collisions
+    VLM_OBJECT* p = dynamicSide.Body(i);
+    for (int sideIndex = 0; sideIndex < 2; ++sideIndex) {
+      const bool statics = sideIndex == 1;
+      Side& other = statics ? staticSide : dynamicSide;
+      const uint32_t first = statics ? 0 : i + 1;
+      // P moves with its contacts; a move past the slack asks again.
+      const float slack = dynamicSide.Drift() + kBoundSlack;
+      v4f asked = p->v4fPosition;
+      v4f at = asked;
+      other.Candidates(asked, rp, slack, first, candidates);
+      for (size_t c = 0; c < candidates.size(); ++c) {
+        const uint32_t j = candidates[c];
+        if (!other.MayTouch(j, at.x, at.y, at.z, rp)) continue;
+        VLM_OBJECT* q = other.Body(j);
+        if (!CollideBodies(q, p)) continue;
+        if (world.listGeneration != generation) {
+          // A collision procedure changed the world: the full loop takes
+          // over right after this pair.
+          ContinueFullLoop(world, p, i, q, j + 1, statics);
+          return;
+        }
+        other.Moved(j);
+        dynamicSide.Moved(i);
+        at = p->v4fPosition;
+        if (!(Length3(at.x - asked.x, at.y - asked.y, at.z - asked.z) <= slack)) {
+          asked = at;
+          other.Candidates(asked, rp, slack, j + 1, rest);
+          candidates.resize(c + 1);
+          candidates.insert(candidates.end(), rest.begin(), rest.end());
+        }
+      }
+    }
+  }
+}
+
+}  // namespace vlm

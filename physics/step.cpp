@@ -1,0 +1,144 @@
+// The simulation step: reset, joints, integration and collisions, each phase
+// under the physics lock with a short pause after it for other threads.
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "physics/body.h"
+#include "physics/debug_view.h"
+#include "physics/joint.h"
+#include "physics/pair_loop.h"
+#include "physics/world.h"
+#include "scene/entity.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+namespace {
+
+// Lets threads waiting for the lock take it: yields until the time is up.
+void WaitStep(std::chrono::microseconds duration) {
+  if (!World().waits) return;
+  const auto end = std::chrono::steady_clock::now() + duration;
+  do {
+    std::this_thread::yield();
+  } while (std::chrono::steady_clock::now() < end);
+}
+
+void ResetPhase(PhysicsWorld& world) {
+  const v4f zero{0.0f, 0.0f, 0.0f, 0.0f};
+  for (VLM_OBJECT* body : world.staticBodies) {
+    body->Body.v4fAcceleration = zero;
+    body->Body.v4fAngularAcceleration = zero;
+    body->Body.v4fMovement = zero;
+  }
+  for (VLM_OBJECT* body : world.dynamicBodies) {
+    body->Body.v4fAcceleration = world.gravity;
+    body->Body.v4fAcceleration.w = 0.0f;
+    body->Body.v4fAngularAcceleration = zero;
+    body->Body.v4fMovement = zero;
+  }
+}
+
+void JointPhase(PhysicsWorld& world, float dt) {
+  for (VLM_JOINT* joint : world.activeJoints) {
+    if (IsFixed(joint->pBodyA) && IsFixed(joint->pBodyB)) continue;
+    VLM_v4fAddScaled(&joint->v4fSharedVelocity, &world.gravity, dt);
+    SolveJoint(joint);
+  }
+}
+
+// Step rotation from the rotation vector (radians), applied before the
+// orientation. No turn at all is the identity, which needs no trigonometry.
+void Turn(VLM_OBJECT* body, float x, float y, float z) {
+  v4f& step = body->Body.q4fStepRotation;
+  if (x == 0.0f && y == 0.0f && z == 0.0f) {
+    step = v4f{0.0f, 0.0f, 0.0f, 1.0f};
+    return;
+  }
+  VLM_q4fFromEuler(&step, x, y, z, 1);
+  VLM_q4fMultiplyInto(&body->q4fOrientation, &step, &body->q4fOrientation);
+}
+
+void IntegratePhase(PhysicsWorld& world, float dt) {
+  for (VLM_OBJECT* body : world.staticBodies) {
+    auto& b = body->Body;
+    VLM_v4fAddScaled(&b.v4fMovement, &b.v4fVelocity, dt);
+    VLM_v4fAdd(&body->v4fPosition, &b.v4fMovement);
+    const v4f& w = b.v4fAngularVelocity;
+    Turn(body, w.x * dt, w.y * dt, w.z * dt);
+    RebuildObjectMatrices(body);
+  }
+  const float dt2 = dt * dt;
+  for (VLM_OBJECT* body : world.dynamicBodies) {
+    auto& b = body->Body;
+    if (!b.pCage && b.fMass == 0.0f) continue;
+    VLM_v4fAddScaled(&b.v4fMovement, &b.v4fAcceleration, dt2);
+    VLM_v4fAddScaled(&b.v4fMovement, &b.v4fVelocity, dt);
+    VLM_v4fAdd(&body->v4fPosition, &b.v4fMovement);
+    VLM_v4fAddScaled(&b.v4fVelocity, &b.v4fAcceleration, dt);
+    const v4f& w = b.v4fAngularVelocity;
+    const v4f& a = b.v4fAngularAcceleration;
+    Turn(body, w.x * dt + a.x * dt2, w.y * dt + a.y * dt2, w.z * dt + a.z * dt2);
+    VLM_v4fAddScaled(&b.v4fAngularVelocity, &a, dt);
+    RebuildObjectMatrices(body);
+  }
+}
+
+int RoundedFrameRate(float frequency) {
+  if (!std::isfinite(frequency) || frequency < 0.0f || frequency > 2.0e9f) return 0;
+  return static_cast<int>(std::lround(frequency));
+}
+
+}  // namespace
+
+void SimulationStep() {
+  PhysicsWorld& world = World();
+  {
+    PhysicsLock guard(world.lock);
+    if (!world.enabled) return;
+    ResetPhase(world);
+  }
+  WaitStep(std::chrono::microseconds(10));
+  {
+    PhysicsLock guard(world.lock);
+    JointPhase(world, world.timeStep);
+  }
+  WaitStep(std::chrono::microseconds(10));
+  {
+    PhysicsLock guard(world.lock);
+    IntegratePhase(world, world.timeStep);
+  }
+  WaitStep(std::chrono::microseconds(10));
+  {
+    PhysicsLock guard(world.lock);
+    // Restored rather than cleared, for a step run from a collision procedure.
+    const int32_t outer = world.collisionPhase;
+    world.collisionPhase = 1;
+    CollisionPhase(world);
+    world.collisionPhase = outer;
+  }
+  WaitStep(std::chrono::milliseconds(1));
+}
+
+}  // namespace vlm
+
+extern "C" {
+
+int VLM_UpdatePhysics(int debug) {
+  vlm::Context& ctx = vlm::Ctx();
+  vlm::PhysicsWorld& world = ctx.physics;
+  {
+    vlm::PhysicsLock guard(world.lock);
+    world.timeStep = ctx.timing.frameTimeFactor;
+    world.frameRate = vlm::RoundedFrameRate(ctx.timing.renderFrequency);
+  }
+  vlm::SimulationStep();
+  if (debug) {
+    vlm::PhysicsLock guard(world.lock);
+    vlm::BuildDebugView(world);
+  }
+  return 0;
+}
+
+}  // extern "C"

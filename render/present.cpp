@@ -1,0 +1,129 @@
+// Presenting the frame: frame timing, then the swap.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/context.h"
+#include "platform/screen.h"
+#include "render/gl_table.h"
+#include "velmora/core.h"
+#include "velmora/platform.h"
+
+namespace {
+
+// The last presented frame for screenshots (automation only, so it is not
+// part of the engine context): RGBA rows as GL reads them, bottom row first.
+struct KeptFrame {
+  bool on = false;
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+};
+
+KeptFrame& Kept() {
+  static KeptFrame* frame = new KeptFrame();
+  return *frame;
+}
+
+void MeasureFrame(vlm::TimingState& timing) {
+  const int64_t now = vlm::platform::PerformanceCounter();
+  const double frequency = timing.counterFrequency > 0
+                               ? static_cast<double>(timing.counterFrequency)
+                               : static_cast<double>(vlm::platform::kCounterFrequency);
+  timing.elapsedSeconds = static_cast<double>(now) / frequency;
+  if (timing.lastFrameCounter == 0) {
+    // First frame: it took no time, and the rate is measured from here.
+    timing.frameTimeFactor = 0.0f;
+    timing.lastFrameCounter = now;
+    timing.rateCounter = now;
+    timing.rateFrames = 0;
+    return;
+  }
+  timing.frameTimeFactor = static_cast<float>(static_cast<double>(now - timing.lastFrameCounter) /
+                                              frequency);
+  timing.lastFrameCounter = now;
+  ++timing.rateFrames;
+  const double interval = static_cast<double>(now - timing.rateCounter) / frequency;
+  if (interval >= 0.5) {
+    timing.renderFrequency = static_cast<float>(timing.rateFrames / interval);
+    timing.rateFrames = 0;
+    timing.rateCounter = now;
+  }
+}
+
+void KeepFrame() {
+  KeptFrame& kept = Kept();
+  if (!kept.on || !vlmgl.glReadPixels) return;
+  int width = 0, height = 0;
+  vlm::platform::DrawableSize(&width, &height);
+  if (width <= 0 || height <= 0) return;
+  kept.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  if (vlmgl.glReadBuffer) vlmgl.glReadBuffer(GL_BACK);
+  if (vlmgl.glPixelStorei) vlmgl.glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  vlmgl.glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, kept.pixels.data());
+  kept.width = width;
+  kept.height = height;
+}
+
+}  // namespace
+
+extern "C" {
+
+int VLM_FlipBuffers(void) {
+  vlm::Context& ctx = vlm::Ctx();
+  MeasureFrame(ctx.timing);
+  if (!ctx.hasGL) return 0;
+  // Until the renderer's gamma pass covers the default framebuffer, a clear
+  // stands in for it.
+  if (vlmgl.glBindFramebuffer) vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (vlmgl.glClear) vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  KeepFrame();
+  vlm::platform::SwapBuffers();
+  return 0;
+}
+
+float VLM_FrameTime(void) { return vlm::Ctx().timing.frameTimeFactor; }
+float VLM_RenderFrequency(void) { return vlm::Ctx().timing.renderFrequency; }
+double VLM_ElapsedTime(void) { return vlm::Ctx().timing.elapsedSeconds; }
+
+int VLM_KeepPresentedFrames(int on) {
+  KeptFrame& kept = Kept();
+  kept.on = on != 0;
+  if (!kept.on) {
+    kept.pixels.clear();
+    kept.pixels.shrink_to_fit();
+    kept.width = kept.height = 0;
+  }
+  return 1;
+}
+
+int VLM_SavePresentedFrame(const char* fileName) {
+  constexpr const char* kProc = "VLM_SavePresentedFrame";
+  const KeptFrame& kept = Kept();
+  if (kept.width <= 0 || kept.height <= 0) {
+    VLM_LogMessage("Fail: No presented frame has been kept!", VLM_COLOR_FAIL, 0, "", kProc);
+    return 0;
+  }
+  // GL reads bottom row first; PNG starts at the top. A screenshot is opaque.
+  const size_t stride = static_cast<size_t>(kept.width) * 4;
+  std::vector<uint8_t> image(kept.pixels.size());
+  for (int row = 0; row < kept.height; ++row) {
+    const uint8_t* from = kept.pixels.data() + stride * static_cast<size_t>(kept.height - 1 - row);
+    uint8_t* to = image.data() + stride * static_cast<size_t>(row);
+    for (size_t i = 0; i < stride; i += 4) {
+      to[i] = from[i];
+      to[i + 1] = from[i + 1];
+      to[i + 2] = from[i + 2];
+      to[i + 3] = 0xFF;
+    }
+  }
+  if (!vlm::platform::WritePng(fileName, kept.width, kept.height, image.data())) {
+    const std::string text =
+        std::string("Fail: The screenshot \"") + (fileName ? fileName : "") + "\" cannot be written!";
+    VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", kProc);
+    return 0;
+  }
+  return 1;
+}
+
+}  // extern "C"

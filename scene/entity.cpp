@@ -1,0 +1,192 @@
+// The entity header: world matrices through the parent chain, attaching,
+// and the transform modes shared by every placed kind.
+#include "scene/entity.h"
+
+#include "core/context.h"
+#include "scene/object_record.h"
+#include "velmora/core.h"
+#include "velmora/math.h"
+
+namespace vlm {
+
+namespace {
+
+// Far beyond any real hierarchy; stops the walk on a chain that a caller
+// built by hand into a loop.
+constexpr int kMaxChainLength = 4096;
+
+m4f Identity() {
+  m4f m;
+  VLM_m4fSetDiagonal(&m, 1.0f);
+  return m;
+}
+
+bool PassesRotation(int linkType) { return linkType == VLM_LINK_FULL || linkType == VLM_LINK_SECOND; }
+
+}  // namespace
+
+void RebuildObjectMatrices(VLM_OBJECT* object) {
+  m4f& unscaled = object->mWorldUnscaled;
+  VLM_m4fFromQuaternion(&object->q4fOrientation, &unscaled);
+  unscaled.e[12] = object->v4fPosition.x;
+  unscaled.e[13] = object->v4fPosition.y;
+  unscaled.e[14] = object->v4fPosition.z;
+  unscaled.e[15] = 1.0f;
+  m4f& world = object->mWorld;
+  world = unscaled;
+  const float scale[3] = {object->v4fScale.x, object->v4fScale.y, object->v4fScale.z};
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 4; ++col) world.e[4 * row + col] *= scale[row];
+  }
+}
+
+v4f ParentChainOrientation(const VLM_ENTITY* entity) {
+  v4f acc{0.0f, 0.0f, 0.0f, 1.0f};
+  int steps = 0;
+  for (const VLM_ENTITY* e = entity; e && e->pParent && steps < kMaxChainLength; e = e->pParent, ++steps) {
+    const VLM_ENTITY* parent = e->pParent;
+    if (PassesRotation(e->iLinkType) && parent->pOrientation) {
+      v4f q;
+      VLM_q4fMultiplyInto(&q, parent->pOrientation, &acc);
+      acc = q;
+    }
+  }
+  return acc;
+}
+
+void ApplyPositionMode(VLM_ENTITY* entity, v4f* position, const v4f& value, int mode) {
+  const bool relative = (mode & VLM_TRANSFORM_RELATIVE) != 0;
+  const bool local = (mode & VLM_TRANSFORM_LOCAL) != 0;
+  const bool parentSpace = (mode & VLM_TRANSFORM_PARENT) != 0;
+  if (local) {
+    v4f d{value.x, value.y, value.z, 0.0f};
+    if (entity->pMatrix) VLM_v4fTransform(&d, entity->pMatrix);
+    if (relative) {
+      VLM_v4fAdd(position, &d);
+    } else {
+      *position = d;
+      position->w = 1.0f;
+    }
+    return;
+  }
+  if (parentSpace) {
+    m4f chain;
+    VLM_EntityWorldMatrix(&chain, entity, 0);
+    VLM_m4fInvert(&chain);
+    v4f d{value.x, value.y, value.z, relative ? 0.0f : 1.0f};
+    VLM_v4fTransform(&d, &chain);
+    if (relative) {
+      d.w = 0.0f;
+      VLM_v4fAdd(position, &d);
+    } else {
+      *position = d;
+    }
+    return;
+  }
+  if (relative) {
+    const v4f d{value.x, value.y, value.z, 0.0f};
+    VLM_v4fAdd(position, &d);
+  } else {
+    *position = v4f{value.x, value.y, value.z, 1.0f};
+  }
+}
+
+void ApplyRotationMode(VLM_ENTITY* entity, v4f* orientation, float ax, float ay, float az, int mode) {
+  v4f q;
+  VLM_q4fFromEuler(&q, ax, ay, az, 0);
+  const bool relative = (mode & VLM_TRANSFORM_RELATIVE) != 0;
+  const bool local = (mode & VLM_TRANSFORM_LOCAL) != 0;
+  const bool parentSpace = (mode & VLM_TRANSFORM_PARENT) != 0;
+  if (relative && local) {
+    VLM_q4fMultiply(orientation, &q);  // about the entity's own axes
+    return;
+  }
+  if (parentSpace) {
+    // q is a world rotation: seen from the parent frame it is P* q P.
+    const v4f chain = ParentChainOrientation(entity);
+    v4f conjugate = chain;
+    VLM_v4fNegate(&conjugate);
+    v4f inParent;
+    VLM_q4fMultiplyInto(&inParent, &conjugate, &q);
+    if (relative) {
+      VLM_q4fMultiply(&inParent, &chain);
+      VLM_q4fMultiplyInto(orientation, &inParent, orientation);
+    } else {
+      *orientation = inParent;  // world orientation becomes q
+    }
+    return;
+  }
+  if (relative) {
+    VLM_q4fMultiplyInto(orientation, &q, orientation);  // about the parent's axes
+  } else {
+    *orientation = q;
+  }
+}
+
+void DetachChildren(const void* parent) {
+  if (!parent) return;
+  const VLM_ENTITY* header = EntityOf(parent);
+  auto detach = [header](VLM_OBJECT* object) {
+    if (object->header.pParent == header) object->header.pParent = nullptr;
+  };
+  Ctx().registries.objects.ForEach(detach);
+  Ctx().registries.bodies.ForEach(detach);
+}
+
+}  // namespace vlm
+
+extern "C" {
+
+m4f* VLM_EntityWorldMatrix(m4f* out, const void* entity, int includeOwn) {
+  if (!out || !entity) return nullptr;
+  const VLM_ENTITY* e = vlm::EntityOf(entity);
+  m4f result = (includeOwn && e->pMatrix) ? *e->pMatrix : vlm::Identity();
+  int steps = 0;
+  for (; e->pParent && steps < vlm::kMaxChainLength; e = e->pParent, ++steps) {
+    const VLM_ENTITY* parent = e->pParent;
+    switch (e->iLinkType) {
+      case VLM_LINK_FULL:
+        if (parent->pMatrix) VLM_m4fMultiply(&result, parent->pMatrix, &result);
+        break;
+      case VLM_LINK_POSITION:
+        if (parent->pMatrix) {
+          // result x translation: each row gains w times the parent's position.
+          const float* t = &parent->pMatrix->e[12];
+          for (int row = 0; row < 4; ++row) {
+            const float w = result.e[4 * row + 3];
+            result.e[4 * row + 0] += w * t[0];
+            result.e[4 * row + 1] += w * t[1];
+            result.e[4 * row + 2] += w * t[2];
+          }
+        }
+        break;
+      case VLM_LINK_SECOND:
+        if (parent->pSecondMatrix) VLM_m4fMultiply(&result, parent->pSecondMatrix, &result);
+        break;
+      default:
+        break;
+    }
+  }
+  *out = result;
+  return out;
+}
+
+int VLM_AttachEntity(void* parent, void* child, int linkType) {
+  if (!child) return 0;
+  VLM_ENTITY* c = vlm::EntityOf(child);
+  VLM_ENTITY* p = parent ? vlm::EntityOf(parent) : nullptr;
+  // A chain that loops back to the child would never end.
+  int steps = 0;
+  for (const VLM_ENTITY* e = p; e; e = e->pParent) {
+    if (e == c || ++steps > vlm::kMaxChainLength) {
+      VLM_LogMessage("Fail: An entity cannot hang on itself or on one of its children!", VLM_COLOR_FAIL, 0, "",
+                     "VLM_AttachEntity");
+      return 0;
+    }
+  }
+  c->pParent = p;
+  c->iLinkType = linkType;
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,134 @@
+// A clean physics world for every test, and small builders for cages and
+// bodies.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "core/context.h"
+#include "mesh/cage.h"
+#include "mesh/cage_record.h"
+#include "physics/world.h"
+#include "scene/object_record.h"
+#include "velmora.h"
+
+namespace phystest {
+
+inline vlm::PhysicsWorld& World() { return vlm::Ctx().physics; }
+
+// Empties everything a test may have made and brings the world up again.
+inline void ResetWorld() {
+  auto& reg = vlm::Ctx().registries;
+  reg.bodies.ReleaseAll();
+  reg.objects.ReleaseAll();
+  reg.surfaces.ReleaseAll();
+  reg.cages.ReleaseAll();
+  vlm::PhysicsWorld& world = World();
+  while (!world.activeJoints.empty()) VLM_FreeJoint(world.activeJoints.back()->iHandle);
+  world.jointTable.clear();
+  world.collisionSoundPairs.clear();
+  world.collisionSoundSingles.clear();
+  world.playCollisionSound = nullptr;
+  world.debugLines.clear();
+  world.lastImpact = vlm::LastImpact{};
+  world.collisionPhase = 0;
+  vlm::InitPhysicsWorld();
+  VLM_SetGravity(0.0f, 0.0f, 0.0f);
+  VLM_SetPhysicsWaits(0);
+  VLM_SetPhysicsBroadPhase(1);
+  vlm::Ctx().timing.frameTimeFactor = 0.0f;
+  vlm::Ctx().timing.renderFrequency = 0.0f;
+}
+
+class PhysicsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetWorld(); }
+  void TearDown() override { ResetWorld(); }
+};
+
+inline v4f P(float x, float y, float z) { return v4f{x, y, z, 1.0f}; }
+inline v4f D(float x, float y, float z) { return v4f{x, y, z, 0.0f}; }
+
+// One simulation step of dt seconds.
+inline void Step(float dt) {
+  vlm::Ctx().timing.frameTimeFactor = dt;
+  VLM_UpdatePhysics(0);
+}
+
+inline VLM_OBJECT* Body(VLM_HANDLE id, VLM_HANDLE cage, float mass, v4f position, VLM_HANDLE material = -1) {
+  VLM_OBJECT* body = VLM_CreateBody(id, cage, material, "");
+  if (!body) return nullptr;
+  VLM_BodyPosition(id == -1 ? reinterpret_cast<VLM_HANDLE>(body) : id, &position, 0);
+  if (mass != 0.0f) VLM_SetBodyMass(id == -1 ? reinterpret_cast<VLM_HANDLE>(body) : id, mass);
+  return body;
+}
+
+inline VLM_HANDLE H(const VLM_OBJECT* body) { return reinterpret_cast<VLM_HANDLE>(body); }
+
+// A polyhedron cage from vertices and faces (edges derived), one root node
+// boxing the vertices and the origin.
+inline VLM_CAGE* PolyhedronCage(VLM_HANDLE id, const std::vector<v4f>& vertices,
+                                const std::vector<std::array<int, 3>>& faces, int kind = VLM_CAGE_POLYHEDRON) {
+  VLM_CAGE* cage = VLM_CreateCageListEntry(&id, "");
+  if (!cage) return nullptr;
+  cage->iKind = kind;
+  VLM_CAGE_NODE* root = vlm::AddCageNode(*cage);
+  cage->pRoot = root;
+  VLM_CAGE_OUTLINE* outline = vlm::AddCageOutline(*cage, *root);
+  outline->aVertices = vertices;
+  for (const auto& f : faces) {
+    VLM_CAGE_FACE face{};
+    face.iVertex[0] = f[0];
+    face.iVertex[1] = f[1];
+    face.iVertex[2] = f[2];
+    outline->aFaces.push_back(face);
+    const int pairs[3][2] = {{f[0], f[1]}, {f[1], f[2]}, {f[2], f[0]}};
+    for (const auto& p : pairs) {
+      bool known = false;
+      for (const VLM_CAGE_EDGE& e : outline->aEdges) {
+        if ((e.iVertex[0] == p[0] && e.iVertex[1] == p[1]) || (e.iVertex[0] == p[1] && e.iVertex[1] == p[0])) {
+          known = true;
+        }
+      }
+      if (!known) outline->aEdges.push_back(VLM_CAGE_EDGE{{p[0], p[1]}});
+    }
+  }
+  outline->iLastVertex = static_cast<int32_t>(outline->aVertices.size()) - 1;
+  outline->iLastEdge = static_cast<int32_t>(outline->aEdges.size()) - 1;
+  outline->iLastFace = static_cast<int32_t>(outline->aFaces.size()) - 1;
+  vlm::ComputeCageFaceNormals(*outline);
+  float lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+  for (const v4f& v : vertices) {
+    const float c[3] = {v.x, v.y, v.z};
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], c[k]);
+      hi[k] = std::max(hi[k], c[k]);
+    }
+  }
+  root->v4fCentre = v4f{(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2, 1.0f};
+  root->v4fHalfExtents = v4f{hi[0] - root->v4fCentre.x, hi[1] - root->v4fCentre.y, hi[2] - root->v4fCentre.z, 0.0f};
+  return cage;
+}
+
+// A flat plate in the x-z plane, |x|, |z| <= half, both faces looking up.
+inline VLM_CAGE* PlateCage(VLM_HANDLE id, float half) {
+  return PolyhedronCage(id, {P(-half, 0, -half), P(-half, 0, half), P(half, 0, half), P(half, 0, -half)},
+                        {{{0, 1, 2}}, {{0, 2, 3}}});
+}
+
+// A box with an outline (8 corners, 12 outward faces), like a box cage
+// fitted to a mesh.
+inline VLM_CAGE* OutlinedBoxCage(VLM_HANDLE id, float hx, float hy, float hz) {
+  std::vector<v4f> corners;
+  for (int i = 0; i < 8; ++i) corners.push_back(P((i & 1) ? hx : -hx, (i & 2) ? hy : -hy, (i & 4) ? hz : -hz));
+  return PolyhedronCage(id, corners,
+                        {{{1, 2, 3}}, {{1, 0, 2}}, {{4, 7, 6}}, {{4, 5, 7}}, {{0, 6, 2}}, {{0, 4, 6}},
+                         {{5, 3, 7}}, {{5, 1, 3}}, {{0, 5, 4}}, {{0, 1, 5}}, {{6, 3, 2}}, {{6, 7, 3}}},
+                        VLM_CAGE_BOX);
+}
+
+}  // namespace phystest
