@@ -95,8 +95,8 @@ float VLM_ConvertDefinitionFloat(const char* text, size_t length);
 /* ---- Release -------------------------------------------------------------- */
 
 /* wholeTree 1: releases the tree holding the node. wholeTree 0: a root is
- * released, any other node is taken out of its parent with its sub-tree.
- * Returns 0. */
+ * released, any other node is taken out of its parent with its sub-tree
+ * (whose memory returns when the tree is released). Returns 0. */
 int VLM_FreeDefinitionNode(VLM_DEFINITION_NODE* node, int wholeTree);
 /* Releases the tree of the last file loaded and forgets that file. */
 int VLM_FreeDefinitionFile(void);
