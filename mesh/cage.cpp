@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/context.h"
+#include "physics/world.h"
 #include "velmora/cage.h"
 #include "velmora/core.h"
 #include "velmora/registry.h"
@@ -120,6 +121,8 @@ int VLM_FreeCage(VLM_HANDLE handle) {
   auto& registry = vlm::Ctx().registries.cages;
   auto* record = registry.Resolve(handle);
   if (!record) return 0;
+  // Bodies must not keep pointing at a released shape.
+  vlm::ForgetCage(record);
   // Nodes and outlines belong to the record and go with it.
   registry.Remove(record);
   return 1;

@@ -113,7 +113,28 @@ void InvertInertia(m4f* m) {
   }
 }
 
+namespace {
+
+// An inertia equal about every axis (a sphere, a point, a cube) looks the
+// same from every frame: W^-1 * (k I) * W is k I whatever W is.
+bool Isotropic(const m4f& m) {
+  const float* e = m.e;
+  return e[0] == e[5] && e[0] == e[10] && e[1] == 0.0f && e[2] == 0.0f && e[4] == 0.0f && e[6] == 0.0f &&
+         e[8] == 0.0f && e[9] == 0.0f;
+}
+
+void Diagonal(m4f* out, float k) {
+  VLM_m4fSetDiagonal(out, k);
+  out->e[15] = 1.0f;
+}
+
+}  // namespace
+
 void WorldInertia(const VLM_OBJECT* body, m4f* out) {
+  if (Isotropic(body->Body.mInertia)) {
+    Diagonal(out, body->Body.mInertia.e[0]);
+    return;
+  }
   m4f inverseWorld;
   VLM_m4fInverse(&inverseWorld, &body->mWorld);
   m4f tmp;
@@ -122,6 +143,12 @@ void WorldInertia(const VLM_OBJECT* body, m4f* out) {
 }
 
 void WorldInverseInertia(const VLM_OBJECT* body, m4f* out) {
+  if (Isotropic(body->Body.mInertia)) {
+    m4f inverse = body->Body.mInertia;
+    InvertInertia(&inverse);
+    Diagonal(out, inverse.e[0]);
+    return;
+  }
   m4f inverseWorld;
   VLM_m4fInverse(&inverseWorld, &body->mWorld);
   m4f inverseInertia = body->Body.mInertia;

@@ -16,12 +16,12 @@ int SphereSphere(VLM_OBJECT* a, VLM_OBJECT* b) {
   const float reach = rA + rB;
   v4f d;
   VLM_v4fSubInto(&d, &b->v4fPosition, &a->v4fPosition);
-  const float gap = VLM_v4fLength(&d) - reach;
+  const float distance = VLM_v4fLength(&d);
+  const float gap = distance - reach;
   // Two spheres on one centre have no direction to part in.
   if (!(gap > -reach && gap < 0.0f)) return 0;
-  v4f n = d;
-  n.w = 0.0f;
-  VLM_v4fNormalize(&n);
+  v4f n;
+  VLM_v4fScaleInto(&n, &d, 1.0f / distance);
   v4f contact;
   if (InCollisionPhase()) {
     const float mA = a->Body.fMass;
@@ -99,9 +99,9 @@ int BoxSphere(VLM_OBJECT* box, VLM_OBJECT* sphere) {
   v4f n;
   float pen;
   if (ee > 0.0f) {
-    n = e;
-    VLM_v4fNormalize(&n);
-    pen = std::sqrt(ee) - r;
+    const float length = std::sqrt(ee);
+    VLM_v4fScaleInto(&n, &e, 1.0f / length);
+    pen = length - r;
   } else {
     // The centre is inside: out through the nearest face, so that a sphere
     // sunk into a wide, flat box goes back up rather than sideways into it.

@@ -100,7 +100,7 @@ class Side {
       const VLM_OBJECT* body = list[i];
       const v4f& p = body->v4fPosition;
       const float r = body->Body.iCollision ? BoundRadius(body) : -1.0f;
-      bound_[i] = Bound{p.x, p.y, p.z, r};
+      bound_[i] = Bound{p.x, p.y, p.z, r, Span(p, std::max(r, 0.0f))};
       origin_[i] = bound_[i];
       if (r >= 0.0f && std::isfinite(r) && FinitePosition(p)) radii_.push_back(r);
     }
@@ -141,15 +141,17 @@ class Side {
   float Drift() const { return drift_; }
 
   // True when body i's bounding sphere, where it is now, may touch a sphere
-  // of radius r at (x, y, z). Not-a-number anywhere keeps the pair.
-  bool MayTouch(uint32_t i, float x, float y, float z, float r) const {
+  // of radius r at p, whose coordinates and radius stay within span. Not-a-
+  // number anywhere keeps the pair.
+  bool MayTouch(uint32_t i, const v4f& p, float r, float span) const {
     const Bound& b = bound_[i];
-    const float dx = b.x - x, dy = b.y - y, dz = b.z - z;
-    const float span = std::max({std::fabs(b.x), std::fabs(b.y), std::fabs(b.z), std::fabs(x), std::fabs(y),
-                                 std::fabs(z)});
-    const float reach = b.r + r + Rounding(span);
+    const float dx = b.x - p.x, dy = b.y - p.y, dz = b.z - p.z;
+    const float reach = b.r + r + Rounding(std::max(span, b.span));
     return !(dx * dx + dy * dy + dz * dz > reach * reach);
   }
+
+  // Largest coordinate of p plus r: what rounding of its distances scales with.
+  static float Span(const v4f& p, float r) { return std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)}) + r; }
 
   // After a shape test moved body i: the copy follows, and a body that moved
   // further than the drift from where it was filed is filed again.
@@ -159,6 +161,7 @@ class Side {
     b.x = p.x;
     b.y = p.y;
     b.z = p.z;
+    b.span = Span(p, std::max(b.r, 0.0f));
     if (!gridded_[i]) return;
     const Bound& o = origin_[i];
     if (FinitePosition(p) && Length3(p.x - o.x, p.y - o.y, p.z - o.z) <= drift_) return;
@@ -173,37 +176,30 @@ class Side {
   }
 
   // Candidates from index `first` on for a sphere of radius r at p, in
-  // ascending order. Slack covers p's own drift until the next query.
+  // ascending order: the bodies that may touch it while it stays within
+  // slack of p.
   void Candidates(const v4f& p, float r, float slack, uint32_t first, std::vector<uint32_t>& out) const {
     out.clear();
     float reach = r + reach_ + drift_ + slack;
-    reach += Rounding(std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)}) + reach);
-    if (!Query(p, reach, first, out)) {
+    const float span = Span(p, r + slack);
+    reach += Rounding(Span(p, reach));
+    auto keep = [&](uint32_t i) {
+      if (i >= first && bound_[i].r >= 0.0f && MayTouch(i, p, r + slack, span)) out.push_back(i);
+    };
+    if (!Query(p, reach, keep)) {
       out.clear();
-      for (uint32_t i = first; i < bound_.size(); ++i) {
-        if (bound_[i].r >= 0.0f) out.push_back(i);
-      }
+      for (uint32_t i = first; i < bound_.size(); ++i) keep(i);
       return;
     }
-    for (uint32_t i : loose_) {
-      if (i >= first) out.push_back(i);
-    }
-    if (out.size() <= 32) {
-      for (size_t a = 1; a < out.size(); ++a) {
-        const uint32_t v = out[a];
-        size_t b = a;
-        for (; b > 0 && out[b - 1] > v; --b) out[b] = out[b - 1];
-        out[b] = v;
-      }
-    } else {
-      std::sort(out.begin(), out.end());
-    }
+    for (uint32_t i : loose_) keep(i);
+    std::sort(out.begin(), out.end());
   }
 
  private:
   struct Bound {
     float x = 0.0f, y = 0.0f, z = 0.0f;
-    float r = -1.0f;  // negative: never collides
+    float r = -1.0f;     // negative: never collides
+    float span = 0.0f;   // largest coordinate plus r
   };
   static constexpr uint32_t kNone = UINT32_MAX;
 
@@ -258,20 +254,21 @@ class Side {
   // Monotonic in v, so a cube of cells found from its corners holds every
   // body filed inside it; clamped to the block before any conversion.
   int64_t Coord(float v, int axis) const {
-    const float c = std::floor((v - lo_[axis]) * inverseCell_);
+    const float c = (v - lo_[axis]) * inverseCell_;
     if (!(c > 0.0f)) return 0;
     if (!(c < static_cast<float>(dims_[axis] - 1))) return dims_[axis] - 1;
-    return static_cast<int64_t>(c);
+    return static_cast<int64_t>(c);  // positive: truncation is the floor
   }
   size_t CellIndex(int64_t x, int64_t y, int64_t z) const {
     return static_cast<size_t>((z * dims_[1] + y) * dims_[0] + x);
   }
 
-  // Appends the gridded bodies from `first` on in the cells that the cube
-  // around p with half-width reach touches. Border cells also hold whatever
-  // lies beyond the block, so clamping the cube to the block loses nothing.
-  // False when the cube spans so many cells that a plain scan is cheaper.
-  bool Query(const v4f& p, float reach, uint32_t first, std::vector<uint32_t>& out) const {
+  // Hands every gridded body in the cells that the cube around p with
+  // half-width reach touches to visit. Border cells also hold whatever lies
+  // beyond the block, so clamping the cube to the block loses nothing. False
+  // when the cube spans so many cells that a plain scan is cheaper.
+  template <class Visit>
+  bool Query(const v4f& p, float reach, Visit&& visit) const {
     if (head_.empty()) return true;
     if (!FinitePosition(p) || !std::isfinite(reach)) return false;
     const int64_t x0 = Coord(p.x - reach, 0), x1 = Coord(p.x + reach, 0);
@@ -281,9 +278,7 @@ class Side {
     for (int64_t z = z0; z <= z1; ++z) {
       for (int64_t y = y0; y <= y1; ++y) {
         for (int64_t x = x0; x <= x1; ++x) {
-          for (uint32_t k = head_[CellIndex(x, y, z)]; k != kNone; k = next_[k]) {
-            if (k >= first) out.push_back(k);
-          }
+          for (uint32_t k = head_[CellIndex(x, y, z)]; k != kNone; k = next_[k]) visit(k);
         }
       }
     }
@@ -401,10 +396,11 @@ void CollisionPhase(PhysicsWorld& world) {
       const float slack = dynamicSide.Drift() + kBoundSlack;
       v4f asked = p->v4fPosition;
       v4f at = asked;
+      float span = Side::Span(at, rp);
       other.Candidates(asked, rp, slack, first, candidates);
       for (size_t c = 0; c < candidates.size(); ++c) {
         const uint32_t j = candidates[c];
-        if (!other.MayTouch(j, at.x, at.y, at.z, rp)) continue;
+        if (!other.MayTouch(j, at, rp, span)) continue;
         VLM_OBJECT* q = other.Body(j);
         if (!CollideBodies(q, p)) continue;
         if (world.listGeneration != generation) {
@@ -416,6 +412,7 @@ void CollisionPhase(PhysicsWorld& world) {
         other.Moved(j);
         dynamicSide.Moved(i);
         at = p->v4fPosition;
+        span = Side::Span(at, rp);
         if (!(Length3(at.x - asked.x, at.y - asked.y, at.z - asked.z) <= slack)) {
           asked = at;
           other.Candidates(asked, rp, slack, j + 1, rest);

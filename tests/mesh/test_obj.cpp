@@ -225,4 +225,19 @@ TEST(ObjNumbers, ConversionsOfTheDefinitionFormat) {
   EXPECT_EQ(TextToInteger("99999999999999999999999"), int64_t{1} << 62);
 }
 
+TEST(ObjNumbers, AgreeWithTheDefinitionReaders) {
+  // The OBJ reader has its own copy of the conversions for speed; both must
+  // read every number alike (integers only within the 62-bit range).
+  const char* cases[] = {"1.5, 2", "-.25", "+3e2x", "1e", "abc", ".", "inf", "+INFINITY", "nan",
+                         "-0", "16777217", "\t-2.5", "+-1", "0x10", "1.00000005960464477539",
+                         "3.4028235e38", "1e-30", "12abc", "$1F", "%101", " \t-$1F", "123456.789012"};
+  for (const char* text : cases) {
+    const float ours = vlm::mesh::TextToFloat(text);
+    const float theirs = VLM_ConvertDefinitionFloat(text, std::strlen(text));
+    EXPECT_TRUE(std::memcmp(&ours, &theirs, sizeof ours) == 0 || (std::isnan(ours) && std::isnan(theirs)))
+        << text << ": " << ours << " vs " << theirs;
+    EXPECT_EQ(vlm::mesh::TextToInteger(text), VLM_ConvertDefinitionInteger(text, std::strlen(text))) << text;
+  }
+}
+
 }  // namespace
