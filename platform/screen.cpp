@@ -68,16 +68,16 @@ bool SurfaceInAppWindow(AppWindow& app, int bits, Surface& out) {
   }
   for (int i = first; i < count; ++i) {
     if (app.sdl == nullptr || app.bits != bits || app.depth != depths[i]) {
-      int x = app.spec.x, y = app.spec.y;
+      int x = app.shape.x, y = app.shape.y;
       if (app.sdl) {
         SDL_GetWindowPosition(app.sdl, &x, &y);
         SDL_DestroyWindow(app.sdl);
         app.sdl = nullptr;
       }
-      WindowSpec spec = app.spec;
-      if (spec.x != static_cast<int>(SDL_WINDOWPOS_CENTERED)) spec.x = x;
-      if (spec.y != static_cast<int>(SDL_WINDOWPOS_CENTERED)) spec.y = y;
-      app.sdl = MakeGLWindow(spec, bits, depths[i]);
+      WindowShape shape = app.shape;
+      if (shape.x != static_cast<int>(SDL_WINDOWPOS_CENTERED)) shape.x = x;
+      if (shape.y != static_cast<int>(SDL_WINDOWPOS_CENTERED)) shape.y = y;
+      app.sdl = MakeGLWindow(shape, bits, depths[i]);
       app.bits = bits;
       app.depth = depths[i];
       if (!app.sdl) continue;
@@ -96,17 +96,17 @@ bool SurfaceInAppWindow(AppWindow& app, int bits, Surface& out) {
     const int fallback = DepthCandidates(app.bits, depths);
     for (int i = 0; i < fallback && !app.sdl; ++i) {
       app.depth = depths[i];
-      app.sdl = MakeGLWindow(app.spec, app.bits, app.depth);
+      app.sdl = MakeGLWindow(app.shape, app.bits, app.depth);
     }
   }
   return false;
 }
 
-bool SurfaceInOwnWindow(const WindowSpec& spec, int bits, Surface& out) {
+bool SurfaceInOwnWindow(const WindowShape& shape, int bits, Surface& out) {
   int depths[2];
   const int count = DepthCandidates(bits, depths);
   for (int i = 0; i < count; ++i) {
-    SDL_Window* window = MakeGLWindow(spec, bits, depths[i]);
+    SDL_Window* window = MakeGLWindow(shape, bits, depths[i]);
     if (!window) continue;
     SDL_GLContext context = CreateContext(window);
     if (context) {
@@ -237,17 +237,17 @@ intptr_t VLM_OpenScreenWindow(int width, int height, int bits, const char* title
                               int fullscreen) {
   constexpr const char* kProc = "VLM_OpenScreenWindow";
   if (!CheckRequest(width, height, bits, kProc)) return 0;
-  WindowSpec spec;
-  spec.title = title ? title : "";
-  spec.x = fullscreen ? 0 : static_cast<int>(SDL_WINDOWPOS_CENTERED);
-  spec.y = spec.x;
-  spec.width = width;
-  spec.height = height;
-  spec.sdlFlags = SdlWindowFlags(flags);
-  if (fullscreen) spec.sdlFlags = (spec.sdlFlags & ~SDL_WINDOW_RESIZABLE) | SDL_WINDOW_FULLSCREEN |
+  WindowShape shape;
+  shape.title = title ? title : "";
+  shape.x = fullscreen ? 0 : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+  shape.y = shape.x;
+  shape.width = width;
+  shape.height = height;
+  shape.sdlFlags = SdlWindowFlags(flags);
+  if (fullscreen) shape.sdlFlags = (shape.sdlFlags & ~SDL_WINDOW_RESIZABLE) | SDL_WINDOW_FULLSCREEN |
                                   SDL_WINDOW_BORDERLESS;
   Surface surface;
-  if (!SurfaceInOwnWindow(spec, bits, surface)) {
+  if (!SurfaceInOwnWindow(shape, bits, surface)) {
     Fail(std::string("Fail: The OpenGL context cannot be created (") + SDL_GetError() + ")!", kProc);
     return 0;
   }

@@ -90,11 +90,11 @@ void SetPixelAttributes(int bits, int depth) {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
-SDL_Window* MakeGLWindow(const WindowSpec& spec, int bits, int depth) {
+SDL_Window* MakeGLWindow(const WindowShape& shape, int bits, int depth) {
   if (!EnsureVideo()) return nullptr;
   SetPixelAttributes(bits, depth);
-  return SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.width, spec.height,
-                          spec.sdlFlags | SDL_WINDOW_OPENGL);
+  return SDL_CreateWindow(shape.title.c_str(), shape.x, shape.y, shape.width, shape.height,
+                          shape.sdlFlags | SDL_WINDOW_OPENGL);
 }
 
 Uint32 SdlWindowFlags(int flags) {
@@ -124,20 +124,20 @@ intptr_t VLM_OpenWindow(int window, int x, int y, int width, int height, const c
   VLM_CloseWindow(window);
   auto record = std::make_unique<AppWindow>();
   record->number = window;
-  record->spec.title = title ? title : "";
+  record->shape.title = title ? title : "";
   const bool centred = (flags & VLM_WINDOW_CENTERED) != 0;
-  record->spec.x = centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
-  record->spec.y = centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
-  record->spec.width = width;
-  record->spec.height = height;
-  record->spec.sdlFlags = SdlWindowFlags(flags);
+  record->shape.x = centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : x;
+  record->shape.y = centred ? static_cast<int>(SDL_WINDOWPOS_CENTERED) : y;
+  record->shape.width = width;
+  record->shape.height = height;
+  record->shape.sdlFlags = SdlWindowFlags(flags);
   // Made ready for a 32-bit surface, the usual request, so that opening the
   // surface seldom has to make the window again.
   record->bits = 32;
   int depths[2];
   const int count = DepthCandidates(record->bits, depths);
   for (int i = 0; i < count && !record->sdl; ++i) {
-    record->sdl = MakeGLWindow(record->spec, record->bits, depths[i]);
+    record->sdl = MakeGLWindow(record->shape, record->bits, depths[i]);
     record->depth = depths[i];
   }
   if (!record->sdl) {

@@ -11,7 +11,7 @@ namespace vlm::platform {
 
 // How a window is to be made; kept so that the surface can make it again
 // when the pixel format it needs differs from the one the window got.
-struct WindowSpec {
+struct WindowShape {
   std::string title;
   int x = 0;
   int y = 0;
@@ -23,7 +23,7 @@ struct WindowSpec {
 struct AppWindow {
   intptr_t id = 0;  // never reused, so a closed window's identifier stays dead
   int number = -1;
-  WindowSpec spec;
+  WindowShape shape;
   SDL_Window* sdl = nullptr;
   int bits = 0;   // colour bits the window's pixel format was asked with
   int depth = 0;  // depth bits it was made with
@@ -42,7 +42,7 @@ int DepthCandidates(int bits, int out[2]);
 void SetPixelAttributes(int bits, int depth);
 // Sets the pixel-format attributes and makes a GL-capable window; nullptr
 // when the driver has no such pixel format.
-SDL_Window* MakeGLWindow(const WindowSpec& spec, int bits, int depth);
+SDL_Window* MakeGLWindow(const WindowShape& shape, int bits, int depth);
 // The SDL window flags for the engine's VLM_WINDOW_ flags.
 Uint32 SdlWindowFlags(int flags);
 
