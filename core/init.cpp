@@ -1,6 +1,4 @@
 // Engine start-up and shutdown.
-#include <ctime>
-
 #include "core/context.h"
 #include "core/layout_check.h"
 #include "physics/world.h"
@@ -13,12 +11,8 @@ namespace {
 
 constexpr const char* kProc = "VLM_Init";
 
-int64_t CounterFrequency() {
-  // The monotonic clock counts nanoseconds.
-  timespec res{};
-  clock_getres(CLOCK_MONOTONIC, &res);
-  return 1000000000;
-}
+// The performance counter is the monotonic clock, which counts nanoseconds.
+constexpr int64_t kCounterFrequency = 1000000000;
 
 }  // namespace
 
@@ -50,7 +44,7 @@ int VLM_Init(void) {
   if (ctx.hasGL) vlm::gl::CreateDepthFramebuffer();
 
   ctx.effects = vlm::EffectParameters{};
-  ctx.timing.counterFrequency = CounterFrequency();
+  ctx.timing.counterFrequency = kCounterFrequency;
 
   if (ctx.hasGL) vlm::gl::CreateQuadBatch();
   VLM_InitJoysticks();
