@@ -111,11 +111,28 @@ int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
     }
   }
   if (bestAxis < 0) return 0;
-  const float o = best;
 
   v4f n = bestDirection;
   VLM_v4fNormalizeFast(&n);
   if (Dot3(d, n) < 0.0f) VLM_v4fNegate(&n);
+  float o = best;
+  if (InCollisionPhase()) {
+    // When the boxes were apart along this axis before this step moved
+    // anything, B goes back to the side it came from, even if pushes or a
+    // fast movement carried its centre past A's: otherwise it would be
+    // pushed on through a thin plate.
+    v4f before = d;
+    VLM_v4fAdd(&before, &bodyB->Body.v4fStepStart);
+    VLM_v4fSub(&before, &bodyB->v4fPosition);
+    VLM_v4fSub(&before, &bodyA->Body.v4fStepStart);
+    VLM_v4fAdd(&before, &bodyA->v4fPosition);
+    const float along = Dot3(before, n);
+    const float reach = Projected(a, n) + Projected(b, n);
+    if (along < -reach) {
+      o = reach + Dot3(d, n);
+      VLM_v4fNegate(&n);
+    }
+  }
   v4f minusN = n;
   VLM_v4fNegate(&minusN);
 

@@ -103,23 +103,44 @@ int BoxSphere(VLM_OBJECT* box, VLM_OBJECT* sphere) {
     VLM_v4fScaleInto(&n, &e, 1.0f / length);
     pen = length - r;
   } else {
-    // The centre is inside: out through the nearest face, so that a sphere
-    // sunk into a wide, flat box goes back up rather than sideways into it.
+    // The centre is inside. It leaves through a face it was outside of
+    // before this step moved anything, so that pushes from other bodies can
+    // never drive a sphere resting on a thin plate out through its far side.
+    // Without such a face (it was inside already, or no step is running):
+    // the nearest face, so that a sphere sunk into a wide, flat box goes
+    // back up rather than sideways into it.
     const float* m = box->mWorld.e;
-    int nearest = 0;
-    float depth = std::numeric_limits<float>::infinity();
     const float cc[3] = {c.x, c.y, c.z};
-    const float hh[3] = {h.x, h.y, h.z};
+    const float hh[3] = {std::fabs(h.x), std::fabs(h.y), std::fabs(h.z)};
+    float cameFrom[3] = {0.0f, 0.0f, 0.0f};  // side of the face it was outside of, or 0
+    if (InCollisionPhase()) {
+      // Where the sphere was, relative to where the box was.
+      v4f before = sphere->Body.v4fStepStart;
+      VLM_v4fSub(&before, &box->Body.v4fStepStart);
+      VLM_v4fAdd(&before, &box->v4fPosition);
+      before.w = 1.0f;
+      VLM_v4fTransform(&before, &inverseWorld);
+      const float bb[3] = {before.x, before.y, before.z};
+      for (int k = 0; k < 3; ++k) {
+        if (std::fabs(bb[k]) > hh[k]) cameFrom[k] = bb[k] < 0.0f ? -1.0f : 1.0f;
+      }
+    }
+    const bool entered = cameFrom[0] != 0.0f || cameFrom[1] != 0.0f || cameFrom[2] != 0.0f;
+    int nearest = 0;
+    float side = 1.0f;
+    float depth = std::numeric_limits<float>::infinity();
     for (int k = 0; k < 3; ++k) {
+      if (entered && cameFrom[k] == 0.0f) continue;
+      const float s = entered ? cameFrom[k] : (cc[k] < 0.0f ? -1.0f : 1.0f);
       const float axis = std::sqrt(m[4 * k] * m[4 * k] + m[4 * k + 1] * m[4 * k + 1] + m[4 * k + 2] * m[4 * k + 2]);
-      const float d = (std::fabs(hh[k]) - std::fabs(cc[k])) * axis;
+      const float d = (hh[k] - s * cc[k]) * axis;
       if (d < depth) {
         depth = d;
         nearest = k;
+        side = s;
       }
     }
     if (!std::isfinite(depth)) return 0;  // a box without a usable frame
-    const float side = cc[nearest] < 0.0f ? -1.0f : 1.0f;
     n = v4f{m[4 * nearest] * side, m[4 * nearest + 1] * side, m[4 * nearest + 2] * side, 0.0f};
     VLM_v4fNormalize(&n);
     pen = -(depth + r);

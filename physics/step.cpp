@@ -63,6 +63,7 @@ void Turn(VLM_OBJECT* body, float x, float y, float z) {
 void IntegratePhase(PhysicsWorld& world, float dt) {
   for (VLM_OBJECT* body : world.staticBodies) {
     auto& b = body->Body;
+    b.v4fStepStart = body->v4fPosition;
     VLM_v4fAddScaled(&b.v4fMovement, &b.v4fVelocity, dt);
     VLM_v4fAdd(&body->v4fPosition, &b.v4fMovement);
     const v4f& w = b.v4fAngularVelocity;
@@ -72,6 +73,7 @@ void IntegratePhase(PhysicsWorld& world, float dt) {
   const float dt2 = dt * dt;
   for (VLM_OBJECT* body : world.dynamicBodies) {
     auto& b = body->Body;
+    b.v4fStepStart = body->v4fPosition;
     if (!b.pCage && b.fMass == 0.0f) continue;
     VLM_v4fAddScaled(&b.v4fMovement, &b.v4fAcceleration, dt2);
     VLM_v4fAddScaled(&b.v4fMovement, &b.v4fVelocity, dt);

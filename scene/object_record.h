@@ -31,6 +31,7 @@ struct VLM_BODY_PART {
   int32_t iFilter = 0;              // 0xFFFF at creation; nothing reads it
   int32_t iCollision = 0;           // 0: takes no part in collision tests
   std::vector<VLM_JOINT*> joints;   // the joints that name this body
+  v4f v4fStepStart{};               // position before this step's movement
 };
 
 struct VLM_OBJECT {

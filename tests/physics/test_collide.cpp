@@ -121,6 +121,51 @@ TEST_F(PhysicsTest, SphereSunkIntoAWideGroundGoesBackUp) {
   EXPECT_NEAR(ball->v4fPosition.z, 30.0f, 1e-4);
 }
 
+// Pushes from other bodies or one fast movement can carry a centre past the
+// middle of a thin plate or wall; the body still leaves on the side it came
+// from instead of passing through.
+TEST_F(PhysicsTest, BodiesLeaveAThinPlateOnTheSideTheyCameFrom) {
+  VLM_CreateBoxCage(7, 20.0f, 1.0f, 20.0f, "");  // top face at y = 0.5
+  VLM_CreateSphereCage(3, 2.0f, "");
+  Body(1, 7, 0.0f, P(0, 0, 0));
+  VLM_OBJECT* resting = Body(2, 3, 1.0f, P(0, 1.5f, 0));
+  VLM_OBJECT* heavy = Body(3, 3, 1000.0f, P(0, 1.8f, 0));
+  Step(0.0f);
+  // The heavy ball takes 1/1001 of the 1.7 overlap: the resting one is
+  // pushed down to y = -0.198, past the plate's middle, and back on top.
+  EXPECT_NEAR(heavy->v4fPosition.y, 1.8f + 1.7f / 1001.0f, 1e-5);
+  EXPECT_NEAR(resting->v4fPosition.y, 1.5f, 1e-5);
+}
+
+TEST_F(PhysicsTest, FastBodiesDoNotPassThroughAThinWall) {
+  VLM_CreateBoxCage(7, 1.0f, 20.0f, 20.0f, "");  // faces at x = -0.5 and 0.5
+  VLM_CreateBoxCage(8, 20.0f, 1.0f, 20.0f, "");
+  VLM_CreateSphereCage(3, 1.0f, "");
+  VLM_CreateBoxCage(5, 1.0f, VLM_DEFAULTF, VLM_DEFAULTF, "");
+  Body(1, 7, 0.0f, P(0, 0, 0));
+  VLM_OBJECT* ball = Body(2, 3, 1.0f, P(-1.2f, 0, 0));
+  VLM_SetBodyVelocity(2, nullptr, 15.0f, 0.0f, 0.0f, 0);
+  Step(0.1f);
+  // At x = 0.3 after the movement; out through the -x face (0.8 away) to
+  // touch it, and bounced with e = 0.6 * 0.6: 15 - 1.36 * 15.
+  EXPECT_NEAR(ball->v4fPosition.x, -1.0f, 1e-5);
+  EXPECT_NEAR(ball->Body.v4fVelocity.x, -5.4f, 1e-4);
+
+  // A box falling onto a plate: centre at y = -0.3 after the movement, sent
+  // back up by twice the 1.3 it takes to clear the top face. The contact is
+  // at a bottom corner, (0.5, -0.15, 0.5), 2.45 below the moved centre:
+  // k = (-0.5, 0, 0.5), k.J.k = 6 * 0.5 = 3, j = 1.36 * 15 / (1 + 3) = 5.1.
+  phystest::ResetWorld();
+  VLM_CreateBoxCage(8, 20.0f, 1.0f, 20.0f, "");
+  VLM_CreateBoxCage(5, 1.0f, VLM_DEFAULTF, VLM_DEFAULTF, "");
+  Body(1, 8, 0.0f, P(0, 0, 0));
+  VLM_OBJECT* box = Body(2, 5, 1.0f, P(0, 1.2f, 0));
+  VLM_SetBodyVelocity(2, nullptr, 0.0f, -15.0f, 0.0f, 0);
+  Step(0.1f);
+  EXPECT_NEAR(box->v4fPosition.y, 2.3f, 1e-3);
+  EXPECT_NEAR(box->Body.v4fVelocity.y, -15.0f + 5.1f, 1e-2);
+}
+
 TEST_F(PhysicsTest, BoxOnFixedBoxFaceAxis) {
   VLM_CreateBoxCage(5, 2.0f, VLM_DEFAULTF, VLM_DEFAULTF, "");
   Body(1, 5, 0.0f, P(0, 0, 0));
