@@ -55,6 +55,7 @@
   X(glVertexAttribIPointer)               \
   X(glEnableVertexAttribArray)         \
   X(glGetVertexAttribiv)                     \
+  X(glGetVertexAttribPointerv)         \
   X(glVertexAttribDivisor)                 \
   X(glTexBuffer)                                     \
   /* drawing */                                                          \

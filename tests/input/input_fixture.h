@@ -1,15 +1,15 @@
-// A hidden SDL window on the dummy video driver whose events feed the input
-// records, and helpers that push hand-made events through SDL.
+// A hidden input window on the dummy video driver whose events feed the
+// input records, and helpers that send hand-made device events to it.
 #pragma once
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
 
 #include "core/context.h"
 #include "platform/sdl_input.h"
+#include "platform/testing/input_driver.h"
+#include "platform/testing/window_probe.h"
 #include "velmora/input.h"
 
 namespace vlmtest {
@@ -20,89 +20,42 @@ class InputTest : public ::testing::Test {
   static constexpr int kHeight = 480;
 
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_JOYSTICK), 0) << SDL_GetError();
-    window_ = SDL_CreateWindow("input", 0, 0, kWidth, kHeight, SDL_WINDOW_HIDDEN);
-    ASSERT_NE(window_, nullptr) << SDL_GetError();
-    vlm::platform::SetInputWindow(window_);
-    vlm::platform::InstallInputHook(false);
-    SDL_ShowCursor(SDL_ENABLE);
+    ASSERT_TRUE(vlm::testing::OpenInputWindow(kWidth, kHeight)) << vlm::testing::LastError();
     vlm::Ctx().input = vlm::InputState{};
   }
 
   void TearDown() override {
-    vlm::platform::RemoveInputHook();
-    vlm::platform::SetInputWindow(nullptr);
-    if (window_) SDL_DestroyWindow(window_);
-    SDL_Quit();
+    vlm::testing::CloseInputWindow();
     vlm::Ctx().input = vlm::InputState{};
   }
 
-  Uint32 Id() const { return SDL_GetWindowID(window_); }
-
-  void Push(SDL_Event& e) {
-    ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // the watch has seen it
-  }
-
-  void Key(bool down, SDL_Scancode scancode, SDL_Keycode keycode, bool repeat = false) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.windowID = Id();
-    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.key.repeat = repeat ? 1 : 0;
-    e.key.keysym.scancode = scancode;
-    e.key.keysym.sym = keycode;
-    Push(e);
+  // keyName as in vlm::testing::SendKey ("W", "Left Shift", ...).
+  void Key(bool down, const char* keyName, bool repeat = false, uint32_t windowId = 0) {
+    ASSERT_TRUE(vlm::testing::SendKey(down, keyName, repeat, windowId))
+        << keyName << ": " << vlm::testing::LastError();
   }
 
   void Text(const char* utf8) {
-    SDL_Event e{};
-    e.type = SDL_TEXTINPUT;
-    e.text.windowID = Id();
-    std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
-    Push(e);
+    ASSERT_TRUE(vlm::testing::SendText(utf8)) << vlm::testing::LastError();
   }
 
-  void Button(bool down, Uint8 button) {
-    SDL_Event e{};
-    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    e.button.windowID = Id();
-    e.button.button = button;
-    e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    e.button.clicks = 1;
-    Push(e);
+  void Button(bool down, int button) {
+    ASSERT_TRUE(vlm::testing::SendButton(down, button)) << vlm::testing::LastError();
   }
 
-  void Wheel(Sint32 y, bool flipped = false) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEWHEEL;
-    e.wheel.windowID = Id();
-    e.wheel.y = y;
-    e.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
-    Push(e);
+  void Wheel(int32_t y, bool flipped = false) {
+    ASSERT_TRUE(vlm::testing::SendWheel(y, flipped)) << vlm::testing::LastError();
   }
 
-  void Move(Sint32 x, Sint32 y, Uint32 windowId = 0) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.windowID = windowId ? windowId : Id();
-    e.motion.x = x;
-    e.motion.y = y;
-    Push(e);
+  void Move(int32_t x, int32_t y, uint32_t windowId = 0) {
+    ASSERT_TRUE(vlm::testing::SendMotion(x, y, windowId)) << vlm::testing::LastError();
   }
 
-  void WindowEvent(Uint8 what) {
-    SDL_Event e{};
-    e.type = SDL_WINDOWEVENT;
-    e.window.windowID = Id();
-    e.window.event = what;
-    Push(e);
+  void WindowEvent(vlm::testing::WindowChange change) {
+    ASSERT_TRUE(vlm::testing::SendWindowChange(change)) << vlm::testing::LastError();
   }
 
-  static bool CursorShowing() { return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
-
-  SDL_Window* window_ = nullptr;
+  static bool CursorShowing() { return vlm::platform::SystemCursorShowing(); }
 };
 
 }  // namespace vlmtest

@@ -1,5 +1,5 @@
 // Joysticks: the axis scaling and dead zones worked out by hand, the button
-// state bits over time, hat directions, and a virtual SDL joystick polled
+// state bits over time, hat directions, and a virtual joystick polled
 // through the engine's procedures.
 #include <gtest/gtest.h>
 
@@ -15,6 +15,18 @@ using vlm::input::ApplyDeadZone;
 using vlm::input::PovDegrees;
 using vlm::input::QuantiseAxis;
 using vlm::input::ScaleAxis;
+using vlm::testing::kHatCentered;
+using vlm::testing::kHatDown;
+using vlm::testing::kHatLeft;
+using vlm::testing::kHatLeftDown;
+using vlm::testing::kHatLeftUp;
+using vlm::testing::kHatRight;
+using vlm::testing::kHatRightDown;
+using vlm::testing::kHatRightUp;
+using vlm::testing::kHatUp;
+using vlm::testing::SetVirtualAxis;
+using vlm::testing::SetVirtualButton;
+using vlm::testing::SetVirtualHat;
 
 TEST(JoystickAxis, ScalesTheRawRangeOntoMinusOneToOne) {
   // (raw - min) * 2 / (max - min) - 1
@@ -25,7 +37,7 @@ TEST(JoystickAxis, ScalesTheRawRangeOntoMinusOneToOne) {
   // The desktop's 0..65535 range: the middle value 32767 lies just below 0.
   EXPECT_FLOAT_EQ(ScaleAxis(32767, 0, 65535), -1.0f / 65535.0f);
   EXPECT_FLOAT_EQ(ScaleAxis(32768, 0, 65535), 1.0f / 65535.0f);
-  // SDL's -32768..32767 range: raw 0 is 1/65535 above the middle.
+  // The -32768..32767 range of the devices: raw 0 is 1/65535 above the middle.
   EXPECT_FLOAT_EQ(ScaleAxis(-32768, -32768, 32767), -1.0f);
   EXPECT_FLOAT_EQ(ScaleAxis(32767, -32768, 32767), 1.0f);
   EXPECT_FLOAT_EQ(ScaleAxis(0, -32768, 32767), 1.0f / 65535.0f);
@@ -62,18 +74,18 @@ TEST(JoystickPov, HatDegreesKeepZeroForCentred) {
   EXPECT_FLOAT_EQ(PovDegrees(1), 0.01f);
 
   using vlm::platform::PovFromHat;
-  EXPECT_EQ(PovFromHat(SDL_HAT_CENTERED), 65535u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_UP), 0u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_RIGHTUP), 4500u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_RIGHT), 9000u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_RIGHTDOWN), 13500u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_DOWN), 18000u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_LEFTDOWN), 22500u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_LEFT), 27000u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_LEFTUP), 31500u);
-  EXPECT_EQ(PovFromHat(SDL_HAT_UP | SDL_HAT_DOWN), 65535u);
-  EXPECT_EQ(PovDegrees(PovFromHat(SDL_HAT_UP)), 360.0f);
-  EXPECT_EQ(PovDegrees(PovFromHat(SDL_HAT_CENTERED)), 0.0f);
+  EXPECT_EQ(PovFromHat(kHatCentered), 65535u);
+  EXPECT_EQ(PovFromHat(kHatUp), 0u);
+  EXPECT_EQ(PovFromHat(kHatRightUp), 4500u);
+  EXPECT_EQ(PovFromHat(kHatRight), 9000u);
+  EXPECT_EQ(PovFromHat(kHatRightDown), 13500u);
+  EXPECT_EQ(PovFromHat(kHatDown), 18000u);
+  EXPECT_EQ(PovFromHat(kHatLeftDown), 22500u);
+  EXPECT_EQ(PovFromHat(kHatLeft), 27000u);
+  EXPECT_EQ(PovFromHat(kHatLeftUp), 31500u);
+  EXPECT_EQ(PovFromHat(kHatUp | kHatDown), 65535u);
+  EXPECT_EQ(PovDegrees(PovFromHat(kHatUp)), 360.0f);
+  EXPECT_EQ(PovDegrees(PovFromHat(kHatCentered)), 0.0f);
 }
 
 TEST(JoystickButtons, StateBitsFollowPressHoldAndRelease) {
@@ -129,24 +141,22 @@ TEST(JoystickPoll, AxesTheDeviceLacksReadZero) {
   EXPECT_FLOAT_EQ(joy.pov, 180.0f);
 }
 
-// A virtual SDL joystick read through the engine's procedures.
+// A virtual joystick read through the engine's procedures.
 class VirtualJoystickTest : public vlmtest::InputTest {
  protected:
   void SetUp() override {
     InputTest::SetUp();
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
-    desc.naxes = 4;
-    desc.nbuttons = 20;
-    desc.nhats = 1;
-    desc.vendor_id = 0x1234;
-    desc.product_id = 0xABCD;
-    desc.name = "Velmora Test Pad";
-    device_ = SDL_JoystickAttachVirtualEx(&desc);
-    ASSERT_GE(device_, 0) << SDL_GetError();
-    pad_ = SDL_JoystickOpen(device_);
-    ASSERT_NE(pad_, nullptr) << SDL_GetError();
+    vlm::testing::VirtualPadShape shape;
+    shape.axes = 4;
+    shape.buttons = 20;
+    shape.hats = 1;
+    shape.vendorId = 0x1234;
+    shape.productId = 0xABCD;
+    shape.name = "Velmora Test Pad";
+    device_ = vlm::testing::AttachVirtualPad(shape);
+    ASSERT_GE(device_, 0) << vlm::testing::LastError();
+    pad_ = vlm::testing::OpenVirtualPad(device_);
+    ASSERT_GE(pad_, 0) << vlm::testing::LastError();
     ASSERT_GE(VLM_InitJoysticks(), 1);
     for (int n = 0; n < VLM_JoystickCount(); ++n)
       if (std::string(VLM_JoystickName(n)) == "Velmora Test Pad") number_ = n;
@@ -154,13 +164,13 @@ class VirtualJoystickTest : public vlmtest::InputTest {
   }
 
   void TearDown() override {
-    if (pad_) SDL_JoystickClose(pad_);
-    if (device_ >= 0) SDL_JoystickDetachVirtual(device_);
+    if (pad_ >= 0) vlm::testing::CloseVirtualPad(pad_);
+    if (device_ >= 0) vlm::testing::DetachVirtualPad(device_);
     InputTest::TearDown();
   }
 
   int device_ = -1;
-  SDL_Joystick* pad_ = nullptr;
+  int pad_ = -1;  // opened device
   int number_ = -1;
 };
 
@@ -175,13 +185,13 @@ TEST_F(VirtualJoystickTest, CapabilitiesComeFromTheDevice) {
 }
 
 TEST_F(VirtualJoystickTest, PollReadsAxesButtonsAndHat) {
-  SDL_JoystickSetVirtualAxis(pad_, 0, 32767);
-  SDL_JoystickSetVirtualAxis(pad_, 1, -32768);
-  SDL_JoystickSetVirtualAxis(pad_, 2, 16384);
-  SDL_JoystickSetVirtualAxis(pad_, 3, -1000);
-  SDL_JoystickSetVirtualButton(pad_, 3, SDL_PRESSED);
-  SDL_JoystickSetVirtualButton(pad_, 17, SDL_PRESSED);  // beyond the 16 buttons
-  SDL_JoystickSetVirtualHat(pad_, 0, SDL_HAT_UP);
+  ASSERT_TRUE(SetVirtualAxis(pad_, 0, 32767));
+  ASSERT_TRUE(SetVirtualAxis(pad_, 1, -32768));
+  ASSERT_TRUE(SetVirtualAxis(pad_, 2, 16384));
+  ASSERT_TRUE(SetVirtualAxis(pad_, 3, -1000));
+  ASSERT_TRUE(SetVirtualButton(pad_, 3, true));
+  ASSERT_TRUE(SetVirtualButton(pad_, 17, true));  // beyond the 16 buttons
+  ASSERT_TRUE(SetVirtualHat(pad_, 0, kHatUp));
   VLM_ExamineJoysticks();
 
   EXPECT_FLOAT_EQ(VLM_JoystickAxis(number_, 0, 0), 1.0f);
@@ -198,8 +208,8 @@ TEST_F(VirtualJoystickTest, PollReadsAxesButtonsAndHat) {
 
   // A dead zone on all axes swallows the small R value.
   VLM_SetJoystickDeadZone(number_, -1, 0.05f);
-  SDL_JoystickSetVirtualButton(pad_, 3, SDL_RELEASED);
-  SDL_JoystickSetVirtualHat(pad_, 0, SDL_HAT_CENTERED);
+  ASSERT_TRUE(SetVirtualButton(pad_, 3, false));
+  ASSERT_TRUE(SetVirtualHat(pad_, 0, kHatCentered));
   VLM_ExamineJoysticks();
   EXPECT_EQ(VLM_JoystickAxis(number_, 3, 0), 0.0f);
   EXPECT_FLOAT_EQ(VLM_JoystickAxis(number_, 0, 0), 1.0f);
@@ -208,20 +218,20 @@ TEST_F(VirtualJoystickTest, PollReadsAxesButtonsAndHat) {
   EXPECT_EQ(VLM_JoystickButtonReleased(number_, 3), 1);
   EXPECT_EQ(VLM_JoystickButtonDown(number_, 3), 0);
 
-  SDL_JoystickSetVirtualHat(pad_, 0, SDL_HAT_LEFT);
+  ASSERT_TRUE(SetVirtualHat(pad_, 0, kHatLeft));
   VLM_ExamineJoysticks();
   EXPECT_FLOAT_EQ(VLM_JoystickPOV(number_), 270.0f);
   EXPECT_EQ(VLM_JoystickButton(number_, 3), 0);
 }
 
 TEST_F(VirtualJoystickTest, DetachedDeviceKeepsItsLastValues) {
-  SDL_JoystickSetVirtualAxis(pad_, 0, 32767);
-  SDL_JoystickSetVirtualButton(pad_, 0, SDL_PRESSED);
+  ASSERT_TRUE(SetVirtualAxis(pad_, 0, 32767));
+  ASSERT_TRUE(SetVirtualButton(pad_, 0, true));
   VLM_ExamineJoysticks();
   ASSERT_EQ(VLM_JoystickButton(number_, 0), VLM_JOYBUTTON_DOWN | VLM_JOYBUTTON_PUSHED);
-  SDL_JoystickClose(pad_);
-  pad_ = nullptr;
-  ASSERT_EQ(SDL_JoystickDetachVirtual(device_), 0);
+  vlm::testing::CloseVirtualPad(pad_);
+  pad_ = -1;
+  ASSERT_TRUE(vlm::testing::DetachVirtualPad(device_));
   device_ = -1;
   VLM_ExamineJoysticks();
   EXPECT_FLOAT_EQ(VLM_JoystickAxis(number_, 0, 0), 1.0f);
@@ -250,12 +260,12 @@ TEST_F(VirtualJoystickTest, UnknownNumbersGiveZeroAndAFailureRow) {
 }
 
 TEST(JoystickStart, NoWindowSystemMeansNoJoysticks) {
-  // Engine start-up without SDL (tools, headless tests) finds none.
-  ASSERT_EQ(SDL_WasInit(0), 0u);
+  // Engine start-up without a window system (tools, headless tests) finds none.
+  ASSERT_FALSE(vlm::testing::AnySubsystemUp());
   EXPECT_EQ(VLM_InitJoysticks(), 0);
   EXPECT_EQ(VLM_JoystickCount(), 0);
   EXPECT_EQ(VLM_ExamineJoysticks(), 0);
-  EXPECT_EQ(SDL_WasInit(0), 0u);
+  EXPECT_FALSE(vlm::testing::AnySubsystemUp());
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-// Keyboard records driven by SDL key and text events: one-frame flags,
+// Keyboard records driven by key and text events: one-frame flags,
 // auto-repeat, the key codes and the typed character.
 #include <gtest/gtest.h>
 
 #include "input/input_fixture.h"
-#include "platform/sdl_keys.h"
 #include "support/test_support.h"
 
 namespace {
@@ -13,8 +12,8 @@ using vlmtest::InputTest;
 using KeyboardTest = InputTest;
 
 TEST_F(KeyboardTest, PressedAndReleasedWithinOneFrame) {
-  Key(true, SDL_SCANCODE_W, SDLK_w);
-  Key(false, SDL_SCANCODE_W, SDLK_w);
+  Key(true, "W");
+  Key(false, "W");
   // Nothing shows before the examine.
   EXPECT_EQ(VLM_KeyboardPushed('W'), 0);
   VLM_ExamineKeyboard();
@@ -28,12 +27,12 @@ TEST_F(KeyboardTest, PressedAndReleasedWithinOneFrame) {
 }
 
 TEST_F(KeyboardTest, HeldKeyWithAutoRepeatIsPushedAgain) {
-  Key(true, SDL_SCANCODE_A, SDLK_a);
+  Key(true, "A");
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardPushed('A'), 1);
   EXPECT_EQ(VLM_KeyboardDown('A'), 1);
 
-  Key(true, SDL_SCANCODE_A, SDLK_a, /*repeat=*/true);
+  Key(true, "A", /*repeat=*/true);
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardPushed('A'), 1);
   EXPECT_EQ(VLM_KeyboardDown('A'), 1);
@@ -44,29 +43,23 @@ TEST_F(KeyboardTest, HeldKeyWithAutoRepeatIsPushedAgain) {
   EXPECT_EQ(VLM_KeyboardPushed('A'), 0);
   EXPECT_EQ(VLM_KeyboardDown('A'), 1);
 
-  Key(false, SDL_SCANCODE_A, SDLK_a);
+  Key(false, "A");
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardDown('A'), 0);
   EXPECT_EQ(VLM_KeyboardReleased('A'), 1);
 }
 
 TEST_F(KeyboardTest, EventsOfAnotherWindowAreNotTheEngines) {
-  SDL_Window* other = SDL_CreateWindow("other", 0, 0, 10, 10, SDL_WINDOW_HIDDEN);
-  ASSERT_NE(other, nullptr);
-  SDL_Event e{};
-  e.type = SDL_KEYDOWN;
-  e.key.windowID = SDL_GetWindowID(other);
-  e.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
-  e.key.keysym.sym = SDLK_ESCAPE;
-  Push(e);
+  vlm::testing::OtherWindow other;
+  ASSERT_NE(other.id(), 0u) << vlm::testing::LastError();
+  Key(true, "Escape", /*repeat=*/false, other.id());
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardDown(VLM_KEY_ESCAPE), 0);
-  SDL_DestroyWindow(other);
 }
 
 TEST_F(KeyboardTest, SideModifiersAlsoDriveTheGenericCode) {
-  Key(true, SDL_SCANCODE_LSHIFT, SDLK_LSHIFT);
-  Key(true, SDL_SCANCODE_RSHIFT, SDLK_RSHIFT);
+  Key(true, "Left Shift");
+  Key(true, "Right Shift");
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardDown(VLM_KEY_LSHIFT), 1);
   EXPECT_EQ(VLM_KeyboardDown(VLM_KEY_RSHIFT), 1);
@@ -74,19 +67,19 @@ TEST_F(KeyboardTest, SideModifiersAlsoDriveTheGenericCode) {
   EXPECT_EQ(VLM_KeyboardPushed(VLM_KEY_SHIFT), 1);
 
   // Shift stays down while the other side is held.
-  Key(false, SDL_SCANCODE_LSHIFT, SDLK_LSHIFT);
+  Key(false, "Left Shift");
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardReleased(VLM_KEY_LSHIFT), 1);
   EXPECT_EQ(VLM_KeyboardDown(VLM_KEY_SHIFT), 1);
   EXPECT_EQ(VLM_KeyboardReleased(VLM_KEY_SHIFT), 0);
 
-  Key(false, SDL_SCANCODE_RSHIFT, SDLK_RSHIFT);
+  Key(false, "Right Shift");
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardDown(VLM_KEY_SHIFT), 0);
   EXPECT_EQ(VLM_KeyboardReleased(VLM_KEY_SHIFT), 1);
 
-  Key(true, SDL_SCANCODE_RCTRL, SDLK_RCTRL);
-  Key(true, SDL_SCANCODE_LALT, SDLK_LALT);
+  Key(true, "Right Ctrl");
+  Key(true, "Left Alt");
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardDown(VLM_KEY_RCONTROL), 1);
   EXPECT_EQ(VLM_KeyboardDown(VLM_KEY_CONTROL), 1);
@@ -94,44 +87,54 @@ TEST_F(KeyboardTest, SideModifiersAlsoDriveTheGenericCode) {
   EXPECT_EQ(VLM_KeyboardDown(VLM_KEY_ALT), 1);
 }
 
+// The engine's code for the key at scancodeName's position that types
+// keyName's key on the current layout.
+int VirtualKey(const char* scancodeName, const char* keyName) {
+  const int scancode = vlm::testing::ScancodeFromName(scancodeName);
+  const int keycode = vlm::testing::KeycodeFromName(keyName);
+  EXPECT_NE(scancode, 0) << scancodeName;
+  EXPECT_NE(keycode, 0) << keyName;
+  return vlm::testing::VirtualKeyFromCodes(scancode, keycode);
+}
+
 TEST(KeyCodes, SdlKeysMapOntoDesktopCodes) {
-  using vlm::platform::VirtualKeyFromSdl;
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_A, SDLK_a), 'A');
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_Z, SDLK_z), 'Z');
+  using vlm::testing::VirtualKeyFromCodes;
+  EXPECT_EQ(VirtualKey("A", "A"), 'A');
+  EXPECT_EQ(VirtualKey("Z", "Z"), 'Z');
   // Letters follow the layout: on a German layout the key at Y types z.
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_Y, SDLK_z), 'Z');
+  EXPECT_EQ(VirtualKey("Y", "Z"), 'Z');
   // A letter position that types no Latin letter goes by position.
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_Q, 0x0439), 'Q');
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_1, SDLK_1), '1');
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_9, SDLK_9), '9');
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_0, SDLK_0), '0');
+  EXPECT_EQ(VirtualKeyFromCodes(vlm::testing::ScancodeFromName("Q"), 0x0439), 'Q');
+  EXPECT_EQ(VirtualKey("1", "1"), '1');
+  EXPECT_EQ(VirtualKey("9", "9"), '9');
+  EXPECT_EQ(VirtualKey("0", "0"), '0');
   // Digits go by position (a French layout types & on the 1 key).
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_1, SDLK_AMPERSAND), '1');
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE), 0x1B);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_RETURN, SDLK_RETURN), 0x0D);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER), 0x0D);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_SPACE, SDLK_SPACE), 0x20);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE), 0x08);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_TAB, SDLK_TAB), 0x09);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_LEFT, SDLK_LEFT), 0x25);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_UP, SDLK_UP), 0x26);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_RIGHT, SDLK_RIGHT), 0x27);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_DOWN, SDLK_DOWN), 0x28);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_F1, SDLK_F1), 0x70);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_F12, SDLK_F12), 0x7B);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_F13, SDLK_F13), 0x7C);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_F24, SDLK_F24), 0x87);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT), 0xA0);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_RSHIFT, SDLK_RSHIFT), 0xA1);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_LCTRL, SDLK_LCTRL), 0xA2);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_RCTRL, SDLK_RCTRL), 0xA3);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_LALT, SDLK_LALT), 0xA4);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_RALT, SDLK_RALT), 0xA5);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_KP_0, SDLK_KP_0), 0x60);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_KP_9, SDLK_KP_9), 0x69);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_DELETE, SDLK_DELETE), 0x2E);
-  EXPECT_EQ(VirtualKeyFromSdl(SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN), 0);
-  EXPECT_EQ(VirtualKeyFromSdl(static_cast<SDL_Scancode>(SDL_NUM_SCANCODES + 5), 0), 0);
+  EXPECT_EQ(VirtualKey("1", "&"), '1');
+  EXPECT_EQ(VirtualKey("Escape", "Escape"), 0x1B);
+  EXPECT_EQ(VirtualKey("Return", "Return"), 0x0D);
+  EXPECT_EQ(VirtualKey("Keypad Enter", "Keypad Enter"), 0x0D);
+  EXPECT_EQ(VirtualKey("Space", "Space"), 0x20);
+  EXPECT_EQ(VirtualKey("Backspace", "Backspace"), 0x08);
+  EXPECT_EQ(VirtualKey("Tab", "Tab"), 0x09);
+  EXPECT_EQ(VirtualKey("Left", "Left"), 0x25);
+  EXPECT_EQ(VirtualKey("Up", "Up"), 0x26);
+  EXPECT_EQ(VirtualKey("Right", "Right"), 0x27);
+  EXPECT_EQ(VirtualKey("Down", "Down"), 0x28);
+  EXPECT_EQ(VirtualKey("F1", "F1"), 0x70);
+  EXPECT_EQ(VirtualKey("F12", "F12"), 0x7B);
+  EXPECT_EQ(VirtualKey("F13", "F13"), 0x7C);
+  EXPECT_EQ(VirtualKey("F24", "F24"), 0x87);
+  EXPECT_EQ(VirtualKey("Left Shift", "Left Shift"), 0xA0);
+  EXPECT_EQ(VirtualKey("Right Shift", "Right Shift"), 0xA1);
+  EXPECT_EQ(VirtualKey("Left Ctrl", "Left Ctrl"), 0xA2);
+  EXPECT_EQ(VirtualKey("Right Ctrl", "Right Ctrl"), 0xA3);
+  EXPECT_EQ(VirtualKey("Left Alt", "Left Alt"), 0xA4);
+  EXPECT_EQ(VirtualKey("Right Alt", "Right Alt"), 0xA5);
+  EXPECT_EQ(VirtualKey("Keypad 0", "Keypad 0"), 0x60);
+  EXPECT_EQ(VirtualKey("Keypad 9", "Keypad 9"), 0x69);
+  EXPECT_EQ(VirtualKey("Delete", "Delete"), 0x2E);
+  EXPECT_EQ(VirtualKeyFromCodes(0, 0), 0);  // unknown scancode and keycode
+  EXPECT_EQ(VirtualKeyFromCodes(vlm::testing::ScancodeCount() + 5, 0), 0);
 }
 
 TEST_F(KeyboardTest, InkeyGivesTheLastCharacterOfTheFrame) {
@@ -165,7 +168,7 @@ TEST_F(KeyboardTest, InkeyGivesTheLastCharacterOfTheFrame) {
 TEST_F(KeyboardTest, KeyOutsideTheTableGivesZeroAndAFailureRow) {
   vlmtest::TempDir dir;
   const std::string log = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
-  Key(true, SDL_SCANCODE_B, SDLK_b);
+  Key(true, "B");
   VLM_ExamineKeyboard();
   EXPECT_EQ(VLM_KeyboardDown(256), 0);
   EXPECT_EQ(VLM_KeyboardPushed(-1), 0);

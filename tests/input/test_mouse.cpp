@@ -1,4 +1,4 @@
-// Mouse records driven by SDL events: buttons, wheel, movement, locked mode
+// Mouse records driven by device events: buttons, wheel, movement, locked mode
 // with its warp-skip rule, cursor visibility and confinement across focus
 // changes.
 #include <gtest/gtest.h>
@@ -12,12 +12,17 @@ namespace {
 using vlmtest::InputTest;
 
 using MouseTest = InputTest;
+using vlm::testing::kButtonLeft;
+using vlm::testing::kButtonMiddle;
+using vlm::testing::kButtonRight;
+using vlm::testing::kButtonX1;
+using vlm::testing::WindowChange;
 
 TEST_F(MouseTest, ButtonsAreNumberedOneTwoFour) {
-  Button(true, SDL_BUTTON_LEFT);
-  Button(true, SDL_BUTTON_RIGHT);
-  Button(true, SDL_BUTTON_MIDDLE);
-  Button(true, SDL_BUTTON_X1);  // no engine number
+  Button(true, kButtonLeft);
+  Button(true, kButtonRight);
+  Button(true, kButtonMiddle);
+  Button(true, kButtonX1);  // no engine number
   VLM_ExamineMouse();
   EXPECT_EQ(VLM_MouseButtonDown(VLM_MOUSE_LEFT), 1);
   EXPECT_EQ(VLM_MouseButtonDown(VLM_MOUSE_RIGHT), 1);
@@ -40,8 +45,8 @@ TEST_F(MouseTest, ButtonsAreNumberedOneTwoFour) {
 }
 
 TEST_F(MouseTest, ClickWithinOneFrameIsPushedAndReleasedButNotDown) {
-  Button(true, SDL_BUTTON_LEFT);
-  Button(false, SDL_BUTTON_LEFT);
+  Button(true, kButtonLeft);
+  Button(false, kButtonLeft);
   VLM_ExamineMouse();
   EXPECT_EQ(VLM_MouseButtonPushed(1), 1);
   EXPECT_EQ(VLM_MouseButtonReleased(1), 1);
@@ -128,13 +133,14 @@ TEST_F(MouseTest, LockedModeReportsTheCentreAndCarriesMovementInDeltas) {
   EXPECT_EQ(VLM_MouseDeltaY(), -5);
 
   // Moves of another window do not count in locked mode.
-  SDL_Window* other = SDL_CreateWindow("other", 0, 0, 10, 10, SDL_WINDOW_HIDDEN);
-  ASSERT_NE(other, nullptr);
-  Move(600, 400, SDL_GetWindowID(other));
-  VLM_ExamineMouse();
-  EXPECT_EQ(VLM_MouseDeltaX(), 0);
-  EXPECT_EQ(VLM_MouseX(), 320);
-  SDL_DestroyWindow(other);
+  {
+    vlm::testing::OtherWindow other;
+    ASSERT_NE(other.id(), 0u) << vlm::testing::LastError();
+    Move(600, 400, other.id());
+    VLM_ExamineMouse();
+    EXPECT_EQ(VLM_MouseDeltaX(), 0);
+    EXPECT_EQ(VLM_MouseX(), 320);
+  }
 
   VLM_UnlockMouse();
   Move(300, 200);
@@ -173,7 +179,7 @@ TEST(MouseWarp, TheWarpsOwnMoveIsNotAnsweredByAnotherWarp) {
 
 TEST_F(MouseTest, ResetForgetsClicksAndWheelButKeepsDeltas) {
   Move(20, 30);
-  Button(true, SDL_BUTTON_RIGHT);
+  Button(true, kButtonRight);
   Wheel(1);
   VLM_ResetMouse();
   EXPECT_EQ(VLM_MouseButtonPushed(2), 0);
@@ -187,10 +193,10 @@ TEST_F(MouseTest, ResetForgetsClicksAndWheelButKeepsDeltas) {
 }
 
 TEST_F(MouseTest, LeavingTheWindowDropsDownAndReleasedButtons) {
-  Button(true, SDL_BUTTON_LEFT);
-  Button(true, SDL_BUTTON_MIDDLE);
-  Button(false, SDL_BUTTON_MIDDLE);
-  WindowEvent(SDL_WINDOWEVENT_LEAVE);
+  Button(true, kButtonLeft);
+  Button(true, kButtonMiddle);
+  Button(false, kButtonMiddle);
+  WindowEvent(WindowChange::kLeave);
   VLM_ExamineMouse();
   EXPECT_EQ(VLM_MouseButtonDown(1), 0);
   EXPECT_EQ(VLM_MouseButtonReleased(4), 0);
@@ -217,16 +223,16 @@ TEST_F(MouseTest, RectangleAndCircleTests) {
 TEST_F(MouseTest, HiddenCursorComesBackWhileTheWindowHasNoFocus) {
   VLM_HideCursor();
   EXPECT_FALSE(CursorShowing());
-  WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+  WindowEvent(WindowChange::kFocusLost);
   EXPECT_TRUE(CursorShowing());
   EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorHidden, 1);
-  WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+  WindowEvent(WindowChange::kFocusGained);
   EXPECT_FALSE(CursorShowing());
   VLM_ShowCursor();
   EXPECT_TRUE(CursorShowing());
   EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorHidden, 0);
   // Focus changes leave a cursor alone that the engine did not hide.
-  WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+  WindowEvent(WindowChange::kFocusGained);
   EXPECT_TRUE(CursorShowing());
   VLM_ExamineMouse();
   EXPECT_EQ(vlm::Ctx().input.mouse.cursorHidden, 0);
@@ -243,12 +249,12 @@ TEST_F(MouseTest, FocusDecidesAboutConfinementOnlyWhenClipped) {
   EXPECT_TRUE(gained.confine);
   EXPECT_FALSE(gained.hide);  // the engine did not hide it
 
-  auto grabbed = [this] { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_MOUSE_GRABBED) != 0; };
+  auto grabbed = [] { return vlm::testing::InputWindowGrabsMouse(); };
   EXPECT_TRUE(grabbed());
-  WindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+  WindowEvent(WindowChange::kFocusLost);
   EXPECT_FALSE(grabbed());
   EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorClipped, 1);  // stays set
-  WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+  WindowEvent(WindowChange::kFocusGained);
   EXPECT_TRUE(grabbed());
 
   VLM_UnclipCursor();
@@ -278,21 +284,21 @@ TEST_F(MouseTest, SetMousePositionMovesTheCursor) {
 
 TEST_F(MouseTest, ExamineInstallsAForgottenHook) {
   vlm::platform::RemoveInputHook();
-  Button(true, SDL_BUTTON_LEFT);  // nobody listens yet
+  Button(true, kButtonLeft);  // nobody listens yet
   VLM_ExamineMouse();
   EXPECT_EQ(VLM_MouseButtonPushed(1), 0);
-  Button(true, SDL_BUTTON_RIGHT);
+  Button(true, kButtonRight);
   VLM_ExamineMouse();
   EXPECT_EQ(VLM_MouseButtonPushed(2), 1);
 }
 
 TEST_F(MouseTest, ShutdownReleasesTheConfinementAndStopsListening) {
   VLM_ClipCursor();
-  ASSERT_NE(SDL_GetWindowFlags(window_) & SDL_WINDOW_MOUSE_GRABBED, 0u);
+  ASSERT_TRUE(vlm::testing::InputWindowGrabsMouse());
   vlm::platform::ShutdownInput();
   EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorClipped, 0);
-  EXPECT_EQ(SDL_GetWindowFlags(window_) & SDL_WINDOW_MOUSE_GRABBED, 0u);
-  Button(true, SDL_BUTTON_LEFT);
+  EXPECT_FALSE(vlm::testing::InputWindowGrabsMouse());
+  Button(true, kButtonLeft);
   vlm::platform::InstallInputHook();  // examine would install it again
   VLM_ExamineMouse();
   EXPECT_EQ(VLM_MouseButtonPushed(1), 0);

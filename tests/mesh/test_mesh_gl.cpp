@@ -9,7 +9,6 @@
 #include "core/context.h"
 #include "mesh/mesh_record.h"
 #include "render/gl_table.h"
-#include "platform/sdl_access.h"
 #include "support/gl_context.h"
 #include "velmora.h"
 
@@ -73,9 +72,8 @@ TEST(MeshGL, FinishUpdateAndFreeManageTheBuffers) {
     EXPECT_EQ(Attribute(a.location, GL_VERTEX_ATTRIB_ARRAY_INTEGER), GL_FALSE);
     EXPECT_EQ(Attribute(a.location, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING), static_cast<GLint>(vbo));
     void* pointer = nullptr;
-    if (auto getPointer = reinterpret_cast<void (*)(GLuint, GLenum, void**)>(
-            SDL_GL_GetProcAddress("glGetVertexAttribPointerv"))) {
-      getPointer(a.location, GL_VERTEX_ATTRIB_ARRAY_POINTER, &pointer);
+    if (vlmgl.glGetVertexAttribPointerv) {
+      vlmgl.glGetVertexAttribPointerv(a.location, GL_VERTEX_ATTRIB_ARRAY_POINTER, &pointer);
       EXPECT_EQ(reinterpret_cast<intptr_t>(pointer), a.offset);
     }
   }

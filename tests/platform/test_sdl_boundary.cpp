@@ -1,6 +1,8 @@
 // Only the platform layer may see SDL: no file of the other subsystems, the
-// demo or the public headers includes an SDL header, directly or through a
-// platform header that does.
+// demo, the public headers, the tests, benchmarks, fuzz targets or tools
+// includes an SDL header, directly or through a platform header that does.
+// The test helpers in platform/testing use SDL inside but their headers
+// must stay free of it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -54,10 +56,23 @@ TEST(SdlBoundary, NoSdlOutsidePlatform) {
   }
   EXPECT_TRUE(sdlHeaders.count("platform/sdl_access.h"));
 
+  // Test helpers: their sources may use SDL, their headers may not.
+  int helperHeaders = 0;
+  for (const auto& entry : fs::directory_iterator(root / "platform" / "testing")) {
+    const std::string ext = entry.path().extension().string();
+    if (ext != ".h" && ext != ".hpp") continue;
+    ++helperHeaders;
+    for (const std::string& name : Includes(entry.path())) {
+      EXPECT_FALSE(IsSdl(name)) << entry.path() << " includes " << name;
+      EXPECT_FALSE(sdlHeaders.count(name)) << entry.path() << " includes " << name;
+    }
+  }
+  EXPECT_GE(helperHeaders, 1);
+
   int files = 0;
   for (const char* folder :
        {"core", "definition", "mesh", "physics", "render", "scene", "sound", "input", "demo",
-        "include"}) {
+        "include", "tests", "bench", "fuzz", "tools"}) {
     if (!fs::is_directory(root / folder)) continue;
     for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
       if (!entry.is_regular_file() || !IsSource(entry.path())) continue;

@@ -2,8 +2,6 @@
 // frame timing, screenshots.
 #include <gtest/gtest.h>
 #include <png.h>
-
-#include <SDL.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -14,8 +12,7 @@
 
 #include "core/context.h"
 #include "platform/screen.h"
-#include "platform/sdl_access.h"
-#include "platform/window_list.h"
+#include "platform/testing/window_probe.h"
 #include "render/gl_init.h"
 #include "render/gl_table.h"
 #include "support/gl_context.h"
@@ -102,10 +99,8 @@ TEST(Surface, InApplicationWindowThenShutdown) {
     EXPECT_EQ(screen.height, 300);
     EXPECT_EQ(screen.colourBits, 16);
     EXPECT_FALSE(screen.ownWindow);
-    EXPECT_EQ(static_cast<intptr_t>(SDL_GetWindowID(vlm::platform::SdlWindow())), surface);
-    int depth = 0;
-    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
-    EXPECT_GE(depth, 16);
+    EXPECT_EQ(static_cast<intptr_t>(vlm::testing::SurfaceWindowId()), surface);
+    EXPECT_GE(vlm::testing::CurrentDepthBits(), 16);
     EXPECT_NE(vlmgl.glClear, nullptr);
     // The log of this start is where the program started.
     EXPECT_TRUE(std::filesystem::exists(dir.File("VLM LogFile.html")));
@@ -115,7 +110,7 @@ TEST(Surface, InApplicationWindowThenShutdown) {
   }
   EXPECT_FALSE(vlm::Ctx().hasGL);
   EXPECT_EQ(vlm::Ctx().screen.glContext, nullptr);
-  EXPECT_EQ(vlm::platform::SdlWindow(), nullptr);
+  EXPECT_EQ(vlm::testing::SurfaceWindowId(), 0u);
   EXPECT_EQ(vlm::Ctx().quadBatch.vertexBuffer, 0u);
   EXPECT_EQ(VLM_IsWindow(3), 1);  // the application's window outlives the surface
   EXPECT_EQ(VLM_CloseWindow(3), 1);
@@ -150,25 +145,17 @@ TEST(Windows, NumbersSizesAndCloseEvents) {
   EXPECT_EQ(VLM_EventWindow(), -1);
 
   // Window 6 asks to be closed; events of other kinds come through as they are.
-  SDL_Event event{};
-  event.type = SDL_USEREVENT;
-  SDL_PushEvent(&event);
-  event = SDL_Event{};
-  event.type = SDL_WINDOWEVENT;
-  event.window.event = SDL_WINDOWEVENT_CLOSE;
-  ASSERT_NE(vlm::platform::AppWindowByNumber(6), nullptr);
-  event.window.windowID = SDL_GetWindowID(vlm::platform::AppWindowByNumber(6)->sdl);
-  EXPECT_EQ(std::string(SDL_GetWindowTitle(vlm::platform::AppWindowByNumber(6)->sdl)), "six");
-  SDL_PushEvent(&event);
+  ASSERT_TRUE(vlm::testing::QueueUserEvent()) << vlm::testing::LastError();
+  ASSERT_NE(vlm::testing::AppWindowSystemId(6), 0u);
+  EXPECT_EQ(vlm::testing::AppWindowTitle(6), "six");
+  ASSERT_TRUE(vlm::testing::QueueCloseRequest(6)) << vlm::testing::LastError();
   EXPECT_EQ(VLM_WindowEvent(), VLM_EVENT_OTHER);
   EXPECT_EQ(VLM_WindowEvent(), VLM_EVENT_CLOSEWINDOW);
   EXPECT_EQ(VLM_EventWindow(), 6);
   EXPECT_EQ(VLM_WindowEvent(), VLM_EVENT_NONE);
 
   // The session's quit request reads as a close.
-  event = SDL_Event{};
-  event.type = SDL_QUIT;
-  SDL_PushEvent(&event);
+  ASSERT_TRUE(vlm::testing::QueueQuitRequest()) << vlm::testing::LastError();
   EXPECT_EQ(VLM_WindowEvent(), VLM_EVENT_CLOSEWINDOW);
   EXPECT_EQ(VLM_EventWindow(), -1);
 
@@ -304,32 +291,21 @@ TEST(Present, UnwritableScreenshotIsReported) {
 TEST(InitialState, HarmlessOnACoreContext) {
   vlmtest::GLContext gl;
   REQUIRE_GL(gl);
-  SDL_Window* const engineWindow = vlm::platform::SdlWindow();
-  const SDL_GLContext engineContext = SDL_GL_GetCurrentContext();
-  SDL_Window* window = SDL_CreateWindow("core", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  ASSERT_NE(window, nullptr) << SDL_GetError();
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GLContext core = SDL_GL_CreateContext(window);
-  if (!core) {
-    SDL_DestroyWindow(window);
-    SDL_GL_MakeCurrent(engineWindow, engineContext);
-    GTEST_SKIP() << "no core context: " << SDL_GetError();
-  }
-  GLint mask = 0;
-  vlmgl.glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);
-  EXPECT_NE(mask & GL_CONTEXT_CORE_PROFILE_BIT, 0);
-  vlm::gl::SetInitialState();
-  EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  EXPECT_TRUE(vlmgl.glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_TRUE(vlmgl.glIsEnabled(GL_BLEND));
-  GLint func = 0;
-  vlmgl.glGetIntegerv(GL_DEPTH_FUNC, &func);
-  EXPECT_EQ(func, GL_LEQUAL);
-  SDL_GL_MakeCurrent(engineWindow, engineContext);
-  SDL_GL_DeleteContext(core);
-  SDL_DestroyWindow(window);
+  const auto run = vlm::testing::RunInCoreContext(3, 3, [] {
+    GLint mask = 0;
+    vlmgl.glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);
+    EXPECT_NE(mask & GL_CONTEXT_CORE_PROFILE_BIT, 0);
+    vlm::gl::SetInitialState();
+    EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_TRUE(vlmgl.glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(vlmgl.glIsEnabled(GL_BLEND));
+    GLint func = 0;
+    vlmgl.glGetIntegerv(GL_DEPTH_FUNC, &func);
+    EXPECT_EQ(func, GL_LEQUAL);
+  });
+  ASSERT_NE(run, vlm::testing::ContextRun::kNoWindow) << vlm::testing::LastError();
+  if (run == vlm::testing::ContextRun::kNoContext)
+    GTEST_SKIP() << "no core context: " << vlm::testing::LastError();
 }
 
 }  // namespace

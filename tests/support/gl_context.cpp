@@ -13,7 +13,7 @@
 
 #include "core/context.h"
 #include "platform/screen.h"
-#include "platform/sdl_access.h"
+#include "platform/testing/window_probe.h"
 #include "velmora/platform.h"
 
 namespace vlmtest {
@@ -111,13 +111,13 @@ bool Display(std::string& error) {
   RegisterCleanup();
   const char* display = std::getenv("DISPLAY");
   if ((!display || !*display) && s.xvfb == 0 && !StartXvfb(error)) return false;
-  if (vlm::platform::EnsureVideo()) return true;
+  if (vlm::testing::EnsureWindowSystem()) return true;
   if (s.xvfb != 0 || !StartXvfb(error)) {
-    if (error.empty()) error = std::string("no window system: ") + SDL_GetError();
+    if (error.empty()) error = std::string("no window system: ") + vlm::testing::LastError();
     return false;
   }
-  if (!vlm::platform::EnsureVideo()) {
-    error = std::string("no window system: ") + SDL_GetError();
+  if (!vlm::testing::EnsureWindowSystem()) {
+    error = std::string("no window system: ") + vlm::testing::LastError();
     return false;
   }
   return true;
@@ -141,7 +141,7 @@ bool Open() {
                                            "Velmora test", VLM_WINDOW_HIDDEN, 0);
   fs::current_path(previous, ec);
   if (id == 0 || !vlm::Ctx().hasGL) {
-    s.error = std::string("no OpenGL context: ") + SDL_GetError();
+    s.error = std::string("no OpenGL context: ") + vlm::testing::LastError();
     return false;
   }
   s.error.clear();

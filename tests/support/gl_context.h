@@ -15,7 +15,7 @@
 
 namespace vlmtest {
 
-// Makes sure a window system can be reached (SDL's video is up), starting
+// Makes sure a window system can be reached (the window system's video is up), starting
 // Xvfb when DISPLAY is unset or unreachable. Child processes inherit the
 // DISPLAY it sets. False, with the reason in *error, when it cannot.
 bool EnsureDisplay(std::string* error = nullptr);
