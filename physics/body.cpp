@@ -18,6 +18,11 @@ namespace {
 
 void Fail(const char* text, const char* proc) { VLM_LogMessage(text, VLM_COLOR_FAIL, 0, "", proc); }
 
+void Diagonal(m4f* out, float k) {
+  VLM_m4fSetDiagonal(out, k);
+  out->e[15] = 1.0f;
+}
+
 bool EraseFrom(std::vector<VLM_OBJECT*>& list, VLM_OBJECT* body) {
   auto it = std::find(list.begin(), list.end(), body);
   if (it == list.end()) return false;
@@ -39,6 +44,20 @@ int SetVelocity(VLM_HANDLE handle, const v4f* vector, float x, float y, float z,
   } else {
     target = value;
   }
+  return 1;
+}
+
+// A change of position, rotation or scale: made under the lock, then the
+// matrices follow and a running collision phase learns that a body moved.
+template <class Change>
+int ChangeTransform(VLM_HANDLE handle, Change&& change) {
+  VLM_OBJECT* body = BodyOf(handle);
+  if (!body) return 0;
+  PhysicsWorld& world = World();
+  PhysicsLock guard(world.lock);
+  change(body);
+  RebuildObjectMatrices(body);
+  ++world.listGeneration;
   return 1;
 }
 
@@ -105,8 +124,7 @@ void InvertInertia(m4f* m) {
   for (int row = 0; row < 3; ++row) {
     for (int col = 0; col < 3; ++col) {
       if (!std::isfinite(m->e[4 * row + col])) {
-        VLM_m4fSetDiagonal(m, 0.0f);
-        m->e[15] = 1.0f;
+        Diagonal(m, 0.0f);
         return;
       }
     }
@@ -123,9 +141,13 @@ bool Isotropic(const m4f& m) {
          e[8] == 0.0f && e[9] == 0.0f;
 }
 
-void Diagonal(m4f* out, float k) {
-  VLM_m4fSetDiagonal(out, k);
-  out->e[15] = 1.0f;
+// W^-1 * local * W: a body-frame inertia-like matrix in world axes.
+void ToWorldAxes(const VLM_OBJECT* body, const m4f& local, m4f* out) {
+  m4f inverseWorld;
+  VLM_m4fInverse(&inverseWorld, &body->mWorld);
+  m4f tmp;
+  VLM_m4fMultiply(&tmp, &local, &inverseWorld);  // W^-1, then local
+  VLM_m4fMultiply(out, &body->mWorld, &tmp);     // then W
 }
 
 }  // namespace
@@ -135,27 +157,17 @@ void WorldInertia(const VLM_OBJECT* body, m4f* out) {
     Diagonal(out, body->Body.mInertia.e[0]);
     return;
   }
-  m4f inverseWorld;
-  VLM_m4fInverse(&inverseWorld, &body->mWorld);
-  m4f tmp;
-  VLM_m4fMultiply(&tmp, &body->Body.mInertia, &inverseWorld);  // W^-1, then I
-  VLM_m4fMultiply(out, &body->mWorld, &tmp);                   // then W
+  ToWorldAxes(body, body->Body.mInertia, out);
 }
 
 void WorldInverseInertia(const VLM_OBJECT* body, m4f* out) {
-  if (Isotropic(body->Body.mInertia)) {
-    m4f inverse = body->Body.mInertia;
-    InvertInertia(&inverse);
-    Diagonal(out, inverse.e[0]);
-    return;
-  }
-  m4f inverseWorld;
-  VLM_m4fInverse(&inverseWorld, &body->mWorld);
   m4f inverseInertia = body->Body.mInertia;
   InvertInertia(&inverseInertia);
-  m4f tmp;
-  VLM_m4fMultiply(&tmp, &inverseInertia, &inverseWorld);
-  VLM_m4fMultiply(out, &body->mWorld, &tmp);
+  if (Isotropic(body->Body.mInertia)) {
+    Diagonal(out, inverseInertia.e[0]);
+    return;
+  }
+  ToWorldAxes(body, inverseInertia, out);
 }
 
 float SphereRadius(const VLM_OBJECT* body) {
@@ -226,23 +238,17 @@ int VLM_SetBodyMass(VLM_HANDLE handle, float mass) {
   VLM_OBJECT* body = vlm::BodyOf(handle);
   if (!body) return 0;
   if (!(mass >= 0.0f) || !std::isfinite(mass)) {
-    VLM_LogMessage("Fail: A body's mass must be a finite number of at least 0!", VLM_COLOR_FAIL, 0, "",
-                   "VLM_SetBodyMass");
+    vlm::Fail("Fail: A body's mass must be a finite number of at least 0!", "VLM_SetBodyMass");
     return 0;
   }
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
-  const bool wasFixed = body->Body.fMass == 0.0f;
-  const bool isFixed = mass == 0.0f;
-  if (wasFixed != isFixed) {
-    vlm::UnfileBody(body);
-    body->Body.fMass = mass;
-    vlm::ComputeInertia(body);
-    vlm::FileBody(body);
-  } else {
-    body->Body.fMass = mass;
-    vlm::ComputeInertia(body);
-  }
+  // Crossing zero moves the body to the other list.
+  const bool refile = vlm::IsFixed(body) != (mass == 0.0f);
+  if (refile) vlm::UnfileBody(body);
+  body->Body.fMass = mass;
+  vlm::ComputeInertia(body);
+  if (refile) vlm::FileBody(body);
   return 1;
 }
 
@@ -273,47 +279,33 @@ int VLM_SetBodyCollision(VLM_HANDLE handle, int flag) {
 }
 
 int VLM_BodyPosition(VLM_HANDLE handle, const v4f* vector, int mode) {
-  VLM_OBJECT* body = vlm::BodyOf(handle);
-  if (!body) return 0;
+  if (!vlm::BodyOf(handle)) return 0;
   if (!vector) {
     vlm::Fail("Fail: No position given!", "VLM_BodyPosition");
     return 0;
   }
-  vlm::PhysicsWorld& world = vlm::World();
-  vlm::PhysicsLock guard(world.lock);
-  vlm::ApplyPositionMode(&body->header, &body->v4fPosition, *vector, mode);
-  vlm::RebuildObjectMatrices(body);
-  ++world.listGeneration;
-  return 1;
+  return vlm::ChangeTransform(handle, [&](VLM_OBJECT* body) {
+    vlm::ApplyPositionMode(&body->header, &body->v4fPosition, *vector, mode);
+  });
 }
 
 int VLM_BodyRotation(VLM_HANDLE handle, float ax, float ay, float az, int mode) {
-  VLM_OBJECT* body = vlm::BodyOf(handle);
-  if (!body) return 0;
-  vlm::PhysicsWorld& world = vlm::World();
-  vlm::PhysicsLock guard(world.lock);
-  vlm::ApplyRotationMode(&body->header, &body->q4fOrientation, ax, ay, az, mode);
-  vlm::RebuildObjectMatrices(body);
-  ++world.listGeneration;
-  return 1;
+  return vlm::ChangeTransform(handle, [&](VLM_OBJECT* body) {
+    vlm::ApplyRotationMode(&body->header, &body->q4fOrientation, ax, ay, az, mode);
+  });
 }
 
 int VLM_BodyScale(VLM_HANDLE handle, float x, float y, float z, int mode) {
-  VLM_OBJECT* body = vlm::BodyOf(handle);
-  if (!body) return 0;
-  vlm::PhysicsWorld& world = vlm::World();
-  vlm::PhysicsLock guard(world.lock);
-  if (mode & VLM_TRANSFORM_RELATIVE) {
-    body->v4fScale.x *= x;
-    body->v4fScale.y *= y;
-    body->v4fScale.z *= z;
-  } else {
-    body->v4fScale = v4f{x, y, z, 0.0f};
-  }
-  body->v4fScale.w = 0.0f;
-  vlm::RebuildObjectMatrices(body);
-  ++world.listGeneration;
-  return 1;
+  return vlm::ChangeTransform(handle, [&](VLM_OBJECT* body) {
+    if (mode & VLM_TRANSFORM_RELATIVE) {
+      body->v4fScale.x *= x;
+      body->v4fScale.y *= y;
+      body->v4fScale.z *= z;
+    } else {
+      body->v4fScale = v4f{x, y, z, 0.0f};
+    }
+    body->v4fScale.w = 0.0f;
+  });
 }
 
 }  // extern "C"

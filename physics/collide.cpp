@@ -59,6 +59,11 @@ void MoveBody(VLM_OBJECT* body, const v4f& direction, float distance) {
   RebuildObjectMatrices(body);
 }
 
+void PlaceBody(VLM_OBJECT* body, const v4f& position) {
+  body->v4fPosition = position;
+  RebuildObjectMatrices(body);
+}
+
 const m4f& InverseWorld(const VLM_OBJECT* body) {
   struct Entry {
     m4f world;

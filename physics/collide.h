@@ -36,6 +36,7 @@ bool BoxesOverlap(const OrientedBox& a, const OrientedBox& b);
 inline bool InCollisionPhase() { return World().collisionPhase != 0; }
 void StoreContact(const v4f& point, const v4f& normal);
 void MoveBody(VLM_OBJECT* body, const v4f& direction, float distance);
+void PlaceBody(VLM_OBJECT* body, const v4f& position);
 // The inverse of the body's world matrix. Kept for the last few matrices, as
 // a fixed body meets every other body with the same matrix in a step.
 const m4f& InverseWorld(const VLM_OBJECT* body);

@@ -6,17 +6,12 @@
 #include "mesh/cage_record.h"
 #include "physics/collide.h"
 #include "physics/contact.h"
+#include "physics/vec3.h"
 #include "velmora/math.h"
 
 namespace vlm {
 
 namespace {
-
-inline float Dot3(const v4f& a, const v4f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-inline v4f Cross3(const v4f& a, const v4f& b) {
-  return v4f{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
-}
 
 inline float Projected(const OrientedBox& box, const v4f& axis) {
   return box.half[0] * std::fabs(Dot3(box.axis[0], axis)) + box.half[1] * std::fabs(Dot3(box.axis[1], axis)) +

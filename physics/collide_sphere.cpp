@@ -68,10 +68,7 @@ int SpherePoint(VLM_OBJECT* sphere, VLM_OBJECT* point) {
   VLM_v4fNormalize(&n);
   StoreContact(contact, n);
   if (InCollisionPhase()) {
-    if (!IsFixed(point)) {
-      point->v4fPosition = contact;
-      MoveBody(point, n, 0.0f);
-    }
+    if (!IsFixed(point)) PlaceBody(point, contact);
     ResolveContact(sphere, point);
   }
   return 1;

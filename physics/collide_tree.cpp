@@ -8,7 +8,7 @@
 #include "mesh/cage_record.h"
 #include "physics/collide.h"
 #include "physics/contact.h"
-#include "scene/entity.h"
+#include "physics/vec3.h"
 #include "velmora/math.h"
 
 namespace vlm {
@@ -19,12 +19,6 @@ namespace {
 constexpr int kMaxTreeDepth = 64;
 // The iterative separation of two outlines gives up after this many passes.
 constexpr int kMaxSeparationPasses = 200;
-
-inline float Dot3(const v4f& a, const v4f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-inline v4f Cross3(const v4f& a, const v4f& b) {
-  return v4f{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
-}
 
 inline v4f Sub3(const v4f& a, const v4f& b) { return v4f{a.x - b.x, a.y - b.y, a.z - b.z, 0.0f}; }
 
@@ -97,10 +91,7 @@ int OutlinePoint(VLM_OBJECT* tree, VLM_OBJECT* point, const VLM_CAGE_OUTLINE& ou
   VLM_v4fNormalize(&n);
   StoreContact(contact, n);
   if (InCollisionPhase()) {
-    if (!IsFixed(point)) {
-      point->v4fPosition = contact;
-      RebuildObjectMatrices(point);
-    }
+    if (!IsFixed(point)) PlaceBody(point, contact);
     ResolveContact(tree, point);
   }
   return 1;
@@ -219,8 +210,6 @@ int OutlineSphere(VLM_OBJECT* tree, VLM_OBJECT* sphere, const VLM_CAGE_OUTLINE& 
       MoveBody(sphere, n, o);
       ResolveContact(tree, sphere);
     }
-    RebuildObjectMatrices(tree);
-    RebuildObjectMatrices(sphere);
   }
   return 1;
 }
@@ -334,15 +323,13 @@ int OutlineOutline(VLM_OBJECT* a, VLM_OBJECT* b, const VLM_CAGE_OUTLINE& outline
     const bool aMoves = !IsFixed(a);
     const bool bMoves = !IsFixed(b);
     if (aMoves && bMoves) {
-      VLM_v4fAddScaled(&a->v4fPosition, &n, -side * best.depth);
-      VLM_v4fAddScaled(&b->v4fPosition, &n, side * best.depth);
+      MoveBody(a, n, -side * best.depth);
+      MoveBody(b, n, side * best.depth);
     } else if (aMoves) {
-      VLM_v4fAddScaled(&a->v4fPosition, &n, -2.0f * side * best.depth);
+      MoveBody(a, n, -2.0f * side * best.depth);
     } else if (bMoves) {
-      VLM_v4fAddScaled(&b->v4fPosition, &n, 2.0f * side * best.depth);
+      MoveBody(b, n, 2.0f * side * best.depth);
     }
-    RebuildObjectMatrices(a);
-    RebuildObjectMatrices(b);
     if (++passes >= kMaxSeparationPasses) break;
   }
   if (!found) return 0;

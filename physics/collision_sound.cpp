@@ -28,9 +28,10 @@ const CollisionSoundEntry* FindCollisionSound(const VLM_SURFACE* materialA, cons
 void PlayCollisionSounds(const VLM_SURFACE* materialP, const VLM_SURFACE* materialQ, const v4f& point,
                          float impactSpeed) {
   const PhysicsWorld& world = World();
-  if (!(impactSpeed > 0.1f)) return;
+  // Without a player there is nothing to look up for each contact.
+  if (!world.playCollisionSound || !(impactSpeed > 0.1f)) return;
   auto play = [&](const CollisionSoundEntry* entry) {
-    if (!entry || !entry->pSound || !world.playCollisionSound) return;
+    if (!entry || !entry->pSound) return;
     // Softer below the reference speed, the sound's own volume above it.
     float factor = 1.0f;
     if (impactSpeed < entry->fReferenceSpeed) factor = impactSpeed / entry->fReferenceSpeed;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "physics/body.h"
+#include "physics/vec3.h"
 #include "physics/world.h"
 #include "velmora/math.h"
 
@@ -21,12 +22,6 @@ struct Compound {
   v4f centre{};
   m4f inverseInertia{};  // world axes
 };
-
-inline float Dot3(const v4f& a, const v4f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-inline v4f Cross3(const v4f& a, const v4f& b) {
-  return v4f{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
-}
 
 inline v4f Times(const v4f& v, const m4f& m) {
   v4f out;
@@ -137,6 +132,27 @@ void Propagate(VLM_OBJECT* body, const v4f& centre) {
   }
 }
 
+// One impulse of the given size along the unit direction d at the contact,
+// shared by the two compounds by their masses and inverse inertias; a fixed
+// A takes no part.
+void ApplyImpulse(VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca, const Compound& cb,
+                  const v4f& rA, const v4f& rB, const v4f& d, float amount) {
+  const v4f kA = Cross3(rA, d);
+  const v4f kB = Cross3(rB, d);
+  const float mB = cb.mass;
+  const float formB = Form(kB, cb.inverseInertia);
+  const float j = amount / (aFixed ? 1.0f / mB + formB
+                                   : 1.0f / ca.mass + 1.0f / mB + Form(kA, ca.inverseInertia) + formB);
+  if (!aFixed) {
+    VLM_v4fAddScaled(&a->Body.v4fVelocity, &d, -j / ca.mass);
+    const v4f turnA = Times(kA, ca.inverseInertia);
+    VLM_v4fAddScaled(&a->Body.v4fAngularVelocity, &turnA, -j);
+  }
+  VLM_v4fAddScaled(&b->Body.v4fVelocity, &d, j / mB);
+  const v4f turnB = Times(kB, cb.inverseInertia);
+  VLM_v4fAddScaled(&b->Body.v4fAngularVelocity, &turnB, j);
+}
+
 }  // namespace
 
 void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
@@ -150,40 +166,21 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
 
   const Compound ca = MakeCompound(a, !aFixed);
   const Compound cb = MakeCompound(b, true);
-  const float mA = ca.mass;
-  const float mB = cb.mass;
   const m4f& JA = ca.inverseInertia;
   const m4f& JB = cb.inverseInertia;
 
   const v4f rA{p.x - ca.centre.x, p.y - ca.centre.y, p.z - ca.centre.z, 0.0f};
   const v4f rB{p.x - cb.centre.x, p.y - cb.centre.y, p.z - cb.centre.z, 0.0f};
-  v4f kA = Cross3(rA, n);
-  v4f kB = Cross3(rB, n);
-
   auto& A = a->Body;
   auto& B = b->Body;
-  const float vn = Dot3(A.v4fVelocity, n) - Dot3(B.v4fVelocity, n) + Dot3(A.v4fAngularVelocity, kA) -
-                   Dot3(B.v4fAngularVelocity, kB);
+  const float vn = Dot3(A.v4fVelocity, n) - Dot3(B.v4fVelocity, n) + Dot3(A.v4fAngularVelocity, Cross3(rA, n)) -
+                   Dot3(B.v4fAngularVelocity, Cross3(rB, n));
   world.lastImpact.fSpeed = vn;
 
-  const float e = a->Body.pMaterial->fElasticity * b->Body.pMaterial->fElasticity;
-  const float mu = a->Body.pMaterial->fFriction + b->Body.pMaterial->fFriction;
+  const float e = A.pMaterial->fElasticity * B.pMaterial->fElasticity;
+  const float mu = A.pMaterial->fFriction + B.pMaterial->fFriction;
 
-  // Normal impulse.
-  if (aFixed) {
-    const float j = (1.0f + e) * vn / (1.0f / mB + Form(kB, JB));
-    VLM_v4fAddScaled(&B.v4fVelocity, &n, j / mB);
-    const v4f turn = Times(kB, JB);
-    VLM_v4fAddScaled(&B.v4fAngularVelocity, &turn, j);
-  } else {
-    const float j = (1.0f + e) * vn / (1.0f / mA + 1.0f / mB + Form(kA, JA) + Form(kB, JB));
-    VLM_v4fAddScaled(&A.v4fVelocity, &n, -j / mA);
-    const v4f turnA = Times(kA, JA);
-    VLM_v4fAddScaled(&A.v4fAngularVelocity, &turnA, -j);
-    VLM_v4fAddScaled(&B.v4fVelocity, &n, j / mB);
-    const v4f turnB = Times(kB, JB);
-    VLM_v4fAddScaled(&B.v4fAngularVelocity, &turnB, j);
-  }
+  ApplyImpulse(a, b, aFixed, ca, cb, rA, rB, n, (1.0f + e) * vn);
 
   // Friction: at most the sliding speed, so the sliding never turns round.
   const float f = mu * vn;
@@ -200,29 +197,7 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
     const float sliding = VLM_v4fLength(&u);
     // A sliding speed too small to give a direction counts as none.
     v4f t = u;
-    if (sliding > 0.0f && Direction(&t)) {
-      kA = Cross3(rA, t);
-      kB = Cross3(rB, t);
-      const float amount = std::clamp(f, 0.0f, sliding);
-      if (aFixed) {
-        const float jt = amount / (1.0f / mB + Form(kB, JB));
-        v4f T;
-        VLM_v4fScaleInto(&T, &t, jt);
-        VLM_v4fAddScaled(&B.v4fVelocity, &T, 1.0f / mB);
-        const v4f turn = Times(Cross3(rB, T), JB);
-        VLM_v4fAdd(&B.v4fAngularVelocity, &turn);
-      } else {
-        const float jt = amount / (1.0f / mA + 1.0f / mB + Form(kA, JA) + Form(kB, JB));
-        v4f T;
-        VLM_v4fScaleInto(&T, &t, jt);
-        VLM_v4fAddScaled(&A.v4fVelocity, &T, -1.0f / mA);
-        const v4f turnA = Times(Cross3(rA, T), JA);
-        VLM_v4fAddScaled(&A.v4fAngularVelocity, &turnA, -1.0f);
-        VLM_v4fAddScaled(&B.v4fVelocity, &T, 1.0f / mB);
-        const v4f turnB = Times(Cross3(rB, T), JB);
-        VLM_v4fAdd(&B.v4fAngularVelocity, &turnB);
-      }
-    }
+    if (sliding > 0.0f && Direction(&t)) ApplyImpulse(a, b, aFixed, ca, cb, rA, rB, t, std::clamp(f, 0.0f, sliding));
   }
 
   // Rolling resistance.

@@ -32,6 +32,15 @@ VLM_JOINT* FindJoint(VLM_HANDLE handle) {
   return nullptr;
 }
 
+// Sets one value of a joint; 0 when the handle names no joint.
+int SetJointValue(VLM_HANDLE handle, float VLM_JOINT::*value, float to) {
+  PhysicsLock guard(World().lock);
+  VLM_JOINT* joint = FindJoint(handle);
+  if (!joint) return 0;
+  joint->*value = to;
+  return 1;
+}
+
 v4f Scaled(const v4f& v, float s) {
   v4f out;
   VLM_v4fScaleInto(&out, &v, s);
@@ -231,27 +240,15 @@ int VLM_FreeJoint(VLM_HANDLE handle) {
 }
 
 int VLM_SetJointLength(VLM_HANDLE handle, float length) {
-  vlm::PhysicsLock guard(vlm::World().lock);
-  VLM_JOINT* joint = vlm::FindJoint(handle);
-  if (!joint) return 0;
-  joint->fLength = length;
-  return 1;
+  return vlm::SetJointValue(handle, &VLM_JOINT::fLength, length);
 }
 
 int VLM_SetJointStiffness(VLM_HANDLE handle, float stiffness) {
-  vlm::PhysicsLock guard(vlm::World().lock);
-  VLM_JOINT* joint = vlm::FindJoint(handle);
-  if (!joint) return 0;
-  joint->fStiffness = stiffness;
-  return 1;
+  return vlm::SetJointValue(handle, &VLM_JOINT::fStiffness, stiffness);
 }
 
 int VLM_SetJointDamping(VLM_HANDLE handle, float damping) {
-  vlm::PhysicsLock guard(vlm::World().lock);
-  VLM_JOINT* joint = vlm::FindJoint(handle);
-  if (!joint) return 0;
-  joint->fDamping = damping;
-  return 1;
+  return vlm::SetJointValue(handle, &VLM_JOINT::fDamping, damping);
 }
 
 }  // extern "C"

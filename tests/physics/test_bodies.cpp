@@ -9,12 +9,7 @@
 
 namespace {
 
-using phystest::D;
-using phystest::H;
-using phystest::P;
-using phystest::PhysicsTest;
-using phystest::Step;
-using phystest::World;
+using namespace phystest;
 
 bool Listed(const std::vector<VLM_OBJECT*>& list, const VLM_OBJECT* body) {
   return std::count(list.begin(), list.end(), body) == 1;

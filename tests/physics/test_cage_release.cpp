@@ -4,8 +4,7 @@
 
 namespace {
 
-using phystest::Body;
-using phystest::P;
+using namespace phystest;
 
 class CageRelease : public phystest::PhysicsTest {};
 

@@ -6,13 +6,7 @@
 
 namespace {
 
-using phystest::Body;
-using phystest::D;
-using phystest::H;
-using phystest::P;
-using phystest::PhysicsTest;
-using phystest::Step;
-using phystest::World;
+using namespace phystest;
 
 const v4f& Contact() { return World().lastImpact.v4fPoint; }
 const v4f& Normal() { return World().lastImpact.v4fNormal; }

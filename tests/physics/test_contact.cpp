@@ -7,11 +7,7 @@
 
 namespace {
 
-using phystest::Body;
-using phystest::D;
-using phystest::P;
-using phystest::PhysicsTest;
-using phystest::World;
+using namespace phystest;
 
 void SetContact(const v4f& point, const v4f& normal) {
   World().lastImpact.v4fPoint = point;

@@ -5,10 +5,7 @@
 
 namespace {
 
-using phystest::Body;
-using phystest::P;
-using phystest::PhysicsTest;
-using phystest::World;
+using namespace phystest;
 
 size_t LinesOf(const v4f& colour) {
   size_t n = 0;

@@ -6,8 +6,7 @@
 
 namespace {
 
-using phystest::P;
-using phystest::PhysicsTest;
+using namespace phystest;
 
 VLM_OBJECT* Placed(VLM_HANDLE id, v4f at, float rz, float scale) {
   VLM_OBJECT* body = VLM_CreateBody(id, -1, -1, "");

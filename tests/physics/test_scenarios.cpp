@@ -8,13 +8,7 @@
 
 namespace {
 
-using phystest::Body;
-using phystest::D;
-using phystest::H;
-using phystest::P;
-using phystest::PhysicsTest;
-using phystest::Step;
-using phystest::World;
+using namespace phystest;
 
 constexpr float kFrame = 1.0f / 60.0f;
 

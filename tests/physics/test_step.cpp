@@ -10,13 +10,7 @@
 
 namespace {
 
-using phystest::Body;
-using phystest::D;
-using phystest::H;
-using phystest::P;
-using phystest::PhysicsTest;
-using phystest::Step;
-using phystest::World;
+using namespace phystest;
 
 TEST_F(PhysicsTest, FreeFallStepHasNoHalfFactor) {
   VLM_SetGravity(0.0f, -9.81f, 0.0f);
