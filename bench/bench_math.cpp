@@ -51,11 +51,12 @@ Data MakeData(size_t n) {
 
 // ---- Scalar references -------------------------------------------------
 
-inline float Bits(float f, uint32_t (*op)(uint32_t, uint32_t), float g) {
+// The OR of two bit patterns, the rule addition uses for w.
+inline float OrBits(float f, float g) {
   uint32_t x, y;
   std::memcpy(&x, &f, 4);
   std::memcpy(&y, &g, 4);
-  const uint32_t r = op(x, y);
+  const uint32_t r = x | y;
   float out;
   std::memcpy(&out, &r, 4);
   return out;
@@ -65,7 +66,7 @@ inline void ScalarAdd(v4f& r, const v4f& a, const v4f& b) {
   r.x = a.x + b.x;
   r.y = a.y + b.y;
   r.z = a.z + b.z;
-  r.w = Bits(a.w, [](uint32_t x, uint32_t y) { return x | y; }, b.w);
+  r.w = OrBits(a.w, b.w);
 }
 
 inline float ScalarDot(const v4f& a, const v4f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }

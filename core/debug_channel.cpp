@@ -23,7 +23,7 @@ namespace {
 struct DebugChannel {
   DebugChannelState state = DebugChannelState::NotConnected;
   uint8_t* base = nullptr;
-  size_t writeOffset = 8;
+  size_t writeOffset = kFirstRecordOffset;
   std::string program = VLM_DEBUGGER_PATH;
   std::string textBuffer;  // reusable single-byte text for the front-ends
 };
@@ -67,7 +67,7 @@ bool Connect() {
     return false;
   }
   g_channel.base = base;
-  g_channel.writeOffset = 8;
+  g_channel.writeOffset = kFirstRecordOffset;
   g_channel.state = DebugChannelState::Connected;
   return true;
 }
@@ -87,6 +87,22 @@ int SendText(int type, const char* text) {
   return VLM_DebugMessage(type, g_channel.textBuffer.c_str());
 }
 
+// Payload size of a record of the given type (text: length + 1).
+size_t DebugPayloadSize(int type, const void* data) {
+  switch (type) {
+    case VLM_DEBUG_ERROR:
+    case VLM_DEBUG_WARNING:
+    case VLM_DEBUG_TEXT:
+      return data ? std::strlen(static_cast<const char*>(data)) + 1 : 1;
+    case VLM_DEBUG_VECTOR:
+      return 16;
+    case VLM_DEBUG_MATRIX:
+      return 64;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 std::string DebuggerShmName() {
@@ -96,10 +112,10 @@ std::string DebuggerShmName() {
 }
 
 void ResetDebugChannel(const std::string& programPath) {
-  if (g_channel.base) munmap(g_channel.base, VLM_DEBUGGER_MAPPING_SIZE);
+  CloseDebuggerMapping(g_channel.base);
   g_channel.base = nullptr;
   g_channel.state = DebugChannelState::NotConnected;
-  g_channel.writeOffset = 8;
+  g_channel.writeOffset = kFirstRecordOffset;
   g_channel.program = programPath;
 }
 
@@ -130,21 +146,6 @@ void CloseDebuggerMapping(uint8_t* base) {
 
 void RemoveDebuggerMapping() { shm_unlink(DebuggerShmName().c_str()); }
 
-size_t DebugPayloadSize(int type, const void* data) {
-  switch (type) {
-    case VLM_DEBUG_ERROR:
-    case VLM_DEBUG_WARNING:
-    case VLM_DEBUG_TEXT:
-      return data ? std::strlen(static_cast<const char*>(data)) + 1 : 1;
-    case VLM_DEBUG_VECTOR:
-      return 16;
-    case VLM_DEBUG_MATRIX:
-      return 64;
-    default:
-      return 0;
-  }
-}
-
 }  // namespace vlm
 
 using vlm::g_channel;
@@ -165,7 +166,7 @@ int VLM_DebugMessage(int type, const void* data) {
     if (g_channel.writeOffset + 4 <= VLM_DEBUGGER_MAPPING_SIZE) {
       std::memset(g_channel.base + g_channel.writeOffset, 0, 4);
     }
-    g_channel.writeOffset = 8;
+    g_channel.writeOffset = vlm::kFirstRecordOffset;
   }
 
   uint8_t* record = g_channel.base + g_channel.writeOffset;

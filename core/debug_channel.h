@@ -9,6 +9,9 @@ namespace vlm {
 
 enum class DebugChannelState { NotConnected, Connected, Unavailable };
 
+// The mapping starts with the 64-bit record counter; records follow from here.
+constexpr uint32_t kFirstRecordOffset = 8;
+
 // Shared-memory object name used with shm_open ("/" + mapping name). The
 // environment variable VLM_DEBUGGER_MAPPING_NAME replaces the name.
 std::string DebuggerShmName();
@@ -23,8 +26,5 @@ DebugChannelState GetDebugChannelState();
 uint8_t* CreateDebuggerMapping(bool create);
 void CloseDebuggerMapping(uint8_t* base);
 void RemoveDebuggerMapping();
-
-// Payload size of a record of the given type (text: length + 1).
-size_t DebugPayloadSize(int type, const void* data);
 
 }  // namespace vlm

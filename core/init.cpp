@@ -11,9 +11,6 @@ namespace {
 
 constexpr const char* kProc = "VLM_Init";
 
-// The performance counter is the monotonic clock, which counts nanoseconds.
-constexpr int64_t kCounterFrequency = 1000000000;
-
 }  // namespace
 
 extern "C" {
@@ -44,7 +41,7 @@ int VLM_Init(void) {
   if (ctx.hasGL) vlm::gl::CreateDepthFramebuffer();
 
   ctx.effects = vlm::EffectParameters{};
-  ctx.timing.counterFrequency = kCounterFrequency;
+  ctx.timing.counterFrequency = vlm::platform::kCounterFrequency;
 
   if (ctx.hasGL) vlm::gl::CreateQuadBatch();
   VLM_InitJoysticks();

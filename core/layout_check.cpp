@@ -1,18 +1,20 @@
 #include "core/layout_check.h"
 
-#include <cstddef>
-
 #include "platform/screen.h"
 #include "scene/object_record.h"
 #include "velmora/mesh.h"
 
 namespace vlm {
 
+namespace {
+constexpr size_t kMeshVertexSize = 52;
+}  // namespace
+
 std::vector<LayoutFact> RecordLayoutFacts() {
-  std::vector<LayoutFact> facts;
-  for (const LayoutFact& fact : ObjectLayoutFacts()) facts.push_back(fact);
-  facts.push_back({sizeof(VLM_MESH_VERTEX), 52,
-                   "Size of VLM_MESH_VERTEX was changed! Update ASM code " + std::to_string(52)});
+  std::vector<LayoutFact> facts = ObjectLayoutFacts();
+  facts.push_back({sizeof(VLM_MESH_VERTEX), kMeshVertexSize,
+                   "Size of VLM_MESH_VERTEX was changed! Update ASM code " +
+                       std::to_string(kMeshVertexSize)});
   return facts;
 }
 

@@ -3,16 +3,20 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 #include "core/log_internal.h"
 #include "velmora/core.h"
 
 namespace {
 
+// Columns of a freshly opened log.
+constexpr int kDefaultColumns = VLM_LOG_TIME | VLM_LOG_LINE;
+
 struct LogState {
   FILE* file = nullptr;
   int sectionDepth = 0;
-  int columnMask = 9;
+  int columnMask = kDefaultColumns;
 };
 
 LogState g_log;
@@ -23,10 +27,16 @@ const char kHeader[] =
     "td,th{ vertical-align:top; padding:3px 6px;} table{border-collapse:collapse;} "
     "i{color:#404040;} blockquote{margin:0px 16px;}</style></head><body><table>";
 
-void Write(const std::string& text) {
+void Write(std::string_view text) {
   if (!g_log.file) return;
   std::fwrite(text.data(), 1, text.size(), g_log.file);
   std::fflush(g_log.file);
+}
+
+void AppendCell(std::string& row, std::string_view text) {
+  row += "<td>";
+  row += text;
+  row += "</td>";
 }
 
 const char* LastPathComponent(const char* path) {
@@ -52,7 +62,7 @@ int VLM_OpenLogFile(const char* fileName, int noHeader, int mode) {
     std::fclose(g_log.file);
     g_log.file = nullptr;
   }
-  g_log.columnMask = 9;
+  g_log.columnMask = kDefaultColumns;
   if (!fileName) return 0;
   if (mode == 1) {
     g_log.file = std::fopen(fileName, "wb");
@@ -108,25 +118,11 @@ int VLM_LogMessage(const char* text, uint32_t colour, int line, const char* modu
     localtime_r(&now, &local);
     char when[16];
     std::snprintf(when, sizeof when, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
-    row += "<td>";
-    row += when;
-    row += "</td>";
+    AppendCell(row, when);
   }
-  if (mask & VLM_LOG_MODULE) {
-    row += "<td>";
-    row += LastPathComponent(module ? module : "");
-    row += "</td>";
-  }
-  if (mask & VLM_LOG_PROCEDURE) {
-    row += "<td>";
-    row += procedure ? procedure : "";
-    row += "</td>";
-  }
-  if (mask & VLM_LOG_LINE) {
-    row += "<td>";
-    if (line != 0) row += std::to_string(line);
-    row += "</td>";
-  }
+  if (mask & VLM_LOG_MODULE) AppendCell(row, LastPathComponent(module ? module : ""));
+  if (mask & VLM_LOG_PROCEDURE) AppendCell(row, procedure ? procedure : "");
+  if (mask & VLM_LOG_LINE) AppendCell(row, line != 0 ? std::to_string(line) : std::string());
   char html[8];
   row += "<td colspan=2><i style='color:";
   row += VLM_ColourToHtml(colour, html);

@@ -5,29 +5,23 @@
 
 namespace vlm {
 
-namespace {
-constexpr KindInfo Kind(const char* name, const char* proc, bool loadedDouble) {
-  return KindInfo{name, proc, loadedDouble};
-}
-}  // namespace
-
 Registries::Registries()
-    : shaders(Kind("Shader", "VLM_CreateShaderListEntry", false), VLM_FreeShader),
-      particleEmitters(Kind("ParticleEmitter", "VLM_CreateParticleEmitterListEntry", false),
+    : shaders(KindInfo{"Shader", "VLM_CreateShaderListEntry", false}, VLM_FreeShader),
+      particleEmitters(KindInfo{"ParticleEmitter", "VLM_CreateParticleEmitterListEntry", false},
                        VLM_FreeParticleEmitter),
-      ribbons(Kind("Ribbon", "VLM_CreateRibbonListEntry", false), VLM_FreeRibbon),
-      meshes(Kind("Mesh", "VLM_CreateMeshListEntry", true), VLM_FreeMesh),
-      surfaces(Kind("Surface", "VLM_CreateSurfaceListEntry", true), VLM_FreeSurface),
-      bodies(Kind("Body", "VLM_CreateBodyListEntry", true), VLM_FreeBody),
-      animations(Kind("Animation", "VLM_CreateAnimationListEntry", false), VLM_FreeAnimation),
-      sounds(Kind("Sound", "VLM_CreateSoundListEntry", true), VLM_FreeSound),
-      billboards(Kind("Billboard", "VLM_CreateBillboardListEntry", true), VLM_FreeBillboard),
-      cages(Kind("Cage", "VLM_CreateCageListEntry", true), VLM_FreeCage),
-      skeletons(Kind("Skeleton", "VLM_CreateSkeletonListEntry", false), VLM_FreeSkeleton),
-      textures(Kind("Texture", "VLM_CreateTextureListEntry", true), VLM_FreeTexture),
-      materials(Kind("Material", "VLM_CreateMaterialListEntry", true), VLM_FreeMaterial),
-      nodes(Kind("Node", "VLM_CreateNodeListEntry", false), VLM_FreeNode),
-      objects(Kind("Object", "VLM_CreateObjectListEntry", false), VLM_FreeObject) {}
+      ribbons(KindInfo{"Ribbon", "VLM_CreateRibbonListEntry", false}, VLM_FreeRibbon),
+      meshes(KindInfo{"Mesh", "VLM_CreateMeshListEntry", true}, VLM_FreeMesh),
+      surfaces(KindInfo{"Surface", "VLM_CreateSurfaceListEntry", true}, VLM_FreeSurface),
+      bodies(KindInfo{"Body", "VLM_CreateBodyListEntry", true}, VLM_FreeBody),
+      animations(KindInfo{"Animation", "VLM_CreateAnimationListEntry", false}, VLM_FreeAnimation),
+      sounds(KindInfo{"Sound", "VLM_CreateSoundListEntry", true}, VLM_FreeSound),
+      billboards(KindInfo{"Billboard", "VLM_CreateBillboardListEntry", true}, VLM_FreeBillboard),
+      cages(KindInfo{"Cage", "VLM_CreateCageListEntry", true}, VLM_FreeCage),
+      skeletons(KindInfo{"Skeleton", "VLM_CreateSkeletonListEntry", false}, VLM_FreeSkeleton),
+      textures(KindInfo{"Texture", "VLM_CreateTextureListEntry", true}, VLM_FreeTexture),
+      materials(KindInfo{"Material", "VLM_CreateMaterialListEntry", true}, VLM_FreeMaterial),
+      nodes(KindInfo{"Node", "VLM_CreateNodeListEntry", false}, VLM_FreeNode),
+      objects(KindInfo{"Object", "VLM_CreateObjectListEntry", false}, VLM_FreeObject) {}
 
 }  // namespace vlm
 

@@ -112,13 +112,22 @@ class Registry {
     entries_.erase(node);
   }
 
+  // Resolves and removes: the whole release procedure of a kind that holds
+  // no resources of its own. 1 when the handle was live, else 0.
+  int Free(intptr_t handle) {
+    T* record = Resolve(handle);
+    if (!record) return 0;
+    Remove(record);
+    return 1;
+  }
+
   // Releases a handle through the kind's release procedure (or plain
   // removal when the kind has none).
   void Release(intptr_t handle) {
     if (release_) {
       release_(handle);
-    } else if (T* record = Resolve(handle)) {
-      Remove(record);
+    } else {
+      Free(handle);
     }
   }
 
@@ -144,7 +153,6 @@ class Registry {
   size_t Count() const { return entries_.size(); }
   size_t TableSize() const { return table_.size(); }
   T* Last() const { return entries_.empty() ? nullptr : entries_.back().get(); }
-  const KindInfo& Info() const { return info_; }
 
  private:
   T* Append() {

@@ -34,31 +34,31 @@ inline int ClampIndex(long long i) {
   return static_cast<int>(i);
 }
 
+// Raises the index and returns the slot to fill, or nullptr after reporting
+// an overflow. The index stays raised so that the caller's matching pops
+// still balance; the value is dropped and the caller works on the top slot.
+v4f* PushSlot(const char* overflowMessage) {
+  VectorStack& s = t_stack;
+  s.index = ClampIndex(static_cast<long long>(s.index) + 1);
+  if (s.index > kTopSlot) {
+    VLM_DebugError(overflowMessage);
+    return nullptr;
+  }
+  return SlotAt(s.index);
+}
+
 }  // namespace
 
 extern "C" {
 
 v4f* VLM_v4fPush(float x, float y, float z, float w) {
-  VectorStack& s = t_stack;
-  s.index = ClampIndex(static_cast<long long>(s.index) + 1);
-  if (s.index > kTopSlot) {
-    // The index stays raised so that the caller's matching pops still
-    // balance; the value is dropped and the caller works on the top slot.
-    VLM_DebugError("Math : VLM_v4fPush() : Stack overflow!");
-    return &s.slot[kTopSlot];
-  }
-  v4f* v = SlotAt(s.index);
-  return VLM_v4fSet(v, x, y, z, w);
+  v4f* v = PushSlot("Math : VLM_v4fPush() : Stack overflow!");
+  return v ? VLM_v4fSet(v, x, y, z, w) : &t_stack.slot[kTopSlot];
 }
 
 v4f* VLM_v4fPushCopy(const v4f* v) {
-  VectorStack& s = t_stack;
-  s.index = ClampIndex(static_cast<long long>(s.index) + 1);
-  if (s.index > kTopSlot) {
-    VLM_DebugError("Math : VLM_v4fPushCopy() : Stack overflow!");
-    return &s.slot[kTopSlot];
-  }
-  return VLM_v4fCopy(SlotAt(s.index), v);
+  v4f* slot = PushSlot("Math : VLM_v4fPushCopy() : Stack overflow!");
+  return slot ? VLM_v4fCopy(slot, v) : &t_stack.slot[kTopSlot];
 }
 
 int VLM_v4fPop(int n) {

@@ -4,36 +4,14 @@
 
 extern "C" {
 
-int VLM_FreeShader(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.shaders;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
-}
+int VLM_FreeShader(VLM_HANDLE handle) { return vlm::Ctx().registries.shaders.Free(handle); }
 
 int VLM_FreeParticleEmitter(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.particleEmitters;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
+  return vlm::Ctx().registries.particleEmitters.Free(handle);
 }
 
-int VLM_FreeRibbon(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.ribbons;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
-}
+int VLM_FreeRibbon(VLM_HANDLE handle) { return vlm::Ctx().registries.ribbons.Free(handle); }
 
-int VLM_FreeBillboard(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.billboards;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
-}
+int VLM_FreeBillboard(VLM_HANDLE handle) { return vlm::Ctx().registries.billboards.Free(handle); }
 
 }  // extern "C"

@@ -5,27 +5,15 @@
 extern "C" {
 
 int VLM_FreeNode(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.nodes;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
+  return vlm::Ctx().registries.nodes.Free(handle);
 }
 
 int VLM_FreeAnimation(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.animations;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
+  return vlm::Ctx().registries.animations.Free(handle);
 }
 
 int VLM_FreeSkeleton(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.skeletons;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
+  return vlm::Ctx().registries.skeletons.Free(handle);
 }
 
 }  // extern "C"

@@ -5,11 +5,7 @@
 extern "C" {
 
 int VLM_FreeSound(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.sounds;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
+  return vlm::Ctx().registries.sounds.Free(handle);
 }
 
 }  // extern "C"

@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   uint64_t seen = 0;
-  uint32_t offset = 8;
+  uint32_t offset = vlm::kFirstRecordOffset;
   auto lastActivity = std::chrono::steady_clock::now();
   while (!g_stop) {
     const uint64_t counter = __atomic_load_n(reinterpret_cast<uint64_t*>(base), __ATOMIC_ACQUIRE);
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
       uint32_t next = 0;
       std::memcpy(&next, base + offset, 4);
       if (next <= offset || next > VLM_DEBUGGER_MAPPING_SIZE) {
-        offset = 8;  // the writer wrapped around
+        offset = vlm::kFirstRecordOffset;  // the writer wrapped around
         std::memcpy(&next, base + offset, 4);
       }
       PrintRecord(base, offset);
