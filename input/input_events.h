@@ -7,20 +7,9 @@
 
 namespace vlm::input {
 
-// Virtual-key codes the keyboard treats specially: the side-specific
-// modifiers also drive their generic code (Shift, Control, Alt), which stays
-// down while either side is held.
-constexpr int kVkShift = 0x10;
-constexpr int kVkControl = 0x11;
-constexpr int kVkAlt = 0x12;
-constexpr int kVkLeftShift = 0xA0;
-constexpr int kVkRightShift = 0xA1;
-constexpr int kVkLeftControl = 0xA2;
-constexpr int kVkRightControl = 0xA3;
-constexpr int kVkLeftAlt = 0xA4;
-constexpr int kVkRightAlt = 0xA5;
-
 // Key down (auto-repeat included) and key up; codes outside 1-255 are ignored.
+// The side-specific modifiers also drive their generic code (Shift, Control,
+// Alt), which stays down while either side is held.
 void KeyDown(int vk);
 void KeyUp(int vk);
 // A typed character (Unicode code point); codes below 32 are ignored.

@@ -50,7 +50,6 @@ constexpr int kJoystickButtons = 16;
 struct JoystickCaps {
   uint16_t manufacturerId = 0;
   uint16_t productId = 0;
-  std::string productName;
   int32_t axisMin[kJoystickAxes] = {};
   int32_t axisMax[kJoystickAxes] = {};
   int32_t buttonCount = 0;

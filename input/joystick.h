@@ -8,9 +8,6 @@
 
 namespace vlm::input {
 
-// Double-click time used where the window system has none.
-constexpr int64_t kDefaultDoubleClickMs = 500;
-
 // Maps raw in [min, max] linearly onto [-1, +1]. An empty range (min == max)
 // gives 0.
 float ScaleAxis(int32_t raw, int32_t min, int32_t max);

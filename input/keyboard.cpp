@@ -26,18 +26,18 @@ struct ModifierPair {
 
 ModifierPair GenericOf(int vk) {
   switch (vk) {
-    case kVkLeftShift:
-      return {kVkShift, kVkRightShift};
-    case kVkRightShift:
-      return {kVkShift, kVkLeftShift};
-    case kVkLeftControl:
-      return {kVkControl, kVkRightControl};
-    case kVkRightControl:
-      return {kVkControl, kVkLeftControl};
-    case kVkLeftAlt:
-      return {kVkAlt, kVkRightAlt};
-    case kVkRightAlt:
-      return {kVkAlt, kVkLeftAlt};
+    case VLM_KEY_LSHIFT:
+      return {VLM_KEY_SHIFT, VLM_KEY_RSHIFT};
+    case VLM_KEY_RSHIFT:
+      return {VLM_KEY_SHIFT, VLM_KEY_LSHIFT};
+    case VLM_KEY_LCONTROL:
+      return {VLM_KEY_CONTROL, VLM_KEY_RCONTROL};
+    case VLM_KEY_RCONTROL:
+      return {VLM_KEY_CONTROL, VLM_KEY_LCONTROL};
+    case VLM_KEY_LALT:
+      return {VLM_KEY_ALT, VLM_KEY_RALT};
+    case VLM_KEY_RALT:
+      return {VLM_KEY_ALT, VLM_KEY_LALT};
     default:
       return {0, 0};
   }

@@ -111,7 +111,7 @@ using vlm::input::LiveLock;
 const vlm::MouseRecord& Snapshot() { return vlm::Ctx().input.mouse; }
 
 int SnapshotButton(const int32_t (&flags)[5], int button) {
-  return (button == 1 || button == 2 || button == 4) ? flags[button] : 0;
+  return vlm::input::ValidButton(button) ? flags[button] : 0;
 }
 
 int NoWindow(const char* proc) {

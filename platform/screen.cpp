@@ -91,14 +91,7 @@ bool SurfaceInAppWindow(AppWindow& app, int bits, Surface& out) {
     }
   }
   // The application keeps a window even when no surface fits in it.
-  if (!app.sdl) {
-    app.bits = 32;
-    const int fallback = DepthCandidates(app.bits, depths);
-    for (int i = 0; i < fallback && !app.sdl; ++i) {
-      app.depth = depths[i];
-      app.sdl = MakeGLWindow(app.shape, app.bits, app.depth);
-    }
-  }
+  if (!app.sdl) MakeDefaultGLWindow(app);
   return false;
 }
 

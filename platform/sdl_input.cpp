@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "core/context.h"
@@ -179,14 +178,18 @@ int WindowInputHook(void*, SDL_Event* event) {
   return 1;
 }
 
-}  // namespace
-
-void InstallInputHook(bool engineOpenedWindow) {
-  g_engineOpenedWindow = engineOpenedWindow;
+void AddInputWatch() {
   // Removing first makes a second install harmless.
   SDL_DelEventWatch(WindowInputHook, nullptr);
   SDL_AddEventWatch(WindowInputHook, nullptr);
   g_hookInstalled = true;
+}
+
+}  // namespace
+
+void InstallInputHook(bool engineOpenedWindow) {
+  g_engineOpenedWindow = engineOpenedWindow;
+  AddInputWatch();
 }
 
 void RemoveInputHook() {
@@ -195,11 +198,7 @@ void RemoveInputHook() {
 }
 
 void EnsureInputHook() {
-  if (!g_hookInstalled.load() && SDL_WasInit(SDL_INIT_EVENTS) != 0) {
-    SDL_DelEventWatch(WindowInputHook, nullptr);
-    SDL_AddEventWatch(WindowInputHook, nullptr);
-    g_hookInstalled = true;
-  }
+  if (!g_hookInstalled.load() && SDL_WasInit(SDL_INIT_EVENTS) != 0) AddInputWatch();
 }
 
 void SetInputWindow(SDL_Window* window) { g_windowOverride = window; }
@@ -269,13 +268,11 @@ int OpenJoysticks(JoystickRecord* records, int max) {
     SDL_Joystick* joystick = SDL_JoystickOpen(device);
     if (!joystick) continue;  // not counted
     JoystickRecord& record = records[count];
-    record = JoystickRecord{};
     JoystickCaps& caps = record.caps;
     caps.manufacturerId = SDL_JoystickGetVendor(joystick);
     caps.productId = SDL_JoystickGetProduct(joystick);
     const char* name = SDL_JoystickName(joystick);
-    caps.productName = name ? name : "";
-    record.name = caps.productName;
+    record.name = name ? name : "";
     for (int a = 0; a < kJoystickAxes; ++a) {
       caps.axisMin[a] = SDL_JOYSTICK_AXIS_MIN;
       caps.axisMax[a] = SDL_JOYSTICK_AXIS_MAX;

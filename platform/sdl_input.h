@@ -39,8 +39,8 @@ void ShowSystemCursor(bool show);
 // Confines the cursor to the engine window, or releases it.
 bool ConfineCursor(bool confine);
 
-// Opens up to max joysticks into records[0..]: caps and name. Returns how
-// many answered; the records of those are numbered without gaps.
+// Opens up to max joysticks into the fresh records[0..]: caps and name.
+// Returns how many answered; the records of those are numbered without gaps.
 int OpenJoysticks(JoystickRecord* records, int max);
 void CloseJoysticks();
 // Brings the device states up to date before a round of ReadJoystick.

@@ -24,6 +24,19 @@ void Fail(const char* text, const char* procedure) {
   VLM_LogMessage(text, VLM_COLOR_FAIL, 0, "", procedure);
 }
 
+struct Size {
+  int w = 0;
+  int h = 0;
+};
+
+// Inner size of an open window; 0 x 0 when there is none.
+Size InnerSize(int number) {
+  Size size;
+  const AppWindow* record = AppWindowByNumber(number);
+  if (record && record->sdl) SDL_GetWindowSize(record->sdl, &size.w, &size.h);
+  return size;
+}
+
 void QuitVideo() {
   CloseScreen();
   for (auto& window : g_windows) {
@@ -97,6 +110,19 @@ SDL_Window* MakeGLWindow(const WindowShape& shape, int bits, int depth) {
                           shape.sdlFlags | SDL_WINDOW_OPENGL);
 }
 
+bool MakeDefaultGLWindow(AppWindow& app) {
+  // Ready for a 32-bit surface, the usual request, so that opening the
+  // surface seldom has to make the window again.
+  app.bits = 32;
+  int depths[2];
+  const int count = DepthCandidates(app.bits, depths);
+  for (int i = 0; i < count && !app.sdl; ++i) {
+    app.depth = depths[i];
+    app.sdl = MakeGLWindow(app.shape, app.bits, app.depth);
+  }
+  return app.sdl != nullptr;
+}
+
 Uint32 SdlWindowFlags(int flags) {
   Uint32 sdl = (flags & VLM_WINDOW_HIDDEN) ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
   if (flags & VLM_WINDOW_SIZEGADGET) sdl |= SDL_WINDOW_RESIZABLE;
@@ -131,16 +157,7 @@ intptr_t VLM_OpenWindow(int window, int x, int y, int width, int height, const c
   record->shape.width = width;
   record->shape.height = height;
   record->shape.sdlFlags = SdlWindowFlags(flags);
-  // Made ready for a 32-bit surface, the usual request, so that opening the
-  // surface seldom has to make the window again.
-  record->bits = 32;
-  int depths[2];
-  const int count = DepthCandidates(record->bits, depths);
-  for (int i = 0; i < count && !record->sdl; ++i) {
-    record->sdl = MakeGLWindow(record->shape, record->bits, depths[i]);
-    record->depth = depths[i];
-  }
-  if (!record->sdl) {
+  if (!MakeDefaultGLWindow(*record)) {
     std::string text = "Fail: The window cannot be opened (";
     text += SDL_GetError();
     text += ")!";
@@ -170,21 +187,9 @@ intptr_t VLM_WindowID(int window) {
   return record ? record->id : 0;
 }
 
-int VLM_WindowInnerWidth(int window) {
-  AppWindow* record = AppWindowByNumber(window);
-  if (!record || !record->sdl) return 0;
-  int w = 0, h = 0;
-  SDL_GetWindowSize(record->sdl, &w, &h);
-  return w;
-}
+int VLM_WindowInnerWidth(int window) { return InnerSize(window).w; }
 
-int VLM_WindowInnerHeight(int window) {
-  AppWindow* record = AppWindowByNumber(window);
-  if (!record || !record->sdl) return 0;
-  int w = 0, h = 0;
-  SDL_GetWindowSize(record->sdl, &w, &h);
-  return h;
-}
+int VLM_WindowInnerHeight(int window) { return InnerSize(window).h; }
 
 int VLM_WindowEvent(void) {
   g_eventWindow = -1;

@@ -43,6 +43,9 @@ void SetPixelAttributes(int bits, int depth);
 // Sets the pixel-format attributes and makes a GL-capable window; nullptr
 // when the driver has no such pixel format.
 SDL_Window* MakeGLWindow(const WindowShape& shape, int bits, int depth);
+// Makes app's window (app.sdl must be nullptr) for a 32-bit surface with
+// the first depth the driver offers; false when none fits.
+bool MakeDefaultGLWindow(AppWindow& app);
 // The SDL window flags for the engine's VLM_WINDOW_ flags.
 Uint32 SdlWindowFlags(int flags);
 

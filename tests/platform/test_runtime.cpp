@@ -36,13 +36,13 @@ TEST(Runtime, MissingDirectoryIsReportedAndNothingChanges) {
   EXPECT_EQ(VLM_SetCurrentDirectory(nullptr), 0);
   EXPECT_EQ(fs::current_path(), start);
   VLM_OpenLogFile(nullptr, 0, 1);
-  const std::string row = "<tr><td>\xC2\x95</td><td>VLM_SetCurrentDirectory</td><td colspan=2><i "
-                          "style='color:#FF0000;'>";
+  auto row = [](const std::string& text) {
+    return vlmtest::FailRow("VLM_SetCurrentDirectory", text);
+  };
   EXPECT_EQ(vlmtest::LogBody(path),
-            row + "Fail: The directory \"" + missing +
-                "\" cannot be made current (No such file or directory)!</i></td></tr>" + row +
-                "Fail: No directory given!</i></td></tr>" + row +
-                "Fail: No directory given!</i></td></tr>");
+            row("Fail: The directory \"" + missing +
+                "\" cannot be made current (No such file or directory)!") +
+                row("Fail: No directory given!") + row("Fail: No directory given!"));
 }
 
 TEST(Runtime, ProgramFileAndFolder) {

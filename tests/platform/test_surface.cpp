@@ -22,13 +22,7 @@
 
 namespace {
 
-#define REQUIRE_GL(gl) \
-  if (!(gl).ok()) GTEST_SKIP() << "no GL context: " << (gl).error()
-
-std::string FailRow(const std::string& procedure, const std::string& text) {
-  return "<tr><td>\xC2\x95</td><td>" + procedure + "</td><td colspan=2><i style='color:#FF0000;'>" +
-         text + "</i></td></tr>";
-}
+using vlmtest::FailRow;
 
 void DrainEvents() {
   while (VLM_WindowEvent() != VLM_EVENT_NONE) {

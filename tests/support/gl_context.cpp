@@ -14,6 +14,7 @@
 #include "core/context.h"
 #include "platform/screen.h"
 #include "platform/testing/window_probe.h"
+#include "support/test_support.h"
 #include "velmora/platform.h"
 
 namespace vlmtest {
@@ -128,11 +129,7 @@ bool Open() {
   s.error.clear();
   if (!Display(s.error)) return false;
   // VLM_Init writes its log into the current directory.
-  if (s.logDir.empty()) {
-    const char* base = std::getenv("VLM_TEST_TMP");
-    s.logDir = (base ? fs::path(base) : fs::temp_directory_path() / "vlm-tests") /
-               ("gl" + std::to_string(getpid()));
-  }
+  if (s.logDir.empty()) s.logDir = TempRoot() / ("gl" + std::to_string(getpid()));
   std::error_code ec;
   fs::create_directories(s.logDir, ec);
   const fs::path previous = fs::current_path(ec);

@@ -3,7 +3,7 @@
 // "System" log section).
 //
 //   vlmtest::GLContext gl;
-//   if (!gl.ok()) GTEST_SKIP() << gl.error();
+//   REQUIRE_GL(gl);  // skips the test without a context, telling why
 //
 // Without DISPLAY an Xvfb server is started on a free display number and
 // stopped when the process ends. The window is hidden, 640 x 480, 32 bits.
@@ -12,6 +12,9 @@
 #pragma once
 
 #include <string>
+
+#define REQUIRE_GL(gl) \
+  if (!(gl).ok()) GTEST_SKIP() << "no GL context: " << (gl).error()
 
 namespace vlmtest {
 

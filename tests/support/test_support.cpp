@@ -22,11 +22,14 @@ const bool kPrivateDebuggerMapping = [] {
 }();
 }  // namespace
 
+fs::path TempRoot() {
+  const char* base = std::getenv("VLM_TEST_TMP");
+  return base ? fs::path(base) : fs::temp_directory_path() / "vlm-tests";
+}
+
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
-  const char* base = std::getenv("VLM_TEST_TMP");
-  fs::path root = base ? fs::path(base) : fs::temp_directory_path() / "vlm-tests";
-  path_ = root / ("t" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+  path_ = TempRoot() / ("t" + std::to_string(getpid()) + "_" + std::to_string(counter++));
   fs::remove_all(path_);
   fs::create_directories(path_);
 }
@@ -67,6 +70,11 @@ std::string LogBody(const std::string& path) {
   const auto header = all.find("<table>\r\n");
   if (header != std::string::npos && all.rfind("<html>", 0) == 0) all.erase(0, header + 9);
   return all;
+}
+
+std::string FailRow(const std::string& procedure, const std::string& text) {
+  return "<tr><td>\xC2\x95</td><td>" + procedure + "</td><td colspan=2><i style='color:#FF0000;'>" +
+         text + "</i></td></tr>";
 }
 
 std::string TestDataDir() {

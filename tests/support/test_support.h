@@ -6,6 +6,10 @@
 
 namespace vlmtest {
 
+// Where the tests make their files: $VLM_TEST_TMP, else vlm-tests in the
+// system's temporary folder.
+std::filesystem::path TempRoot();
+
 // A fresh, empty directory under the build tree, removed by the destructor.
 // While alive it may be made the current directory (as the engine writes
 // "VLM LogFile.html" into the current directory).
@@ -32,6 +36,8 @@ void WriteFile(const std::string& path, const std::string& bytes);
 // log's bytes after the BOM and header are what LogBody() returns.
 std::string OpenTestLog(const TempDir& dir, int mask = 0);
 std::string LogBody(const std::string& path);
+// A failure row of a log opened with the VLM_LOG_PROCEDURE column.
+std::string FailRow(const std::string& procedure, const std::string& text);
 
 // The test data folder next to the project, or "" when it is absent.
 std::string TestDataDir();
