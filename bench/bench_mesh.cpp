@@ -10,7 +10,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -161,10 +160,11 @@ void SetBytes(benchmark::State& state, const std::string& path) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(path)));
 }
 
-void BM_LoadOBJMesh(benchmark::State& state) {
-  const std::string& path = TestFiles().obj;
+// One engine loader on one of the files; the release is not timed.
+void LoadLoop(benchmark::State& state, VLM_MESH* (*load)(VLM_HANDLE, const char*, const char*),
+              const std::string& path) {
   for (auto _ : state) {
-    VLM_MESH* mesh = VLM_LoadOBJMesh(-1, path.c_str(), "");
+    VLM_MESH* mesh = load(-1, path.c_str(), "");
     if (!mesh || VLM_GetMeshTriangleCount(reinterpret_cast<VLM_HANDLE>(mesh)) != 2 * kColumns * kRows) {
       state.SkipWithError("load failed");
       break;
@@ -175,6 +175,8 @@ void BM_LoadOBJMesh(benchmark::State& state) {
   }
   SetBytes(state, path);
 }
+
+void BM_LoadOBJMesh(benchmark::State& state) { LoadLoop(state, VLM_LoadOBJMesh, TestFiles().obj); }
 
 void BM_TinyObjLoader(benchmark::State& state) {
   const std::string& path = TestFiles().obj;
@@ -196,20 +198,7 @@ void BM_TinyObjLoader(benchmark::State& state) {
   SetBytes(state, path);
 }
 
-void BM_LoadMesh(benchmark::State& state) {
-  const std::string& path = TestFiles().vlm;
-  for (auto _ : state) {
-    VLM_MESH* mesh = VLM_LoadMesh(-1, path.c_str(), "");
-    if (!mesh || VLM_GetMeshTriangleCount(reinterpret_cast<VLM_HANDLE>(mesh)) != 2 * kColumns * kRows) {
-      state.SkipWithError("load failed");
-      break;
-    }
-    state.PauseTiming();
-    VLM_FreeMesh(reinterpret_cast<VLM_HANDLE>(mesh));
-    state.ResumeTiming();
-  }
-  SetBytes(state, path);
-}
+void BM_LoadMesh(benchmark::State& state) { LoadLoop(state, VLM_LoadMesh, TestFiles().vlm); }
 
 // The runs of all three interleave (see main) so that load on the shared
 // machine hits them alike.

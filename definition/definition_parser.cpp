@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "definition/definition_internal.h"
@@ -24,6 +25,13 @@ constexpr std::array<bool, 256> kStops = [] {
 bool IsBlank(char c) {
   const unsigned char u = static_cast<unsigned char>(c);
   return u >= 1 && u <= 32;
+}
+
+// [from, to) without blanks at either end.
+std::string_view Trimmed(const char* from, const char* to) {
+  while (from < to && IsBlank(*from)) ++from;
+  while (to > from && IsBlank(to[-1])) --to;
+  return {from, static_cast<size_t>(to - from)};
 }
 
 // Text collected for a statement: usually one piece of the source, seen in
@@ -122,11 +130,8 @@ class Parser {
 
   // T <- T + trim(text from the segment start up to `at`).
   void TakeSegment(const Level& level, const char* at) {
-    const char* from = level.segmentStart;
-    const char* to = at;
-    while (from < to && IsBlank(*from)) ++from;
-    while (to > from && IsBlank(to[-1])) --to;
-    if (from < to) value_.Append(from, static_cast<size_t>(to - from));
+    const std::string_view segment = Trimmed(level.segmentStart, at);
+    value_.Append(segment.data(), segment.size());
   }
 
   // Text in one piece stays in place; joined text is copied (zero-ended).
@@ -167,13 +172,10 @@ class Parser {
     Node* list = levels_.back().node;
     CloseLevel();
     Level& parent = levels_.back();
-    const char* from = parent.segmentStart;
-    const char* to = at;
-    while (from < to && IsBlank(*from)) ++from;
-    while (to > from && IsBlank(to[-1])) --to;
-    if (from < to) {
-      list->value = from;  // a view into the text, zero-ended on demand
-      list->valueLength = static_cast<uint32_t>(to - from);
+    const std::string_view text = Trimmed(parent.segmentStart, at);
+    if (!text.empty()) {
+      list->value = text.data();  // a view into the text, zero-ended on demand
+      list->valueLength = static_cast<uint32_t>(text.size());
       list->valueTerminated = 0;
     }
     parent.segmentStart = at;

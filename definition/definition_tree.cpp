@@ -33,24 +33,22 @@ bool ValueMatches(const Node* node, std::string_view value) {
   return value.empty() || node->Value() == value;
 }
 
+Node* ScanChildren(Node* node, std::string_view name) {
+  for (uint32_t i = 0; i < node->childCount; ++i) {
+    if (node->children[i]->Name() == name) return node->children[i];
+  }
+  return nullptr;
+}
+
 Node* FirstChildNamed(Node* node, std::string_view name) {
   if (name.empty()) return nullptr;  // unnamed children are never indexed
-  if (node->childCount < kIndexThreshold) {
-    for (uint32_t i = 0; i < node->childCount; ++i) {
-      if (node->children[i]->Name() == name) return node->children[i];
-    }
-    return nullptr;
-  }
+  if (node->childCount < kIndexThreshold) return ScanChildren(node, name);
   auto& indexes = State().nameIndexes;
   auto found = indexes.find(node);
   if (found == indexes.end()) {
+    // An index dies with its tree: a node out of its tree is scanned.
     DefinitionTree* tree = DefinitionTreeOf(node);
-    if (!tree) {
-      for (uint32_t i = 0; i < node->childCount; ++i) {
-        if (node->children[i]->Name() == name) return node->children[i];
-      }
-      return nullptr;
-    }
+    if (!tree) return ScanChildren(node, name);
     DefinitionNameIndex index;
     for (uint32_t i = 0; i < node->childCount; ++i) {
       Node* child = node->children[i];

@@ -73,17 +73,16 @@ int VLM_BeginDefinitionBlock(VLM_DEFINITION_WRITER* writer, const char* name, co
   const std::string_view n = name ? name : "";
   const std::string_view v = value ? value : "";
   Indent(writer);
-  std::string line;
+  std::string& out = writer->buffer;
   if (!n.empty()) {
-    line += n;
-    line += ':';
+    out += n;
+    out += ':';
   }
   if (!v.empty()) {
-    if (!line.empty()) line += ' ';
-    line += v;
+    if (!n.empty()) out += ' ';
+    out += v;
   }
-  line += line.empty() ? "{" : " {";
-  writer->buffer += line;
+  out += n.empty() && v.empty() ? "{" : " {";
   ++writer->depth;
   return EndLine(writer);
 }

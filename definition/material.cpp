@@ -4,12 +4,6 @@
 
 extern "C" {
 
-int VLM_FreeMaterial(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.materials;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
-}
+int VLM_FreeMaterial(VLM_HANDLE handle) { return vlm::Ctx().registries.materials.Free(handle); }
 
 }  // extern "C"

@@ -4,12 +4,6 @@
 
 extern "C" {
 
-int VLM_FreeTexture(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.textures;
-  auto* record = registry.Resolve(handle);
-  if (!record) return 0;
-  registry.Remove(record);
-  return 1;
-}
+int VLM_FreeTexture(VLM_HANDLE handle) { return vlm::Ctx().registries.textures.Free(handle); }
 
 }  // extern "C"

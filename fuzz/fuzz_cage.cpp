@@ -1,26 +1,16 @@
 // Fuzz target: cage files, and cages fitted to a mesh built from what the
 // file held (welding, face remapping and edges on arbitrary positions).
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz/fuzz_temp_path.h"
 #include "mesh/cage_record.h"
 #include "velmora/cage.h"
 #include "velmora/mesh.h"
 #include "velmora/registry.h"
 
 namespace {
-
-const std::string& InputPath() {
-  static const std::string path = [] {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/vlm_fuzz_cage_" + std::to_string(getpid()) + ".vlb";
-  }();
-  return path;
-}
 
 void FitToMesh(const VLM_CAGE_OUTLINE& outline) {
   VLM_MESH* mesh = VLM_CreateMesh(-1, "");
@@ -52,7 +42,7 @@ void FitToMesh(const VLM_CAGE_OUTLINE& outline) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& path = InputPath();
+  static const std::string path = vlmfuzz::TempPath("vlm_fuzz_cage", ".vlb");
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return 0;
   if (size) std::fwrite(data, 1, size, file);

@@ -98,6 +98,13 @@ void ComputeCageFaceNormals(VLM_CAGE_OUTLINE& outline) {
   }
 }
 
+void FinishCageOutline(VLM_CAGE_OUTLINE& outline) {
+  outline.iLastVertex = static_cast<int32_t>(outline.aVertices.size()) - 1;
+  outline.iLastEdge = static_cast<int32_t>(outline.aEdges.size()) - 1;
+  outline.iLastFace = static_cast<int32_t>(outline.aFaces.size()) - 1;
+  ComputeCageFaceNormals(outline);
+}
+
 void SetNodeBoxWithOrigin(VLM_CAGE_NODE& node, const std::vector<v4f>& points) {
   float lo[3] = {0.0f, 0.0f, 0.0f};
   float hi[3] = {0.0f, 0.0f, 0.0f};

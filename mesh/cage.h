@@ -26,6 +26,10 @@ VLM_CAGE_OUTLINE* AddCageOutline(VLM_CAGE& cage, VLM_CAGE_NODE& node);
 // Face indices must be inside the vertex array.
 void ComputeCageFaceNormals(VLM_CAGE_OUTLINE& outline);
 
+// Completes a filled outline: the last indices from the array sizes, then
+// the face normals.
+void FinishCageOutline(VLM_CAGE_OUTLINE& outline);
+
 // Centre and half-extents of the box around the points and the origin.
 void SetNodeBoxWithOrigin(VLM_CAGE_NODE& node, const std::vector<v4f>& points);
 

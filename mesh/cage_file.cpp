@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mesh/cage.h"
+#include "mesh/mesh_internal.h"
 #include "velmora/cage.h"
 #include "velmora/core.h"
 #include "velmora/definition.h"
@@ -19,11 +20,6 @@ constexpr const char* kModule = "VLM Cages";
 constexpr const char* kProc = "VLM_LoadCageFile";
 
 using DefNode = VLM_DEFINITION_NODE;
-
-std::string FilePart(const std::string& path) {
-  const size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 void LogCount(const char* label, size_t count) {
   const std::string text = std::string(label) + std::to_string(count);
@@ -93,11 +89,7 @@ void ReadOutline(DefNode* cageNode, VLM_CAGE_OUTLINE& outline) {
   });
   LogDropped("edges", droppedEdges);
   LogDropped("faces", droppedFaces);
-
-  outline.iLastVertex = static_cast<int32_t>(outline.aVertices.size()) - 1;
-  outline.iLastEdge = static_cast<int32_t>(outline.aEdges.size()) - 1;
-  outline.iLastFace = static_cast<int32_t>(outline.aFaces.size()) - 1;
-  ComputeCageFaceNormals(outline);
+  FinishCageOutline(outline);
 }
 
 void ReadBox(DefNode* sizeNode, VLM_CAGE& cage) {
@@ -137,7 +129,7 @@ extern "C" VLM_CAGE* VLM_LoadCageFile(VLM_HANDLE id, const char* file, const cha
     return nullptr;
   }
 
-  const std::string cageName = (name && *name) ? std::string(name) : FilePart(fileName);
+  const std::string cageName = mesh::NameOrFilePart(name, fileName);
   VLM_CAGE* cage = VLM_CreateCageListEntry(&id, cageName.c_str());
   if (!cage) {
     VLM_FreeDefinitionNode(root, 1);

@@ -191,11 +191,6 @@ extern "C" VLM_CAGE* VLM_CreateCageFromMesh(VLM_HANDLE id, VLM_HANDLE meshHandle
       FitPolyhedron(*mesh, *cage);
       break;
   }
-  if (VLM_CAGE_OUTLINE* outline = cage->pRoot ? cage->pRoot->pOutline : nullptr) {
-    outline->iLastVertex = static_cast<int32_t>(outline->aVertices.size()) - 1;
-    outline->iLastEdge = static_cast<int32_t>(outline->aEdges.size()) - 1;
-    outline->iLastFace = static_cast<int32_t>(outline->aFaces.size()) - 1;
-    ComputeCageFaceNormals(*outline);
-  }
+  if (cage->pRoot && cage->pRoot->pOutline) FinishCageOutline(*cage->pRoot->pOutline);
   return cage;
 }

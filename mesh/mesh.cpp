@@ -19,59 +19,48 @@ bool CountFits(int64_t count, const char* proc) {
   return false;
 }
 
+// Replaces `array` by `count` + `spare` zero-filled elements, or with
+// `keep` grows it keeping the contents; stores the count on success.
+template <class T>
+bool SizeArray(std::vector<T>& array, int32_t& storedCount, int64_t count, size_t spare, bool keep,
+               const char* proc) {
+  if (!CountFits(count, proc)) return false;
+  const size_t size = static_cast<size_t>(count) + spare;
+  try {
+    if (keep) {
+      array.resize(size);
+    } else {
+      std::vector<T> fresh(size);
+      array.swap(fresh);
+    }
+  } catch (const std::bad_alloc&) {
+    Fail("Fail: Out of memory!", proc);
+    return false;
+  }
+  storedCount = static_cast<int32_t>(count);
+  return true;
+}
+
 }  // namespace
 
 bool SetVertexCount(VLM_MESH& mesh, int64_t count, const char* proc) {
-  if (!CountFits(count, proc)) return false;
-  try {
-    std::vector<VLM_MESH_VERTEX> fresh(static_cast<size_t>(count));
-    mesh.aVertices.swap(fresh);
-  } catch (const std::bad_alloc&) {
-    Fail("Fail: Out of memory!", proc);
-    return false;
-  }
-  mesh.iVertexCount = static_cast<int32_t>(count);
-  return true;
+  return SizeArray(mesh.aVertices, mesh.iVertexCount, count, 0, false, proc);
 }
 
 bool SetIndexCount(VLM_MESH& mesh, int64_t count, const char* proc) {
-  if (!CountFits(count, proc)) return false;
-  try {
-    std::vector<int32_t> fresh(static_cast<size_t>(count) + 1);
-    mesh.aiIndices.swap(fresh);
-  } catch (const std::bad_alloc&) {
-    Fail("Fail: Out of memory!", proc);
-    return false;
-  }
-  mesh.iIndexCount = static_cast<int32_t>(count);
-  return true;
+  return SizeArray(mesh.aiIndices, mesh.iIndexCount, count, 1, false, proc);
 }
 
 bool GrowVertices(VLM_MESH& mesh, int64_t count, const char* proc) {
-  if (!CountFits(count, proc)) return false;
-  try {
-    mesh.aVertices.resize(static_cast<size_t>(count));
-  } catch (const std::bad_alloc&) {
-    Fail("Fail: Out of memory!", proc);
-    return false;
-  }
-  mesh.iVertexCount = static_cast<int32_t>(count);
-  return true;
+  return SizeArray(mesh.aVertices, mesh.iVertexCount, count, 0, true, proc);
 }
 
 bool GrowIndices(VLM_MESH& mesh, int64_t count, const char* proc) {
-  if (!CountFits(count, proc)) return false;
-  try {
-    mesh.aiIndices.resize(static_cast<size_t>(count) + 1);
-  } catch (const std::bad_alloc&) {
-    Fail("Fail: Out of memory!", proc);
-    return false;
-  }
-  mesh.iIndexCount = static_cast<int32_t>(count);
-  return true;
+  return SizeArray(mesh.aiIndices, mesh.iIndexCount, count, 1, true, proc);
 }
 
-std::string FileNamePart(std::string_view path) {
+std::string NameOrFilePart(const char* name, std::string_view path) {
+  if (name && *name) return name;
   const size_t slash = path.find_last_of("/\\");
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }

@@ -27,8 +27,9 @@ bool SetIndexCount(VLM_MESH& mesh, int64_t count, const char* proc);
 bool GrowVertices(VLM_MESH& mesh, int64_t count, const char* proc);
 bool GrowIndices(VLM_MESH& mesh, int64_t count, const char* proc);
 
-// The part after the last "/" or "\": the mesh name taken from a file name.
-std::string FileNamePart(std::string_view path);
+// The name of a loaded record: `name` when it is not empty, else the part
+// of `path` after the last "/" or "\".
+std::string NameOrFilePart(const char* name, std::string_view path);
 
 // Finishing steps. MendIndices sets indices outside the vertex array to 0
 // (drops every triangle when there are no vertices) and logs one failure

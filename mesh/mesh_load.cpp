@@ -32,6 +32,20 @@ struct MeshArrays {
   std::vector<int32_t> indices;  // 3 per triangle plus the spare element
 };
 
+// Reads one vector per vertex from the children of `block` and stores it
+// with `store`; entries beyond the vertex count are ignored.
+template <class Store>
+void ReadPerVertex(VLM_DEFINITION_NODE* block, MeshArrays& out, Store&& store) {
+  const size_t vertexCount = out.vertices.size();
+  ForEachChild(block, [&](int32_t i, VLM_DEFINITION_NODE* child) {
+    if (static_cast<size_t>(i) >= vertexCount) return false;
+    v4f value{};
+    VLM_ReadDefinitionVector(child, &value, 0.0f, 0.0f, 0.0f, VLM_DEFAULTF);
+    store(out.vertices[static_cast<size_t>(i)], value);
+    return true;
+  });
+}
+
 // Reads the four blocks. False (with a failure row) when a face names a
 // vertex the file does not hold: such an index would make the tangent
 // pass and the GPU read past the vertex array.
@@ -39,34 +53,19 @@ bool ReadArrays(VLM_DEFINITION_NODE* meshNode, MeshArrays& out) {
   VLM_DEFINITION_NODE* block = VLM_FindDefinitionNode(meshNode, "\\Vertices", "", 0);
   const int32_t vertexCount = VLM_CountDefinitionChildren(block, "");
   out.vertices.assign(static_cast<size_t>(vertexCount), VLM_MESH_VERTEX{});
-  ForEachChild(block, [&](int32_t i, VLM_DEFINITION_NODE* child) {
-    v4f& position = out.vertices[static_cast<size_t>(i)].v4fPosition;
-    VLM_ReadDefinitionVector(child, &position, 0.0f, 0.0f, 0.0f, VLM_DEFAULTF);
-    position.w = 1.0f;
-    return i + 1 < vertexCount;
+  ReadPerVertex(block, out, [](VLM_MESH_VERTEX& vertex, const v4f& p) {
+    vertex.v4fPosition = v4f{p.x, p.y, p.z, 1.0f};
   });
-
   block = VLM_FindDefinitionNode(meshNode, "\\Normals", "", 0);
-  ForEachChild(block, [&](int32_t i, VLM_DEFINITION_NODE* child) {
-    if (i >= vertexCount) return false;  // extra normals are ignored
-    v4f normal{};
-    VLM_ReadDefinitionVector(child, &normal, 0.0f, 0.0f, 0.0f, VLM_DEFAULTF);
-    float* n = out.vertices[static_cast<size_t>(i)].v3fNormal;
-    n[0] = normal.x;
-    n[1] = normal.y;
-    n[2] = normal.z;
-    return true;
+  ReadPerVertex(block, out, [](VLM_MESH_VERTEX& vertex, const v4f& n) {
+    vertex.v3fNormal[0] = n.x;
+    vertex.v3fNormal[1] = n.y;
+    vertex.v3fNormal[2] = n.z;
   });
-
   block = VLM_FindDefinitionNode(meshNode, "\\TextureCoords", "", 0);
-  ForEachChild(block, [&](int32_t i, VLM_DEFINITION_NODE* child) {
-    if (i >= vertexCount) return false;
-    v4f uv{};
-    VLM_ReadDefinitionVector(child, &uv, 0.0f, 0.0f, 0.0f, VLM_DEFAULTF);
-    float* t = out.vertices[static_cast<size_t>(i)].v2fTexCoord;
-    t[0] = uv.x;
-    t[1] = uv.y;
-    return true;
+  ReadPerVertex(block, out, [](VLM_MESH_VERTEX& vertex, const v4f& uv) {
+    vertex.v2fTexCoord[0] = uv.x;
+    vertex.v2fTexCoord[1] = uv.y;
   });
 
   block = VLM_FindDefinitionNode(meshNode, "\\Faces", "", 0);
@@ -115,7 +114,7 @@ VLM_MESH* BuildMeshFromTree(VLM_HANDLE id, VLM_DEFINITION_NODE* root, std::strin
   }
   VLM_MESH* mesh = nullptr;
   if (ok) {
-    const std::string meshName = name && *name ? std::string(name) : FileNamePart(fileName);
+    const std::string meshName = NameOrFilePart(name, fileName);
     VLM_HANDLE handle = id;
     mesh = VLM_CreateMeshListEntry(&handle, meshName.c_str());
     if (mesh) {

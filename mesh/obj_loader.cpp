@@ -325,7 +325,7 @@ namespace {
 // Creates the mesh, enters the groups in the order they were met, builds
 // one vertex per corner and finishes it. The lists are emptied.
 VLM_MESH* CreateFromLists(VLM_HANDLE id, ObjLists& lists, std::string_view fileName, const char* name) {
-  const std::string meshName = name && *name ? std::string(name) : FileNamePart(fileName);
+  const std::string meshName = NameOrFilePart(name, fileName);
   VLM_HANDLE handle = id;
   VLM_MESH* mesh = VLM_CreateMeshListEntry(&handle, meshName.c_str());
   if (!mesh) return nullptr;
