@@ -97,20 +97,8 @@ inline VLM_CAGE* PolyhedronCage(VLM_HANDLE id, const std::vector<v4f>& vertices,
       if (!known) outline->aEdges.push_back(VLM_CAGE_EDGE{{p[0], p[1]}});
     }
   }
-  outline->iLastVertex = static_cast<int32_t>(outline->aVertices.size()) - 1;
-  outline->iLastEdge = static_cast<int32_t>(outline->aEdges.size()) - 1;
-  outline->iLastFace = static_cast<int32_t>(outline->aFaces.size()) - 1;
-  vlm::ComputeCageFaceNormals(*outline);
-  float lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
-  for (const v4f& v : vertices) {
-    const float c[3] = {v.x, v.y, v.z};
-    for (int k = 0; k < 3; ++k) {
-      lo[k] = std::min(lo[k], c[k]);
-      hi[k] = std::max(hi[k], c[k]);
-    }
-  }
-  root->v4fCentre = v4f{(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2, 1.0f};
-  root->v4fHalfExtents = v4f{hi[0] - root->v4fCentre.x, hi[1] - root->v4fCentre.y, hi[2] - root->v4fCentre.z, 0.0f};
+  vlm::FinishCageOutline(*outline);
+  vlm::SetNodeBoxWithOrigin(*root, vertices);
   return cage;
 }
 
