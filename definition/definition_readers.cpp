@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "core/text.h"
 #include "definition/definition_internal.h"
 #include "velmora/math.h"
 
@@ -13,16 +14,6 @@ namespace vlm {
 namespace {
 
 using Node = VLM_DEFINITION_NODE;
-
-bool EqualsNoCase(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lower[i]) return false;
-  }
-  return true;
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -3,29 +3,12 @@
 #include <cstring>
 #include <string>
 
+#include "core/text.h"
 #include "definition/definition_internal.h"
 
 namespace vlm {
 
 namespace {
-
-void AppendCodePoint(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 constexpr uint32_t kReplacement = 0xFFFD;
 
@@ -83,7 +66,7 @@ std::string FromUtf8(const unsigned char* p, const unsigned char* end) {
       out.append(reinterpret_cast<const char*>(p), length);
       p += length;
     } else {
-      AppendCodePoint(out, kReplacement);
+      AppendUtf8(out, kReplacement);
       ++p;
     }
   }
@@ -103,15 +86,15 @@ std::string FromUtf16(const unsigned char* p, const unsigned char* end) {
         const uint32_t low = p[0] | (p[1] << 8);
         if (low >= 0xDC00 && low <= 0xDFFF) {
           p += 2;
-          AppendCodePoint(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+          AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
           continue;
         }
       }
-      AppendCodePoint(out, kReplacement);
+      AppendUtf8(out, kReplacement);
     } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-      AppendCodePoint(out, kReplacement);
+      AppendUtf8(out, kReplacement);
     } else {
-      AppendCodePoint(out, unit);
+      AppendUtf8(out, unit);
     }
   }
   return out;
@@ -126,7 +109,7 @@ std::string FromLatin1(const unsigned char* p, const unsigned char* end) {
     const unsigned char* run = AsciiRunEnd(p, end);  // no zero bytes here
     out.append(reinterpret_cast<const char*>(p), static_cast<size_t>(run - p));
     p = run;
-    if (p < end) AppendCodePoint(out, *p++);
+    if (p < end) AppendUtf8(out, *p++);
   }
   return out;
 }

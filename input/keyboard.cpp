@@ -1,8 +1,10 @@
 // Keyboard: the live record fed by the window hook, the snapshot and its
 // queries.
 #include <cstring>
+#include <string>
 
 #include "core/context.h"
+#include "core/text.h"
 #include "input/input_events.h"
 #include "input/live_lock.h"
 #include "platform/sdl_input.h"
@@ -92,31 +94,6 @@ int SnapshotKey(const int32_t (&flags)[256], int key, const char* proc) {
   return flags[key];
 }
 
-// Encodes a code point as UTF-8; out holds at least 5 bytes.
-void EncodeUtf8(uint32_t c, char* out) {
-  if (c == 0) {
-    out[0] = 0;
-  } else if (c < 0x80) {
-    out[0] = static_cast<char>(c);
-    out[1] = 0;
-  } else if (c < 0x800) {
-    out[0] = static_cast<char>(0xC0 | (c >> 6));
-    out[1] = static_cast<char>(0x80 | (c & 0x3F));
-    out[2] = 0;
-  } else if (c < 0x10000) {
-    out[0] = static_cast<char>(0xE0 | (c >> 12));
-    out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (c & 0x3F));
-    out[3] = 0;
-  } else {
-    out[0] = static_cast<char>(0xF0 | (c >> 18));
-    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (c & 0x3F));
-    out[4] = 0;
-  }
-}
-
 }  // namespace
 
 extern "C" {
@@ -145,10 +122,11 @@ int VLM_KeyboardReleased(int key) {
 }
 
 const char* VLM_KeyboardInkey(void) {
-  thread_local char text[8];
+  thread_local std::string text;
   const int32_t code = vlm::Ctx().input.keyboard.lastChar;
-  EncodeUtf8(code > 0 ? static_cast<uint32_t>(code) : 0u, text);
-  return text;
+  text.clear();
+  if (code > 0) vlm::AppendUtf8(text, static_cast<uint32_t>(code));
+  return text.c_str();
 }
 
 }  // extern "C"

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/text.h"
 #include "mesh/mesh_internal.h"
 #include "velmora/core.h"
 
@@ -29,16 +30,6 @@ constexpr const char* kProc = "VLM_LoadOBJMesh";
 // Field separators. Runs of them count as one: files written with double
 // spaces or tabs between numbers are common and must not shift fields.
 inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-inline bool EqualsNoCase(std::string_view text, std::string_view word) {
-  if (text.size() != word.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != word[i]) return false;
-  }
-  return true;
-}
 
 // Fallback for numbers beyond the float range: strtod in the C locale.
 float SlowFloat(const char* begin, const char* end, bool negative) {
