@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test with CTest.
+# Installs what is missing, then runs every test with CTest in three passes:
+#  1. everything built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#  2. in that build, the suites whose results pass through the reciprocal
+#     square root estimate, once with each sign of its largest error
+#     (labels rsqrt_plus, rsqrt_minus), so tolerances hold on every CPU;
+#  3. everything built as a plain Release (-O2) without sanitizers, where
+#     behaviour hidden by a sanitizer's allocator shows.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 BUILD_DIR="${VLM_TEST_BUILD_DIR:-build/test}"
+RELEASE_DIR="${VLM_TEST_RELEASE_DIR:-build/test-release}"
 JOBS="${VLM_JOBS:-$(nproc)}"
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON -DVLM_BUILD_BENCH=ON
-cmake --build "$BUILD_DIR" -j "$JOBS"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
-cd "$BUILD_DIR"
-ctest --output-on-failure -j "$JOBS" --timeout 900
+
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON -DVLM_BUILD_BENCH=ON -DVLM_TEST_RSQRT_SWITCH=ON
+cmake --build "$BUILD_DIR" -j "$JOBS"
+echo "== Pass 1: sanitizers"
+(cd "$BUILD_DIR" && ctest --output-on-failure -j "$JOBS" --timeout 900 -LE rsqrt)
+for sign in plus minus; do
+  echo "== Pass 2 ($sign): reciprocal square root estimate at its largest error"
+  (cd "$BUILD_DIR" && ctest --output-on-failure -j "$JOBS" --timeout 900 -L "^rsqrt_${sign}\$")
+done
+
+cmake -S . -B "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+  -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" -DVLM_BUILD_BENCH=OFF
+cmake --build "$RELEASE_DIR" -j "$JOBS"
+echo "== Pass 3: plain Release -O2"
+(cd "$RELEASE_DIR" && ctest --output-on-failure -j "$JOBS" --timeout 900)
