@@ -24,8 +24,12 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
+#include "core/engine_state.h"
+#include "core/registries.h"
+#include "mesh/cage_record.h"
 #include "physics/world.h"
+#include "physics/world_state.h"
+#include "scene/object_record.h"
 #include "velmora.h"
 
 namespace {
@@ -60,12 +64,12 @@ struct Outcome {
 class OursScene {
  public:
   explicit OursScene(int n) {
-    vlm::Ctx().registries.bodies.ReleaseAll();
-    vlm::Ctx().registries.cages.ReleaseAll();
+    vlm::BodyRegistry().ReleaseAll();
+    vlm::CageRegistry().ReleaseAll();
     vlm::InitPhysicsWorld();
     VLM_SetPhysicsWaits(0);
     VLM_SetGravity(0.0f, kGravity, 0.0f);
-    vlm::Ctx().timing.frameTimeFactor = kDt;
+    vlm::Timing().frameTimeFactor = kDt;
     VLM_CreateBoxCage(1, 200.0f, 2.0f, 200.0f, "");
     VLM_CreateSphereCage(2, 2.0f, "");
     VLM_CreateBody(-1, 1, -1, "");
@@ -81,8 +85,8 @@ class OursScene {
     }
   }
   ~OursScene() {
-    vlm::Ctx().registries.bodies.ReleaseAll();
-    vlm::Ctx().registries.cages.ReleaseAll();
+    vlm::BodyRegistry().ReleaseAll();
+    vlm::CageRegistry().ReleaseAll();
   }
   void Step() { VLM_UpdatePhysics(0); }
   int Below() const {

@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/fail.h"
 #include "velmora/core.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -143,7 +144,7 @@ class Registry {
       record = Append();
       handle = reinterpret_cast<intptr_t>(record);
     } else if (!IsIdHandle(wanted)) {
-      VLM_LogMessage("Fail: This ID is not available!", VLM_COLOR_FAIL, 0, "", info_.createProc);
+      vlm::Fail("Fail: This ID is not available!", info_.createProc);
       return nullptr;
     } else {
       const auto slot = static_cast<size_t>(wanted);

@@ -9,8 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/context.h"
+#include "core/fail.h"
 #include "definition/definition_internal.h"
+#include "definition/definition_state.h"
 #include "velmora/core.h"
 
 namespace vlm {
@@ -51,7 +52,7 @@ void ParseFile(const std::string& path, int kinds) {
   if (root) {
     VLM_DispatchDefinitions(root, kinds);
   } else {
-    VLM_LogMessage("Fail: File not found!", VLM_COLOR_FAIL, 0, "", kParseProc);
+    vlm::Fail("Fail: File not found!", kParseProc);
   }
 }
 
@@ -114,7 +115,7 @@ int VLM_ParseDefinitionFiles(const char* path, int kinds) {
 
 int VLM_DispatchDefinitions(VLM_DEFINITION_NODE* node, int kinds) {
   if (!node) return 0;
-  vlm::DefinitionState& state = vlm::Ctx().definition;
+  vlm::DefinitionState& state = vlm::Definitions();
   const vlm::DefinitionTree* tree = vlm::DefinitionTreeOf(node);
   // Depth first in child order, without recursion.
   struct Frame {

@@ -46,4 +46,6 @@ struct DefinitionState {
   DefinitionLoaders loaders;
 };
 
+DefinitionState& Definitions();
+
 }  // namespace vlm

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "definition/definition_internal.h"
+#include "definition/definition_state.h"
 
 namespace vlm {
 
@@ -27,7 +27,7 @@ constexpr uint32_t kIndexThreshold = 16;
 // after decoding) must stay within the lengths of the tree.
 constexpr off_t kMaxFileSize = off_t(kMaxDefinitionText / 2);
 
-DefinitionState& State() { return Ctx().definition; }
+DefinitionState& State() { return Definitions(); }
 
 bool ValueMatches(const Node* node, std::string_view value) {
   return value.empty() || node->Value() == value;
@@ -322,7 +322,7 @@ extern "C" {
 
 VLM_DEFINITION_NODE* VLM_LoadDefinitionFile(const char* fileName) {
   const std::string_view name = fileName ? fileName : "";
-  vlm::DefinitionState& state = vlm::Ctx().definition;
+  vlm::DefinitionState& state = vlm::Definitions();
   state.lastFileName = vlm::DefinitionFilePart(name);
   state.lastDirectory = vlm::DefinitionDirectoryPart(name);
   state.lastTree = nullptr;
@@ -413,7 +413,7 @@ int VLM_FreeDefinitionNode(VLM_DEFINITION_NODE* node, int wholeTree) {
 }
 
 int VLM_FreeDefinitionFile(void) {
-  vlm::DefinitionState& state = vlm::Ctx().definition;
+  vlm::DefinitionState& state = vlm::Definitions();
   if (state.lastTree) vlm::ReleaseDefinitionTree(state.lastTree);
   state.lastTree = nullptr;
   state.lastFileName.clear();

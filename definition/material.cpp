@@ -1,9 +1,10 @@
 // Release of this kind: its resources come with later work.
-#include "core/context.h"
+#include "core/registries.h"
+#include "definition/records.h"
 #include "velmora/registry.h"
 
 extern "C" {
 
-int VLM_FreeMaterial(VLM_HANDLE handle) { return vlm::Ctx().registries.materials.Free(handle); }
+int VLM_FreeMaterial(VLM_HANDLE handle) { return vlm::MaterialRegistry().Free(handle); }
 
 }  // extern "C"

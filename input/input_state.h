@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/input_port.h"
+
 namespace vlm {
 
 // Keys are indexed by the classic desktop virtual-key code (0-255).
@@ -34,36 +36,6 @@ struct MouseRecord {
   int32_t cursorClipped;
 };
 static_assert(sizeof(MouseRecord) == 23 * 4, "mouse record is 23 integers");
-
-// Capability flags of a joystick.
-constexpr uint32_t kJoyHasZ = 1;
-constexpr uint32_t kJoyHasR = 2;
-constexpr uint32_t kJoyHasU = 4;
-constexpr uint32_t kJoyHasV = 8;
-constexpr uint32_t kJoyHasPov = 16;
-
-constexpr int kMaxJoysticks = 16;
-constexpr int kJoystickAxes = 6;  // X, Y, Z, R, U, V
-constexpr int kJoystickButtons = 16;
-
-// What the device reports about itself when it is opened.
-struct JoystickCaps {
-  uint16_t manufacturerId = 0;
-  uint16_t productId = 0;
-  int32_t axisMin[kJoystickAxes] = {};
-  int32_t axisMax[kJoystickAxes] = {};
-  int32_t buttonCount = 0;
-  uint32_t flags = 0;  // kJoyHas*
-};
-
-// One poll of a device: raw axis values in the caps' ranges, the button bit
-// mask (bit n = button n) and the hat in hundredths of a degree clockwise
-// from straight ahead, 65535 when centred.
-struct JoystickRawState {
-  int32_t axis[kJoystickAxes] = {};
-  uint32_t buttons = 0;
-  uint32_t pov = 65535;
-};
 
 // Joystick button state bits.
 constexpr int32_t kJoyButtonDown = 1;
@@ -92,5 +64,10 @@ struct InputState {
   JoystickRecord joysticks[kMaxJoysticks];
   int32_t joystickCount = 0;
 };
+
+InputState& Input();
+
+// Keyboard, mouse and joystick records as at start-up: a fresh start for tests.
+void ResetInput();
 
 }  // namespace vlm

@@ -3,9 +3,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <utility>
 
-#include "core/context.h"
-#include "platform/sdl_input.h"
+#include "core/fail.h"
+#include "input/input_state.h"
+#include "platform/input_port.h"
 #include "velmora/core.h"
 #include "velmora/input.h"
 
@@ -73,6 +75,12 @@ void ApplyPoll(JoystickRecord& joystick, const JoystickRawState& state, int64_t 
 
 }  // namespace vlm::input
 
+namespace vlm {
+
+void ResetInput() { Input() = InputState{}; }
+
+}  // namespace vlm
+
 namespace {
 
 int64_t NowMs() {
@@ -83,9 +91,9 @@ int64_t NowMs() {
 // The record of a joystick that answered at start-up, or nullptr with a
 // failure row.
 vlm::JoystickRecord* Joystick(int joystick, const char* proc) {
-  vlm::InputState& input = vlm::Ctx().input;
+  vlm::InputState& input = vlm::Input();
   if (joystick < 0 || joystick >= input.joystickCount) {
-    VLM_LogMessage("Fail: There is no joystick with this number!", VLM_COLOR_FAIL, 0, "", proc);
+    vlm::Fail("Fail: There is no joystick with this number!", proc);
     return nullptr;
   }
   return &input.joysticks[joystick];
@@ -95,7 +103,7 @@ int ButtonState(int joystick, int button, const char* proc) {
   const vlm::JoystickRecord* record = Joystick(joystick, proc);
   if (!record) return 0;
   if (button < 0 || button >= vlm::kJoystickButtons) {
-    VLM_LogMessage("Fail: Joystick button out of range (0-15)!", VLM_COLOR_FAIL, 0, "", proc);
+    vlm::Fail("Fail: Joystick button out of range (0-15)!", proc);
     return 0;
   }
   return record->buttonState[button];
@@ -106,14 +114,19 @@ int ButtonState(int joystick, int button, const char* proc) {
 extern "C" {
 
 int VLM_InitJoysticks(void) {
-  vlm::InputState& input = vlm::Ctx().input;
+  vlm::InputState& input = vlm::Input();
   for (vlm::JoystickRecord& record : input.joysticks) record = vlm::JoystickRecord{};
-  input.joystickCount = vlm::platform::OpenJoysticks(input.joysticks, vlm::kMaxJoysticks);
+  vlm::JoystickDevice devices[vlm::kMaxJoysticks];
+  input.joystickCount = vlm::platform::OpenJoysticks(devices, vlm::kMaxJoysticks);
+  for (int n = 0; n < input.joystickCount; ++n) {
+    input.joysticks[n].caps = devices[n].caps;
+    input.joysticks[n].name = std::move(devices[n].name);
+  }
   return input.joystickCount;
 }
 
 int VLM_ExamineJoysticks(void) {
-  vlm::InputState& input = vlm::Ctx().input;
+  vlm::InputState& input = vlm::Input();
   if (input.joystickCount <= 0) return 0;
   vlm::platform::BeginJoystickPoll();
   const int64_t now = NowMs();
@@ -127,7 +140,7 @@ int VLM_ExamineJoysticks(void) {
   return 0;
 }
 
-int VLM_JoystickCount(void) { return vlm::Ctx().input.joystickCount; }
+int VLM_JoystickCount(void) { return vlm::Input().joystickCount; }
 
 const char* VLM_JoystickName(int joystick) {
   const vlm::JoystickRecord* record = Joystick(joystick, "VLM_JoystickName");
@@ -138,8 +151,7 @@ float VLM_JoystickAxis(int joystick, int axis, float step) {
   const vlm::JoystickRecord* record = Joystick(joystick, "VLM_JoystickAxis");
   if (!record) return 0.0f;
   if (axis < 0 || axis >= vlm::kJoystickAxes) {
-    VLM_LogMessage("Fail: Joystick axis out of range (0-5)!", VLM_COLOR_FAIL, 0, "",
-                   "VLM_JoystickAxis");
+    vlm::Fail("Fail: Joystick axis out of range (0-5)!", "VLM_JoystickAxis");
     return 0.0f;
   }
   return vlm::input::QuantiseAxis(record->axis[axis], step);
@@ -158,8 +170,7 @@ int VLM_SetJoystickDeadZone(int joystick, int axis, float value) {
   } else if (axis >= 0 && axis < 8) {
     record->deadZone[axis] = value;
   } else {
-    VLM_LogMessage("Fail: Joystick axis out of range (-1-7)!", VLM_COLOR_FAIL, 0, "",
-                   "VLM_SetJoystickDeadZone");
+    vlm::Fail("Fail: Joystick axis out of range (-1-7)!", "VLM_SetJoystickDeadZone");
   }
   return 0;
 }

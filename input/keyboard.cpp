@@ -3,11 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "core/context.h"
+#include "core/fail.h"
 #include "core/text.h"
-#include "input/input_events.h"
+#include "input/input_state.h"
 #include "input/live_lock.h"
-#include "platform/sdl_input.h"
+#include "platform/input_port.h"
 #include "velmora/core.h"
 #include "velmora/input.h"
 
@@ -52,7 +52,7 @@ bool ValidKey(int vk) { return vk > 0 && vk < 256; }
 void KeyDown(int vk) {
   if (!ValidKey(vk)) return;
   std::lock_guard<std::mutex> hold(LiveLock());
-  KeyboardRecord& live = Ctx().input.keyboardLive;
+  KeyboardRecord& live = Input().keyboardLive;
   live.down[vk] = 1;
   live.pressed[vk] = 1;
   if (const ModifierPair pair = GenericOf(vk); pair.generic != 0) {
@@ -64,7 +64,7 @@ void KeyDown(int vk) {
 void KeyUp(int vk) {
   if (!ValidKey(vk)) return;
   std::lock_guard<std::mutex> hold(LiveLock());
-  KeyboardRecord& live = Ctx().input.keyboardLive;
+  KeyboardRecord& live = Input().keyboardLive;
   live.down[vk] = 0;
   live.released[vk] = 1;
   // The generic modifier stays down while the other side is still held.
@@ -78,7 +78,7 @@ void Character(uint32_t code) {
   // Surrogates and values past Unicode cannot be given back as text.
   if (code < 32 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return;
   std::lock_guard<std::mutex> hold(LiveLock());
-  Ctx().input.keyboardLive.lastChar = static_cast<int32_t>(code);
+  Input().keyboardLive.lastChar = static_cast<int32_t>(code);
 }
 
 }  // namespace vlm::input
@@ -88,7 +88,7 @@ namespace {
 // Reads one snapshot array; a key outside 0-255 is a caller error.
 int SnapshotKey(const int32_t (&flags)[256], int key, const char* proc) {
   if (key < 0 || key > 255) {
-    VLM_LogMessage("Fail: Key code out of range (0-255)!", VLM_COLOR_FAIL, 0, "", proc);
+    vlm::Fail("Fail: Key code out of range (0-255)!", proc);
     return 0;
   }
   return flags[key];
@@ -101,7 +101,7 @@ extern "C" {
 int VLM_ExamineKeyboard(void) {
   vlm::platform::EnsureInputHook();
   std::lock_guard<std::mutex> hold(vlm::input::LiveLock());
-  vlm::InputState& input = vlm::Ctx().input;
+  vlm::InputState& input = vlm::Input();
   input.keyboard = input.keyboardLive;
   std::memset(input.keyboardLive.pressed, 0, sizeof input.keyboardLive.pressed);
   std::memset(input.keyboardLive.released, 0, sizeof input.keyboardLive.released);
@@ -110,20 +110,20 @@ int VLM_ExamineKeyboard(void) {
 }
 
 int VLM_KeyboardPushed(int key) {
-  return SnapshotKey(vlm::Ctx().input.keyboard.pressed, key, "VLM_KeyboardPushed");
+  return SnapshotKey(vlm::Input().keyboard.pressed, key, "VLM_KeyboardPushed");
 }
 
 int VLM_KeyboardDown(int key) {
-  return SnapshotKey(vlm::Ctx().input.keyboard.down, key, "VLM_KeyboardDown");
+  return SnapshotKey(vlm::Input().keyboard.down, key, "VLM_KeyboardDown");
 }
 
 int VLM_KeyboardReleased(int key) {
-  return SnapshotKey(vlm::Ctx().input.keyboard.released, key, "VLM_KeyboardReleased");
+  return SnapshotKey(vlm::Input().keyboard.released, key, "VLM_KeyboardReleased");
 }
 
 const char* VLM_KeyboardInkey(void) {
   thread_local std::string text;
-  const int32_t code = vlm::Ctx().input.keyboard.lastChar;
+  const int32_t code = vlm::Input().keyboard.lastChar;
   text.clear();
   if (code > 0) vlm::AppendUtf8(text, static_cast<uint32_t>(code));
   return text.c_str();

@@ -2,10 +2,10 @@
 // queries, locked mode, cursor visibility and confinement.
 #include <cstring>
 
-#include "core/context.h"
-#include "input/input_events.h"
+#include "core/fail.h"
+#include "input/input_state.h"
 #include "input/live_lock.h"
-#include "platform/sdl_input.h"
+#include "platform/input_port.h"
 #include "velmora/core.h"
 #include "velmora/input.h"
 
@@ -26,7 +26,7 @@ void ClearFrameFlags(MouseRecord& m) {
 void ButtonDown(int button) {
   if (!ValidButton(button)) return;
   std::lock_guard<std::mutex> hold(LiveLock());
-  MouseRecord& live = Ctx().input.mouseLive;
+  MouseRecord& live = Input().mouseLive;
   live.down[button] = 1;
   live.pressed[button] = 1;
 }
@@ -34,14 +34,14 @@ void ButtonDown(int button) {
 void ButtonUp(int button) {
   if (!ValidButton(button)) return;
   std::lock_guard<std::mutex> hold(LiveLock());
-  MouseRecord& live = Ctx().input.mouseLive;
+  MouseRecord& live = Input().mouseLive;
   live.down[button] = 0;
   live.released[button] = 1;
 }
 
 void MouseLeave() {
   std::lock_guard<std::mutex> hold(LiveLock());
-  MouseRecord& live = Ctx().input.mouseLive;
+  MouseRecord& live = Input().mouseLive;
   for (int button : {1, 2, 4}) {
     live.down[button] = 0;
     live.released[button] = 0;
@@ -51,12 +51,12 @@ void MouseLeave() {
 void Wheel(int delta) {
   std::lock_guard<std::mutex> hold(LiveLock());
   // Whole notches per event; the division keeps the sign.
-  AddSaturated(Ctx().input.mouseLive.wheel, delta / 120);
+  AddSaturated(Input().mouseLive.wheel, delta / 120);
 }
 
 bool MouseMove(int mx, int my, bool engineWindow, int width, int height) {
   std::lock_guard<std::mutex> hold(LiveLock());
-  InputState& input = Ctx().input;
+  InputState& input = Input();
   MouseRecord& live = input.mouseLive;
   if (!live.mouseLocked) {
     AddSaturated(live.deltaX, static_cast<int64_t>(mx) - live.x);
@@ -85,7 +85,7 @@ bool MouseMove(int mx, int my, bool engineWindow, int width, int height) {
 
 FocusActions FocusLost(bool cursorShowing) {
   std::lock_guard<std::mutex> hold(LiveLock());
-  const MouseRecord& live = Ctx().input.mouseLive;
+  const MouseRecord& live = Input().mouseLive;
   FocusActions act;
   // The flags stay set so that focus coming back restores the state.
   act.unconfine = live.cursorClipped != 0;
@@ -95,7 +95,7 @@ FocusActions FocusLost(bool cursorShowing) {
 
 FocusActions FocusGained(bool cursorShowing) {
   std::lock_guard<std::mutex> hold(LiveLock());
-  const MouseRecord& live = Ctx().input.mouseLive;
+  const MouseRecord& live = Input().mouseLive;
   FocusActions act;
   act.confine = live.cursorClipped != 0;
   act.hide = live.cursorHidden != 0 && cursorShowing;
@@ -108,14 +108,14 @@ namespace {
 
 using vlm::input::LiveLock;
 
-const vlm::MouseRecord& Snapshot() { return vlm::Ctx().input.mouse; }
+const vlm::MouseRecord& Snapshot() { return vlm::Input().mouse; }
 
 int SnapshotButton(const int32_t (&flags)[5], int button) {
   return vlm::input::ValidButton(button) ? flags[button] : 0;
 }
 
 int NoWindow(const char* proc) {
-  VLM_LogMessage("Fail: There is no engine window for the mouse!", VLM_COLOR_FAIL, 0, "", proc);
+  vlm::Fail("Fail: There is no engine window for the mouse!", proc);
   return 0;
 }
 
@@ -126,7 +126,7 @@ extern "C" {
 int VLM_ExamineMouse(void) {
   vlm::platform::EnsureInputHook();
   std::lock_guard<std::mutex> hold(LiveLock());
-  vlm::InputState& input = vlm::Ctx().input;
+  vlm::InputState& input = vlm::Input();
   input.mouse = input.mouseLive;
   vlm::input::ClearFrameFlags(input.mouseLive);
   input.mouseLive.deltaX = 0;
@@ -137,7 +137,7 @@ int VLM_ExamineMouse(void) {
 int VLM_ResetMouse(void) {
   vlm::platform::EnsureInputHook();
   std::lock_guard<std::mutex> hold(LiveLock());
-  vlm::InputState& input = vlm::Ctx().input;
+  vlm::InputState& input = vlm::Input();
   vlm::input::ClearFrameFlags(input.mouseLive);
   input.mouse = input.mouseLive;
   return 0;
@@ -172,7 +172,7 @@ int VLM_SetMousePosition(int x, int y) {
   vlm::platform::EnsureInputHook();
   if (!vlm::platform::WarpCursor(x, y)) return NoWindow("VLM_SetMousePosition");
   if (vlm::platform::EngineOpenedInputWindow()) {
-    vlm::MouseRecord& snap = vlm::Ctx().input.mouse;
+    vlm::MouseRecord& snap = vlm::Input().mouse;
     snap.x = x;
     snap.y = y;
   }
@@ -188,7 +188,7 @@ int VLM_LockMouse(void) {
     // Locked before the warp: a warp that reports its move at once then
     // lands in locked mode and adds nothing to the deltas.
     std::lock_guard<std::mutex> hold(LiveLock());
-    vlm::MouseRecord& live = vlm::Ctx().input.mouseLive;
+    vlm::MouseRecord& live = vlm::Input().mouseLive;
     live.x = width / 2;
     live.y = height / 2;
     live.mouseLocked = 1;
@@ -199,35 +199,35 @@ int VLM_LockMouse(void) {
 
 int VLM_UnlockMouse(void) {
   std::lock_guard<std::mutex> hold(LiveLock());
-  vlm::Ctx().input.mouseLive.mouseLocked = 0;
+  vlm::Input().mouseLive.mouseLocked = 0;
   return 0;
 }
 
 int VLM_HideCursor(void) {
   if (vlm::platform::SystemCursorShowing()) vlm::platform::ShowSystemCursor(false);
   std::lock_guard<std::mutex> hold(LiveLock());
-  vlm::Ctx().input.mouseLive.cursorHidden = 1;
+  vlm::Input().mouseLive.cursorHidden = 1;
   return 0;
 }
 
 int VLM_ShowCursor(void) {
   if (!vlm::platform::SystemCursorShowing()) vlm::platform::ShowSystemCursor(true);
   std::lock_guard<std::mutex> hold(LiveLock());
-  vlm::Ctx().input.mouseLive.cursorHidden = 0;
+  vlm::Input().mouseLive.cursorHidden = 0;
   return 0;
 }
 
 int VLM_ClipCursor(void) {
   if (!vlm::platform::ConfineCursor(true)) return NoWindow("VLM_ClipCursor");
   std::lock_guard<std::mutex> hold(LiveLock());
-  vlm::Ctx().input.mouseLive.cursorClipped = 1;
+  vlm::Input().mouseLive.cursorClipped = 1;
   return 0;
 }
 
 int VLM_UnclipCursor(void) {
   vlm::platform::ConfineCursor(false);
   std::lock_guard<std::mutex> hold(LiveLock());
-  vlm::Ctx().input.mouseLive.cursorClipped = 0;
+  vlm::Input().mouseLive.cursorClipped = 0;
   return 0;
 }
 

@@ -8,8 +8,8 @@
 #include <limits>
 #include <string>
 
-#include "core/context.h"
-#include "physics/world.h"
+#include "core/registries.h"
+#include "mesh/cage_record.h"
 #include "velmora/cage.h"
 #include "velmora/core.h"
 #include "velmora/registry.h"
@@ -52,6 +52,16 @@ VLM_CAGE* CreatePointCage() {
   }();
   return &point;
 }
+
+namespace {
+
+CageReleaseHook g_releaseHook = nullptr;
+
+}  // namespace
+
+void SetCageReleaseHook(CageReleaseHook hook) { g_releaseHook = hook; }
+
+void ResetCages() { CageRegistry().ReleaseAll(); }
 
 VLM_CAGE_NODE* AddCageNode(VLM_CAGE& cage) {
   cage.nodes.push_back(std::make_unique<VLM_CAGE_NODE>());
@@ -125,11 +135,11 @@ void SetNodeBoxWithOrigin(VLM_CAGE_NODE& node, const std::vector<v4f>& points) {
 extern "C" {
 
 int VLM_FreeCage(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.cages;
+  auto& registry = vlm::CageRegistry();
   auto* record = registry.Resolve(handle);
   if (!record) return 0;
   // Bodies must not keep pointing at a released shape.
-  vlm::ForgetCage(record);
+  if (vlm::g_releaseHook) vlm::g_releaseHook(record);
   // Nodes and outlines belong to the record and go with it.
   registry.Remove(record);
   return 1;
@@ -140,7 +150,7 @@ int VLM_FreeCage(VLM_HANDLE handle) {
 VLM_CAGE* VLM_ResolveCage(VLM_HANDLE handle) {
   if (handle == VLM_CAGE_HANDLE_NONE) return nullptr;
   if (handle == VLM_CAGE_HANDLE_POINT) return vlm::CreatePointCage();
-  return vlm::Ctx().registries.cages.Resolve(handle);
+  return vlm::CageRegistry().Resolve(handle);
 }
 
 int VLM_GetCageKindByName(const char* name) { return name ? vlm::CageKindByName(name) : 0; }

@@ -33,4 +33,14 @@ void FinishCageOutline(VLM_CAGE_OUTLINE& outline);
 // Centre and half-extents of the box around the points and the origin.
 void SetNodeBoxWithOrigin(VLM_CAGE_NODE& node, const std::vector<v4f>& points);
 
+// Called with a cage record just before it is released, so that whatever
+// uses the shape lets go of it. The physics installs it (bodies forget the
+// cage); null calls nothing.
+using CageReleaseHook = void (*)(const VLM_CAGE* cage);
+void SetCageReleaseHook(CageReleaseHook hook);
+
+// Releases every cage of the registry (the point cage stays): a fresh start
+// for tests.
+void ResetCages();
+
 }  // namespace vlm

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fail.h"
 #include "mesh/cage.h"
 #include "mesh/mesh_internal.h"
 #include "velmora/cage.h"
@@ -30,7 +31,7 @@ void LogDropped(const char* what, size_t count) {
   if (count == 0) return;
   const std::string text = std::string("Fail: ") + std::to_string(count) + " " + what +
                            " with a vertex index out of range were dropped!";
-  VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", kProc);
+  vlm::Fail(text.c_str(), kProc);
 }
 
 // Children of a node in document order. A child list longer than an int32
@@ -125,7 +126,7 @@ extern "C" VLM_CAGE* VLM_LoadCageFile(VLM_HANDLE id, const char* file, const cha
   DefNode* cageNode = root ? VLM_FindDefinitionNode(root, "Cage", "", 0) : nullptr;
   if (!cageNode) {
     if (root) VLM_FreeDefinitionNode(root, 1);
-    VLM_LogMessage("Fail: File not found!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: File not found!", kProc);
     return nullptr;
   }
 

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/fail.h"
 #include "mesh/cage.h"
 #include "mesh/mesh_record.h"
 #include "velmora/cage.h"
@@ -145,7 +146,7 @@ void FitPolyhedron(const VLM_MESH& mesh, VLM_CAGE& cage) {
   if (dropped) {
     const std::string text = "Fail: " + std::to_string(dropped) +
                              " triangles with a vertex index out of range were left out!";
-    VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail(text.c_str(), kProc);
   }
 
   // Unique edges in face order; an edge from a vertex to itself (a face
@@ -170,11 +171,11 @@ extern "C" VLM_CAGE* VLM_CreateCageFromMesh(VLM_HANDLE id, VLM_HANDLE meshHandle
   using namespace vlm;
   const VLM_MESH* mesh = VLM_ResolveMesh(meshHandle);
   if (!mesh) {
-    VLM_LogMessage("Fail: Mesh not found!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Mesh not found!", kProc);
     return nullptr;
   }
   if (kind != VLM_CAGE_SPHERE && kind != VLM_CAGE_BOX && kind != VLM_CAGE_POLYHEDRON) {
-    VLM_LogMessage("Fail: A mesh gives only SPHERE, BOX or POLYHEDRON cages!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: A mesh gives only SPHERE, BOX or POLYHEDRON cages!", kProc);
     return nullptr;
   }
   VLM_CAGE* cage = VLM_CreateCageListEntry(&id, name ? name : "");

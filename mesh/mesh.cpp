@@ -2,16 +2,16 @@
 // release through the registry.
 #include <new>
 
-#include "core/context.h"
+#include "core/fail.h"
+#include "core/registries.h"
 #include "mesh/mesh_internal.h"
+#include "mesh/mesh_record.h"
 #include "velmora/core.h"
 #include "velmora/mesh.h"
 
 namespace vlm::mesh {
 
 namespace {
-
-void Fail(const char* text, const char* proc) { VLM_LogMessage(text, VLM_COLOR_FAIL, 0, "", proc); }
 
 bool CountFits(int64_t count, const char* proc) {
   if (count >= 0 && count <= kMaxCount) return true;
@@ -67,8 +67,10 @@ std::string NameOrFilePart(const char* name, std::string_view path) {
 
 void Release(VLM_MESH* mesh) {
   DeleteGLObjects(*mesh);
-  vlm::Ctx().registries.meshes.Remove(mesh);
+  vlm::MeshRegistry().Remove(mesh);
 }
+
+void ResetMeshes() { MeshRegistry().ReleaseAll(); }
 
 }  // namespace vlm::mesh
 
@@ -80,7 +82,7 @@ VLM_MESH_VERTEX* VertexAt(VLM_HANDLE handle, int32_t i, const char* proc) {
   VLM_MESH* mesh = VLM_ResolveMesh(handle);
   if (!mesh) return nullptr;
   if (i < 0 || i >= mesh->iVertexCount) {
-    VLM_LogMessage(kNumberFail, VLM_COLOR_FAIL, 0, "", proc);
+    vlm::Fail(kNumberFail, proc);
     return nullptr;
   }
   return &mesh->aVertices[static_cast<size_t>(i)];
@@ -150,7 +152,7 @@ int VLM_SetMeshTriangle(VLM_HANDLE handle, int32_t t, int32_t i0, int32_t i1, in
   VLM_MESH* mesh = VLM_ResolveMesh(handle);
   if (!mesh) return 0;
   if (t < 0 || int64_t{t} * 3 + 2 >= mesh->iIndexCount) {
-    VLM_LogMessage("Fail: Triangle number out of range!", VLM_COLOR_FAIL, 0, "", "VLM_SetMeshTriangle");
+    vlm::Fail("Fail: Triangle number out of range!", "VLM_SetMeshTriangle");
     return 0;
   }
   int32_t* p = &mesh->aiIndices[static_cast<size_t>(t) * 3];

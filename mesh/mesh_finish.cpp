@@ -5,9 +5,10 @@
 #include <cmath>
 #include <string>
 
-#include "core/context.h"
+#include "core/engine_state.h"
+#include "core/fail.h"
 #include "mesh/mesh_internal.h"
-#include "render/gl_table.h"
+#include "render/gl/gl_objects.h"
 #include "velmora/core.h"
 #include "velmora/mesh.h"
 
@@ -33,7 +34,7 @@ int64_t MendIndices(VLM_MESH& mesh, const char* proc) {
     const std::string text = "Fail: " + std::to_string(mended) +
                              (vertexCount == 0 ? " indices without vertices were removed!"
                                                : " indices out of range were set to 0!");
-    VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", proc);
+    vlm::Fail(text.c_str(), proc);
   }
   return mended;
 }
@@ -126,77 +127,46 @@ void ComputeBox(VLM_MESH& mesh) {
   mesh.v4fBoxHalfExtents.w = 0.0f;
 }
 
-namespace {
-
-bool HasUploadFunctions() {
-  return vlmgl.glGenVertexArrays && vlmgl.glBindVertexArray && vlmgl.glGenBuffers &&
-         vlmgl.glBindBuffer && vlmgl.glBufferData && vlmgl.glVertexAttribPointer &&
-         vlmgl.glEnableVertexAttribArray;
-}
-
-void DeclareAttributes() {
-  struct Attribute {
-    GLuint location;
-    GLint size;
-    GLenum type;
-    size_t offset;
-  };
-  static constexpr Attribute kAttributes[] = {
-      {VLM_ATTRIB_VERTEX, 4, GL_FLOAT, offsetof(VLM_MESH_VERTEX, v4fPosition)},
-      {VLM_ATTRIB_NORMAL, 3, GL_FLOAT, offsetof(VLM_MESH_VERTEX, v3fNormal)},
-      {VLM_ATTRIB_TANGENT, 3, GL_FLOAT, offsetof(VLM_MESH_VERTEX, v3fTangent)},
-      {VLM_ATTRIB_TEXCOORD0, 2, GL_FLOAT, offsetof(VLM_MESH_VERTEX, v2fTexCoord)},
-      // Integer data read as float by the shaders: not the I-variant.
-      {VLM_ATTRIB_GROUP, 1, GL_INT, offsetof(VLM_MESH_VERTEX, iGroup)},
-  };
-  for (const Attribute& a : kAttributes) {
-    vlmgl.glVertexAttribPointer(a.location, a.size, a.type, GL_FALSE, sizeof(VLM_MESH_VERTEX),
-                                reinterpret_cast<const void*>(a.offset));
-    vlmgl.glEnableVertexAttribArray(a.location);
-  }
-}
-
-}  // namespace
-
 void UploadToGL(VLM_MESH& mesh, bool dynamicUsage) {
-  if (!vlm::Ctx().hasGL || !HasUploadFunctions()) return;
+  if (!Engine().hasGL || !gl::HasVertexArrayFunctions()) return;
   const GLenum usage = dynamicUsage ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW;
   const bool fresh = mesh.iVertexArray == -1 || mesh.iVertexBuffer == -1 || mesh.iIndexBuffer == -1;
   if (fresh) {
     DeleteGLObjects(mesh);
-    GLuint vao = 0, vbo = 0, ibo = 0;
-    vlmgl.glGenVertexArrays(1, &vao);
-    vlmgl.glGenBuffers(1, &vbo);
-    vlmgl.glGenBuffers(1, &ibo);
-    mesh.iVertexArray = static_cast<int32_t>(vao);
-    mesh.iVertexBuffer = static_cast<int32_t>(vbo);
-    mesh.iIndexBuffer = static_cast<int32_t>(ibo);
+    mesh.iVertexArray = static_cast<int32_t>(gl::CreateVertexArray());
+    mesh.iVertexBuffer = static_cast<int32_t>(gl::CreateBuffer());
+    mesh.iIndexBuffer = static_cast<int32_t>(gl::CreateBuffer());
   }
-  vlmgl.glBindVertexArray(static_cast<GLuint>(mesh.iVertexArray));
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(mesh.iVertexBuffer));
-  vlmgl.glBufferData(GL_ARRAY_BUFFER,
-                     static_cast<GLsizeiptr>(mesh.iVertexCount) * sizeof(VLM_MESH_VERTEX),
-                     mesh.aVertices.data(), usage);
-  if (fresh) DeclareAttributes();
+  gl::BindVertexArray(static_cast<GLuint>(mesh.iVertexArray));
+  gl::FillBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(mesh.iVertexBuffer),
+                 static_cast<GLsizeiptr>(mesh.iVertexCount) * sizeof(VLM_MESH_VERTEX),
+                 mesh.aVertices.data(), usage);
+  if (fresh) {
+    gl::DeclareAttributes(
+        sizeof(VLM_MESH_VERTEX),
+        {{VLM_ATTRIB_VERTEX, 4, GL_FLOAT, offsetof(VLM_MESH_VERTEX, v4fPosition)},
+         {VLM_ATTRIB_NORMAL, 3, GL_FLOAT, offsetof(VLM_MESH_VERTEX, v3fNormal)},
+         {VLM_ATTRIB_TANGENT, 3, GL_FLOAT, offsetof(VLM_MESH_VERTEX, v3fTangent)},
+         {VLM_ATTRIB_TEXCOORD0, 2, GL_FLOAT, offsetof(VLM_MESH_VERTEX, v2fTexCoord)},
+         // Integer data read as float by the shaders: not the I-variant.
+         {VLM_ATTRIB_GROUP, 1, GL_INT, offsetof(VLM_MESH_VERTEX, iGroup)}});
+  }
   // The element-buffer binding is recorded in the vertex array object.
-  vlmgl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(mesh.iIndexBuffer));
-  vlmgl.glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.iIndexCount) * 4,
-                     mesh.aiIndices.data(), usage);
-  vlmgl.glBindVertexArray(0);
+  gl::FillBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(mesh.iIndexBuffer),
+                 static_cast<GLsizeiptr>(mesh.iIndexCount) * 4, mesh.aiIndices.data(), usage);
+  gl::BindVertexArray(0);
 }
 
 void DeleteGLObjects(VLM_MESH& mesh) {
-  if (vlm::Ctx().hasGL) {
-    if (mesh.iVertexArray != -1 && vlmgl.glDeleteVertexArrays) {
-      const GLuint vao = static_cast<GLuint>(mesh.iVertexArray);
-      vlmgl.glDeleteVertexArrays(1, &vao);
+  if (Engine().hasGL) {
+    if (mesh.iVertexArray != -1) {
+      GLuint array = static_cast<GLuint>(mesh.iVertexArray);
+      gl::DeleteVertexArray(array);
     }
-    if (vlmgl.glDeleteBuffers) {
-      for (int32_t name : {mesh.iVertexBuffer, mesh.iIndexBuffer}) {
-        if (name == -1) continue;
-        const GLuint buffer = static_cast<GLuint>(name);
-        vlmgl.glDeleteBuffers(1, &buffer);
-      }
+    for (int32_t name : {mesh.iVertexBuffer, mesh.iIndexBuffer}) {
+      if (name == -1) continue;
+      GLuint buffer = static_cast<GLuint>(name);
+      gl::DeleteBuffer(buffer);
     }
   }
   mesh.iVertexArray = -1;

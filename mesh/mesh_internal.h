@@ -52,4 +52,7 @@ VLM_MESH* BuildMeshFromTree(VLM_HANDLE id, VLM_DEFINITION_NODE* root, std::strin
 // Releases a mesh record by its address (registry release procedure).
 void Release(VLM_MESH* mesh);
 
+// Releases every mesh: a fresh start for tests.
+void ResetMeshes();
+
 }  // namespace vlm::mesh

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fail.h"
 #include "mesh/mesh_internal.h"
 #include "velmora/core.h"
 #include "velmora/definition.h"
@@ -14,8 +15,6 @@ namespace vlm::mesh {
 namespace {
 
 constexpr const char* kProc = "VLM_LoadMesh";
-
-void Fail(const std::string& text) { VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", kProc); }
 
 // The children of a block, first to last.
 template <class Fn>
@@ -71,7 +70,7 @@ bool ReadArrays(VLM_DEFINITION_NODE* meshNode, MeshArrays& out) {
   block = VLM_FindDefinitionNode(meshNode, "\\Faces", "", 0);
   const int32_t triangleCount = VLM_CountDefinitionChildren(block, "");
   if (int64_t{triangleCount} * 3 > kMaxCount) {
-    Fail("Fail: Mesh too large!");
+    vlm::Fail("Fail: Mesh too large!", kProc);
     return false;
   }
   out.indices.assign(static_cast<size_t>(triangleCount) * 3 + 1, 0);
@@ -80,8 +79,8 @@ bool ReadArrays(VLM_DEFINITION_NODE* meshNode, MeshArrays& out) {
     for (int32_t k = 0; k < 3; ++k) {
       const int64_t index = VLM_ReadDefinitionInteger(VLM_GetDefinitionChild(child, k), 0);
       if (index < 0 || index >= vertexCount) {
-        Fail("Fail: Face index out of range! Face " + std::to_string(t) + " names vertex " +
-             std::to_string(index) + ", the mesh has " + std::to_string(vertexCount) + " vertices.");
+        vlm::Fail("Fail: Face index out of range! Face " + std::to_string(t) + " names vertex " +
+             std::to_string(index) + ", the mesh has " + std::to_string(vertexCount) + " vertices.", kProc);
         inRange = false;
         return false;
       }
@@ -98,7 +97,7 @@ VLM_MESH* BuildMeshFromTree(VLM_HANDLE id, VLM_DEFINITION_NODE* root, std::strin
                             const char* name) {
   VLM_DEFINITION_NODE* meshNode = VLM_FindDefinitionNode(root, "Mesh", "", 0);
   if (!meshNode) {
-    Fail("Fail: File not found!");
+    vlm::Fail("Fail: File not found!", kProc);
     if (root) VLM_FreeDefinitionNode(root, 1);
     return nullptr;
   }
@@ -109,7 +108,7 @@ VLM_MESH* BuildMeshFromTree(VLM_HANDLE id, VLM_DEFINITION_NODE* root, std::strin
   try {
     ok = ReadArrays(meshNode, arrays);
   } catch (const std::bad_alloc&) {
-    Fail("Fail: Out of memory!");
+    vlm::Fail("Fail: Out of memory!", kProc);
     ok = false;
   }
   VLM_MESH* mesh = nullptr;

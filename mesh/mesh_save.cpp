@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/fail.h"
 #include "mesh/mesh_internal.h"
 #include "velmora/core.h"
 #include "velmora/definition.h"
@@ -65,17 +66,17 @@ bool WriteMesh(VLM_DEFINITION_WRITER* out, const VLM_MESH& mesh, std::string_vie
 extern "C" int VLM_SaveMesh(VLM_HANDLE handle, const char* fileName, const char* meshName) {
   const VLM_MESH* mesh = VLM_ResolveMesh(handle);
   if (!mesh) {
-    VLM_LogMessage("Fail: Mesh not found!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Mesh not found!", kProc);
     return 0;
   }
   VLM_DEFINITION_WRITER* out = VLM_OpenDefinitionWriter(fileName);
   if (!out) {
-    VLM_LogMessage("Fail: File not created!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: File not created!", kProc);
     return 0;
   }
   const bool written = WriteMesh(out, *mesh, meshName ? meshName : "");
   if (!VLM_CloseDefinitionWriter(out) || !written) {
-    VLM_LogMessage("Fail: File not written completely!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: File not written completely!", kProc);
     return 0;
   }
   return 1;

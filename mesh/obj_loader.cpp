@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/fail.h"
 #include "core/text.h"
 #include "mesh/mesh_internal.h"
 #include "velmora/core.h"
@@ -262,7 +263,7 @@ inline const T* Entry(const std::vector<T>& list, int32_t index) {
 bool BuildVertices(VLM_MESH& mesh, const ObjLists& lists) {
   const size_t count = lists.corners.size();
   if (count > static_cast<size_t>(kMaxCount)) {
-    VLM_LogMessage("Fail: Mesh too large!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Mesh too large!", kProc);
     return false;
   }
   std::vector<VLM_MESH_VERTEX> vertices;
@@ -271,7 +272,7 @@ bool BuildVertices(VLM_MESH& mesh, const ObjLists& lists) {
     vertices.reserve(count);
     indices.reserve(count + 1);
   } catch (const std::bad_alloc&) {
-    VLM_LogMessage("Fail: Out of memory!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Out of memory!", kProc);
     return false;
   }
   for (size_t i = 0; i < count; ++i) {
@@ -325,7 +326,7 @@ VLM_MESH* CreateFromLists(VLM_HANDLE id, ObjLists& lists, std::string_view fileN
     for (const std::string& group : lists.groupNames) VLM_AddMeshGroup(handle, group.c_str());
     built = BuildVertices(*mesh, lists);
   } catch (const std::bad_alloc&) {
-    VLM_LogMessage("Fail: Out of memory!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Out of memory!", kProc);
   }
   lists = ObjLists{};  // the temporary lists go before the GPU copy is made
   if (!built) {
@@ -383,7 +384,7 @@ VLM_MESH* BuildOBJMesh(VLM_HANDLE id, std::string_view text, std::string_view fi
   try {
     ReadLines(text.data(), text.data() + text.size(), lists);
   } catch (const std::bad_alloc&) {
-    VLM_LogMessage("Fail: Out of memory!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Out of memory!", kProc);
     return nullptr;
   }
   return CreateFromLists(id, lists, fileName, name);
@@ -398,7 +399,7 @@ extern "C" VLM_MESH* VLM_LoadOBJMesh(VLM_HANDLE mesh, const char* fileName, cons
   const std::string headline = "Load OBJ Mesh: " + file;
   VLM_LogMessage(headline.c_str(), VLM_COLOR_INFO, __LINE__, kModule, kProc);
   if (!handle) {
-    VLM_LogMessage("Fail: File not found!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: File not found!", kProc);
     return nullptr;
   }
   // Everything is read before the registry entry is made, so a file that
@@ -407,9 +408,9 @@ extern "C" VLM_MESH* VLM_LoadOBJMesh(VLM_HANDLE mesh, const char* fileName, cons
   bool read = false;
   try {
     read = ReadFileLines(handle, lists);
-    if (!read) VLM_LogMessage("Fail: File could not be read!", VLM_COLOR_FAIL, 0, "", kProc);
+    if (!read) vlm::Fail("Fail: File could not be read!", kProc);
   } catch (const std::bad_alloc&) {
-    VLM_LogMessage("Fail: Out of memory!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Out of memory!", kProc);
   }
   std::fclose(handle);
   return read ? CreateFromLists(mesh, lists, file, name) : nullptr;

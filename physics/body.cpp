@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mesh/cage.h"
 #include "mesh/cage_record.h"
 #include "physics/joint.h"
 #include "physics/world.h"
@@ -15,8 +16,6 @@
 namespace vlm {
 
 namespace {
-
-void Fail(const char* text, const char* proc) { VLM_LogMessage(text, VLM_COLOR_FAIL, 0, "", proc); }
 
 void Diagonal(m4f* out, float k) {
   VLM_m4fSetDiagonal(out, k);
@@ -180,7 +179,7 @@ float SphereRadius(const VLM_OBJECT* body) {
 extern "C" {
 
 int VLM_FreeBody(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.bodies;
+  auto& registry = vlm::BodyRegistry();
   VLM_OBJECT* record = registry.Resolve(handle);
   if (!record) return 0;
   vlm::PhysicsWorld& world = vlm::World();
@@ -199,6 +198,8 @@ VLM_OBJECT* VLM_CreateBody(VLM_HANDLE id, VLM_HANDLE cage, VLM_HANDLE material, 
   if (!body) return nullptr;
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
+  // A body made before the physics start-up must still hear of released cages.
+  vlm::SetCageReleaseHook(vlm::ForgetCage);
   body->header.iKind = VLM_ENTITY_BODY;
   body->q4fOrientation = v4f{0.0f, 0.0f, 0.0f, 1.0f};
   body->v4fPosition = v4f{0.0f, 0.0f, 0.0f, 1.0f};

@@ -1,12 +1,12 @@
 // Body helpers shared by the physics modules.
 #pragma once
 
-#include "core/context.h"
+#include "core/registries.h"
 #include "scene/object_record.h"
 
 namespace vlm {
 
-inline VLM_OBJECT* BodyOf(VLM_HANDLE handle) { return Ctx().registries.bodies.Resolve(handle); }
+inline VLM_OBJECT* BodyOf(VLM_HANDLE handle) { return BodyRegistry().Resolve(handle); }
 inline bool IsFixed(const VLM_OBJECT* body) { return body->Body.fMass == 0.0f; }
 
 // Puts a body into the dynamic or the non-dynamic list by its mass, or takes

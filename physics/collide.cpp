@@ -42,7 +42,7 @@ int Dispatch(VLM_OBJECT* p, VLM_OBJECT* q) {
   }
 }
 
-bool StillBody(VLM_OBJECT* body) { return Ctx().registries.bodies.Find(reinterpret_cast<VLM_HANDLE>(body)); }
+bool StillBody(VLM_OBJECT* body) { return BodyRegistry().Find(reinterpret_cast<VLM_HANDLE>(body)); }
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "physics/body.h"
 #include "physics/world.h"
+#include "velmora/cage.h"
 
 namespace vlm {
 

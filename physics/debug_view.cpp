@@ -125,7 +125,7 @@ void DrawLeaves(LineList& lines, const VLM_CAGE_NODE* node, const m4f& m, int de
 
 void BuildDebugView(PhysicsWorld& world) {
   LineList lines(world.debugLines);
-  const auto bodies = Ctx().registries.bodies.Records();
+  const auto bodies = BodyRegistry().Records();
   for (const VLM_OBJECT* body : bodies) {
     const VLM_CAGE* cage = body->Body.pCage;
     if (!cage) continue;

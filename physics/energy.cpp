@@ -11,7 +11,7 @@ float VLM_GetPhysicsEnergy(int flags) {
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   double total = 0.0;
-  vlm::Ctx().registries.bodies.ForEach([&](VLM_OBJECT* body) {
+  vlm::BodyRegistry().ForEach([&](VLM_OBJECT* body) {
     const auto& b = body->Body;
     const float m = b.fMass;
     if (flags & VLM_ENERGY_TRANSLATION) total += 0.5f * m * VLM_v4fDot(&b.v4fVelocity, nullptr, nullptr);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <utility>
 
+#include "core/fail.h"
 #include "physics/body.h"
 #include "physics/world.h"
 #include "scene/entity.h"
@@ -186,15 +187,15 @@ VLM_JOINT* VLM_CreateJoint(VLM_HANDLE id, int kind, VLM_HANDLE bodyA, VLM_HANDLE
   VLM_OBJECT* a = vlm::BodyOf(bodyA);
   VLM_OBJECT* b = vlm::BodyOf(bodyB);
   if (!a || !b) {
-    VLM_LogMessage("Fail: Joint body not found!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Joint body not found!", kProc);
     return nullptr;
   }
   if (a == b) {
-    VLM_LogMessage("Fail: A joint needs two different bodies!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: A joint needs two different bodies!", kProc);
     return nullptr;
   }
   if (kind != VLM_JOINT_SPRING && kind != VLM_JOINT_ROD) {
-    VLM_LogMessage("Fail: Unknown joint kind!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: Unknown joint kind!", kProc);
     return nullptr;
   }
   if (id != -1) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <thread>
 
+#include "core/engine_state.h"
 #include "physics/body.h"
 #include "physics/debug_view.h"
 #include "physics/joint.h"
@@ -128,12 +129,12 @@ void SimulationStep() {
 extern "C" {
 
 int VLM_UpdatePhysics(int debug) {
-  vlm::Context& ctx = vlm::Ctx();
-  vlm::PhysicsWorld& world = ctx.physics;
+  vlm::PhysicsWorld& world = vlm::World();
+  const vlm::TimingState& timing = vlm::Timing();
   {
     vlm::PhysicsLock guard(world.lock);
-    world.timeStep = ctx.timing.frameTimeFactor;
-    world.frameRate = vlm::RoundedFrameRate(ctx.timing.renderFrequency);
+    world.timeStep = timing.frameTimeFactor;
+    world.frameRate = vlm::RoundedFrameRate(timing.renderFrequency);
   }
   vlm::SimulationStep();
   if (debug) {

@@ -1,7 +1,9 @@
 // Physical materials (registry kind Surface).
-#include "core/context.h"
+#include "core/registries.h"
 #include "physics/collision_sound.h"
+#include "physics/records.h"
 #include "physics/world.h"
+#include "physics/world_state.h"
 #include "scene/object_record.h"
 #include "velmora/physics.h"
 #include "velmora/registry.h"
@@ -9,13 +11,13 @@
 extern "C" {
 
 int VLM_FreeSurface(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.surfaces;
+  auto& registry = vlm::SurfaceRegistry();
   VLM_SURFACE* record = registry.Resolve(handle);
   if (!record) return 0;
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   // Bodies keep a material: the default one takes over.
-  vlm::Ctx().registries.bodies.ForEach([&](VLM_OBJECT* body) {
+  vlm::BodyRegistry().ForEach([&](VLM_OBJECT* body) {
     if (body->Body.pMaterial == record) body->Body.pMaterial = &world.defaultMaterial;
   });
   vlm::ForgetCollisionSoundMaterial(record);

@@ -1,8 +1,11 @@
 // The physics world: start-up, gravity, the enabled flag and the settings.
 #include "physics/world.h"
 
+#include "core/registries.h"
 #include "mesh/cage.h"
+#include "physics/records.h"
 #include "scene/object_record.h"
+#include "velmora/physics.h"
 
 namespace vlm {
 
@@ -11,6 +14,7 @@ void InitPhysicsWorld() {
   PhysicsLock guard(world.lock);
   world.enabled = 1;
   world.pointCage = CreatePointCage();
+  SetCageReleaseHook(ForgetCage);
   world.defaultMaterial.iHandle = -1;
   world.defaultMaterial.sName.clear();
   world.defaultMaterial.fElasticity = 0.6f;
@@ -19,11 +23,30 @@ void InitPhysicsWorld() {
   // (VLM_GetCageKindByName); nothing to build here.
 }
 
+void ResetPhysics() {
+  PhysicsWorld& world = World();
+  BodyRegistry().ReleaseAll();
+  SurfaceRegistry().ReleaseAll();
+  while (!world.activeJoints.empty()) VLM_FreeJoint(world.activeJoints.back()->iHandle);
+  world.jointTable.clear();
+  world.collisionSoundPairs.clear();
+  world.collisionSoundSingles.clear();
+  world.playCollisionSound = nullptr;
+  world.debugLines.clear();
+  world.lastImpact = LastImpact{};
+  world.collisionPhase = 0;
+  InitPhysicsWorld();
+  PhysicsLock guard(world.lock);
+  world.gravity = v4f{};
+  world.waits = 1;
+  world.broadPhase = 1;
+}
+
 void ForgetCage(const VLM_CAGE* cage) {
   if (!cage) return;
   PhysicsWorld& world = World();
   PhysicsLock guard(world.lock);
-  Ctx().registries.bodies.ForEach([cage](VLM_OBJECT* body) {
+  BodyRegistry().ForEach([cage](VLM_OBJECT* body) {
     if (body->Body.pCage == cage) body->Body.pCage = nullptr;
   });
   ++world.listGeneration;

@@ -1,4 +1,4 @@
-// The physics world kept in the engine context.
+// The physics world: its part of the engine context.
 #pragma once
 
 #include <cstdint>
@@ -76,5 +76,7 @@ struct PhysicsWorld {
   // collision phase notices what a collision procedure did.
   uint64_t listGeneration = 0;
 };
+
+PhysicsWorld& World();
 
 }  // namespace vlm

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/fail.h"
 #include "velmora/core.h"
 #include "velmora/platform.h"
 
@@ -39,7 +40,7 @@ const char* VLM_GetCurrentDirectory(void) {
 
 int VLM_SetCurrentDirectory(const char* path) {
   if (!path || !*path) {
-    VLM_LogMessage("Fail: No directory given!", VLM_COLOR_FAIL, 0, "", "VLM_SetCurrentDirectory");
+    vlm::Fail("Fail: No directory given!", "VLM_SetCurrentDirectory");
     return 0;
   }
   // Both separators are accepted in the engine's file names.
@@ -49,7 +50,7 @@ int VLM_SetCurrentDirectory(const char* path) {
   if (chdir(native.c_str()) != 0) {
     const std::string text = "Fail: The directory \"" + native + "\" cannot be made current (" +
                              std::strerror(errno) + ")!";
-    VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", "VLM_SetCurrentDirectory");
+    vlm::Fail(text.c_str(), "VLM_SetCurrentDirectory");
     return 0;
   }
   return 1;

@@ -6,7 +6,9 @@
 #include <ctime>
 #include <string>
 
-#include "core/context.h"
+#include "core/engine_state.h"
+#include "core/fail.h"
+#include "platform/screen_state.h"
 #include "platform/sdl_access.h"
 #include "platform/sdl_input.h"
 #include "platform/window_list.h"
@@ -17,10 +19,10 @@
 namespace vlm::platform {
 namespace {
 
-void Fail(const std::string& text, const char* procedure) {
+void FailLoud(const std::string& text, const char* procedure) {
   // The log is usually not open yet when a surface fails; the console
   // still tells the user why.
-  VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", procedure);
+  vlm::Fail(text, procedure);
   std::fprintf(stderr, "%s: %s\n", procedure, text.c_str());
 }
 
@@ -113,19 +115,19 @@ bool SurfaceInOwnWindow(const WindowShape& shape, int bits, Surface& out) {
 
 bool CheckRequest(int width, int height, int bits, const char* procedure) {
   if (width <= 0 || height <= 0) {
-    Fail("Fail: The drawing surface needs a width and a height above 0!", procedure);
+    FailLoud("Fail: The drawing surface needs a width and a height above 0!", procedure);
     return false;
   }
   if (bits <= 0 || bits > 32) {
-    Fail("Fail: The colour depth must be 1 to 32 bits!", procedure);
+    FailLoud("Fail: The colour depth must be 1 to 32 bits!", procedure);
     return false;
   }
-  if (Ctx().screen.glContext) {
-    Fail("Fail: The drawing surface is already open!", procedure);
+  if (Screen().glContext) {
+    FailLoud("Fail: The drawing surface is already open!", procedure);
     return false;
   }
   if (!EnsureVideo()) {
-    Fail(std::string("Fail: No window system can be reached (") + SDL_GetError() + ")!", procedure);
+    FailLoud(std::string("Fail: No window system can be reached (") + SDL_GetError() + ")!", procedure);
     return false;
   }
   return true;
@@ -134,8 +136,7 @@ bool CheckRequest(int width, int height, int bits, const char* procedure) {
 // Stores the surface in the engine context and starts the engine.
 void StartEngine(const Surface& surface, intptr_t appWindow, int x, int y, int width, int height,
                  int bits, bool own, bool fullscreen) {
-  Context& ctx = Ctx();
-  ScreenState& screen = ctx.screen;
+  ScreenState& screen = Screen();
   screen.appWindow = appWindow;
   screen.window = surface.window;
   screen.glContext = surface.context;
@@ -148,10 +149,11 @@ void StartEngine(const Surface& surface, intptr_t appWindow, int x, int y, int w
   screen.swapInterval = 0;
   screen.ownWindow = own;
   screen.fullscreen = fullscreen;
-  ctx.timing.gamma = 1.0f;
-  ctx.timing.frameTimeFactor = 0.0f;
-  ctx.timing.lastFrameCounter = 0;
-  ctx.hasGL = true;
+  TimingState& timing = Timing();
+  timing.gamma = 1.0f;
+  timing.frameTimeFactor = 0.0f;
+  timing.lastFrameCounter = 0;
+  Engine().hasGL = true;
   // Keyboard and mouse follow the surface's window from now on.
   InstallInputHook(own);
   VLM_Init();
@@ -159,10 +161,10 @@ void StartEngine(const Surface& surface, intptr_t appWindow, int x, int y, int w
 
 }  // namespace
 
-SDL_Window* SdlWindow() { return static_cast<SDL_Window*>(Ctx().screen.window); }
+SDL_Window* SdlWindow() { return static_cast<SDL_Window*>(Screen().window); }
 
 void CloseScreen() {
-  ScreenState& screen = Ctx().screen;
+  ScreenState& screen = Screen();
   SDL_Window* window = SdlWindow();
   if (window) VLM_UnclipCursor();
   if (screen.glContext) {
@@ -171,7 +173,7 @@ void CloseScreen() {
   }
   if (window && screen.ownWindow) SDL_DestroyWindow(window);
   screen = ScreenState{};
-  Ctx().hasGL = false;
+  Engine().hasGL = false;
 }
 
 void ShowWarning(const char* title, const char* text) {
@@ -183,7 +185,7 @@ void ShowWarning(const char* title, const char* text) {
 }
 
 void* GetGLProcAddress(const char* name) {
-  if (!Ctx().screen.glContext) return nullptr;
+  if (!Screen().glContext) return nullptr;
   return SDL_GL_GetProcAddress(name);
 }
 
@@ -213,13 +215,13 @@ intptr_t VLM_OpenScreenInWindow(intptr_t window, int x, int y, int width, int he
   constexpr const char* kProc = "VLM_OpenScreenInWindow";
   AppWindow* app = AppWindowFromId(window);
   if (!app) {
-    Fail("Fail: This window does not exist!", kProc);
+    FailLoud("Fail: This window does not exist!", kProc);
     return 0;
   }
   if (!CheckRequest(width, height, bits, kProc)) return 0;
   Surface surface;
   if (!SurfaceInAppWindow(*app, bits, surface)) {
-    Fail(std::string("Fail: The OpenGL context cannot be created (") + SDL_GetError() + ")!", kProc);
+    FailLoud(std::string("Fail: The OpenGL context cannot be created (") + SDL_GetError() + ")!", kProc);
     return 0;
   }
   StartEngine(surface, window, x, y, width, height, bits, false, false);
@@ -241,7 +243,7 @@ intptr_t VLM_OpenScreenWindow(int width, int height, int bits, const char* title
                                   SDL_WINDOW_BORDERLESS;
   Surface surface;
   if (!SurfaceInOwnWindow(shape, bits, surface)) {
-    Fail(std::string("Fail: The OpenGL context cannot be created (") + SDL_GetError() + ")!", kProc);
+    FailLoud(std::string("Fail: The OpenGL context cannot be created (") + SDL_GetError() + ")!", kProc);
     return 0;
   }
   if (fullscreen) {
@@ -258,13 +260,12 @@ intptr_t VLM_OpenScreenWindow(int width, int height, int bits, const char* title
 }
 
 int VLM_SetVSync(int interval) {
-  vlm::ScreenState& screen = vlm::Ctx().screen;
+  vlm::ScreenState& screen = vlm::Screen();
   screen.swapInterval = interval;
   if (!screen.glContext) return 0;
   if (SDL_GL_SetSwapInterval(interval) != 0) {
-    VLM_LogMessage(("Fail: The driver does not offer the swap interval " +
-                    std::to_string(interval) + "!").c_str(),
-                   VLM_COLOR_FAIL, 0, "", "VLM_SetVSync");
+    vlm::Fail(("Fail: The driver does not offer the swap interval " +
+                    std::to_string(interval) + "!").c_str(), "VLM_SetVSync");
   }
   return 0;
 }

@@ -21,4 +21,6 @@ struct ScreenState {
   bool fullscreen = false;
 };
 
+ScreenState& Screen();
+
 }  // namespace vlm

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/context.h"
-#include "input/input_events.h"
+#include "core/fail.h"
+#include "platform/input_port.h"
 #include "platform/sdl_access.h"
 #include "platform/sdl_keys.h"
 #include "velmora/core.h"
@@ -241,10 +241,9 @@ void ShutdownInput() {
   VLM_UnclipCursor();
   RemoveInputHook();
   CloseJoysticks();
-  Ctx().input.joystickCount = 0;
 }
 
-int OpenJoysticks(JoystickRecord* records, int max) {
+int OpenJoysticks(JoystickDevice* out, int max) {
   CloseJoysticks();
   // Without a window system (tools, headless start) there are no devices
   // to ask; with one the engine brings up the joystick layer itself.
@@ -257,7 +256,7 @@ int OpenJoysticks(JoystickRecord* records, int max) {
   if (!joystickUp) {
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) {
       std::string text = std::string("Fail: Joysticks unavailable: ") + SDL_GetError();
-      VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", "VLM_InitJoysticks");
+      vlm::Fail(text.c_str(), "VLM_InitJoysticks");
       return 0;
     }
   }
@@ -267,12 +266,12 @@ int OpenJoysticks(JoystickRecord* records, int max) {
   for (int device = 0; device < devices && count < max; ++device) {
     SDL_Joystick* joystick = SDL_JoystickOpen(device);
     if (!joystick) continue;  // not counted
-    JoystickRecord& record = records[count];
-    JoystickCaps& caps = record.caps;
+    JoystickDevice& opened = out[count];
+    JoystickCaps& caps = opened.caps;
     caps.manufacturerId = SDL_JoystickGetVendor(joystick);
     caps.productId = SDL_JoystickGetProduct(joystick);
     const char* name = SDL_JoystickName(joystick);
-    record.name = name ? name : "";
+    opened.name = name ? name : "";
     for (int a = 0; a < kJoystickAxes; ++a) {
       caps.axisMin[a] = SDL_JOYSTICK_AXIS_MIN;
       caps.axisMax[a] = SDL_JOYSTICK_AXIS_MAX;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/fail.h"
 #include "platform/screen.h"
 #include "platform/sdl_access.h"
 #include "platform/window_list.h"
@@ -19,10 +20,6 @@ int g_eventWindow = -1;
 // Identifiers lie above the window numbers so that one is not taken for the other.
 intptr_t g_lastId = 0xFFFF;
 bool g_videoUp = false;
-
-void Fail(const char* text, const char* procedure) {
-  VLM_LogMessage(text, VLM_COLOR_FAIL, 0, "", procedure);
-}
 
 struct Size {
   int w = 0;
@@ -140,11 +137,11 @@ intptr_t VLM_OpenWindow(int window, int x, int y, int width, int height, const c
                         int flags) {
   constexpr const char* kProc = "VLM_OpenWindow";
   if (window < 0 || window >= VLM_MAX_WINDOWS) {
-    Fail("Fail: This window number is not available!", kProc);
+    vlm::Fail("Fail: This window number is not available!", kProc);
     return 0;
   }
   if (width <= 0 || height <= 0) {
-    Fail("Fail: A window needs a width and a height above 0!", kProc);
+    vlm::Fail("Fail: A window needs a width and a height above 0!", kProc);
     return 0;
   }
   VLM_CloseWindow(window);
@@ -161,7 +158,7 @@ intptr_t VLM_OpenWindow(int window, int x, int y, int width, int height, const c
     std::string text = "Fail: The window cannot be opened (";
     text += SDL_GetError();
     text += ")!";
-    Fail(text.c_str(), kProc);
+    vlm::Fail(text.c_str(), kProc);
     std::fprintf(stderr, "VLM_OpenWindow: %s\n", SDL_GetError());
     return 0;
   }

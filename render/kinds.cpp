@@ -1,17 +1,18 @@
 // Release procedures of kinds whose resources come with later work.
-#include "core/context.h"
+#include "core/registries.h"
+#include "render/records.h"
 #include "velmora/registry.h"
 
 extern "C" {
 
-int VLM_FreeShader(VLM_HANDLE handle) { return vlm::Ctx().registries.shaders.Free(handle); }
+int VLM_FreeShader(VLM_HANDLE handle) { return vlm::ShaderRegistry().Free(handle); }
 
 int VLM_FreeParticleEmitter(VLM_HANDLE handle) {
-  return vlm::Ctx().registries.particleEmitters.Free(handle);
+  return vlm::ParticleEmitterRegistry().Free(handle);
 }
 
-int VLM_FreeRibbon(VLM_HANDLE handle) { return vlm::Ctx().registries.ribbons.Free(handle); }
+int VLM_FreeRibbon(VLM_HANDLE handle) { return vlm::RibbonRegistry().Free(handle); }
 
-int VLM_FreeBillboard(VLM_HANDLE handle) { return vlm::Ctx().registries.billboards.Free(handle); }
+int VLM_FreeBillboard(VLM_HANDLE handle) { return vlm::BillboardRegistry().Free(handle); }
 
 }  // extern "C"

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
+#include "core/engine_state.h"
+#include "core/fail.h"
 #include "platform/screen.h"
-#include "render/gl_table.h"
+#include "render/gl/gl_table.h"
 #include "velmora/core.h"
 #include "velmora/platform.h"
 
@@ -70,9 +71,8 @@ void KeepFrame() {
 extern "C" {
 
 int VLM_FlipBuffers(void) {
-  vlm::Context& ctx = vlm::Ctx();
-  MeasureFrame(ctx.timing);
-  if (!ctx.hasGL) return 0;
+  MeasureFrame(vlm::Timing());
+  if (!vlm::Engine().hasGL) return 0;
   // Until the renderer's gamma pass covers the default framebuffer, a clear
   // stands in for it.
   if (vlmgl.glBindFramebuffer) vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -82,9 +82,9 @@ int VLM_FlipBuffers(void) {
   return 0;
 }
 
-float VLM_FrameTime(void) { return vlm::Ctx().timing.frameTimeFactor; }
-float VLM_RenderFrequency(void) { return vlm::Ctx().timing.renderFrequency; }
-double VLM_ElapsedTime(void) { return vlm::Ctx().timing.elapsedSeconds; }
+float VLM_FrameTime(void) { return vlm::Timing().frameTimeFactor; }
+float VLM_RenderFrequency(void) { return vlm::Timing().renderFrequency; }
+double VLM_ElapsedTime(void) { return vlm::Timing().elapsedSeconds; }
 
 int VLM_KeepPresentedFrames(int on) {
   KeptFrame& kept = Kept();
@@ -101,7 +101,7 @@ int VLM_SavePresentedFrame(const char* fileName) {
   constexpr const char* kProc = "VLM_SavePresentedFrame";
   const KeptFrame& kept = Kept();
   if (kept.width <= 0 || kept.height <= 0) {
-    VLM_LogMessage("Fail: No presented frame has been kept!", VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail("Fail: No presented frame has been kept!", kProc);
     return 0;
   }
   // GL reads bottom row first; PNG starts at the top. A screenshot is opaque.
@@ -120,7 +120,7 @@ int VLM_SavePresentedFrame(const char* fileName) {
   if (!vlm::platform::WritePng(fileName, kept.width, kept.height, image.data())) {
     const std::string text =
         std::string("Fail: The screenshot \"") + (fileName ? fileName : "") + "\" cannot be written!";
-    VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", kProc);
+    vlm::Fail(text.c_str(), kProc);
     return 0;
   }
   return 1;

@@ -2,7 +2,8 @@
 // and the transform modes shared by every placed kind.
 #include "scene/entity.h"
 
-#include "core/context.h"
+#include "core/fail.h"
+#include "core/registries.h"
 #include "scene/object_record.h"
 #include "velmora/core.h"
 #include "velmora/math.h"
@@ -129,8 +130,8 @@ void DetachChildren(const void* parent) {
   auto detach = [header](VLM_OBJECT* object) {
     if (object->header.pParent == header) object->header.pParent = nullptr;
   };
-  Ctx().registries.objects.ForEach(detach);
-  Ctx().registries.bodies.ForEach(detach);
+  ObjectRegistry().ForEach(detach);
+  BodyRegistry().ForEach(detach);
 }
 
 }  // namespace vlm
@@ -179,8 +180,7 @@ int VLM_AttachEntity(void* parent, void* child, int linkType) {
   int steps = 0;
   for (const VLM_ENTITY* e = p; e; e = e->pParent) {
     if (e == c || ++steps > vlm::kMaxChainLength) {
-      VLM_LogMessage("Fail: An entity cannot hang on itself or on one of its children!", VLM_COLOR_FAIL, 0, "",
-                     "VLM_AttachEntity");
+      vlm::Fail("Fail: An entity cannot hang on itself or on one of its children!", "VLM_AttachEntity");
       return 0;
     }
   }

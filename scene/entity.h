@@ -29,4 +29,8 @@ v4f ParentChainOrientation(const VLM_ENTITY* entity);
 // so that no child keeps a reference to a released record.
 void DetachChildren(const void* parent);
 
+// Releases every object of kind Object (bodies belong to the physics): a
+// fresh start for tests.
+void ResetObjects();
+
 }  // namespace vlm

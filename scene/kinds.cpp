@@ -1,19 +1,20 @@
 // Release procedures of kinds whose resources come with later work.
-#include "core/context.h"
+#include "core/registries.h"
+#include "scene/records.h"
 #include "velmora/registry.h"
 
 extern "C" {
 
 int VLM_FreeNode(VLM_HANDLE handle) {
-  return vlm::Ctx().registries.nodes.Free(handle);
+  return vlm::NodeRegistry().Free(handle);
 }
 
 int VLM_FreeAnimation(VLM_HANDLE handle) {
-  return vlm::Ctx().registries.animations.Free(handle);
+  return vlm::AnimationRegistry().Free(handle);
 }
 
 int VLM_FreeSkeleton(VLM_HANDLE handle) {
-  return vlm::Ctx().registries.skeletons.Free(handle);
+  return vlm::SkeletonRegistry().Free(handle);
 }
 
 }  // extern "C"

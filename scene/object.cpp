@@ -1,12 +1,19 @@
 // Objects: release.
-#include "core/context.h"
+#include "core/registries.h"
 #include "scene/entity.h"
+#include "scene/object_record.h"
 #include "velmora/registry.h"
+
+namespace vlm {
+
+void ResetObjects() { ObjectRegistry().ReleaseAll(); }
+
+}  // namespace vlm
 
 extern "C" {
 
 int VLM_FreeObject(VLM_HANDLE handle) {
-  auto& registry = vlm::Ctx().registries.objects;
+  auto& registry = vlm::ObjectRegistry();
   auto* record = registry.Resolve(handle);
   if (!record) return 0;
   // Whatever hangs on the object lets go of it.

@@ -1,11 +1,12 @@
 // Release of this kind: its resources come with later work.
-#include "core/context.h"
+#include "core/registries.h"
+#include "sound/records.h"
 #include "velmora/registry.h"
 
 extern "C" {
 
 int VLM_FreeSound(VLM_HANDLE handle) {
-  return vlm::Ctx().registries.sounds.Free(handle);
+  return vlm::SoundRegistry().Free(handle);
 }
 
 }  // extern "C"

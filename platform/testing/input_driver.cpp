@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/input_port.h"
 #include "platform/sdl_input.h"
 #include "platform/sdl_keys.h"
 

@@ -5,8 +5,9 @@
 #include <regex>
 #include <string>
 
-#include "core/context.h"
+#include "core/registries.h"
 #include "mesh/cage.h"
+#include "mesh/cage_record.h"
 #include "support/test_support.h"
 #include "velmora/cage.h"
 #include "velmora/core.h"
@@ -40,7 +41,7 @@ const char* kTetrahedron =
 class CageFileTest : public ::testing::Test {
  protected:
   CageFileTest() { log = vlmtest::OpenTestLog(dir, VLM_LOG_MODULE | VLM_LOG_PROCEDURE); }
-  ~CageFileTest() override { vlm::Ctx().registries.cages.ReleaseAll(); }
+  ~CageFileTest() override { vlm::ResetCages(); }
   std::string Write(const std::string& name, const std::string& bytes) {
     const std::string path = dir.File(name);
     vlmtest::WriteFile(path, bytes);
@@ -172,7 +173,7 @@ TEST_F(CageFileTest, SphereStickPointAndNone) {
     EXPECT_FLOAT_EQ(cage->fSize, c.size) << c.text;
     EXPECT_EQ(cage->pRoot, nullptr) << c.text;
   }
-  EXPECT_EQ(vlm::Ctx().registries.cages.Count(), 1u);
+  EXPECT_EQ(vlm::CageRegistry().Count(), 1u);
 }
 
 TEST_F(CageFileTest, UnknownPrimitiveIsAPolyhedron) {
@@ -198,7 +199,7 @@ TEST_F(CageFileTest, MissingFileOrCageNodeFails) {
   EXPECT_EQ(VLM_LoadCageFile(1, nullptr, ""), nullptr);
   EXPECT_EQ(LogBody(log), Headline(missing) + kNotFound + Headline(other) + kNotFound + Headline(valueOnly) +
                               kNotFound + Headline("") + kNotFound);
-  EXPECT_EQ(vlm::Ctx().registries.cages.Count(), 0u);
+  EXPECT_EQ(vlm::CageRegistry().Count(), 0u);
 }
 
 TEST_F(CageFileTest, IdOutOfRangeFailsThroughTheRegistry) {
@@ -206,7 +207,7 @@ TEST_F(CageFileTest, IdOutOfRangeFailsThroughTheRegistry) {
   EXPECT_EQ(VLM_LoadCageFile(0x10000, path.c_str(), ""), nullptr);
   EXPECT_EQ(LogBody(log), Headline(path) + Row("", "VLM_CreateCageListEntry", "#FF0000",
                                                "Fail: This ID is not available!"));
-  EXPECT_EQ(vlm::Ctx().registries.cages.Count(), 0u);
+  EXPECT_EQ(vlm::CageRegistry().Count(), 0u);
 }
 
 TEST_F(CageFileTest, SameNameReleasesTheFirstCage) {
@@ -216,7 +217,7 @@ TEST_F(CageFileTest, SameNameReleasesTheFirstCage) {
   VLM_CAGE* second = VLM_LoadCageFile(-1, path.c_str(), "Ball");
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(VLM_ResolveCage(reinterpret_cast<VLM_HANDLE>(first)), nullptr);
-  EXPECT_EQ(vlm::Ctx().registries.cages.Count(), 1u);
+  EXPECT_EQ(vlm::CageRegistry().Count(), 1u);
   EXPECT_EQ(LogBody(log), Headline(path) + kOk + Headline(path) +
                               Row("", "VLM_CreateCageListEntry", "#0000FF",
                                   "Loaded double: First Cage has been released!") +

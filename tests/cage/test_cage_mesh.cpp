@@ -6,8 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/context.h"
+#include "core/registries.h"
 #include "mesh/cage.h"
+#include "mesh/mesh_internal.h"
+#include "mesh/cage_record.h"
 #include "mesh/mesh_record.h"
 #include "support/test_support.h"
 #include "velmora/cage.h"
@@ -22,8 +24,8 @@ class CageMeshTest : public ::testing::Test {
  protected:
   CageMeshTest() { log = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE); }
   ~CageMeshTest() override {
-    vlm::Ctx().registries.cages.ReleaseAll();
-    vlm::Ctx().registries.meshes.ReleaseAll();
+    vlm::ResetCages();
+    vlm::mesh::ResetMeshes();
   }
   // A mesh with these positions (w = 1) and triangles, not finished.
   VLM_HANDLE Mesh(const std::vector<v4f>& positions, const std::vector<Tri>& triangles) {
@@ -247,7 +249,7 @@ TEST_F(CageMeshTest, MissingMeshOrKindFails) {
                 "Fail: A mesh gives only SPHERE, BOX or POLYHEDRON cages!</i></td></tr>"
                 "<tr><td>\xC2\x95</td><td>VLM_CreateCageListEntry</td><td colspan=2><i style='color:#FF0000;'>"
                 "Fail: This ID is not available!</i></td></tr>");
-  EXPECT_EQ(vlm::Ctx().registries.cages.Count(), 0u);
+  EXPECT_EQ(vlm::CageRegistry().Count(), 0u);
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "core/context.h"
+#include "core/registries.h"
 #include "mesh/cage.h"
+#include "mesh/cage_record.h"
 #include "support/test_support.h"
 #include "velmora/cage.h"
 #include "velmora/registry.h"
@@ -55,7 +56,7 @@ TEST(PointCage, BuiltInCageIsSharedAndCannotBeReleased) {
 class CageTest : public ::testing::Test {
  protected:
   CageTest() { log = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE); }
-  ~CageTest() override { vlm::Ctx().registries.cages.ReleaseAll(); }
+  ~CageTest() override { vlm::ResetCages(); }
   vlmtest::TempDir dir;
   std::string log;
 };
@@ -114,8 +115,8 @@ TEST_F(CageTest, TakenIdReleasesAndBadIdFails) {
   VLM_CAGE* second = VLM_CreateSphereCage(7, 4.0f, "");
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(VLM_ResolveCage(7), second);
-  EXPECT_EQ(vlm::Ctx().registries.cages.FindByName("Crate"), nullptr);
-  EXPECT_EQ(vlm::Ctx().registries.cages.Count(), 1u);
+  EXPECT_EQ(vlm::CageRegistry().FindByName("Crate"), nullptr);
+  EXPECT_EQ(vlm::CageRegistry().Count(), 1u);
 
   EXPECT_EQ(VLM_CreateSphereCage(0x10000, 1.0f, ""), nullptr);
   EXPECT_EQ(vlmtest::LogBody(log),

@@ -1,9 +1,10 @@
 // Engine start-up without a GL context, and the layout check.
 #include <gtest/gtest.h>
 
-#include "core/context.h"
+#include "core/engine_state.h"
 #include "core/layout_check.h"
 #include "core/log_internal.h"
+#include "render/render_state.h"
 #include "support/test_support.h"
 #include "velmora.h"
 
@@ -13,7 +14,7 @@ TEST(EngineInit, WritesTitleVersionAndProgramSectionsWithoutGL) {
   vlmtest::TempDir dir;
   dir.Enter();
   vlm::SetLogSectionDepth(0);
-  ASSERT_FALSE(vlm::Ctx().hasGL);
+  ASSERT_FALSE(vlm::Engine().hasGL);
   EXPECT_EQ(VLM_Init(), 0);
   const std::string log = vlmtest::ReadFile("VLM LogFile.html");
   ASSERT_EQ(log.rfind("\xEF\xBB\xBF<html><head><style>", 0), 0u);
@@ -30,18 +31,19 @@ TEST(EngineInit, WritesTitleVersionAndProgramSectionsWithoutGL) {
   EXPECT_EQ(body.substr(body.size() - end.size()), end);
   EXPECT_EQ(vlm::LogSectionDepth(), 2);
 
-  const vlm::Context& ctx = vlm::Ctx();
-  EXPECT_EQ(ctx.timing.counterFrequency, 1000000000);
-  EXPECT_EQ(ctx.timing.gamma, 1.0f);
-  EXPECT_EQ(ctx.effects.bloomStrength, 0.5f);
-  EXPECT_EQ(ctx.lighting.directLightDirection.y, -1.0f);
-  EXPECT_EQ(ctx.lighting.directLightDirection.w, 0.0f);
-  EXPECT_EQ(ctx.lighting.directLightColour.x, 1.0f);
+  const vlm::TimingState& timing = vlm::Timing();
+  const vlm::RenderState& render = vlm::Render();
+  EXPECT_EQ(timing.counterFrequency, 1000000000);
+  EXPECT_EQ(timing.gamma, 1.0f);
+  EXPECT_EQ(render.effects.bloomStrength, 0.5f);
+  EXPECT_EQ(render.lighting.directLightDirection.y, -1.0f);
+  EXPECT_EQ(render.lighting.directLightDirection.w, 0.0f);
+  EXPECT_EQ(render.lighting.directLightColour.x, 1.0f);
   // Ambient 0xFF000000: black with full alpha.
-  EXPECT_EQ(ctx.lighting.ambientColour.x, 0.0f);
-  EXPECT_EQ(ctx.lighting.ambientColour.w, 1.0f);
-  EXPECT_EQ(ctx.renderState.cullFaces, 1);
-  EXPECT_EQ(ctx.renderState.blendDestination, 0x0303);
+  EXPECT_EQ(render.lighting.ambientColour.x, 0.0f);
+  EXPECT_EQ(render.lighting.ambientColour.w, 1.0f);
+  EXPECT_EQ(render.cache.cullFaces, 1);
+  EXPECT_EQ(render.cache.blendDestination, 0x0303);
   EXPECT_EQ(VLM_Shutdown(), 0);
   vlm::SetLogSectionDepth(0);
 }

@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "core/context.h"
 #include "core/registry.h"
 #include "support/test_support.h"
 #include "velmora/registry.h"

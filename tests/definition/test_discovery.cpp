@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
+#include "definition/definition_state.h"
 #include "support/test_support.h"
 #include "velmora/core.h"
 #include "velmora/definition.h"
@@ -41,18 +41,18 @@ VLM_HANDLE Record(VLM_HANDLE id, VLM_DEFINITION_NODE* node, const char* name) {
 // Installs the recording loaders for one test and restores the engine's.
 class RecordingLoaders {
  public:
-  RecordingLoaders() : saved_(vlm::Ctx().definition.loaders) {
+  RecordingLoaders() : saved_(vlm::Definitions().loaders) {
     Calls().clear();
-    auto& loaders = vlm::Ctx().definition.loaders;
+    auto& loaders = vlm::Definitions().loaders;
     loaders.texture = Record<'T'>;
     loaders.material = Record<'M'>;
     loaders.sound = Record<'S'>;
   }
   ~RecordingLoaders() {
-    vlm::Ctx().definition.loaders = saved_;
+    vlm::Definitions().loaders = saved_;
     // The trees of discovery stay loaded; the tests release them.
-    while (!vlm::Ctx().definition.trees.empty()) {
-      VLM_FreeDefinitionNode(vlm::Ctx().definition.trees.back().get(), 0);
+    while (!vlm::Definitions().trees.empty()) {
+      VLM_FreeDefinitionNode(vlm::Definitions().trees.back().get(), 0);
     }
   }
 
@@ -130,11 +130,11 @@ VLM_HANDLE ReleaseNextSibling(VLM_HANDLE id, VLM_DEFINITION_NODE* node, const ch
 TEST(DefinitionDispatch, LoadersThatChangeTheTree) {
   RecordingLoaders recording;
   const char* text = "Material: A {\n}\nMaterial: B {\n}\nMaterial: C {\n}\n";
-  vlm::Ctx().definition.loaders.material = ReleaseNextSibling;
+  vlm::Definitions().loaders.material = ReleaseNextSibling;
   VLM_DispatchDefinitions(VLM_ParseDefinitionText(text, ""), VLM_DEFINITION_ALL);
   EXPECT_EQ(Summary(), "M:A M:C");
   Calls().clear();
-  vlm::Ctx().definition.loaders.material = ReleaseTree;
+  vlm::Definitions().loaders.material = ReleaseTree;
   VLM_DispatchDefinitions(VLM_ParseDefinitionText(text, ""), VLM_DEFINITION_ALL);
   EXPECT_EQ(Summary(), "M:A");
 }
@@ -161,7 +161,7 @@ TEST(DefinitionDiscovery, OneFileHeadlineAndBreak) {
   EXPECT_EQ(LogBody(log), Row("Parse DefinitionFile: " + file) + "<br>");
   EXPECT_EQ(Summary(), "M:Stone M:Wood");
   // The tree stays loaded as the last file, with its directory.
-  VLM_DEFINITION_NODE* last = vlm::Ctx().definition.lastTree;
+  VLM_DEFINITION_NODE* last = vlm::Definitions().lastTree;
   ASSERT_NE(last, nullptr);
   EXPECT_EQ(VLM_GetDefinitionDirectory(last), dir.Path().string() + "/");
   EXPECT_EQ(Calls()[0].node, VLM_FindDefinitionNode(last, "Material", "Stone", 0));
@@ -180,7 +180,7 @@ TEST(DefinitionDiscovery, HeadlineColumnsAndTheMissingFileRow) {
             "<tr><td>\xC2\x95</td><td></td><td>VLM_ParseDefinitionFiles</td>"
             "<td colspan=2><i style='color:#FF0000;'>Fail: File not found!</i></td></tr><br>");
   EXPECT_EQ(Summary(), "");
-  EXPECT_EQ(vlm::Ctx().definition.lastTree, nullptr);
+  EXPECT_EQ(vlm::Definitions().lastTree, nullptr);
 
   // The headline carries its source line; the failure row does not.
   log = OpenTestLog(dir, VLM_LOG_LINE);
@@ -228,7 +228,7 @@ TEST(DefinitionDiscovery, PatternAppliesToTheFirstDirectoryOnly) {
   EXPECT_EQ(LogBody(log), Row("Parse DefinitionFile: " + base + "more.vld\\inner.txt") + "<br><br>" +
                               Row("Parse DefinitionFile: " + base + "one.vld") + "<br><br>");
   EXPECT_EQ(Summary(), "M:Inner M:One");
-  EXPECT_EQ(VLM_GetDefinitionDirectory(vlm::Ctx().definition.lastTree), base);
+  EXPECT_EQ(VLM_GetDefinitionDirectory(vlm::Definitions().lastTree), base);
 
   // A pattern that matches nothing leaves only the break.
   const std::string none = res.string() + "/*.none";

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/context.h"
+#include "definition/definition_state.h"
 #include "definition_test_util.h"
 #include "support/test_support.h"
 #include "velmora/definition.h"
@@ -123,7 +123,7 @@ TEST(DefinitionLookup, FreeingChildren) {
 }
 
 TEST(DefinitionLookup, ReleasingTrees) {
-  auto& state = vlm::Ctx().definition;
+  auto& state = vlm::Definitions();
   const size_t before = state.trees.size();
   VLM_DEFINITION_NODE* a = VLM_ParseDefinitionText("A { B: 1 }", "");
   VLM_DEFINITION_NODE* b = VLM_ParseDefinitionText("C: 2", "");
@@ -143,7 +143,7 @@ TEST(DefinitionLookup, FilesDirectoriesAndTheLastFile) {
   vlmtest::TempDir dir;
   std::filesystem::create_directories(dir.Path() / "sub");
   vlmtest::WriteFile(dir.File("sub/x.vld"), "Block { Inner { Key: 1 } }\n");
-  auto& state = vlm::Ctx().definition;
+  auto& state = vlm::Definitions();
 
   // Both separators work; the directory keeps the caller's notation.
   const std::string name = dir.Path().string() + "\\sub\\x.vld";

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "core/context.h"
 #include "definition/definition_tree.h"
 #include "definition_test_util.h"
 #include "velmora/definition.h"

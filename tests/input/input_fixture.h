@@ -6,10 +6,11 @@
 
 #include <cstdint>
 
-#include "core/context.h"
+#include "input/input_state.h"
 #include "platform/sdl_input.h"
 #include "platform/testing/input_driver.h"
 #include "platform/testing/window_probe.h"
+#include "velmora/core.h"
 #include "velmora/input.h"
 
 namespace vlmtest {
@@ -21,12 +22,12 @@ class InputTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(vlm::testing::OpenInputWindow(kWidth, kHeight)) << vlm::testing::LastError();
-    vlm::Ctx().input = vlm::InputState{};
+    vlm::ResetInput();
   }
 
   void TearDown() override {
     vlm::testing::CloseInputWindow();
-    vlm::Ctx().input = vlm::InputState{};
+    vlm::ResetInput();
   }
 
   // keyName as in vlm::testing::SendKey ("W", "Left Shift", ...).

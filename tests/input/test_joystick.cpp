@@ -175,7 +175,7 @@ class VirtualJoystickTest : public vlmtest::InputTest {
 };
 
 TEST_F(VirtualJoystickTest, CapabilitiesComeFromTheDevice) {
-  const vlm::JoystickRecord& rec = vlm::Ctx().input.joysticks[number_];
+  const vlm::JoystickRecord& rec = vlm::Input().joysticks[number_];
   EXPECT_EQ(rec.caps.manufacturerId, 0x1234);
   EXPECT_EQ(rec.caps.productId, 0xABCD);
   EXPECT_EQ(rec.caps.buttonCount, 20);
@@ -204,7 +204,7 @@ TEST_F(VirtualJoystickTest, PollReadsAxesButtonsAndHat) {
   EXPECT_EQ(VLM_JoystickButton(number_, 3), VLM_JOYBUTTON_DOWN | VLM_JOYBUTTON_PUSHED);
   EXPECT_EQ(VLM_JoystickButtonDown(number_, 3), 1);
   EXPECT_EQ(VLM_JoystickButton(number_, 2), 0);
-  EXPECT_EQ(vlm::Ctx().input.joysticks[number_].previousButtons, 1u << 3);
+  EXPECT_EQ(vlm::Input().joysticks[number_].previousButtons, 1u << 3);
 
   // A dead zone on all axes swallows the small R value.
   VLM_SetJoystickDeadZone(number_, -1, 0.05f);
@@ -250,8 +250,8 @@ TEST_F(VirtualJoystickTest, UnknownNumbersGiveZeroAndAFailureRow) {
   EXPECT_EQ(VLM_JoystickAxis(number_, 6, 0), 0.0f);
   EXPECT_EQ(VLM_SetJoystickDeadZone(number_, 8, 0.5f), 0);
   VLM_SetJoystickDeadZone(number_, 7, 0.5f);
-  EXPECT_EQ(vlm::Ctx().input.joysticks[number_].deadZone[7], 0.5f);
-  EXPECT_EQ(vlm::Ctx().input.joysticks[number_].deadZone[6], 0.0f);
+  EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[7], 0.5f);
+  EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[6], 0.0f);
   const std::string body = vlmtest::LogBody(log);
   EXPECT_NE(body.find("Fail: There is no joystick with this number!"), std::string::npos);
   EXPECT_NE(body.find("Fail: Joystick button out of range (0-15)!"), std::string::npos);

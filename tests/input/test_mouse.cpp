@@ -3,7 +3,7 @@
 // changes.
 #include <gtest/gtest.h>
 
-#include "input/input_events.h"
+#include "platform/input_port.h"
 #include "input/input_fixture.h"
 #include "support/test_support.h"
 
@@ -28,14 +28,14 @@ TEST_F(MouseTest, ButtonsAreNumberedOneTwoFour) {
   EXPECT_EQ(VLM_MouseButtonDown(VLM_MOUSE_RIGHT), 1);
   EXPECT_EQ(VLM_MouseButtonDown(VLM_MOUSE_MIDDLE), 1);
   EXPECT_EQ(VLM_MouseButtonPushed(2), 1);
-  const vlm::MouseRecord& snap = vlm::Ctx().input.mouse;
+  const vlm::MouseRecord& snap = vlm::Input().mouse;
   EXPECT_EQ(snap.down[0], 0);
   EXPECT_EQ(snap.down[3], 0);
 
   // Slot 3 exists in the record but is never a button.
-  vlm::Ctx().input.mouse.down[3] = 1;
-  vlm::Ctx().input.mouse.pressed[3] = 1;
-  vlm::Ctx().input.mouse.released[3] = 1;
+  vlm::Input().mouse.down[3] = 1;
+  vlm::Input().mouse.pressed[3] = 1;
+  vlm::Input().mouse.released[3] = 1;
   EXPECT_EQ(VLM_MouseButtonDown(3), 0);
   EXPECT_EQ(VLM_MouseButtonPushed(3), 0);
   EXPECT_EQ(VLM_MouseButtonReleased(3), 0);
@@ -151,22 +151,22 @@ TEST_F(MouseTest, LockedModeReportsTheCentreAndCarriesMovementInDeltas) {
 }
 
 TEST(MouseWarp, TheWarpsOwnMoveIsNotAnsweredByAnotherWarp) {
-  vlm::Ctx().input = vlm::InputState{};
-  vlm::Ctx().input.mouseLive.mouseLocked = 1;
+  vlm::ResetInput();
+  vlm::Input().mouseLive.mouseLocked = 1;
   // A user move asks for a warp; the move the warp causes does not.
   EXPECT_TRUE(vlm::input::MouseMove(410, 300, true, 800, 600));
-  EXPECT_EQ(vlm::Ctx().input.skipNextWarp, 1);
+  EXPECT_EQ(vlm::Input().skipNextWarp, 1);
   EXPECT_FALSE(vlm::input::MouseMove(400, 300, true, 800, 600));
-  EXPECT_EQ(vlm::Ctx().input.skipNextWarp, 0);
+  EXPECT_EQ(vlm::Input().skipNextWarp, 0);
   EXPECT_TRUE(vlm::input::MouseMove(395, 310, true, 800, 600));
   // Skipped, though it is a real move: it still counts.
   EXPECT_FALSE(vlm::input::MouseMove(390, 300, true, 800, 600));
   // A cursor already at the centre needs no warp.
   EXPECT_FALSE(vlm::input::MouseMove(400, 300, true, 800, 600));
-  EXPECT_EQ(vlm::Ctx().input.skipNextWarp, 0);
+  EXPECT_EQ(vlm::Input().skipNextWarp, 0);
   // Odd sizes: the centre is rounded down.
   EXPECT_TRUE(vlm::input::MouseMove(1, 1, true, 801, 601));
-  const vlm::MouseRecord& live = vlm::Ctx().input.mouseLive;
+  const vlm::MouseRecord& live = vlm::Input().mouseLive;
   EXPECT_EQ(live.x, 400);
   EXPECT_EQ(live.y, 300);
   EXPECT_EQ(live.deltaX, 10 + 0 - 5 - 10 + 0 + (1 - 400));
@@ -174,7 +174,7 @@ TEST(MouseWarp, TheWarpsOwnMoveIsNotAnsweredByAnotherWarp) {
   // Moves that are not the engine window's are ignored in locked mode.
   EXPECT_FALSE(vlm::input::MouseMove(0, 0, false, 800, 600));
   EXPECT_EQ(live.deltaX, 10 - 5 - 10 + (1 - 400));
-  vlm::Ctx().input = vlm::InputState{};
+  vlm::ResetInput();
 }
 
 TEST_F(MouseTest, ResetForgetsClicksAndWheelButKeepsDeltas) {
@@ -225,22 +225,22 @@ TEST_F(MouseTest, HiddenCursorComesBackWhileTheWindowHasNoFocus) {
   EXPECT_FALSE(CursorShowing());
   WindowEvent(WindowChange::kFocusLost);
   EXPECT_TRUE(CursorShowing());
-  EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorHidden, 1);
+  EXPECT_EQ(vlm::Input().mouseLive.cursorHidden, 1);
   WindowEvent(WindowChange::kFocusGained);
   EXPECT_FALSE(CursorShowing());
   VLM_ShowCursor();
   EXPECT_TRUE(CursorShowing());
-  EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorHidden, 0);
+  EXPECT_EQ(vlm::Input().mouseLive.cursorHidden, 0);
   // Focus changes leave a cursor alone that the engine did not hide.
   WindowEvent(WindowChange::kFocusGained);
   EXPECT_TRUE(CursorShowing());
   VLM_ExamineMouse();
-  EXPECT_EQ(vlm::Ctx().input.mouse.cursorHidden, 0);
+  EXPECT_EQ(vlm::Input().mouse.cursorHidden, 0);
 }
 
 TEST_F(MouseTest, FocusDecidesAboutConfinementOnlyWhenClipped) {
   EXPECT_EQ(VLM_ClipCursor(), 0);
-  EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorClipped, 1);
+  EXPECT_EQ(vlm::Input().mouseLive.cursorClipped, 1);
 
   const vlm::input::FocusActions lost = vlm::input::FocusLost(false);
   EXPECT_TRUE(lost.unconfine);
@@ -253,12 +253,12 @@ TEST_F(MouseTest, FocusDecidesAboutConfinementOnlyWhenClipped) {
   EXPECT_TRUE(grabbed());
   WindowEvent(WindowChange::kFocusLost);
   EXPECT_FALSE(grabbed());
-  EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorClipped, 1);  // stays set
+  EXPECT_EQ(vlm::Input().mouseLive.cursorClipped, 1);  // stays set
   WindowEvent(WindowChange::kFocusGained);
   EXPECT_TRUE(grabbed());
 
   VLM_UnclipCursor();
-  EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorClipped, 0);
+  EXPECT_EQ(vlm::Input().mouseLive.cursorClipped, 0);
   EXPECT_FALSE(grabbed());
   EXPECT_FALSE(vlm::input::FocusGained(true).confine);
   EXPECT_FALSE(vlm::input::FocusLost(true).unconfine);
@@ -296,7 +296,7 @@ TEST_F(MouseTest, ShutdownReleasesTheConfinementAndStopsListening) {
   VLM_ClipCursor();
   ASSERT_TRUE(vlm::testing::InputWindowGrabsMouse());
   vlm::platform::ShutdownInput();
-  EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorClipped, 0);
+  EXPECT_EQ(vlm::Input().mouseLive.cursorClipped, 0);
   EXPECT_FALSE(vlm::testing::InputWindowGrabsMouse());
   Button(true, kButtonLeft);
   vlm::platform::InstallInputHook();  // examine would install it again
@@ -307,11 +307,11 @@ TEST_F(MouseTest, ShutdownReleasesTheConfinementAndStopsListening) {
 TEST(MouseNoWindow, CursorProceduresNeedAWindow) {
   vlmtest::TempDir dir;
   const std::string log = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
-  vlm::Ctx().input = vlm::InputState{};
+  vlm::ResetInput();
   EXPECT_EQ(VLM_LockMouse(), 0);
-  EXPECT_EQ(vlm::Ctx().input.mouseLive.mouseLocked, 0);
+  EXPECT_EQ(vlm::Input().mouseLive.mouseLocked, 0);
   EXPECT_EQ(VLM_ClipCursor(), 0);
-  EXPECT_EQ(vlm::Ctx().input.mouseLive.cursorClipped, 0);
+  EXPECT_EQ(vlm::Input().mouseLive.cursorClipped, 0);
   EXPECT_EQ(VLM_SetMousePosition(1, 2), 0);
   const std::string body = vlmtest::LogBody(log);
   for (const char* proc : {"VLM_LockMouse", "VLM_ClipCursor", "VLM_SetMousePosition"})

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
+#include "core/registries.h"
+#include "mesh/mesh_internal.h"
+#include "mesh/mesh_record.h"
 #include "support/test_support.h"
 #include "velmora.h"
 
@@ -49,7 +51,7 @@ inline std::vector<std::string> Rows(const std::string& logPath) {
 class MeshTest : public ::testing::Test {
  protected:
   void SetUp() override { log_ = vlmtest::OpenTestLog(dir_, 0); }
-  void TearDown() override { vlm::Ctx().registries.meshes.ReleaseAll(); }
+  void TearDown() override { vlm::mesh::ResetMeshes(); }
   std::vector<std::string> LogRows() const { return Rows(log_); }
   std::string File(const std::string& name) const { return dir_.File(name); }
   void Write(const std::string& name, const std::string& bytes) const {

@@ -186,7 +186,7 @@ TEST_F(MeshTest, LoaderFailureRows) {
       "#404040 Load Mesh: " + File("other.vld"),   "#FF0000 Fail: File not found!",
       "#404040 Load Mesh: " + File("ok.vlm"),      "#FF0000 Fail: This ID is not available!"};
   EXPECT_EQ(LogRows(), expected);
-  EXPECT_EQ(vlm::Ctx().registries.meshes.Count(), 0u);
+  EXPECT_EQ(vlm::MeshRegistry().Count(), 0u);
 }
 
 TEST_F(MeshTest, FacesNamingMissingVerticesRefuseTheFile) {
@@ -200,7 +200,7 @@ TEST_F(MeshTest, FacesNamingMissingVerticesRefuseTheFile) {
   EXPECT_EQ(VLM_LoadMesh(-1, File("huge.vlm").c_str(), ""), nullptr);
   // The mesh that had the ID and the name is still there.
   EXPECT_EQ(VLM_ResolveMesh(3), keep);
-  EXPECT_EQ(vlm::Ctx().registries.meshes.Count(), 1u);
+  EXPECT_EQ(vlm::MeshRegistry().Count(), 1u);
   const std::vector<std::string> expected = {
       "#404040 Load Mesh: " + File("bad.vlm"),
       "#FF0000 Fail: Face index out of range! Face 1 names vertex 3, the mesh has 3 vertices.",

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "core/context.h"
+#include "core/engine_state.h"
 #include "mesh/mesh_record.h"
-#include "render/gl_table.h"
+#include "render/gl/gl_table.h"
 #include "support/gl_context.h"
 #include "velmora.h"
 
@@ -29,7 +29,7 @@ GLint Attribute(GLuint location, GLenum name) {
 TEST(MeshGL, FinishUpdateAndFreeManageTheBuffers) {
   vlmtest::GLContext gl;
   if (!gl.ok()) GTEST_SKIP() << gl.error();
-  ASSERT_TRUE(vlm::Ctx().hasGL);
+  ASSERT_TRUE(vlm::Engine().hasGL);
 
   VLM_MESH* mesh = VLM_CreatePlaneMesh(-1, 2, 1, "");
   ASSERT_NE(mesh, nullptr);

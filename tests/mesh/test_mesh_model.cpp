@@ -2,6 +2,7 @@
 // rows, index mending), updating and scaling.
 #include <cmath>
 
+#include "core/engine_state.h"
 #include "mesh/mesh_record.h"
 #include "mesh/mesh_test_util.h"
 
@@ -227,7 +228,7 @@ TEST_F(MeshTest, FinishingLogsTheCountRows) {
                                              "#545454 Vertices: 0", "#545454 Triangles: 0"};
   EXPECT_EQ(LogRows(), expected);
   // Without a GL context nothing is uploaded.
-  if (!vlm::Ctx().hasGL) EXPECT_EQ(mesh->iVertexArray, -1);
+  if (!vlm::Engine().hasGL) EXPECT_EQ(mesh->iVertexArray, -1);
   // The rows carry the procedure and no module or line.
   ReopenLog(VLM_LOG_MODULE | VLM_LOG_PROCEDURE | VLM_LOG_LINE);
   VLM_FinishMesh(H(empty));

@@ -89,7 +89,7 @@ TEST_F(MeshTest, EmptyMeshAndRefusedIds) {
   EXPECT_TRUE(LogRows().empty());  // no finishing, no rows
   EXPECT_EQ(VLM_CreatePlaneMesh(65536, 1, 1, ""), nullptr);
   EXPECT_EQ(VLM_CreateCubeMesh(-2, 1, 1, 0, ""), nullptr);
-  EXPECT_EQ(vlm::Ctx().registries.meshes.Count(), 1u);
+  EXPECT_EQ(vlm::MeshRegistry().Count(), 1u);
 }
 
 TEST_F(MeshTest, AddMeshToMeshTransformsAndOffsets) {
@@ -125,7 +125,7 @@ TEST_F(MeshTest, CubeFacesPointOutwards) {
   VLM_MESH* cube = VLM_CreateCubeMesh(9, 2, 50, 0, "Cube");
   ASSERT_NE(cube, nullptr);
   EXPECT_EQ(VLM_ResolveMesh(9), cube);
-  EXPECT_EQ(vlm::Ctx().registries.meshes.Count(), 1u);  // the plane is gone
+  EXPECT_EQ(vlm::MeshRegistry().Count(), 1u);  // the plane is gone
   ASSERT_EQ(cube->iVertexCount, 36);
   ASSERT_EQ(cube->iIndexCount, 36);
   EXPECT_EQ(VLM_GetMeshGroupCount(9), 0);

@@ -9,39 +9,26 @@
 #include <cmath>
 #include <vector>
 
-#include "core/context.h"
+#include "core/engine_state.h"
 #include "mesh/cage.h"
 #include "mesh/cage_record.h"
 #include "physics/world.h"
+#include "scene/entity.h"
+#include "physics/world_state.h"
 #include "scene/object_record.h"
 #include "velmora.h"
 
 namespace phystest {
 
-inline vlm::PhysicsWorld& World() { return vlm::Ctx().physics; }
+inline vlm::PhysicsWorld& World() { return vlm::World(); }
 
 // Empties everything a test may have made and brings the world up again.
 inline void ResetWorld() {
-  auto& reg = vlm::Ctx().registries;
-  reg.bodies.ReleaseAll();
-  reg.objects.ReleaseAll();
-  reg.surfaces.ReleaseAll();
-  reg.cages.ReleaseAll();
-  vlm::PhysicsWorld& world = World();
-  while (!world.activeJoints.empty()) VLM_FreeJoint(world.activeJoints.back()->iHandle);
-  world.jointTable.clear();
-  world.collisionSoundPairs.clear();
-  world.collisionSoundSingles.clear();
-  world.playCollisionSound = nullptr;
-  world.debugLines.clear();
-  world.lastImpact = vlm::LastImpact{};
-  world.collisionPhase = 0;
-  vlm::InitPhysicsWorld();
-  VLM_SetGravity(0.0f, 0.0f, 0.0f);
-  VLM_SetPhysicsWaits(0);
-  VLM_SetPhysicsBroadPhase(1);
-  vlm::Ctx().timing.frameTimeFactor = 0.0f;
-  vlm::Ctx().timing.renderFrequency = 0.0f;
+  vlm::ResetPhysics();
+  vlm::ResetObjects();
+  vlm::ResetCages();
+  vlm::ResetTiming();
+  VLM_SetPhysicsWaits(0);  // the tests need no pauses between the phases
 }
 
 class PhysicsTest : public ::testing::Test {
@@ -55,7 +42,7 @@ inline v4f D(float x, float y, float z) { return v4f{x, y, z, 0.0f}; }
 
 // One simulation step of dt seconds.
 inline void Step(float dt) {
-  vlm::Ctx().timing.frameTimeFactor = dt;
+  vlm::Timing().frameTimeFactor = dt;
   VLM_UpdatePhysics(0);
 }
 

@@ -262,11 +262,11 @@ TEST_F(PhysicsTest, WaitsAreOnByDefaultAndCanBeSwitchedOff) {
 }
 
 TEST_F(PhysicsTest, FrameTimeAndRateAreCopiedIntoTheWorld) {
-  vlm::Ctx().timing.renderFrequency = 59.6f;
+  vlm::Timing().renderFrequency = 59.6f;
   Step(0.25f);
   EXPECT_EQ(World().timeStep, 0.25f);
   EXPECT_EQ(World().frameRate, 60);
-  vlm::Ctx().timing.renderFrequency = std::numeric_limits<float>::infinity();
+  vlm::Timing().renderFrequency = std::numeric_limits<float>::infinity();
   Step(0.25f);
   EXPECT_EQ(World().frameRate, 0);
 }

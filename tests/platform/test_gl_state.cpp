@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
+#include "core/engine_state.h"
 #include "platform/screen.h"
-#include "render/gl_table.h"
+#include "platform/screen_state.h"
+#include "render/gl/gl_table.h"
+#include "render/render_state.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 #include "velmora/core.h"
@@ -70,7 +72,7 @@ TEST(GLTable, InitialStateReadBack) {
   // Start-up leaves no error behind for the first feature to trip over.
   EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   // The render-state cache mirrors the same state.
-  const vlm::RenderStateCache& cache = vlm::Ctx().renderState;
+  const vlm::RenderStateCache& cache = vlm::Render().cache;
   EXPECT_EQ(cache.depthTest, 1);
   EXPECT_EQ(cache.cullFaces, 1);
   EXPECT_EQ(cache.blendSource, GL_SRC_ALPHA);
@@ -82,20 +84,20 @@ TEST(GLTable, ContextIsThreeThreeOrLaterWithDepth) {
   REQUIRE_GL(gl);
   const int version = Integer(GL_MAJOR_VERSION) * 10 + Integer(GL_MINOR_VERSION);
   EXPECT_GE(version, 33);
-  const vlm::ScreenState& screen = vlm::Ctx().screen;
+  const vlm::ScreenState& screen = vlm::Screen();
   EXPECT_EQ(screen.width, vlmtest::GLContext::kWidth);
   EXPECT_EQ(screen.height, vlmtest::GLContext::kHeight);
   EXPECT_EQ(screen.colourBits, 32);
   // 32 depth bits where the driver has them, else the 24-bit fallback.
   EXPECT_TRUE(screen.depthBits == 32 || screen.depthBits == 24) << screen.depthBits;
-  EXPECT_FLOAT_EQ(vlm::Ctx().timing.gamma, 1.0f);
-  EXPECT_EQ(vlm::Ctx().timing.counterFrequency, 1000000000);
+  EXPECT_FLOAT_EQ(vlm::Timing().gamma, 1.0f);
+  EXPECT_EQ(vlm::Timing().counterFrequency, 1000000000);
 }
 
 TEST(GLTable, QuadBatchAndDepthFramebuffer) {
   vlmtest::GLContext gl;
   REQUIRE_GL(gl);
-  const vlm::gl::QuadBatch& batch = vlm::Ctx().quadBatch;
+  const vlm::QuadBatch& batch = vlm::Render().quadBatch;
   ASSERT_NE(batch.elementBuffer, 0u);
   ASSERT_NE(batch.vertexBuffer, 0u);
   EXPECT_EQ(Integer(GL_VERTEX_ARRAY_BINDING), 0);
@@ -121,11 +123,11 @@ TEST(GLTable, QuadBatchAndDepthFramebuffer) {
   EXPECT_EQ(size, 24576);
   EXPECT_EQ(usage, GL_DYNAMIC_DRAW);
 
-  const vlm::TimingState& timing = vlm::Ctx().timing;
-  ASSERT_NE(timing.depthFramebuffer, 0u);
-  ASSERT_NE(timing.depthRenderbuffer, 0u);
+  const vlm::RenderState& render = vlm::Render();
+  ASSERT_NE(render.depthFramebuffer, 0u);
+  ASSERT_NE(render.depthRenderbuffer, 0u);
   EXPECT_EQ(Integer(GL_FRAMEBUFFER_BINDING), 0);
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, timing.depthFramebuffer);
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, render.depthFramebuffer);
   GLint type = 0, name = 0;
   const auto attachment = reinterpret_cast<decltype(&glGetFramebufferAttachmentParameteriv)>(
       vlm::platform::GetGLProcAddress("glGetFramebufferAttachmentParameteriv"));
@@ -134,7 +136,7 @@ TEST(GLTable, QuadBatchAndDepthFramebuffer) {
   attachment(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &name);
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
   EXPECT_EQ(type, GL_RENDERBUFFER);
-  EXPECT_EQ(static_cast<GLuint>(name), timing.depthRenderbuffer);
+  EXPECT_EQ(static_cast<GLuint>(name), render.depthRenderbuffer);
   EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -10,11 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
+#include "core/engine_state.h"
 #include "platform/screen.h"
+#include "platform/screen_state.h"
 #include "platform/testing/window_probe.h"
+#include "render/gl/gl_table.h"
+#include "render/gl/gl_context.h"
 #include "render/gl_init.h"
-#include "render/gl_table.h"
+#include "render/render_state.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 #include "velmora/core.h"
@@ -32,7 +35,7 @@ void DrainEvents() {
 TEST(Surface, RefusedRequestsLeaveTheOpenSurfaceAlone) {
   vlmtest::GLContext gl;
   REQUIRE_GL(gl);
-  void* const context = vlm::Ctx().screen.glContext;
+  void* const context = vlm::Screen().glContext;
   vlmtest::TempDir dir;
   const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
   EXPECT_EQ(VLM_OpenScreenWindow(320, 200, 32, "second", VLM_WINDOW_HIDDEN, 0), 0);
@@ -44,15 +47,15 @@ TEST(Surface, RefusedRequestsLeaveTheOpenSurfaceAlone) {
             FailRow("VLM_OpenScreenWindow", "Fail: The drawing surface is already open!") +
                 FailRow("VLM_OpenScreenInWindow", "Fail: This window does not exist!") +
                 FailRow("VLM_OpenScreenInWindow", "Fail: This window does not exist!"));
-  EXPECT_EQ(vlm::Ctx().screen.glContext, context);
-  EXPECT_TRUE(vlm::Ctx().hasGL);
+  EXPECT_EQ(vlm::Screen().glContext, context);
+  EXPECT_TRUE(vlm::Engine().hasGL);
 }
 
 TEST(Surface, SizeAndBitsAreChecked) {
   std::string error;
   if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
   // The arguments are checked first, so this holds with or without a surface.
-  const bool open = vlm::Ctx().hasGL;
+  const bool open = vlm::Engine().hasGL;
   vlmtest::TempDir dir;
   const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
   EXPECT_EQ(VLM_OpenScreenWindow(0, 200, 32, "t", VLM_WINDOW_HIDDEN, 0), 0);
@@ -65,14 +68,14 @@ TEST(Surface, SizeAndBitsAreChecked) {
   const std::string bits =
       FailRow("VLM_OpenScreenWindow", "Fail: The colour depth must be 1 to 32 bits!");
   EXPECT_EQ(vlmtest::LogBody(path), size + size + bits + bits);
-  EXPECT_EQ(vlm::Ctx().hasGL, open);
+  EXPECT_EQ(vlm::Engine().hasGL, open);
 }
 
 TEST(Surface, InApplicationWindowThenShutdown) {
   std::string error;
   if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
-  if (vlm::Ctx().hasGL) VLM_Shutdown();
-  ASSERT_FALSE(vlm::Ctx().hasGL);
+  if (vlm::Engine().hasGL) VLM_Shutdown();
+  ASSERT_FALSE(vlm::Engine().hasGL);
 
   const intptr_t window = VLM_OpenWindow(3, 0, 0, 400, 300, "app", VLM_WINDOW_HIDDEN);
   ASSERT_NE(window, 0);
@@ -85,9 +88,9 @@ TEST(Surface, InApplicationWindowThenShutdown) {
     // 16 bits: the window is made again with a matching pixel format.
     const intptr_t surface = VLM_OpenScreenInWindow(window, 0, 0, 400, 300, 16);
     ASSERT_NE(surface, 0);
-    EXPECT_TRUE(vlm::Ctx().hasGL);
+    EXPECT_TRUE(vlm::Engine().hasGL);
     EXPECT_EQ(VLM_WindowID(3), window);  // the identifier survives
-    const vlm::ScreenState& screen = vlm::Ctx().screen;
+    const vlm::ScreenState& screen = vlm::Screen();
     EXPECT_EQ(screen.appWindow, window);
     EXPECT_EQ(screen.width, 400);
     EXPECT_EQ(screen.height, 300);
@@ -102,10 +105,10 @@ TEST(Surface, InApplicationWindowThenShutdown) {
     EXPECT_EQ(screen.swapInterval, 0);
     VLM_Shutdown();
   }
-  EXPECT_FALSE(vlm::Ctx().hasGL);
-  EXPECT_EQ(vlm::Ctx().screen.glContext, nullptr);
+  EXPECT_FALSE(vlm::Engine().hasGL);
+  EXPECT_EQ(vlm::Screen().glContext, nullptr);
   EXPECT_EQ(vlm::testing::SurfaceWindowId(), 0u);
-  EXPECT_EQ(vlm::Ctx().quadBatch.vertexBuffer, 0u);
+  EXPECT_EQ(vlm::Render().quadBatch.vertexBuffer, 0u);
   EXPECT_EQ(VLM_IsWindow(3), 1);  // the application's window outlives the surface
   EXPECT_EQ(VLM_CloseWindow(3), 1);
   EXPECT_EQ(VLM_IsWindow(3), 0);
@@ -164,7 +167,7 @@ TEST(Windows, NumbersSizesAndCloseEvents) {
 }
 
 TEST(Present, FrameTimeElapsedTimeAndRate) {
-  vlm::TimingState& timing = vlm::Ctx().timing;
+  vlm::TimingState& timing = vlm::Timing();
   timing.counterFrequency = 1000000000;
   timing.lastFrameCounter = 0;  // as after the surface opened
   timing.renderFrequency = 0.0f;

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/context.h"
+#include "core/engine_state.h"
 #include "platform/screen.h"
 #include "platform/testing/window_probe.h"
 #include "support/test_support.h"
@@ -137,7 +137,7 @@ bool Open() {
   const intptr_t id = VLM_OpenScreenWindow(GLContext::kWidth, GLContext::kHeight, 32,
                                            "Velmora test", VLM_WINDOW_HIDDEN, 0);
   fs::current_path(previous, ec);
-  if (id == 0 || !vlm::Ctx().hasGL) {
+  if (id == 0 || !vlm::Engine().hasGL) {
     s.error = std::string("no OpenGL context: ") + vlm::testing::LastError();
     return false;
   }
@@ -155,10 +155,10 @@ bool EnsureDisplay(std::string* error) {
 }
 
 GLContext::GLContext() {
-  if (!vlm::Ctx().hasGL) Open();
+  if (!vlm::Engine().hasGL) Open();
 }
 
-bool GLContext::ok() const { return vlm::Ctx().hasGL; }
+bool GLContext::ok() const { return vlm::Engine().hasGL; }
 
 const std::string& GLContext::error() const { return S().error; }
 

@@ -1,10 +1,11 @@
 // The GL function table; it is filled by the platform layer once a context is current.
-#include "render/gl_table.h"
+#include "render/gl/gl_table.h"
 
 #include <cstddef>
 #include <cstring>
 #include <string>
 
+#include "core/fail.h"
 #include "velmora/core.h"
 
 vlm::gl::FunctionTable vlmgl;
@@ -48,7 +49,7 @@ bool HasFunctions(const char* procedure, std::initializer_list<const char*> name
     all = false;
     const std::string text = std::string("Fail: The OpenGL entry point ") + (name ? name : "") +
                              " is missing!";
-    VLM_LogMessage(text.c_str(), VLM_COLOR_FAIL, 0, "", procedure ? procedure : "");
+    vlm::Fail(text.c_str(), procedure ? procedure : "");
   }
   return all;
 }

@@ -1,6 +1,7 @@
-// The fifteen object kinds: their registries and the create, resolve and
-// validity procedures, all served by the one generic Registry.
-#include "core/context.h"
+// The object kinds: their registries, the accessors to them and the create,
+// resolve and validity procedures, all served by the one generic Registry.
+#include "core/registries.h"
+#include "engine/context.h"
 #include "velmora/registry.h"
 
 namespace vlm {
@@ -22,6 +23,22 @@ Registries::Registries()
       materials(KindInfo{"Material", "VLM_CreateMaterialListEntry", true}, VLM_FreeMaterial),
       nodes(KindInfo{"Node", "VLM_CreateNodeListEntry", false}, VLM_FreeNode),
       objects(KindInfo{"Object", "VLM_CreateObjectListEntry", false}, VLM_FreeObject) {}
+
+Registry<VLM_SHADER>& ShaderRegistry() { return Ctx().registries.shaders; }
+Registry<VLM_PARTICLE_EMITTER>& ParticleEmitterRegistry() { return Ctx().registries.particleEmitters; }
+Registry<VLM_RIBBON>& RibbonRegistry() { return Ctx().registries.ribbons; }
+Registry<VLM_MESH>& MeshRegistry() { return Ctx().registries.meshes; }
+Registry<VLM_SURFACE>& SurfaceRegistry() { return Ctx().registries.surfaces; }
+Registry<VLM_OBJECT>& BodyRegistry() { return Ctx().registries.bodies; }
+Registry<VLM_ANIMATION>& AnimationRegistry() { return Ctx().registries.animations; }
+Registry<VLM_SOUND>& SoundRegistry() { return Ctx().registries.sounds; }
+Registry<VLM_BILLBOARD>& BillboardRegistry() { return Ctx().registries.billboards; }
+Registry<VLM_CAGE>& CageRegistry() { return Ctx().registries.cages; }
+Registry<VLM_SKELETON>& SkeletonRegistry() { return Ctx().registries.skeletons; }
+Registry<VLM_TEXTURE>& TextureRegistry() { return Ctx().registries.textures; }
+Registry<VLM_MATERIAL>& MaterialRegistry() { return Ctx().registries.materials; }
+Registry<VLM_NODE>& NodeRegistry() { return Ctx().registries.nodes; }
+Registry<VLM_OBJECT>& ObjectRegistry() { return Ctx().registries.objects; }
 
 }  // namespace vlm
 

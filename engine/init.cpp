@@ -1,9 +1,10 @@
 // Engine start-up and shutdown.
-#include "core/context.h"
+#include "engine/context.h"
 #include "core/layout_check.h"
 #include "physics/world.h"
 #include "platform/screen.h"
 #include "platform/sdl_input.h"
+#include "render/gl/gl_context.h"
 #include "render/gl_init.h"
 #include "velmora.h"
 
@@ -25,25 +26,26 @@ int VLM_Init(void) {
 
   // Image codecs (libpng, libjpeg) need no registration.
 
-  if (ctx.hasGL) {
+  const bool hasGL = ctx.engine.hasGL;
+  if (hasGL) {
     vlm::gl::LoadFunctionTable();
     vlm::gl::SetInitialState();
   }
-  ctx.renderState = vlm::RenderStateCache{};
-  if (ctx.hasGL) vlm::gl::LogSystemInfo();
+  ctx.render.cache = vlm::RenderStateCache{};
+  if (hasGL) vlm::gl::LogSystemInfo();
 
-  ctx.lighting.directLightIntensity = 1.0f;
-  VLM_v4fSet(&ctx.lighting.directLightDirection, 0, -1, 0, 0);
-  VLM_v4fFromColor(&ctx.lighting.directLightColour, 0xFFFFFFFFu);
-  VLM_v4fFromColor(&ctx.lighting.ambientColour, 0xFF000000u);
+  ctx.render.lighting.directLightIntensity = 1.0f;
+  VLM_v4fSet(&ctx.render.lighting.directLightDirection, 0, -1, 0, 0);
+  VLM_v4fFromColor(&ctx.render.lighting.directLightColour, 0xFFFFFFFFu);
+  VLM_v4fFromColor(&ctx.render.lighting.ambientColour, 0xFF000000u);
 
-  ctx.timing.defaultTextureFilter = 0x2601;  // GL_LINEAR
-  if (ctx.hasGL) vlm::gl::CreateDepthFramebuffer();
+  ctx.render.defaultTextureFilter = 0x2601;  // GL_LINEAR
+  if (hasGL) vlm::gl::CreateDepthFramebuffer();
 
-  ctx.effects = vlm::EffectParameters{};
+  ctx.render.effects = vlm::EffectParameters{};
   ctx.timing.counterFrequency = vlm::platform::kCounterFrequency;
 
-  if (ctx.hasGL) vlm::gl::CreateQuadBatch();
+  if (hasGL) vlm::gl::CreateQuadBatch();
   VLM_InitJoysticks();
 
   ctx.sound = vlm::SoundMasterState{};
@@ -54,7 +56,7 @@ int VLM_Init(void) {
   ctx.timing.gamma = 1.0f;
 
   VLM_BeginLogSection("Program", VLM_COLOR_PROGRAM);
-  ctx.initialised = true;
+  ctx.engine.initialised = true;
   return 0;
 }
 
@@ -68,10 +70,11 @@ int VLM_Shutdown(void) {
   reg.materials.ReleaseAll();
   reg.shaders.ReleaseAll();
   reg.textures.ReleaseAll();
-  if (ctx.hasGL) vlm::gl::DeleteGlobalObjects();
+  if (ctx.engine.hasGL) vlm::gl::DeleteGlobalObjects();
   vlm::platform::CloseScreen();
   vlm::platform::ShutdownInput();
-  ctx.initialised = false;
+  ctx.input.joystickCount = 0;  // the devices are closed
+  ctx.engine.initialised = false;
   return 0;
 }
 

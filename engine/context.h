@@ -1,0 +1,63 @@
+// The engine context: the one global record of engine state. Only the files
+// of engine/ see this definition; every other source reaches its own part
+// through the accessor its subsystem declares (World(), Input(), Render(),
+// Screen(), SoundMaster(), Definitions(), Engine(), Timing(), the *Registry()
+// accessors).
+#pragma once
+
+#include "core/engine_state.h"
+#include "core/registry.h"
+#include "definition/definition_state.h"
+#include "definition/records.h"
+#include "input/input_state.h"
+#include "mesh/cage_record.h"
+#include "mesh/mesh_record.h"
+#include "physics/records.h"
+#include "physics/world_state.h"
+#include "platform/screen_state.h"
+#include "render/records.h"
+#include "render/render_state.h"
+#include "scene/object_record.h"
+#include "scene/records.h"
+#include "sound/records.h"
+#include "sound/sound_state.h"
+
+namespace vlm {
+
+// The registries of the object kinds.
+struct Registries {
+  Registries();
+  Registry<VLM_SHADER> shaders;
+  Registry<VLM_PARTICLE_EMITTER> particleEmitters;
+  Registry<VLM_RIBBON> ribbons;
+  Registry<VLM_MESH> meshes;
+  Registry<VLM_SURFACE> surfaces;
+  Registry<VLM_OBJECT> bodies;
+  Registry<VLM_ANIMATION> animations;
+  Registry<VLM_SOUND> sounds;
+  Registry<VLM_BILLBOARD> billboards;
+  Registry<VLM_CAGE> cages;
+  Registry<VLM_SKELETON> skeletons;
+  Registry<VLM_TEXTURE> textures;
+  Registry<VLM_MATERIAL> materials;
+  Registry<VLM_NODE> nodes;
+  Registry<VLM_OBJECT> objects;
+};
+
+// The parts in the order the engine brings them up.
+struct Context {
+  RenderState render;          // render-state cache, lights, effects, quad batch, GL objects
+  ScreenState screen;
+  SoundMasterState sound;
+  PhysicsWorld physics;
+  InputState input;
+  DefinitionState definition;  // the definition reader
+  TimingState timing;
+  Registries registries;
+  EngineState engine;
+};
+
+// The engine context of the process.
+Context& Ctx();
+
+}  // namespace vlm

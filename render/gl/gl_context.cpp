@@ -1,0 +1,92 @@
+// GL context set-up: filling the function table, the initial state and the
+// driver strings in the log.
+#include "render/gl/gl_context.h"
+
+#include <cstdio>
+#include <string>
+
+#include "core/fail.h"
+#include "platform/screen.h"
+#include "render/gl/gl_table.h"
+#include "velmora/core.h"
+
+namespace vlm::gl {
+namespace {
+
+constexpr const char* kProc = "VLM_Init";
+
+// Errors of calls that the context refuses on purpose are not left for the
+// next user of glGetError. A lost context may report errors for ever.
+void DrainErrors() {
+  if (!vlmgl.glGetError) return;
+  for (int i = 0; i < 32 && vlmgl.glGetError() != GL_NO_ERROR; ++i) {
+  }
+}
+
+std::string GLText(GLenum name) {
+  if (!vlmgl.glGetString) return std::string();
+  const GLubyte* text = vlmgl.glGetString(name);
+  return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+bool IsCoreContext() {
+  GLint mask = 0;
+  vlmgl.glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);  // an error before 3.2: stays 0
+  DrainErrors();
+  return (mask & GL_CONTEXT_CORE_PROFILE_BIT) != 0;
+}
+
+}  // namespace
+
+void LoadFunctionTable() {
+#define VLM_GL_LOAD(name) \
+  vlmgl.name = reinterpret_cast<decltype(vlmgl.name)>(platform::GetGLProcAddress(#name));
+  VLM_GL_FUNCTIONS(VLM_GL_LOAD)
+#undef VLM_GL_LOAD
+}
+
+void SetInitialState() {
+  if (!HasFunctions(kProc, {"glClearColor", "glEnable", "glDisable", "glDepthFunc", "glCullFace",
+                            "glBlendFunc", "glHint", "glPointSize", "glGetIntegerv",
+                            "glGetError"}))
+    return;
+  const bool compatibility = !IsCoreContext();
+  vlmgl.glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  vlmgl.glEnable(GL_DEPTH_TEST);
+  if (compatibility && vlmgl.glShadeModel) vlmgl.glShadeModel(GL_SMOOTH);
+  vlmgl.glDepthFunc(GL_LEQUAL);
+  if (compatibility) {
+    vlmgl.glDisable(GL_LIGHTING);
+    vlmgl.glEnable(GL_TEXTURE_2D);
+  }
+  vlmgl.glEnable(GL_CULL_FACE);
+  vlmgl.glCullFace(GL_BACK);
+  vlmgl.glEnable(GL_BLEND);
+  if (compatibility) vlmgl.glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+  vlmgl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  vlmgl.glEnable(GL_PROGRAM_POINT_SIZE);
+  vlmgl.glPointSize(1.0f);
+  DrainErrors();
+}
+
+void LogSystemInfo() {
+  const std::string renderer = GLText(GL_RENDERER);
+  const std::string version = GLText(GL_VERSION);
+  const std::string glsl = GLText(GL_SHADING_LANGUAGE_VERSION);
+  VLM_BeginLogSection("System", 0);
+  VLM_LogMessage(renderer.c_str(), VLM_COLOR_INFO, 0, "", kProc);
+  VLM_LogMessage(("OpenGL " + version).c_str(), VLM_COLOR_INFO, 0, "", kProc);
+  VLM_LogMessage(("GLSL " + glsl).c_str(), VLM_COLOR_INFO, 0, "", kProc);
+  VLM_EndLogSection();
+  // The renderer is written for 3.3; an older driver is told in the log
+  // rather than found out by its first failing feature.
+  int major = 0, minor = 0;
+  if (std::sscanf(version.c_str(), "%d.%d", &major, &minor) != 2 ||
+      major * 10 + minor < 33) {
+    const std::string text = "Fail: OpenGL 3.3 or later is needed, the driver offers \"" +
+                             version + "\"!";
+    vlm::Fail(text.c_str(), kProc);
+  }
+}
+
+}  // namespace vlm::gl

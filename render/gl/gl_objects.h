@@ -1,0 +1,76 @@
+// Small helpers that create, fill and delete GL objects through the
+// engine's function table: buffers, vertex arrays, textures, programs,
+// uniform buffers and framebuffers. Subsystems use these instead of raw
+// table calls. Each helper calls exactly the entry points it names, in the
+// order given, and leaves the binding it used at 0 unless it says otherwise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "render/gl/gl_table.h"
+
+namespace vlm::gl {
+
+// ---- Buffers --------------------------------------------------------------
+GLuint CreateBuffer();
+// Binds buffer to target and gives it bytes of data (null: uninitialised);
+// the binding stays, as a vertex array records the element buffer's.
+void FillBuffer(GLenum target, GLuint buffer, GLsizeiptr bytes, const void* data, GLenum usage);
+// Deletes a buffer (0 is ignored) and sets the name to 0.
+void DeleteBuffer(GLuint& buffer);
+
+// ---- Vertex arrays -----------------------------------------------------------
+// True when vertex arrays and buffers can be made, filled and described.
+bool HasVertexArrayFunctions();
+GLuint CreateVertexArray();
+void BindVertexArray(GLuint array);
+void DeleteVertexArray(GLuint& array);
+
+// One attribute of an interleaved vertex; integer data is read as float.
+struct VertexAttribute {
+  GLuint location;
+  GLint size;
+  GLenum type;
+  size_t offset;
+};
+// Describes and enables the attributes of the bound vertex array, reading
+// the bound array buffer with the given stride.
+void DeclareAttributes(GLsizei stride, std::initializer_list<VertexAttribute> attributes);
+
+// ---- Textures -------------------------------------------------------------
+GLuint CreateTexture();
+// Binds texture to GL_TEXTURE_2D and gives level 0 its pixels (null:
+// uninitialised); the binding is cleared afterwards.
+void FillTexture2D(GLuint texture, GLint internalFormat, GLsizei width, GLsizei height,
+                   GLenum format, GLenum type, const void* pixels);
+void DeleteTexture(GLuint& texture);
+
+// ---- Programs -------------------------------------------------------------
+// A compiled shader stage, or 0; log receives the compiler's message.
+GLuint CompileShader(GLenum stage, const char* source, std::string* log);
+GLuint CreateProgram();
+// Links program; false (and the linker's message in log) when it did not link.
+bool LinkProgram(GLuint program, std::string* log);
+void DeleteShader(GLuint& shader);
+void DeleteProgram(GLuint& program);
+
+// ---- Uniform buffers -----------------------------------------------------
+// A buffer of bytes (uninitialised, dynamic) bound to a uniform binding point.
+GLuint CreateUniformBuffer(GLsizeiptr bytes, GLuint bindingPoint);
+void FillUniformBuffer(GLuint buffer, GLintptr offset, GLsizeiptr bytes, const void* data);
+
+// ---- Framebuffers ---------------------------------------------------------
+GLuint CreateFramebuffer();
+// A renderbuffer name; it becomes a renderbuffer only once bound, so it is
+// bound once (and unbound) here.
+GLuint CreateRenderbuffer();
+// Attaches a renderbuffer or a 2D texture to the framebuffer's attachment point.
+void AttachRenderbuffer(GLuint framebuffer, GLenum attachment, GLuint renderbuffer);
+void AttachTexture2D(GLuint framebuffer, GLenum attachment, GLuint texture);
+void DeleteFramebuffer(GLuint& framebuffer);
+void DeleteRenderbuffer(GLuint& renderbuffer);
+
+}  // namespace vlm::gl

@@ -1,0 +1,58 @@
+// The renderer's part of the engine context: the mirror of the GL state,
+// the lights, the post-processing parameters and the global GL objects.
+#pragma once
+
+#include <cstdint>
+
+#include "velmora/types.h"
+
+namespace vlm {
+
+// Mirrors of GL state, changed only through the render setters.
+struct RenderStateCache {
+  int32_t wireframe = 0;
+  int32_t cullFaces = 1;
+  int32_t depthTest = 1;
+  int32_t blendSource = 0x0302;       // GL_SRC_ALPHA
+  int32_t blendDestination = 0x0303;  // GL_ONE_MINUS_SRC_ALPHA
+};
+
+// Ambient colour and the direct light.
+struct LightingState {
+  v4f ambientColour{0, 0, 0, 1};
+  int32_t directLightOn = 0;
+  int32_t directLightShadows = 0;
+  v4f directLightDirection{0, -1, 0, 0};
+  v4f directLightColour{1, 1, 1, 1};
+  float directLightIntensity = 1.0f;
+};
+
+// Post-processing effect parameters.
+struct EffectParameters {
+  float glowStrength = 1.0f;
+  float bloomStrength = 0.5f;
+  float glowBlurWidth = 2.0f;
+  float grassWind = 0.2f;
+};
+
+// The 2D quad batch that text drawing fills: 256 quads of 4 vertices.
+struct QuadBatch {
+  static constexpr int kQuads = 256;
+  static constexpr int kVertexBytes = 24;  // position 4 floats, texture coordinate 2 floats
+  uint32_t elementBuffer = 0;              // 6 unsigned 32-bit indices per quad, static
+  uint32_t vertexBuffer = 0;               // kQuads * 4 * kVertexBytes bytes, dynamic
+};
+
+struct RenderState {
+  RenderStateCache cache;
+  LightingState lighting;
+  EffectParameters effects;
+  QuadBatch quadBatch;
+  uint32_t defaultTextureFilter = 0x2601;  // GL_LINEAR
+  uint32_t depthRenderbuffer = 0;          // the spare framebuffer with its depth buffer
+  uint32_t depthFramebuffer = 0;
+};
+
+RenderState& Render();
+
+}  // namespace vlm
