@@ -1,23 +1,8 @@
 // Records of nodes, skeletons and animations.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "core/named_record.h"
 
-#include "velmora/types.h"
-
-struct VLM_NODE {
-  intptr_t iHandle = 0;
-  std::string sName;
-};
-
-struct VLM_SKELETON {
-  intptr_t iHandle = 0;
-  std::string sName;
-};
-
-struct VLM_ANIMATION {
-  intptr_t iHandle = 0;
-  std::string sName;
-};
-
+struct VLM_NODE : vlm::NamedRecord {};
+struct VLM_SKELETON : vlm::NamedRecord {};
+struct VLM_ANIMATION : vlm::NamedRecord {};

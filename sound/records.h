@@ -1,13 +1,6 @@
 // The sound record.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "core/named_record.h"
 
-#include "velmora/types.h"
-
-struct VLM_SOUND {
-  intptr_t iHandle = 0;
-  std::string sName;
-};
-
+struct VLM_SOUND : vlm::NamedRecord {};
