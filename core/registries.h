@@ -19,6 +19,7 @@ struct VLM_SKELETON;
 struct VLM_TEXTURE;
 struct VLM_MATERIAL;
 struct VLM_NODE;
+struct VLM_JOINT;
 
 namespace vlm {
 
@@ -37,5 +38,6 @@ Registry<VLM_TEXTURE>& TextureRegistry();
 Registry<VLM_MATERIAL>& MaterialRegistry();
 Registry<VLM_NODE>& NodeRegistry();
 Registry<VLM_OBJECT>& ObjectRegistry();
+Registry<VLM_JOINT>& JointRegistry();  // joints have their own ID table too
 
 }  // namespace vlm

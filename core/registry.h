@@ -231,6 +231,11 @@ class Registry {
   void ReleaseAll() {
     for (T* record : Records()) Release(record->iHandle);
   }
+  // Releases every record and lets the ID table start from nothing again.
+  void Reset() {
+    ReleaseAll();
+    table_.clear();
+  }
 
   T* FindByName(const std::string& name) const {
     auto it = names_.find(name);

@@ -42,6 +42,7 @@ struct Registries {
   Registry<VLM_MATERIAL> materials;
   Registry<VLM_NODE> nodes;
   Registry<VLM_OBJECT> objects;
+  Registry<VLM_JOINT> joints;
 };
 
 // The parts in the order the engine brings them up.

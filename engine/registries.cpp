@@ -22,7 +22,9 @@ Registries::Registries()
       textures(KindInfo{"Texture", "VLM_CreateTextureListEntry", true}, VLM_FreeTexture),
       materials(KindInfo{"Material", "VLM_CreateMaterialListEntry", true}, VLM_FreeMaterial),
       nodes(KindInfo{"Node", "VLM_CreateNodeListEntry", false}, VLM_FreeNode),
-      objects(KindInfo{"Object", "VLM_CreateObjectListEntry", false}, VLM_FreeObject) {}
+      objects(KindInfo{"Object", "VLM_CreateObjectListEntry", false}, VLM_FreeObject),
+      // Joints are never named; an ID taken again frees the joint filed under it.
+      joints(KindInfo{"Joint", "VLM_CreateJoint", false}, VLM_FreeJoint) {}
 
 Registry<VLM_SHADER>& ShaderRegistry() { return Ctx().registries.shaders; }
 Registry<VLM_PARTICLE_EMITTER>& ParticleEmitterRegistry() { return Ctx().registries.particleEmitters; }
@@ -39,6 +41,7 @@ Registry<VLM_TEXTURE>& TextureRegistry() { return Ctx().registries.textures; }
 Registry<VLM_MATERIAL>& MaterialRegistry() { return Ctx().registries.materials; }
 Registry<VLM_NODE>& NodeRegistry() { return Ctx().registries.nodes; }
 Registry<VLM_OBJECT>& ObjectRegistry() { return Ctx().registries.objects; }
+Registry<VLM_JOINT>& JointRegistry() { return Ctx().registries.joints; }
 
 }  // namespace vlm
 

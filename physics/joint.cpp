@@ -21,17 +21,7 @@ void EraseValue(std::vector<T*>& list, T* value) {
   list.erase(std::remove(list.begin(), list.end(), value), list.end());
 }
 
-VLM_JOINT* FindJoint(VLM_HANDLE handle) {
-  PhysicsWorld& world = World();
-  if (IsIdHandle(handle)) {
-    const auto slot = static_cast<size_t>(handle);
-    return slot < world.jointTable.size() ? world.jointTable[slot] : nullptr;
-  }
-  for (const auto& joint : world.joints) {
-    if (reinterpret_cast<VLM_HANDLE>(joint.get()) == handle) return joint.get();
-  }
-  return nullptr;
-}
+VLM_JOINT* FindJoint(VLM_HANDLE handle) { return JointRegistry().Resolve(handle); }
 
 // Sets one value of a joint; 0 when the handle names no joint.
 int SetJointValue(VLM_HANDLE handle, float VLM_JOINT::*value, float to) {
@@ -68,15 +58,10 @@ void JointAnchors(const VLM_JOINT* joint, v4f* anchorA, v4f* anchorB) {
 
 void FreeJointRecord(VLM_JOINT* joint) {
   PhysicsWorld& world = World();
-  const VLM_HANDLE handle = joint->iHandle;
-  if (IsIdHandle(handle) && static_cast<size_t>(handle) < world.jointTable.size() &&
-      world.jointTable[static_cast<size_t>(handle)] == joint) {
-    world.jointTable[static_cast<size_t>(handle)] = nullptr;
-  }
   EraseValue(world.activeJoints, joint);
   if (joint->pBodyA) EraseValue(joint->pBodyA->Body.joints, joint);
   if (joint->pBodyB) EraseValue(joint->pBodyB->Body.joints, joint);
-  world.joints.remove_if([joint](const std::unique_ptr<VLM_JOINT>& j) { return j.get() == joint; });
+  JointRegistry().Remove(joint);  // clears its ID slot and deletes it
   ++world.listGeneration;
 }
 
@@ -198,19 +183,10 @@ VLM_JOINT* VLM_CreateJoint(VLM_HANDLE id, int kind, VLM_HANDLE bodyA, VLM_HANDLE
     vlm::Fail("Fail: Unknown joint kind!", kProc);
     return nullptr;
   }
-  if (id != -1) {
-    const auto slot = static_cast<size_t>(id);
-    if (slot >= world.jointTable.size()) world.jointTable.resize(slot + 1, nullptr);
-    if (VLM_JOINT* old = world.jointTable[slot]) vlm::FreeJointRecord(old);
-  }
-  world.joints.push_back(std::make_unique<VLM_JOINT>());
-  VLM_JOINT* joint = world.joints.back().get();
-  if (id == -1) {
-    joint->iHandle = reinterpret_cast<VLM_HANDLE>(joint);
-  } else {
-    joint->iHandle = id;
-    world.jointTable[static_cast<size_t>(id)] = joint;
-  }
+  // Grows the ID table to ID + 1 and frees a joint filed under the ID; an
+  // ID of -1 gives the record's address as its handle.
+  VLM_JOINT* joint = vlm::JointRegistry().CreateEntry(&id, "");
+  if (!joint) return nullptr;
   joint->iKind = kind;
   joint->pBodyA = a;
   joint->pBodyB = b;

@@ -32,4 +32,5 @@ struct VLM_JOINT {
   // A rigid rod moves its two bodies as one compound with these velocities.
   v4f v4fSharedVelocity{};
   v4f v4fSharedAngularVelocity{};
+  std::string sName;  // the registry's; joints are never named
 };

@@ -28,7 +28,7 @@ void ResetPhysics() {
   BodyRegistry().ReleaseAll();
   SurfaceRegistry().ReleaseAll();
   while (!world.activeJoints.empty()) VLM_FreeJoint(world.activeJoints.back()->iHandle);
-  world.jointTable.clear();
+  JointRegistry().Reset();
   world.collisionSoundPairs.clear();
   world.collisionSoundSingles.clear();
   world.playCollisionSound = nullptr;

@@ -55,10 +55,9 @@ struct PhysicsWorld {
   int32_t collisionPhase = 0;
   std::vector<VLM_OBJECT*> dynamicBodies;
   std::vector<VLM_OBJECT*> staticBodies;          // mass 0
-  std::list<std::unique_ptr<VLM_JOINT>> joints;    // the joint records
-  std::vector<VLM_JOINT*> jointTable;              // by ID, grown on demand
   std::vector<VLM_JOINT*> activeJoints;            // in creation order
-  // Objects, cages and physical materials live in their registries.
+  // Joint records, objects, cages and physical materials live in their
+  // registries (JointRegistry() keeps the joints' own ID table).
   std::vector<CollisionSoundEntry> collisionSoundPairs;
   std::vector<CollisionSoundEntry> collisionSoundSingles;
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <thread>
 
+#include "core/registries.h"
 #include "physics_fixture.h"
 #include "support/test_support.h"
 
@@ -166,7 +167,7 @@ TEST_F(PhysicsTest, JointIdsReleasesAndRefusals) {
   VLM_OBJECT* b = Body(2, -1, 1.0f, P(1, 0, 0));
   VLM_JOINT* first = VLM_CreateJoint(5, VLM_JOINT_ROD, 1, 2, 0, 0, 0, 0, 0, 0);
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(World().jointTable.size(), 6u);
+  EXPECT_EQ(vlm::JointRegistry().TableSize(), 6u);
   VLM_JOINT* second = VLM_CreateJoint(5, VLM_JOINT_SPRING, 1, 2, 0, 0, 0, 0, 0, 0);
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(VLM_ResolveJoint(5), second);
