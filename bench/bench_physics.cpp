@@ -74,7 +74,7 @@ class OursScene {
     VLM_CreateSphereCage(2, 2.0f, "");
     VLM_CreateBody(-1, 1, -1, "");
     const v4f ground{0.0f, -1.0f, 0.0f, 1.0f};
-    VLM_BodyPosition(vlm::World().staticBodies.back()->iHandle, &ground, 0);
+    VLM_BodyPosition(vlm::StaticBodies().back()->iHandle, &ground, 0);
     for (const Placement& p : Spheres(n)) {
       VLM_OBJECT* ball = VLM_CreateBody(-1, 2, -1, "");
       const v4f at{p.x, p.y, p.z, 1.0f};

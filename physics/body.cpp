@@ -22,13 +22,6 @@ void Diagonal(m4f* out, float k) {
   out->e[15] = 1.0f;
 }
 
-bool EraseFrom(std::vector<VLM_OBJECT*>& list, VLM_OBJECT* body) {
-  auto it = std::find(list.begin(), list.end(), body);
-  if (it == list.end()) return false;
-  list.erase(it);
-  return true;
-}
-
 // Shared by the linear and the angular velocity setter.
 int SetVelocity(VLM_HANDLE handle, const v4f* vector, float x, float y, float z, int flags, bool angular) {
   VLM_OBJECT* body = BodyOf(handle);
@@ -64,18 +57,51 @@ int ChangeTransform(VLM_HANDLE handle, Change&& change) {
 
 void FileBody(VLM_OBJECT* body) {
   PhysicsWorld& world = World();
-  if (body->Body.fMass == 0.0f) {
-    world.staticBodies.push_back(body);
-  } else {
-    world.dynamicBodies.push_back(body);
-  }
+  const bool fixed = body->Body.fMass == 0.0f;
+  auto& list = fixed ? world.staticBodies : world.dynamicBodies;
+  world.bodySlots[body] = PhysicsWorld::BodySlot{list.size(), fixed};
+  list.push_back(body);
   ++world.listGeneration;
 }
 
 void UnfileBody(VLM_OBJECT* body) {
   PhysicsWorld& world = World();
-  if (!EraseFrom(world.dynamicBodies, body)) EraseFrom(world.staticBodies, body);
+  auto it = world.bodySlots.find(body);
+  if (it != world.bodySlots.end()) {
+    auto& list = it->second.fixed ? world.staticBodies : world.dynamicBodies;
+    list[it->second.index] = nullptr;
+    world.bodySlots.erase(it);
+    ++world.emptySlots;
+  }
   ++world.listGeneration;
+}
+
+void CompactBodyLists(PhysicsWorld& world) {
+  if (world.emptySlots == 0) return;
+  for (auto* list : {&world.dynamicBodies, &world.staticBodies}) {
+    size_t kept = 0;
+    for (VLM_OBJECT* body : *list) {
+      if (!body) continue;
+      world.bodySlots[body].index = kept;
+      (*list)[kept++] = body;
+    }
+    list->resize(kept);
+  }
+  world.emptySlots = 0;
+}
+
+const std::vector<VLM_OBJECT*>& DynamicBodies() {
+  PhysicsWorld& world = World();
+  PhysicsLock guard(world.lock);
+  CompactBodyLists(world);
+  return world.dynamicBodies;
+}
+
+const std::vector<VLM_OBJECT*>& StaticBodies() {
+  PhysicsWorld& world = World();
+  PhysicsLock guard(world.lock);
+  CompactBodyLists(world);
+  return world.staticBodies;
 }
 
 void ComputeInertia(VLM_OBJECT* body) {

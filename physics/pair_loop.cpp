@@ -320,6 +320,7 @@ void FullLoop(PhysicsWorld& world, size_t startP, size_t startQ, bool inStatics)
     // gone or no longer dynamic, its turn ends.
     auto stillThere = [&](uint64_t generation) {
       if (world.listGeneration == generation) return true;
+      CompactBodyLists(world);
       auto it = std::find(dynamic.begin(), dynamic.end(), p);
       if (it == dynamic.end()) {
         lost = true;
@@ -353,6 +354,7 @@ void FullLoop(PhysicsWorld& world, size_t startP, size_t startQ, bool inStatics)
 // changed: q's place when it is still listed, else its old place.
 void ContinueFullLoop(PhysicsWorld& world, VLM_OBJECT* p, size_t oldP, VLM_OBJECT* q, size_t oldQ,
                       bool inStatics) {
+  CompactBodyLists(world);
   auto& dynamic = world.dynamicBodies;
   auto itP = std::find(dynamic.begin(), dynamic.end(), p);
   if (itP == dynamic.end()) {
@@ -372,6 +374,7 @@ void CollisionPhase(PhysicsWorld& world) {
   // A step run from inside a collision procedure reuses the scratch below:
   // the phase around it then sees a change and continues with the full loop.
   ++world.listGeneration;
+  CompactBodyLists(world);
   if (!world.broadPhase) {
     FullLoop(world, 0, 0, false);
     return;

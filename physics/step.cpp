@@ -27,6 +27,7 @@ void WaitStep(std::chrono::microseconds duration) {
 }
 
 void ResetPhase(PhysicsWorld& world) {
+  CompactBodyLists(world);
   const v4f zero{0.0f, 0.0f, 0.0f, 0.0f};
   for (VLM_OBJECT* body : world.staticBodies) {
     body->Body.v4fAcceleration = zero;
@@ -62,6 +63,7 @@ void Turn(VLM_OBJECT* body, float x, float y, float z) {
 }
 
 void IntegratePhase(PhysicsWorld& world, float dt) {
+  CompactBodyLists(world);
   for (VLM_OBJECT* body : world.staticBodies) {
     auto& b = body->Body;
     b.v4fStepStart = body->v4fPosition;

@@ -37,6 +37,7 @@ void ResetPhysics() {
   world.collisionPhase = 0;
   InitPhysicsWorld();
   PhysicsLock guard(world.lock);
+  CompactBodyLists(world);
   world.gravity = v4f{};
   world.waits = 1;
   world.broadPhase = 1;
@@ -87,6 +88,7 @@ int VLM_SetPhysicsBroadPhase(int flag) {
 int VLM_CountBodies(int dynamic) {
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
+  vlm::CompactBodyLists(world);
   return static_cast<int>(dynamic ? world.dynamicBodies.size() : world.staticBodies.size());
 }
 

@@ -13,6 +13,11 @@ void InitPhysicsWorld();
 
 using PhysicsLock = std::lock_guard<std::recursive_mutex>;
 
+// The body lists with no empty slots, for readers outside the step (tests,
+// benchmarks). The step compacts them itself.
+const std::vector<VLM_OBJECT*>& DynamicBodies();
+const std::vector<VLM_OBJECT*>& StaticBodies();
+
 // Cages are shared by bodies: before a cage record goes away, the bodies
 // that use it lose it (they keep existing without a shape). Installed as the
 // cage release hook of mesh/cage.h.

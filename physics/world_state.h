@@ -5,6 +5,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "physics/records.h"
@@ -53,8 +54,17 @@ struct PhysicsWorld {
   v4f gravity{};
   LastImpact lastImpact;
   int32_t collisionPhase = 0;
+  // The body lists, in filing order. Unfiling a body only empties its slot
+  // (O(1) through bodySlots); CompactBodyLists closes the gaps, keeping the
+  // order, before anything reads the lists.
   std::vector<VLM_OBJECT*> dynamicBodies;
   std::vector<VLM_OBJECT*> staticBodies;          // mass 0
+  struct BodySlot {
+    size_t index = 0;
+    bool fixed = false;  // in staticBodies
+  };
+  std::unordered_map<const VLM_OBJECT*, BodySlot> bodySlots;
+  size_t emptySlots = 0;
   std::vector<VLM_JOINT*> activeJoints;            // in creation order
   // Joint records, objects, cages and physical materials live in their
   // registries (JointRegistry() keeps the joints' own ID table).
@@ -77,5 +87,9 @@ struct PhysicsWorld {
 };
 
 PhysicsWorld& World();
+
+// Closes the empty slots that unfiling left in the body lists, keeping the
+// order of the bodies. The caller holds the physics lock.
+void CompactBodyLists(PhysicsWorld& world);
 
 }  // namespace vlm

@@ -35,8 +35,8 @@ TEST_F(PhysicsTest, NewBodyHasTheDefaultsAndIsFiledAsNonDynamic) {
   EXPECT_EQ(body->Body.pMaterial, &World().defaultMaterial);
   EXPECT_FLOAT_EQ(body->Body.pMaterial->fElasticity, 0.6f);
   EXPECT_FLOAT_EQ(body->Body.pMaterial->fFriction, 0.3f);
-  EXPECT_TRUE(Listed(World().staticBodies, body));
-  EXPECT_FALSE(Listed(World().dynamicBodies, body));
+  EXPECT_TRUE(Listed(vlm::StaticBodies(), body));
+  EXPECT_FALSE(Listed(vlm::DynamicBodies(), body));
   EXPECT_EQ(VLM_CountBodies(0), 1);
 
   VLM_OBJECT* none = VLM_CreateBody(-1, -1, -1, "");
@@ -48,14 +48,14 @@ TEST_F(PhysicsTest, NewBodyHasTheDefaultsAndIsFiledAsNonDynamic) {
 TEST_F(PhysicsTest, MassAcrossZeroMovesTheBodyBetweenTheLists) {
   VLM_OBJECT* body = VLM_CreateBody(1, -2, -1, "");
   ASSERT_TRUE(VLM_SetBodyMass(1, 2.0f));
-  EXPECT_TRUE(Listed(World().dynamicBodies, body));
-  EXPECT_FALSE(Listed(World().staticBodies, body));
+  EXPECT_TRUE(Listed(vlm::DynamicBodies(), body));
+  EXPECT_FALSE(Listed(vlm::StaticBodies(), body));
   ASSERT_TRUE(VLM_SetBodyMass(1, 3.0f));  // stays, filed once
-  EXPECT_TRUE(Listed(World().dynamicBodies, body));
+  EXPECT_TRUE(Listed(vlm::DynamicBodies(), body));
   EXPECT_EQ(VLM_CountBodies(1), 1);
   ASSERT_TRUE(VLM_SetBodyMass(1, 0.0f));
-  EXPECT_TRUE(Listed(World().staticBodies, body));
-  EXPECT_FALSE(Listed(World().dynamicBodies, body));
+  EXPECT_TRUE(Listed(vlm::StaticBodies(), body));
+  EXPECT_FALSE(Listed(vlm::DynamicBodies(), body));
 }
 
 TEST_F(PhysicsTest, NegativeOrNonFiniteMassIsRefusedWithALogRow) {

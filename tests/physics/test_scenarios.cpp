@@ -122,7 +122,7 @@ void BusyScene() {
       }
     }
   }
-  const auto dynamic = World().dynamicBodies;
+  const auto dynamic = vlm::DynamicBodies();
   VLM_CreateJoint(-1, VLM_JOINT_ROD, H(dynamic[3]), H(dynamic[4]), 0, 0, 0, 0, 0, 0);
   VLM_JOINT* spring = VLM_CreateJoint(-1, VLM_JOINT_SPRING, H(dynamic[10]), H(dynamic[20]), 0, 0, 0, 0, 0, 0);
   VLM_SetJointStiffness(spring->iHandle, 20.0f);
@@ -139,7 +139,7 @@ struct Snapshot {
 
 Snapshot Take() {
   Snapshot s;
-  for (VLM_OBJECT* body : World().dynamicBodies) {
+  for (VLM_OBJECT* body : vlm::DynamicBodies()) {
     for (const v4f* v : {&body->v4fPosition, &body->q4fOrientation, &body->Body.v4fVelocity,
                          &body->Body.v4fAngularVelocity}) {
       s.values.insert(s.values.end(), {v->x, v->y, v->z, v->w});
