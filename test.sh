@@ -16,7 +16,7 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 
-cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON -DVLM_BUILD_BENCH=ON -DVLM_TEST_RSQRT_SWITCH=ON
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Debug -DVLM_SANITIZE=ON -DVLM_WERROR=ON -DVLM_BUILD_BENCH=ON -DVLM_TEST_RSQRT_SWITCH=ON
 cmake --build "$BUILD_DIR" -j "$JOBS"
 echo "== Pass 1: sanitizers"
 (cd "$BUILD_DIR" && ctest --output-on-failure -j "$JOBS" --timeout 900 -LE rsqrt)
