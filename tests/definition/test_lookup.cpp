@@ -106,7 +106,9 @@ TEST(DefinitionLookup, FreeingChildren) {
     VLM_DEFINITION_NODE* n = t("N");
     VLM_DEFINITION_NODE* first = VLM_FindDefinitionNode(n, "\\X", "", 0);
     ASSERT_EQ(ValueOf(first), "1") << extra;
-    if (extra) EXPECT_EQ(ValueOf(VLM_FindDefinitionNode(n, "\\K39", "", 0)), "39");
+    if (extra) {
+      EXPECT_EQ(ValueOf(VLM_FindDefinitionNode(n, "\\K39", "", 0)), "39");
+    }
     VLM_FreeDefinitionNode(first, 0);
     EXPECT_EQ(ValueOf(VLM_FindDefinitionNode(n, "\\X", "", 0)), "2") << extra;
     EXPECT_EQ(VLM_CountDefinitionChildren(n, ""), extra + 2);

@@ -228,7 +228,9 @@ TEST_F(MeshTest, FinishingLogsTheCountRows) {
                                              "#545454 Vertices: 0", "#545454 Triangles: 0"};
   EXPECT_EQ(LogRows(), expected);
   // Without a GL context nothing is uploaded.
-  if (!vlm::Engine().hasGL) EXPECT_EQ(mesh->iVertexArray, -1);
+  if (!vlm::Engine().hasGL) {
+    EXPECT_EQ(mesh->iVertexArray, -1);
+  }
   // The rows carry the procedure and no module or line.
   ReopenLog(VLM_LOG_MODULE | VLM_LOG_PROCEDURE | VLM_LOG_LINE);
   VLM_FinishMesh(H(empty));
