@@ -97,13 +97,13 @@ TEST(GLObjects, ProgramsLinkAndBrokenStagesReportTheDriversMessage) {
   GLuint fragment = gl::CompileShader(GL_FRAGMENT_SHADER, kFragment, &log);
   ASSERT_NE(vertex, 0u) << log;
   ASSERT_NE(fragment, 0u) << log;
-  // A fragment stage reading what no vertex stage writes compiles but does not link.
+  // A stage that calls a function no stage defines compiles but does not link.
   GLuint unfed = gl::CompileShader(
-      GL_FRAGMENT_SHADER, "#version 330\nin vec4 missing;\nout vec4 o;\nvoid main() { o = missing; }\n", &log);
+      GL_VERTEX_SHADER, "#version 330\nvec4 Elsewhere();\nvoid main() { gl_Position = Elsewhere(); }\n", &log);
   ASSERT_NE(unfed, 0u) << log;
   GLuint broken = gl::CreateProgram();
-  vlmgl.glAttachShader(broken, vertex);
   vlmgl.glAttachShader(broken, unfed);
+  vlmgl.glAttachShader(broken, fragment);
   EXPECT_FALSE(gl::LinkProgram(broken, &log));
   EXPECT_FALSE(log.empty());
 
