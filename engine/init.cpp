@@ -1,6 +1,6 @@
 // Engine start-up and shutdown.
-#include "engine/context.h"
 #include "core/layout_check.h"
+#include "engine/context.h"
 #include "physics/world.h"
 #include "platform/screen.h"
 #include "platform/sdl_input.h"

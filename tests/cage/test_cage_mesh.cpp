@@ -8,8 +8,8 @@
 
 #include "core/registries.h"
 #include "mesh/cage.h"
-#include "mesh/mesh_internal.h"
 #include "mesh/cage_record.h"
+#include "mesh/mesh_internal.h"
 #include "mesh/mesh_record.h"
 #include "support/test_support.h"
 #include "velmora/cage.h"
