@@ -10,7 +10,8 @@
 #include <memory>
 #include <unordered_set>
 
-#include "core/context.h"
+#include "core/registries.h"
+#include "physics/records.h"
 #include "velmora.h"
 
 namespace {
@@ -59,6 +60,6 @@ int main() {
   std::printf("cycles=%ld ns_per_cycle=%.1f reference_ns=%.1f rss_before_kib=%ld rss_after_kib=%ld growth_kib=%ld\n",
               kCycles, NanosecondsPer(kCycles, ours), NanosecondsPer(kCycles, reference), before, after,
               after - before);
-  std::printf("# pool slots of the kind: %zu\n", vlm::Ctx().registries.surfaces.PoolCapacity());
+  std::printf("# pool slots of the kind: %zu\n", vlm::SurfaceRegistry().PoolCapacity());
   return 0;
 }

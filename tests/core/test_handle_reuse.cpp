@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
+#include "core/registries.h"
 #include "core/registry.h"
+#include "physics/records.h"
+#include "scene/object_record.h"
 #include "support/test_support.h"
 #include "velmora/registry.h"
 
@@ -187,9 +189,9 @@ TEST(HandleReuse, EngineKindsAfterReleaseAllAndChurn) {
     if (i >= 10000 - static_cast<int>(vlm::kRecordReuseDelay)) stale.push_back(s);
   }
   for (VLM_HANDLE s : stale) ASSERT_EQ(VLM_IsSurface(s), nullptr);
-  EXPECT_LE(vlm::Ctx().registries.surfaces.PoolCapacity(), vlm::kRecordReuseDelay + 64 + 64);
+  EXPECT_LE(vlm::SurfaceRegistry().PoolCapacity(), vlm::kRecordReuseDelay + 64 + 64);
 
-  auto& bodies = vlm::Ctx().registries.bodies;
+  auto& bodies = vlm::BodyRegistry();
   std::vector<VLM_HANDLE> made;
   for (int i = 0; i < 8; ++i) {
     VLM_HANDLE h = i % 2 ? -1 : 100 + i;
