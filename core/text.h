@@ -37,4 +37,49 @@ inline void AppendUtf8(std::string& out, uint32_t c) {
   }
 }
 
+// Marks a byte that does not start a valid UTF-8 sequence.
+inline constexpr uint32_t kInvalidCodePoint = 0xFFFFFFFFu;
+
+// Decodes the UTF-8 sequence at text[at] and moves `at` past it. Overlong
+// forms, surrogates, values above U+10FFFF and cut sequences give
+// kInvalidCodePoint and move on by one byte only.
+inline uint32_t DecodeUtf8(std::string_view text, size_t& at) {
+  const auto b = static_cast<unsigned char>(text[at]);
+  if (b < 0x80) {
+    ++at;
+    return b;
+  }
+  size_t length;
+  uint32_t min;
+  uint32_t c;
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2, min = 0x80, c = b & 0x1Fu;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3, min = 0x800, c = b & 0x0Fu;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4, min = 0x10000, c = b & 0x07u;
+  } else {
+    ++at;
+    return kInvalidCodePoint;
+  }
+  if (text.size() - at < length) {
+    ++at;
+    return kInvalidCodePoint;
+  }
+  for (size_t i = 1; i < length; ++i) {
+    const auto n = static_cast<unsigned char>(text[at + i]);
+    if ((n & 0xC0) != 0x80) {
+      ++at;
+      return kInvalidCodePoint;
+    }
+    c = (c << 6) | (n & 0x3Fu);
+  }
+  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+    ++at;
+    return kInvalidCodePoint;
+  }
+  at += length;
+  return c;
+}
+
 }  // namespace vlm

@@ -28,30 +28,6 @@ const unsigned char* AsciiRunEnd(const unsigned char* p, const unsigned char* en
   return p;
 }
 
-// Length of the valid UTF-8 sequence at p (1-4), or 0 when it is not one.
-size_t ValidSequence(const unsigned char* p, const unsigned char* end) {
-  const unsigned char b = p[0];
-  size_t length;
-  uint32_t min;
-  uint32_t c;
-  if (b >= 0xC2 && b <= 0xDF) {
-    length = 2, min = 0x80, c = b & 0x1F;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    length = 3, min = 0x800, c = b & 0x0F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    length = 4, min = 0x10000, c = b & 0x07;
-  } else {
-    return 0;
-  }
-  if (static_cast<size_t>(end - p) < length) return 0;
-  for (size_t i = 1; i < length; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (p[i] & 0x3F);
-  }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-  return length;
-}
-
 std::string FromUtf8(const unsigned char* p, const unsigned char* end) {
   std::string out;
   out.reserve(static_cast<size_t>(end - p));
@@ -61,9 +37,10 @@ std::string FromUtf8(const unsigned char* p, const unsigned char* end) {
     out.append(reinterpret_cast<const char*>(p), static_cast<size_t>(run - p));
     p = run;
     if (p == end || *p == 0) break;
-    const size_t length = ValidSequence(p, end);
-    if (length) {
-      out.append(reinterpret_cast<const char*>(p), length);
+    size_t length = 0;
+    const std::string_view rest(reinterpret_cast<const char*>(p), static_cast<size_t>(end - p));
+    if (DecodeUtf8(rest, length) != kInvalidCodePoint) {
+      out.append(rest.data(), length);
       p += length;
     } else {
       AppendUtf8(out, kReplacement);

@@ -1,0 +1,60 @@
+// Fuzz target: font files, and the same bytes measured as UTF-8 text with
+// the font they made and with the built-in font.
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "render/builtin_font.h"
+#include "render/font_file.h"
+#include "render/text_layout.h"
+
+namespace {
+
+using namespace vlm::font;
+
+void Check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+
+void Measure(const FontData& font, std::string_view text, float wrap) {
+  for (const TextStyle& style : {TextStyle{0.0f, 0.0f, true}, TextStyle{1.5f, wrap, true}, TextStyle{-3.0f, wrap, false}}) {
+    size_t at = 0;
+    int lines = 0;
+    for (;;) {
+      const LineMeasure line = MeasureLine(font, style, text.substr(at), 1.25f);
+      Check(line.length <= text.size() - at);
+      if (line.length == 0) break;
+      at += line.length;
+      ++lines;
+    }
+    const BlockMeasure block = MeasureBlock(font, style, text, 1.25f);
+    Check(block.lines == lines);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const FontData* builtin = [] {
+    auto* font = new FontData;
+    ReadFontFile(vlm::BuiltinFontFile(), *font);
+    return font;
+  }();
+  const std::span<const uint8_t> bytes(data, size);
+  FontData font;
+  const ReadResult result = ReadFontFile(bytes, font);
+  Check(result.stopOffset <= size);
+  // An atlas size from the first bytes, as if the image had decoded.
+  const int width = size > 1 ? data[0] | (data[1] & 0x7F) << 8 : 64;
+  const int height = size > 3 ? data[2] | (data[3] & 0x7F) << 8 : 64;
+  font.ClipToAtlas(width, height);
+  for (const Glyph& g : font.Glyphs()) {
+    Check(g.atlasX >= 0 && g.atlasY >= 0 && g.width >= 0 && g.height >= 0);
+    Check(g.atlasX + g.width <= width && g.atlasY + g.height <= height);
+  }
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const float wrap = size > 4 ? static_cast<float>(data[4]) : 40.0f;
+  Measure(font, text, wrap);
+  Measure(*builtin, text, wrap);
+  return 0;
+}
