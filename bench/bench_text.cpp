@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/text.h"
-#include "render/builtin_font.h"
-#include "render/text_layout.h"
+#include "text/builtin_font.h"
+#include "text/text_layout.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "render/builtin_font.h"
-#include "render/font_file.h"
-#include "render/text_layout.h"
+#include "text/builtin_font.h"
+#include "text/font_file.h"
+#include "text/text_layout.h"
 
 namespace {
 

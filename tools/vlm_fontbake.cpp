@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "render/font_file.h"
+#include "text/font_file.h"
 
 namespace {
 

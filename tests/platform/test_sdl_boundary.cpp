@@ -93,7 +93,7 @@ TEST(SdlBoundary, NoSdlOutsidePlatform) {
 
 // The engine's folders; a source under one of them is "in" it.
 const char* const kEngineFolders[] = {"core",  "definition", "mesh",  "physics", "render", "scene",
-                                      "sound", "input",      "platform", "engine", "demo"};
+                                      "sound", "input",      "platform", "engine", "demo", "text"};
 
 // The subsystem an include names ("physics/body.h" -> "physics"), or "" for
 // system, public (velmora/...) and other headers.

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "render/builtin_font.h"
-#include "render/font_file.h"
+#include "text/builtin_font.h"
+#include "text/font_file.h"
 #include "support/test_support.h"
 
 namespace {
@@ -148,7 +148,9 @@ TEST_F(BakedFont, GlyphsAndAtlasMatchFreeType) {
 
   // Latin-1 is baked whole; the euro sign is among the extras.
   for (uint32_t c = 32; c < 256; ++c) {
-    if (c < 127 || c >= 160) EXPECT_NE(data.Find(c), nullptr) << c;
+    if (c < 127 || c >= 160) {
+      EXPECT_NE(data.Find(c), nullptr) << c;
+    }
   }
   EXPECT_NE(data.Find(0x20AC), nullptr);
   EXPECT_EQ(data.Find(0x7F), nullptr);

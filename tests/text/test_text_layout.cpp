@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "render/text_layout.h"
+#include "text/text_layout.h"
 
 namespace {
 

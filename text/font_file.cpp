@@ -1,6 +1,6 @@
 // Reading font files: every length and count is checked against the bytes
 // that are really there before anything is read.
-#include "render/font_file.h"
+#include "text/font_file.h"
 
 #include <zlib.h>
 

@@ -1,6 +1,6 @@
 // Line breaking walks the text once, looking one character ahead for the
 // kerning pair.
-#include "render/text_layout.h"
+#include "text/text_layout.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "render/font_file.h"
+#include "text/font_file.h"
 
 namespace vlm::font {
 
