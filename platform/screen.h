@@ -23,8 +23,4 @@ void DrawableSize(int* width, int* height);
 int64_t PerformanceCounter();
 constexpr int64_t kCounterFrequency = 1000000000;
 
-// Writes 8-bit RGBA pixels (rows top to bottom, no padding) as a PNG file.
-// Returns false when the file cannot be written.
-bool WritePng(const char* fileName, int width, int height, const uint8_t* rgba);
-
 }  // namespace vlm::platform

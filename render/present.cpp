@@ -5,6 +5,7 @@
 
 #include "core/engine_state.h"
 #include "core/fail.h"
+#include "platform/image.h"
 #include "platform/screen.h"
 #include "render/gl/gl_table.h"
 #include "velmora/core.h"

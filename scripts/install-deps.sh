@@ -13,8 +13,8 @@ PACKAGES=(
   libogg-dev libvorbis-dev libopenal-dev libfreetype-dev fonts-liberation
   # headless display for tests and ./run.sh
   xvfb xauth
-  # tests and benchmarks (Bullet and tinyobjloader are reference points)
-  libgtest-dev libgmock-dev libbenchmark-dev libbullet-dev libtinyobjloader-dev
+  # tests and benchmarks (Bullet, tinyobjloader and stb_image are reference points)
+  libgtest-dev libgmock-dev libbenchmark-dev libbullet-dev libtinyobjloader-dev libstb-dev
 )
 
 missing=()
