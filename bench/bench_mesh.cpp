@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_medians.h"
 #include "velmora/mesh.h"
 #include "velmora/registry.h"
 
@@ -206,34 +207,12 @@ BENCHMARK(BM_LoadOBJMesh)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetit
 BENCHMARK(BM_TinyObjLoader)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)->UseRealTime();
 BENCHMARK(BM_LoadMesh)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseRealTime();
 
-// Keeps the medians for the closing ratio.
-class MedianReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        medians[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  struct Median {
-    double real, cpu;
-  };
-  std::map<std::string, Median> medians;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Runs of the benchmarks interleave unless the command line says otherwise.
-  std::vector<char*> args(argv, argv + argc);
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  vlmbench::InitializeInterleaved(argc, argv);
   TestFiles();  // generate outside the timed runs
-  MedianReporter reporter;
+  vlmbench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const auto ours = reporter.medians.find("BM_LoadOBJMesh");
   const auto theirs = reporter.medians.find("BM_TinyObjLoader");

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_medians.h"
 #include "platform/image.h"
 
 namespace {
@@ -77,34 +78,14 @@ BENCHMARK(BM_StbPng)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(
 BENCHMARK(BM_DecodeJpeg)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(7)->UseRealTime();
 BENCHMARK(BM_StbJpeg)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(7)->UseRealTime();
 
-// Keeps the medians for the closing ratios.
-class MedianReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-        medians[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    ConsoleReporter::ReportRuns(runs);
-  }
-  struct Median {
-    double real, cpu;
-  };
-  std::map<std::string, Median> medians;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Runs of the benchmarks interleave unless the command line says otherwise.
-  std::vector<char*> args(argv, argv + argc);
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
+  vlmbench::InitializeInterleaved(argc, argv);
   const Encoded& pictures = Pictures();  // encode outside the timed runs
   std::printf("2048 x 2048 RGB: PNG %zu bytes, JPEG (quality 90) %zu bytes\n", pictures.png.size(),
               pictures.jpeg.size());
-  MedianReporter reporter;
+  vlmbench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   for (const char* format : {"Png", "Jpeg"}) {
     const auto ours = reporter.medians.find(std::string("BM_Decode") + format);
