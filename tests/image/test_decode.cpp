@@ -193,6 +193,10 @@ TEST(ImageDecode, TruncatedFilesAreRefused) {
   EXPECT_FALSE(DecodeImage(nullptr, 10));
   EXPECT_FALSE(DecodeImage("BM", 2));  // not a format we read
   EXPECT_FALSE(LoadImageFile("no such file.png"));
+  vlmtest::TempDir dir;
+  EXPECT_FALSE(LoadImageFile(dir.Path().c_str()));  // a folder
+  vlmtest::WriteFile(dir.File("empty.png"), "");
+  EXPECT_FALSE(LoadImageFile(dir.File("empty.png").c_str()));
   EXPECT_FALSE(LoadImageFile(""));
   EXPECT_FALSE(LoadImageFile(nullptr));
 }
