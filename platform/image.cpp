@@ -1,10 +1,9 @@
 // Images and the codec entry points: signature dispatch, files, ownership.
-#include "platform/image.h"
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "platform/image.h"
 #include "platform/image_codec.h"
 
 namespace vlm::platform {
