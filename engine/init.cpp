@@ -6,6 +6,7 @@
 #include "platform/sdl_input.h"
 #include "render/gl/gl_context.h"
 #include "render/gl_init.h"
+#include "render/uniform_buffers.h"
 #include "velmora.h"
 
 namespace {
@@ -48,6 +49,11 @@ int VLM_Init(void) {
   if (hasGL) vlm::gl::CreateQuadBatch();
   VLM_InitJoysticks();
 
+  // The camera's projection set-up owns the Projection buffer; until the
+  // camera exists, its defaults (45 degrees, near 0.1, far 128) are set here.
+  vlm::render::SetUpProjectionBuffer(ctx.screen.width, ctx.screen.height);
+  if (hasGL) VLM_InitShaders();
+
   ctx.sound = vlm::SoundMasterState{};
 
   vlm::InitPhysicsWorld();
@@ -63,6 +69,7 @@ int VLM_Init(void) {
 int VLM_Shutdown(void) {
   vlm::Context& ctx = vlm::Ctx();
   vlm::Registries& reg = ctx.registries;
+  if (ctx.engine.hasGL) vlm::render::DeleteUniformBuffers();
   // Renderable kinds, in the order their users depend on them.
   reg.particleEmitters.ReleaseAll();
   reg.meshes.ReleaseAll();

@@ -19,5 +19,6 @@
 #include "velmora/cage.h"
 #include "velmora/physics.h"
 #include "velmora/scene.h"
+#include "velmora/shader.h"
 
 #endif

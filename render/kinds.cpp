@@ -5,8 +5,6 @@
 
 extern "C" {
 
-int VLM_FreeShader(VLM_HANDLE handle) { return vlm::ShaderRegistry().Free(handle); }
-
 int VLM_FreeParticleEmitter(VLM_HANDLE handle) {
   return vlm::ParticleEmitterRegistry().Free(handle);
 }

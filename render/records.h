@@ -2,8 +2,8 @@
 #pragma once
 
 #include "core/named_record.h"
+#include "render/shader_record.h"
 
-struct VLM_SHADER : vlm::NamedRecord {};
 struct VLM_PARTICLE_EMITTER : vlm::NamedRecord {};
 struct VLM_RIBBON : vlm::NamedRecord {};
 struct VLM_BILLBOARD : vlm::NamedRecord {};

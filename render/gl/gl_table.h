@@ -112,6 +112,15 @@
   X(glGetUniformLocation)                   \
   X(glGetUniformBlockIndex)               \
   X(glUniformBlockBinding)                 \
+  X(glGetUniformIndices)                     \
+  X(glGetActiveUniformsiv)                 \
+  X(glGetActiveUniformName)               \
+  X(glGetActiveUniformBlockiv)         \
+  X(glGetAttribLocation)                     \
+  X(glGetFragDataLocation)                 \
+  X(glGetUniformiv)                               \
+  X(glIsProgram)                                     \
+  X(glGetIntegeri_v)                             \
   /* uniforms */                                                         \
   X(glUniform1i)                                     \
   X(glUniform1f)                                     \

@@ -1,0 +1,22 @@
+// The renderer's shader state in the engine context: the built-in program
+// table, the three render lists and the uniform buffers.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "render/shader_record.h"
+#include "render/uniform_buffers.h"
+
+namespace vlm::render {
+
+constexpr int kBuiltInProgramCount = 47;  // numbers 1..47; 34 is not defined
+constexpr int kRenderListCount = 3;
+
+struct ShaderState {
+  std::array<VLM_SHADER*, kBuiltInProgramCount + 1> builtIn{};  // [0] unused
+  std::array<std::vector<VLM_SHADER*>, kRenderListCount> renderLists;
+  UniformBuffers buffers;
+};
+
+}  // namespace vlm::render

@@ -1,0 +1,19 @@
+#version 330
+// Head light at (0, 5, 5) in view space; at least 0.1 of it everywhere.
+in vec3 vViewPosition;
+in vec3 vViewNormal;
+layout(std140) uniform Material
+{
+    vec4 vColor;
+    float fIntensity;
+    float fHardness;
+    float fSurfaceScattering;
+    float fEmission;
+    vec4 vSpecularColor;
+};
+layout(location = 0) out vec4 vFragColor;
+void main()
+{
+    float l = max(0.1, dot(normalize(vViewNormal), normalize(vec3(0.0, 5.0, 5.0) - vViewPosition)));
+    vFragColor = vec4(vColor.rgb * l + (1.0 - l) * vColor.rgb * 0.25, vColor.a);
+}

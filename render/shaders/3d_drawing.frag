@@ -1,0 +1,7 @@
+#version 330
+in vec4 vVertexColor;
+layout(location = 0) out vec4 vFragColor;
+void main()
+{
+    vFragColor = vVertexColor;
+}

@@ -1,0 +1,40 @@
+#version 330
+// Instanced grass swaying in the wind: phase t = (fTime + 10 (tx + ty + tz)) / 8
+// from the instance translation, offset f = sin t + cos 2t + 2 sin 3t along
+// vWind, scaled by iGroup (0 at the root, 1 at the tip).
+layout(location = 0) in vec4 vVertex;
+layout(location = 1) in vec3 vNormal;
+layout(location = 2) in vec2 vTexCoord0;
+layout(location = 6) in vec3 vTangent;
+layout(location = 7) in float iGroup;
+uniform samplerBuffer InstanceBuffer;
+uniform float fTime;
+uniform vec3 vWind;
+layout(std140) uniform Projection
+{
+    mat4 mProjectionMatrix;
+    mat4 mInvProjectionMatrix;
+    mat4 mScreenMatrix;
+};
+layout(std140) uniform Model
+{
+    mat4 mModelViewMatrix;
+    mat3 mNormalMatrix;
+};
+out vec3 vViewPosition;
+out vec3 vViewNormal;
+out vec2 vUV;
+void main()
+{
+    int base = 5 * gl_InstanceID;
+    mat4 instance = mat4(texelFetch(InstanceBuffer, base), texelFetch(InstanceBuffer, base + 1),
+                         texelFetch(InstanceBuffer, base + 2), texelFetch(InstanceBuffer, base + 3));
+    vec4 place = texelFetch(InstanceBuffer, base + 3);
+    float t = (fTime + 10.0 * (place.x + place.y + place.z)) / 8.0;
+    float f = sin(t) + cos(2.0 * t) + 2.0 * sin(3.0 * t);
+    vec4 position = mModelViewMatrix * (instance * vVertex + vec4(f * vWind * iGroup, 0.0));
+    vViewPosition = position.xyz;
+    vViewNormal = mNormalMatrix * (mat3(instance) * vNormal);
+    vUV = vTexCoord0;
+    gl_Position = mProjectionMatrix * position;
+}

@@ -1,0 +1,30 @@
+#version 330
+// View-space position, normal and tangent for the deferred programs.
+layout(location = 0) in vec4 vVertex;
+layout(location = 1) in vec3 vNormal;
+layout(location = 2) in vec2 vTexCoord0;
+layout(location = 6) in vec3 vTangent;
+layout(std140) uniform Projection
+{
+    mat4 mProjectionMatrix;
+    mat4 mInvProjectionMatrix;
+    mat4 mScreenMatrix;
+};
+layout(std140) uniform Model
+{
+    mat4 mModelViewMatrix;
+    mat3 mNormalMatrix;
+};
+out vec3 vViewPosition;
+out vec3 vViewNormal;
+out vec3 vViewTangent;
+out vec2 vUV;
+void main()
+{
+    vec4 position = mModelViewMatrix * vVertex;
+    vViewPosition = position.xyz;
+    vViewNormal = mNormalMatrix * vNormal;
+    vViewTangent = mNormalMatrix * vTangent;
+    vUV = vTexCoord0;
+    gl_Position = mProjectionMatrix * position;
+}

@@ -1,0 +1,9 @@
+#version 330
+// Depth only; fully transparent texels cast no shadow.
+in vec2 vUV;
+uniform sampler2D ColorMap;
+void main()
+{
+    if (texture(ColorMap, vUV).a == 0.0)
+        discard;
+}

@@ -1,0 +1,236 @@
+// Uniform buffers: creation with the driver's limits in the log, the
+// Projection defaults, and uploads of the CPU copies.
+#include "render/uniform_buffers.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "core/context.h"
+#include "render/gl_table.h"
+#include "velmora/core.h"
+#include "velmora/math.h"
+#include "velmora/shader.h"
+
+namespace vlm::render {
+namespace {
+
+constexpr const char* kProc = "VLM_InitShaderBuffers";
+
+UniformBuffers& Buffers() { return Ctx().shaderPrograms.buffers; }
+
+bool HasBufferFunctions(const char* procedure) {
+  return gl::HasFunctions(procedure, {"glGenBuffers", "glBindBuffer", "glBufferData",
+                                      "glBufferSubData", "glBindBufferBase"});
+}
+
+void FillHeader(UniformBufferHeader& header, int binding, const char* name, int size) {
+  header.iBinding = binding;
+  header.sName = name;
+  header.iSize = size;
+  header.iReserved[0] = header.iReserved[1] = 0;
+  header.iSizeAgain = size;
+}
+
+// A fresh buffer of `size` bytes (contents optional) bound to `binding`.
+// A buffer left from an earlier start-up is reused, not leaked.
+uint32_t CreateBuffer(UniformBufferHeader& header, const void* contents, GLenum usage) {
+  GLuint buffer = header.iBuffer;
+  if (buffer == 0) vlmgl.glGenBuffers(1, &buffer);
+  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, buffer);
+  vlmgl.glBufferData(GL_UNIFORM_BUFFER, header.iSize, contents, usage);
+  vlmgl.glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(header.iBinding), buffer);
+  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, 0);
+  header.iBuffer = buffer;
+  return buffer;
+}
+
+void LogLimit(const char* text, GLenum name, const char* unit = "") {
+  GLint value = 0;
+  vlmgl.glGetIntegerv(name, &value);
+  const std::string row = text + std::to_string(value) + unit;
+  VLM_LogMessage(row.c_str(), VLM_COLOR_INFO, 0, "", kProc);
+}
+
+// "OK" when the buffer exists. (A zero name means glGenBuffers gave none;
+// reporting it as a success would hide the failure.)
+void LogBufferRow(const char* label, uint32_t buffer) {
+  VLM_LogMessage(label, VLM_COLOR_INFO, 0, "", kProc);
+  if (buffer != 0) {
+    VLM_LogMessage("OK", 0xFF11u, 0, "", kProc);
+  } else {
+    VLM_LogMessage("FAIL", 0xFFu, 0, "", kProc);
+  }
+}
+
+}  // namespace
+
+void SetProjectionMatrices(ProjectionBlock& block, int width, int height, float fieldOfView,
+                           float nearPlane, float farPlane) {
+  const float w = width > 0 ? static_cast<float>(width) : 1.0f;
+  const float h = height > 0 ? static_cast<float>(height) : 1.0f;
+  const float f = 1.0f / std::tan(fieldOfView * 0.5f * 3.14159265358979f / 180.0f);
+  // Row-vector form of the usual GL perspective: the transpose of the
+  // column-vector matrix.
+  m4f& p = block.mProjectionMatrix;
+  std::memset(&p, 0, sizeof p);
+  p.e[0] = f / (w / h);
+  p.e[5] = f;
+  p.e[10] = (farPlane + nearPlane) / (nearPlane - farPlane);
+  p.e[11] = -1.0f;
+  p.e[14] = 2.0f * farPlane * nearPlane / (nearPlane - farPlane);
+  VLM_m4fInverse(&block.mInvProjectionMatrix, &p);
+  // Orthographic pixels: x 0..width left to right, y 0..height top to
+  // bottom, z -512..512.
+  m4f& s = block.mScreenMatrix;
+  std::memset(&s, 0, sizeof s);
+  s.e[0] = 2.0f / w;
+  s.e[5] = -2.0f / h;
+  s.e[10] = -2.0f / 1024.0f;
+  s.e[12] = -1.0f;
+  s.e[13] = 1.0f;
+  s.e[15] = 1.0f;
+}
+
+void SetUpProjectionBuffer(int width, int height) {
+  UniformBuffer<ProjectionBlock>& projection = Buffers().projection;
+  FillHeader(projection.header, 0, "Projection", sizeof(ProjectionBlock));
+  SetProjectionMatrices(projection.data, width, height, kDefaultFieldOfView, kDefaultNear,
+                        kDefaultFar);
+  if (!Ctx().hasGL || !HasBufferFunctions("VLM_InitCamera")) return;
+  GLuint buffer = projection.header.iBuffer;
+  if (buffer == 0) vlmgl.glGenBuffers(1, &buffer);
+  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, buffer);
+  vlmgl.glBufferData(GL_UNIFORM_BUFFER, sizeof(ProjectionBlock), nullptr, GL_STATIC_DRAW);
+  vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 0, 64, &projection.data.mProjectionMatrix);
+  vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 64, 64, &projection.data.mInvProjectionMatrix);
+  vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 128, 64, &projection.data.mScreenMatrix);
+  vlmgl.glBindBufferBase(GL_UNIFORM_BUFFER, 0, buffer);
+  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, 0);
+  projection.header.iBuffer = buffer;
+}
+
+UniformBufferHeader& Header(Block block) {
+  UniformBuffers& b = Buffers();
+  switch (block) {
+    case Block::kProjection: return b.projection.header;
+    case Block::kModel: return b.model.header;
+    case Block::kMaterial: return b.material.header;
+    case Block::kLight: return b.light.header;
+    case Block::kMisc: break;
+  }
+  return b.misc.header;
+}
+
+void* BlockData(Block block) {
+  UniformBuffers& b = Buffers();
+  switch (block) {
+    case Block::kProjection: return &b.projection.data;
+    case Block::kModel: return &b.model.data;
+    case Block::kMaterial: return &b.material.data;
+    case Block::kLight: return &b.light.data;
+    case Block::kMisc: break;
+  }
+  return &b.misc.data;
+}
+
+uint32_t BlockBuffer(Block block) { return Header(block).iBuffer; }
+
+int BuilderBlockBinding(const char* name) {
+  if (!name) return -1;
+  static constexpr struct {
+    const char* name;
+    Block block;
+  } kBlocks[] = {{"Projection", Block::kProjection},
+                 {"Model", Block::kModel},
+                 {"Material", Block::kMaterial},
+                 {"Misc", Block::kMisc}};
+  for (const auto& b : kBlocks)
+    if (std::strcmp(name, b.name) == 0) return static_cast<int>(b.block);
+  return -1;
+}
+
+bool UploadBlockRange(Block block, size_t offset, size_t bytes) {
+  constexpr const char* kUpload = "VLM_UploadShaderBuffer";
+  const UniformBufferHeader& header = Header(block);
+  const size_t size = static_cast<size_t>(header.iSize > 0 ? header.iSize : 0);
+  if (header.iBuffer == 0 || offset > size || bytes > size - offset) {
+    VLM_LogMessage("Fail: The uniform buffer range does not exist!", VLM_COLOR_FAIL, 0, "",
+                   kUpload);
+    return false;
+  }
+  if (bytes == 0) return true;
+  if (!gl::HasFunctions(kUpload, {"glBindBuffer", "glBufferSubData"})) return false;
+  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, header.iBuffer);
+  vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(offset),
+                        static_cast<GLsizeiptr>(bytes), static_cast<const char*>(BlockData(block)) + offset);
+  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, 0);
+  return true;
+}
+
+void DeleteUniformBuffers() {
+  for (int i = 0; i < kBlockCount; ++i) {
+    UniformBufferHeader& header = Header(static_cast<Block>(i));
+    if (header.iBuffer != 0 && vlmgl.glDeleteBuffers) {
+      const GLuint buffer = header.iBuffer;
+      vlmgl.glDeleteBuffers(1, &buffer);
+    }
+    header.iBuffer = 0;
+  }
+}
+
+}  // namespace vlm::render
+
+extern "C" {
+
+int VLM_InitShaderBuffers(void) {
+  using namespace vlm::render;
+  UniformBuffers& buffers = Buffers();
+  VLM_BeginLogSection("Uniform Buffer", VLM_COLOR_SUBSYSTEM);
+  const bool gl = vlm::Ctx().hasGL && vlm::gl::HasFunctions(kProc, {"glGetIntegerv"}) &&
+                  HasBufferFunctions(kProc);
+  GLint fragmentComponents = 0;
+  if (gl) {
+    LogLimit("Maximum GEOMETRY UNIFORM components: ", GL_MAX_GEOMETRY_UNIFORM_COMPONENTS);
+    LogLimit("Maximum VERTEX UNIFORM components: ", GL_MAX_VERTEX_UNIFORM_COMPONENTS);
+    vlmgl.glGetIntegerv(GL_MAX_FRAGMENT_UNIFORM_COMPONENTS, &fragmentComponents);
+    VLM_LogMessage(("Maximum FRAGMENT UNIFORM components: " + std::to_string(fragmentComponents)).c_str(),
+                   VLM_COLOR_INFO, 0, "", kProc);
+    LogLimit("Maximum GEOMETRY UNIFORM BLOCKS components: ", GL_MAX_GEOMETRY_UNIFORM_BLOCKS);
+    LogLimit("Maximum VERTEX UNIFORM BLOCKS components: ", GL_MAX_VERTEX_UNIFORM_BLOCKS);
+    LogLimit("Maximum FRAGMENT UNIFORM BLOCKS components: ", GL_MAX_FRAGMENT_UNIFORM_BLOCKS);
+    LogLimit("Maximum UNIFORM BLOCKS size: ", GL_MAX_UNIFORM_BLOCK_SIZE, " Bytes");
+  }
+  buffers.maxFragmentUniformComponents = fragmentComponents;
+  VLM_EndLogSection();
+
+  VLM_BeginLogSection("", VLM_COLOR_SUBSYSTEM);
+  if (fragmentComponents == 0) {
+    VLM_LogMessage("FAIL", 0xFFu, 0, "", kProc);
+    VLM_EndLogSection();
+    return 0;
+  }
+  FillHeader(buffers.projection.header, 0, "Projection", sizeof(ProjectionBlock));
+  LogBufferRow("[Buffer] Projection:", buffers.projection.header.iBuffer);
+
+  FillHeader(buffers.model.header, 1, "Model", sizeof(ModelBlock));
+  LogBufferRow("[Buffer] Model:", CreateBuffer(buffers.model.header, nullptr, GL_DYNAMIC_DRAW));
+  FillHeader(buffers.material.header, 2, "Material", sizeof(MaterialBlock));
+  LogBufferRow("[Buffer] Material:",
+               CreateBuffer(buffers.material.header, nullptr, GL_DYNAMIC_DRAW));
+  FillHeader(buffers.light.header, 3, "Light", sizeof(LightBlock));
+  LogBufferRow("[Buffer] Light:", CreateBuffer(buffers.light.header, nullptr, GL_DYNAMIC_DRAW));
+
+  const vlm::Context& ctx = vlm::Ctx();
+  MiscBlock& misc = buffers.misc.data;
+  misc.vMapSize[0] = static_cast<float>(ctx.screen.width);
+  misc.vMapSize[1] = static_cast<float>(ctx.screen.height);
+  misc.fNear = kDefaultNear;
+  misc.fFar = kDefaultFar;
+  FillHeader(buffers.misc.header, 4, "Misc", sizeof(MiscBlock));
+  LogBufferRow("[Buffer] Misc:", CreateBuffer(buffers.misc.header, &misc, GL_STATIC_DRAW));
+  VLM_EndLogSection();
+  return 1;
+}
+
+}  // extern "C"
