@@ -88,6 +88,16 @@ int LoadStage(VLM_HANDLE handle, GLenum type, const char* path, const char* proc
   return 1;
 }
 
+// Locations exist only in a linked program; asking an unlinked one is a GL
+// error that would be left for the next caller of glGetError.
+bool IsLinked(GLuint program) {
+  if (!Ctx().hasGL || !vlmgl.glIsProgram || !vlmgl.glGetProgramiv || !vlmgl.glIsProgram(program))
+    return false;
+  GLint linked = GL_FALSE;
+  vlmgl.glGetProgramiv(program, GL_LINK_STATUS, &linked);
+  return linked == GL_TRUE;
+}
+
 }  // namespace
 
 VLM_SHADER* ResolveShader(VLM_HANDLE handle) { return Ctx().registries.shaders.Resolve(handle); }
@@ -120,7 +130,7 @@ bool LinkShaderProgram(VLM_SHADER& shader, const char* procedure) {
 bool BindShaderBlock(VLM_SHADER& shader, const char* name) {
   const int binding = BuilderBlockBinding(name);
   if (binding < 0) return false;
-  const GLuint index = vlmgl.glGetUniformBlockIndex(shader.iProgram, name);
+  const GLuint index = VLM_GetShaderBlockIndex(shader.iProgram, name);
   // A block the compiler dropped has nothing to bind.
   if (index == GL_INVALID_INDEX) return false;
   vlmgl.glUniformBlockBinding(shader.iProgram, index, static_cast<GLuint>(binding));
@@ -193,12 +203,12 @@ int VLM_BindShaderOutput(uint32_t glProgram, int location, const char* name) {
 }
 
 uint32_t VLM_GetShaderBlockIndex(uint32_t glProgram, const char* name) {
-  if (!name || !vlm::Ctx().hasGL || !vlmgl.glGetUniformBlockIndex) return GL_INVALID_INDEX;
+  if (!name || !vlmgl.glGetUniformBlockIndex || !vlm::render::IsLinked(glProgram)) return GL_INVALID_INDEX;
   return vlmgl.glGetUniformBlockIndex(glProgram, name);
 }
 
 int VLM_GetShaderUniformLocation(uint32_t glProgram, const char* name) {
-  if (!name || !vlm::Ctx().hasGL || !vlmgl.glGetUniformLocation) return -1;
+  if (!name || !vlmgl.glGetUniformLocation || !vlm::render::IsLinked(glProgram)) return -1;
   return vlmgl.glGetUniformLocation(glProgram, name);
 }
 
