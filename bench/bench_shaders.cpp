@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "render/gl_table.h"
 #include "render/shader_build.h"
 #include "render/shader_builtin.h"
+#include "render/shader_state.h"
 #include "render/uniform_buffers.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
@@ -31,7 +31,7 @@ std::vector<int> Numbers() {
 }
 
 void ReleaseShaders() {
-  for (VLM_SHADER* shader : vlm::Ctx().registries.shaders.Records())
+  for (VLM_SHADER* shader : vlm::render::ShaderRegistry().Records())
     VLM_FreeShader(reinterpret_cast<VLM_HANDLE>(shader));
   vlm::render::DeleteUniformBuffers();
 }

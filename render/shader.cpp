@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "render/gl_table.h"
 #include "render/shader_internal.h"
+#include "render/shader_state.h"
 #include "render/uniform_buffers.h"
 #include "velmora/core.h"
 #include "velmora/shader.h"
@@ -22,7 +22,7 @@ constexpr const char* kCompiled = "Compiling successfull!";
 constexpr size_t kMaxInfoLog = 16384;
 constexpr int kMaxSlot = 0xFFFF;
 
-ShaderState& State() { return Ctx().shaderPrograms; }
+ShaderState& State() { return Shaders(); }
 
 // The list a type code fills, or -1 for an unknown code.
 int ListOfType(int type) {
@@ -91,7 +91,7 @@ int LoadStage(VLM_HANDLE handle, GLenum type, const char* path, const char* proc
 // Locations exist only in a linked program; asking an unlinked one is a GL
 // error that would be left for the next caller of glGetError.
 bool IsLinked(GLuint program) {
-  if (!Ctx().hasGL || !vlmgl.glIsProgram || !vlmgl.glGetProgramiv || !vlmgl.glIsProgram(program))
+  if (!HasGL() || !vlmgl.glIsProgram || !vlmgl.glGetProgramiv || !vlmgl.glIsProgram(program))
     return false;
   GLint linked = GL_FALSE;
   vlmgl.glGetProgramiv(program, GL_LINK_STATUS, &linked);
@@ -100,10 +100,10 @@ bool IsLinked(GLuint program) {
 
 }  // namespace
 
-VLM_SHADER* ResolveShader(VLM_HANDLE handle) { return Ctx().registries.shaders.Resolve(handle); }
+VLM_SHADER* ResolveShader(VLM_HANDLE handle) { return ShaderRegistry().Resolve(handle); }
 
 bool ShaderGLReady(const char* procedure) {
-  return Ctx().hasGL &&
+  return HasGL() &&
          gl::HasFunctions(procedure,
                           {"glCreateShader", "glShaderSource", "glCompileShader", "glGetShaderiv",
                            "glGetShaderInfoLog", "glAttachShader", "glDeleteShader",
@@ -145,15 +145,18 @@ void SetBuiltInShader(int number, VLM_SHADER* shader) {
 
 }  // namespace vlm::render
 
+using vlm::render::HasGL;
 using vlm::render::ResolveShader;
+using vlm::render::ShaderRegistry;
+using vlm::render::Shaders;
 
 extern "C" {
 
 VLM_SHADER* VLM_CreateShaderProgram(VLM_HANDLE id, int group, const char* name) {
-  VLM_SHADER* shader = vlm::Ctx().registries.shaders.CreateEntry(&id, name);
+  VLM_SHADER* shader = ShaderRegistry().CreateEntry(&id, name);
   if (!shader) return nullptr;
   shader->iGroup = group;
-  if (vlm::Ctx().hasGL && vlmgl.glCreateProgram) shader->iProgram = vlmgl.glCreateProgram();
+  if (HasGL() && vlmgl.glCreateProgram) shader->iProgram = vlmgl.glCreateProgram();
   return shader;
 }
 
@@ -176,7 +179,7 @@ int VLM_LoadFragmentShader(VLM_HANDLE shader, const char* path) {
 const char* VLM_GetShaderCompileLog(uint32_t glShader) {
   static std::string text;
   text.clear();
-  if (!vlm::Ctx().hasGL || !vlmgl.glGetShaderiv || !vlmgl.glGetShaderInfoLog) return text.c_str();
+  if (!HasGL() || !vlmgl.glGetShaderiv || !vlmgl.glGetShaderInfoLog) return text.c_str();
   GLint length = 0;
   vlmgl.glGetShaderiv(glShader, GL_INFO_LOG_LENGTH, &length);
   if (length == 1) {
@@ -191,13 +194,13 @@ const char* VLM_GetShaderCompileLog(uint32_t glShader) {
 }
 
 int VLM_BindShaderAttribute(uint32_t glProgram, int location, const char* name) {
-  if (!name || location < 0 || !vlm::Ctx().hasGL || !vlmgl.glBindAttribLocation) return 0;
+  if (!name || location < 0 || !HasGL() || !vlmgl.glBindAttribLocation) return 0;
   vlmgl.glBindAttribLocation(glProgram, static_cast<GLuint>(location), name);
   return 1;
 }
 
 int VLM_BindShaderOutput(uint32_t glProgram, int location, const char* name) {
-  if (!name || location < 0 || !vlm::Ctx().hasGL || !vlmgl.glBindFragDataLocation) return 0;
+  if (!name || location < 0 || !HasGL() || !vlmgl.glBindFragDataLocation) return 0;
   vlmgl.glBindFragDataLocation(glProgram, static_cast<GLuint>(location), name);
   return 1;
 }
@@ -252,7 +255,7 @@ int VLM_SetShaderShadowProgram(VLM_HANDLE handle, VLM_HANDLE shadowHandle) {
 
 VLM_SHADER* VLM_GetBuiltInShader(int number) {
   if (number < 1 || number > vlm::render::kBuiltInProgramCount) return nullptr;
-  return vlm::Ctx().shaderPrograms.builtIn[static_cast<size_t>(number)];
+  return Shaders().builtIn[static_cast<size_t>(number)];
 }
 
 int VLM_AddShaderToRenderList(int list, VLM_HANDLE handle) {
@@ -264,28 +267,26 @@ int VLM_AddShaderToRenderList(int list, VLM_HANDLE handle) {
     return 0;
   }
   shader->iRenderList = list;
-  std::vector<VLM_SHADER*>& entries = vlm::Ctx().shaderPrograms.renderLists[static_cast<size_t>(list)];
+  std::vector<VLM_SHADER*>& entries = Shaders().renderLists[static_cast<size_t>(list)];
   if (std::find(entries.begin(), entries.end(), shader) != entries.end()) return 0;
   entries.push_back(shader);
   return 1;
 }
 
 int VLM_FreeShader(VLM_HANDLE handle) {
-  vlm::Context& ctx = vlm::Ctx();
   VLM_SHADER* shader = ResolveShader(handle);
   if (!shader) return 0;
-  if (shader->iProgram != 0 && ctx.hasGL && vlmgl.glDeleteProgram)
-    vlmgl.glDeleteProgram(shader->iProgram);
+  if (shader->iProgram != 0 && HasGL() && vlmgl.glDeleteProgram) vlmgl.glDeleteProgram(shader->iProgram);
   // Nothing may keep pointing at the released record.
-  vlm::render::ShaderState& state = ctx.shaderPrograms;
+  vlm::render::ShaderState& state = Shaders();
   for (VLM_SHADER*& entry : state.builtIn)
     if (entry == shader) entry = nullptr;
   for (std::vector<VLM_SHADER*>& list : state.renderLists)
     list.erase(std::remove(list.begin(), list.end(), shader), list.end());
-  ctx.registries.shaders.ForEach([shader](VLM_SHADER* other) {
+  ShaderRegistry().ForEach([shader](VLM_SHADER* other) {
     if (other->pShadowProgram == shader) other->pShadowProgram = nullptr;
   });
-  ctx.registries.shaders.Remove(shader);
+  ShaderRegistry().Remove(shader);
   return 1;
 }
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/context.h"
 #include "render/gl_table.h"
 #include "render/shader_build.h"
 #include "render/shader_internal.h"
+#include "render/uniform_buffers.h"
 #include "velmora/core.h"
 #include "velmora/shader.h"
 

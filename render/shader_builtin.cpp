@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "render/gl_table.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"

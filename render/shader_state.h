@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "core/registry.h"
 #include "render/shader_record.h"
 #include "render/uniform_buffers.h"
 
@@ -18,5 +19,13 @@ struct ShaderState {
   std::array<std::vector<VLM_SHADER*>, kRenderListCount> renderLists;
   UniformBuffers buffers;
 };
+
+// The one place the shader code reaches the engine context: its shader
+// state, the shader registry, whether a GL context is up, and the size of
+// the screen in pixels.
+ShaderState& Shaders();
+Registry<VLM_SHADER>& ShaderRegistry();
+bool HasGL();
+void ScreenSize(int* width, int* height);
 
 }  // namespace vlm::render

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/context.h"
+#include "render/shader_state.h"
 #include "render/gl_table.h"
 #include "velmora/core.h"
 #include "velmora/math.h"
@@ -17,7 +17,7 @@ namespace {
 
 constexpr const char* kProc = "VLM_InitShaderBuffers";
 
-UniformBuffers& Buffers() { return Ctx().shaderPrograms.buffers; }
+UniformBuffers& Buffers() { return Shaders().buffers; }
 
 bool HasBufferFunctions(const char* procedure) {
   return gl::HasFunctions(procedure, {"glGenBuffers", "glBindBuffer", "glBufferData",
@@ -97,7 +97,7 @@ void SetUpProjectionBuffer(int width, int height) {
   FillHeader(projection.header, 0, "Projection", sizeof(ProjectionBlock));
   SetProjectionMatrices(projection.data, width, height, kDefaultFieldOfView, kDefaultNear,
                         kDefaultFar);
-  if (!Ctx().hasGL || !HasBufferFunctions("VLM_InitCamera")) return;
+  if (!HasGL() || !HasBufferFunctions("VLM_InitCamera")) return;
   GLuint buffer = projection.header.iBuffer;
   if (buffer == 0) vlmgl.glGenBuffers(1, &buffer);
   vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, buffer);
@@ -187,7 +187,7 @@ int VLM_InitShaderBuffers(void) {
   using namespace vlm::render;
   UniformBuffers& buffers = Buffers();
   VLM_BeginLogSection("Uniform Buffer", VLM_COLOR_SUBSYSTEM);
-  const bool gl = vlm::Ctx().hasGL && vlm::gl::HasFunctions(kProc, {"glGetIntegerv"}) &&
+  const bool gl = HasGL() && vlm::gl::HasFunctions(kProc, {"glGetIntegerv"}) &&
                   HasBufferFunctions(kProc);
   GLint fragmentComponents = 0;
   if (gl) {
@@ -221,10 +221,11 @@ int VLM_InitShaderBuffers(void) {
   FillHeader(buffers.light.header, 3, "Light", sizeof(LightBlock));
   LogBufferRow("[Buffer] Light:", CreateBuffer(buffers.light.header, nullptr, GL_DYNAMIC_DRAW));
 
-  const vlm::Context& ctx = vlm::Ctx();
+  int width = 0, height = 0;
+  ScreenSize(&width, &height);
   MiscBlock& misc = buffers.misc.data;
-  misc.vMapSize[0] = static_cast<float>(ctx.screen.width);
-  misc.vMapSize[1] = static_cast<float>(ctx.screen.height);
+  misc.vMapSize[0] = static_cast<float>(width);
+  misc.vMapSize[1] = static_cast<float>(height);
   misc.fNear = kDefaultNear;
   misc.fFar = kDefaultFar;
   FillHeader(buffers.misc.header, 4, "Misc", sizeof(MiscBlock));

@@ -53,7 +53,7 @@ class Bench {
     vlmgl.glDisable(GL_BLEND);
     vlmgl.glDisable(GL_DEPTH_TEST);
     vlmgl.glDisable(GL_CULL_FACE);
-    saved_ = vlm::Ctx().shaderPrograms.buffers;
+    saved_ = vlm::render::Shaders().buffers;
   }
   ~Bench() {
     vlmgl.glUseProgram(0);
@@ -69,7 +69,7 @@ class Bench {
     vlmgl.glEnable(GL_DEPTH_TEST);
     vlmgl.glEnable(GL_CULL_FACE);
     // The blocks go back to what start-up left in them.
-    vlm::Ctx().shaderPrograms.buffers = saved_;
+    vlm::render::Shaders().buffers = saved_;
     for (int i = 0; i < vlm::render::kBlockCount; ++i) vlm::render::UploadBlock(static_cast<Block>(i));
   }
 
@@ -169,10 +169,10 @@ class Bench {
   void Set4(const char* name, const float v[4]) const { vlmgl.glUniform4fv(Location(name), 1, v); }
 
   // The engine's blocks, as the renderer fills them.
-  vlm::render::ProjectionBlock& Projection() { return vlm::Ctx().shaderPrograms.buffers.projection.data; }
-  vlm::render::ModelBlock& Model() { return vlm::Ctx().shaderPrograms.buffers.model.data; }
-  vlm::render::MaterialBlock& Material() { return vlm::Ctx().shaderPrograms.buffers.material.data; }
-  vlm::render::MiscBlock& Misc() { return vlm::Ctx().shaderPrograms.buffers.misc.data; }
+  vlm::render::ProjectionBlock& Projection() { return vlm::render::Shaders().buffers.projection.data; }
+  vlm::render::ModelBlock& Model() { return vlm::render::Shaders().buffers.model.data; }
+  vlm::render::MaterialBlock& Material() { return vlm::render::Shaders().buffers.material.data; }
+  vlm::render::MiscBlock& Misc() { return vlm::render::Shaders().buffers.misc.data; }
   // Pixels of the current target through mScreenMatrix; identity
   // projection and model-view; a unit normal matrix.
   void Upload() {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/context.h"
 #include "render/gl_table.h"
+#include "render/shader_state.h"
 #include "render/uniform_buffers.h"
 #include "support/gl_context.h"
 #include "velmora.h"
@@ -23,7 +23,7 @@ inline std::vector<int> ProgramNumbers() {
 
 // Frees every shader and the uniform buffers of the current context.
 inline void ReleaseShaders() {
-  for (VLM_SHADER* shader : vlm::Ctx().registries.shaders.Records())
+  for (VLM_SHADER* shader : vlm::render::ShaderRegistry().Records())
     VLM_FreeShader(reinterpret_cast<VLM_HANDLE>(shader));
   vlm::render::DeleteUniformBuffers();
 }

@@ -54,7 +54,7 @@ const Expected kTable[] = {
 };
 
 bool InList(int list, const VLM_SHADER* shader) {
-  for (const VLM_SHADER* s : vlm::Ctx().shaderPrograms.renderLists[static_cast<size_t>(list)])
+  for (const VLM_SHADER* s : vlm::render::Shaders().renderLists[static_cast<size_t>(list)])
     if (s == shader) return true;
   return false;
 }

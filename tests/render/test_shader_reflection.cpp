@@ -136,7 +136,7 @@ TEST_F(ShaderReflection, CompileErrorsWarningsAndLinkFailuresAreRedRows) {
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(ProgramInteger(s->iProgram, GL_LINK_STATUS), GL_FALSE);
   EXPECT_EQ(ProgramInteger(s->iProgram, GL_ATTACHED_SHADERS), 2);
-  EXPECT_EQ(vlm::Ctx().shaderPrograms.renderLists[1].back(), s);
+  EXPECT_EQ(vlm::render::Shaders().renderLists[1].back(), s);
   std::string log = Log();
   EXPECT_NE(log.find("<i style='color:#FF0000;'>Broken [VertexShader]: "), std::string::npos) << log;
   EXPECT_NE(log.find("undeclared"), std::string::npos);
@@ -228,7 +228,7 @@ TEST_F(ShaderReflection, RenderListsShadowLinksAndRelease) {
   ASSERT_NE(b, nullptr);
   made_.push_back(a);
   const VLM_HANDLE ha = reinterpret_cast<VLM_HANDLE>(a);
-  auto& list2 = vlm::Ctx().shaderPrograms.renderLists[2];
+  auto& list2 = vlm::render::Shaders().renderLists[2];
   const size_t before = list2.size();
   EXPECT_EQ(VLM_AddShaderToRenderList(2, ha), 1);
   EXPECT_EQ(VLM_AddShaderToRenderList(2, ha), 0);

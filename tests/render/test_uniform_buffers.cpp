@@ -68,7 +68,7 @@ TEST(UniformBuffers, StartUpCreatesTheFiveBlocks) {
     vlmgl.glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, static_cast<GLuint>(b.binding), &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), h.iBuffer);
   }
-  EXPECT_GT(vlm::Ctx().shaderPrograms.buffers.maxFragmentUniformComponents, 0);
+  EXPECT_GT(vlm::render::Shaders().buffers.maxFragmentUniformComponents, 0);
 
   // Misc: the screen size and the camera's near and far planes.
   const std::vector<float> misc = BufferFloats(vlm::render::BlockBuffer(Block::kMisc), 16);
@@ -84,7 +84,7 @@ TEST(UniformBuffers, StartUpCreatesTheFiveBlocks) {
   EXPECT_EQ(p[11], -1.0f);
   EXPECT_NEAR(p[14], -2.0f * 12.8f / 127.9f, 1e-6);
   EXPECT_EQ(p[15], 0.0f);
-  const auto& cpu = vlm::Ctx().shaderPrograms.buffers.projection.data;
+  const auto& cpu = vlm::render::Shaders().buffers.projection.data;
   EXPECT_EQ(std::memcmp(p.data(), &cpu, 192), 0);
   // A point on the near plane maps to depth -1 and back through the inverse.
   const float point[4] = {0.02f, -0.03f, -0.1f, 1.0f};
@@ -109,7 +109,7 @@ TEST(UniformBuffers, RangeUploadsRewriteOnlyTheirBytes) {
   vlmtest::TempDir dir;
   const std::string log = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
   EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  auto& material = vlm::Ctx().shaderPrograms.buffers.material.data;
+  auto& material = vlm::render::Shaders().buffers.material.data;
   material = {};
   ASSERT_TRUE(vlm::render::UploadBlock(Block::kMaterial));
   material.vColor = {0.25f, 0.5f, 0.75f, 1.0f};
@@ -139,14 +139,14 @@ TEST(UniformBuffers, ShutdownDeletesBuffersAndShaders) {
   std::vector<GLuint> buffers;
   for (int i = 0; i < vlm::render::kBlockCount; ++i)
     buffers.push_back(vlm::render::BlockBuffer(static_cast<Block>(i)));
-  ASSERT_GT(vlm::Ctx().registries.shaders.Count(), 40u);
+  ASSERT_GT(vlm::render::ShaderRegistry().Count(), 40u);
   // Deleted while the context is still current.
   vlm::render::DeleteUniformBuffers();
   for (GLuint b : buffers) EXPECT_FALSE(vlmgl.glIsBuffer(b));
   VLM_Shutdown();
-  EXPECT_EQ(vlm::Ctx().registries.shaders.Count(), 0u);
+  EXPECT_EQ(vlm::render::ShaderRegistry().Count(), 0u);
   for (int n = 1; n <= 47; ++n) EXPECT_EQ(VLM_GetBuiltInShader(n), nullptr) << n;
-  for (const auto& list : vlm::Ctx().shaderPrograms.renderLists) EXPECT_TRUE(list.empty());
+  for (const auto& list : vlm::render::Shaders().renderLists) EXPECT_TRUE(list.empty());
   for (int i = 0; i < vlm::render::kBlockCount; ++i)
     EXPECT_EQ(vlm::render::BlockBuffer(static_cast<Block>(i)), 0u);
 }
