@@ -17,6 +17,7 @@
 #include "platform/screen_state.h"
 #include "render/records.h"
 #include "render/render_state.h"
+#include "render/shader_state.h"
 #include "scene/object_record.h"
 #include "scene/records.h"
 #include "sound/records.h"
@@ -48,6 +49,7 @@ struct Registries {
 // The parts in the order the engine brings them up.
 struct Context {
   RenderState render;          // render-state cache, lights, effects, quad batch, GL objects
+  render::ShaderState shaderPrograms;  // shader programs, render lists, uniform buffers
   ScreenState screen;
   SoundMasterState sound;
   PhysicsWorld physics;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "render/gl_table.h"
+#include "render/gl/gl_table.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"

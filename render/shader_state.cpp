@@ -1,19 +1,21 @@
-// Access to the engine context for the shader code.
+// The shader code's view of the engine: the shader registry, whether a GL
+// context is up, and the size of the screen. (Shaders() is defined with the
+// engine context.)
 #include "render/shader_state.h"
 
-#include "core/context.h"
+#include "core/engine_state.h"
+#include "core/registries.h"
+#include "platform/screen_state.h"
 
 namespace vlm::render {
 
-ShaderState& Shaders() { return Ctx().shaderPrograms; }
+Registry<VLM_SHADER>& ShaderRegistry() { return vlm::ShaderRegistry(); }
 
-Registry<VLM_SHADER>& ShaderRegistry() { return Ctx().registries.shaders; }
-
-bool HasGL() { return Ctx().hasGL; }
+bool HasGL() { return Engine().hasGL; }
 
 void ScreenSize(int* width, int* height) {
-  *width = Ctx().screen.width;
-  *height = Ctx().screen.height;
+  *width = Screen().width;
+  *height = Screen().height;
 }
 
 }  // namespace vlm::render

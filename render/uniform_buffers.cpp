@@ -7,7 +7,7 @@
 #include <string>
 
 #include "render/shader_state.h"
-#include "render/gl_table.h"
+#include "render/gl/gl_table.h"
 #include "velmora/core.h"
 #include "velmora/math.h"
 #include "velmora/shader.h"

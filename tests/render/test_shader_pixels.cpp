@@ -357,7 +357,9 @@ TEST_F(ShaderPixels, PerlinNoiseStaysInRangeAndContinuous) {
       if (y > 0) steepest = std::max(steepest, std::fabs(v - image.At(x, y - 1)[0]));
       EXPECT_EQ(image.At(x, y)[1], v);
       // Gradient noise is 0 on the lattice: the colour is half there.
-      if (x % 16 == 0 && y % 16 == 0) EXPECT_TRUE(Near(v, 0.5f)) << x << "," << y;
+      if (x % 16 == 0 && y % 16 == 0) {
+        EXPECT_TRUE(Near(v, 0.5f)) << x << "," << y;
+      }
     }
   EXPECT_GE(least, 0.0f);
   EXPECT_LE(most, 1.0f);
