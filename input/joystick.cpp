@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/fail.h"
+#include "core/finite.h"
 #include "input/input_state.h"
 #include "platform/input_port.h"
 #include "velmora/core.h"
@@ -165,6 +166,7 @@ float VLM_JoystickPOV(int joystick) {
 int VLM_SetJoystickDeadZone(int joystick, int axis, float value) {
   vlm::JoystickRecord* record = Joystick(joystick, "VLM_SetJoystickDeadZone");
   if (!record) return 0;
+  if (!std::isfinite(value)) return vlm::RefuseNumber("VLM_SetJoystickDeadZone");
   if (axis == -1) {
     for (float& zone : record->deadZone) zone = value;
   } else if (axis >= 0 && axis < 8) {

@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "core/finite.h"
 #include "core/registries.h"
 #include "mesh/cage_record.h"
 #include "velmora/cage.h"
@@ -163,6 +164,10 @@ const char* VLM_GetCageKindName(int kind) {
 }
 
 VLM_CAGE* VLM_CreateSphereCage(VLM_HANDLE id, float diameter, const char* name) {
+  if (!std::isfinite(diameter) || diameter < 0.0f) {
+    vlm::RefuseNumber("VLM_CreateSphereCage", "Fail: A size must be finite and not negative!");
+    return nullptr;
+  }
   VLM_CAGE* cage = VLM_CreateCageListEntry(&id, name ? name : "");
   if (!cage) return nullptr;
   cage->iKind = VLM_CAGE_SPHERE;
@@ -173,6 +178,10 @@ VLM_CAGE* VLM_CreateSphereCage(VLM_HANDLE id, float diameter, const char* name) 
 VLM_CAGE* VLM_CreateBoxCage(VLM_HANDLE id, float sx, float sy, float sz, const char* name) {
   if (sy == VLM_DEFAULTF) sy = sx;
   if (sz == VLM_DEFAULTF) sz = sy;
+  if (!vlm::AllFinite({sx, sy, sz}) || sx < 0.0f || sy < 0.0f || sz < 0.0f) {
+    vlm::RefuseNumber("VLM_CreateBoxCage", "Fail: A size must be finite and not negative!");
+    return nullptr;
+  }
   VLM_CAGE* cage = VLM_CreateCageListEntry(&id, name ? name : "");
   if (!cage) return nullptr;
   const float hx = sx * 0.5f, hy = sy * 0.5f, hz = sz * 0.5f;

@@ -37,6 +37,21 @@ std::vector<v4f> Positions(const VLM_MESH& mesh) {
   return positions;
 }
 
+// Positions and factor that give a cage of finite numbers: lengths and
+// squared lengths of the scaled positions stay far below the float range.
+bool FitsFinitely(const VLM_MESH& mesh, float factor) {
+  if (!std::isfinite(factor) || factor < 0.0f) return false;
+  constexpr float kLargest = 1e18f;
+  const float scale = std::max(factor, 1.0f);
+  for (size_t i = 0, n = VertexCount(mesh); i < n; ++i) {
+    const v4f& p = mesh.aVertices[i].v4fPosition;
+    for (float c : {p.x, p.y, p.z}) {
+      if (!(std::fabs(c) * scale < kLargest)) return false;
+    }
+  }
+  return true;
+}
+
 void FitSphere(const VLM_MESH& mesh, float factor, VLM_CAGE& cage) {
   float radius = 0.0f;
   for (size_t i = 0, n = VertexCount(mesh); i < n; ++i) {
@@ -176,6 +191,11 @@ extern "C" VLM_CAGE* VLM_CreateCageFromMesh(VLM_HANDLE id, VLM_HANDLE meshHandle
   }
   if (kind != VLM_CAGE_SPHERE && kind != VLM_CAGE_BOX && kind != VLM_CAGE_POLYHEDRON) {
     vlm::Fail("Fail: A mesh gives only SPHERE, BOX or POLYHEDRON cages!", kProc);
+    return nullptr;
+  }
+  if (!FitsFinitely(*mesh, factor)) {
+    VLM_LogMessage("Fail: The mesh's positions and the factor must be finite, the factor not negative!",
+                   VLM_COLOR_FAIL, 0, "", kProc);
     return nullptr;
   }
   VLM_CAGE* cage = VLM_CreateCageListEntry(&id, name ? name : "");

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "mesh/mesh_internal.h"
 #include "mesh/mesh_record.h"
@@ -120,6 +121,7 @@ int64_t VLM_SetMeshIndexCount(VLM_HANDLE handle, int32_t n) {
 int VLM_SetMeshVertexPosition(VLM_HANDLE mesh, int32_t i, float x, float y, float z, float w) {
   VLM_MESH_VERTEX* v = VertexAt(mesh, i, "VLM_SetMeshVertexPosition");
   if (!v) return 0;
+  if (!vlm::AllFinite({x, y, z, w})) return vlm::RefuseNumber("VLM_SetMeshVertexPosition");
   v->v4fPosition = v4f{x, y, z, w};
   return 1;
 }
@@ -127,6 +129,7 @@ int VLM_SetMeshVertexPosition(VLM_HANDLE mesh, int32_t i, float x, float y, floa
 int VLM_SetMeshVertexNormal(VLM_HANDLE mesh, int32_t i, float x, float y, float z) {
   VLM_MESH_VERTEX* v = VertexAt(mesh, i, "VLM_SetMeshVertexNormal");
   if (!v) return 0;
+  if (!vlm::AllFinite({x, y, z})) return vlm::RefuseNumber("VLM_SetMeshVertexNormal");
   v->v3fNormal[0] = x;
   v->v3fNormal[1] = y;
   v->v3fNormal[2] = z;
@@ -136,6 +139,7 @@ int VLM_SetMeshVertexNormal(VLM_HANDLE mesh, int32_t i, float x, float y, float 
 int VLM_SetMeshVertexTexCoord(VLM_HANDLE mesh, int32_t i, float u, float v) {
   VLM_MESH_VERTEX* vertex = VertexAt(mesh, i, "VLM_SetMeshVertexTexCoord");
   if (!vertex) return 0;
+  if (!vlm::AllFinite({u, v})) return vlm::RefuseNumber("VLM_SetMeshVertexTexCoord");
   vertex->v2fTexCoord[0] = u;
   vertex->v2fTexCoord[1] = v;
   return 1;

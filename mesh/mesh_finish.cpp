@@ -7,6 +7,7 @@
 
 #include "core/engine_state.h"
 #include "core/fail.h"
+#include "core/finite.h"
 #include "mesh/mesh_internal.h"
 #include "render/gl/gl_objects.h"
 #include "velmora/core.h"
@@ -217,6 +218,14 @@ int VLM_UpdateMesh(VLM_HANDLE handle) {
 int VLM_ScaleMesh(VLM_HANDLE handle, float x, float y, float z) {
   VLM_MESH* mesh = VLM_ResolveMesh(handle);
   if (!mesh) return 0;
+  // Every product is checked before any is stored, so a refused scale
+  // leaves the mesh as it was.
+  bool finite = vlm::AllFinite({x, y, z});
+  for (const VLM_MESH_VERTEX& v : mesh->aVertices) {
+    if (!finite) break;
+    finite = vlm::AllFinite({v.v4fPosition.x * x, v.v4fPosition.y * y, v.v4fPosition.z * z});
+  }
+  if (!finite) return vlm::RefuseNumber("VLM_ScaleMesh");
   for (VLM_MESH_VERTEX& v : mesh->aVertices) {
     v.v4fPosition.x *= x;
     v.v4fPosition.y *= y;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/finite.h"
 #include "mesh/mesh_internal.h"
 #include "velmora/math.h"
 #include "velmora/mesh.h"
@@ -77,6 +78,10 @@ m4f PlacementMatrix(float px, float py, float pz, float ax, float ay, float az, 
 extern "C" {
 
 VLM_MESH* VLM_CreateTriangleMesh(VLM_HANDLE mesh, float size, float uvScale, const char* name) {
+  if (!vlm::AllFinite({size, uvScale})) {
+    vlm::RefuseNumber("VLM_CreateTriangleMesh");
+    return nullptr;
+  }
   const float h = size * 0.5f;
   const FlatCorner corners[3] = {
       {0.0f, h, uvScale * 0.5f, 0.0f, true},
@@ -87,12 +92,20 @@ VLM_MESH* VLM_CreateTriangleMesh(VLM_HANDLE mesh, float size, float uvScale, con
 }
 
 VLM_MESH* VLM_CreatePlaneMesh(VLM_HANDLE mesh, float size, float uvScale, const char* name) {
+  if (!vlm::AllFinite({size, uvScale})) {
+    vlm::RefuseNumber("VLM_CreatePlaneMesh");
+    return nullptr;
+  }
   const float h = size * 0.5f;
   return CreateQuad(mesh, name, -h, h, -h, h, uvScale, uvScale);
 }
 
 VLM_MESH* VLM_CreateRectangleMesh(VLM_HANDLE mesh, float width, float depth, float uScale,
                                   float vScale, int fromCorner, const char* name) {
+  if (!vlm::AllFinite({width, depth, uScale, vScale})) {
+    vlm::RefuseNumber("VLM_CreateRectangleMesh");
+    return nullptr;
+  }
   if (fromCorner) return CreateQuad(mesh, name, 0.0f, width, 0.0f, depth, uScale, vScale);
   const float hx = width * 0.5f, hz = depth * 0.5f;
   return CreateQuad(mesh, name, -hx, hx, -hz, hz, uScale, vScale);
@@ -109,13 +122,22 @@ int32_t VLM_AddMeshToMesh(VLM_HANDLE targetHandle, VLM_HANDLE sourceHandle, floa
   VLM_MESH* target = VLM_ResolveMesh(targetHandle);
   VLM_MESH* source = VLM_ResolveMesh(sourceHandle);
   if (!target || !source) return 0;
+  constexpr const char* kProc = "VLM_AddMeshToMesh";
+  if (!vlm::AllFinite({px, py, pz, ax, ay, az, sx, sy, sz})) return vlm::RefuseNumber(kProc);
   const m4f m = PlacementMatrix(px, py, pz, ax, ay, az, sx, sy, sz);
+  // Placed positions are checked before the target grows, so a refused
+  // call leaves it as it was.
+  for (int32_t i = 0; i < source->iVertexCount; ++i) {
+    v4f at = source->aVertices[static_cast<size_t>(i)].v4fPosition;
+    at.w = 1.0f;
+    VLM_v4fTransform(&at, &m);
+    if (!vlm::AllFinite({at.x, at.y, at.z})) return vlm::RefuseNumber(kProc);
+  }
   // Counts are taken first: the source may be the target itself.
   const int32_t nv = target->iVertexCount;
   const int32_t ni = target->iIndexCount;
   const int32_t sourceVertices = source->iVertexCount;
   const int32_t sourceIndices = source->iIndexCount;
-  constexpr const char* kProc = "VLM_AddMeshToMesh";
   if (!vlm::mesh::GrowVertices(*target, int64_t{nv} + sourceVertices, kProc)) return 0;
   if (!vlm::mesh::GrowIndices(*target, int64_t{ni} + sourceIndices, kProc)) {
     target->aVertices.resize(static_cast<size_t>(nv));
@@ -151,6 +173,10 @@ int32_t VLM_AddMeshToMesh(VLM_HANDLE targetHandle, VLM_HANDLE sourceHandle, floa
 
 VLM_MESH* VLM_CreateCubeMesh(VLM_HANDLE mesh, float size, float uvScale, int32_t group,
                              const char* name) {
+  if (!vlm::AllFinite({size, uvScale})) {
+    vlm::RefuseNumber("VLM_CreateCubeMesh");
+    return nullptr;
+  }
   VLM_MESH* cube = VLM_CreateMesh(mesh, name);
   if (!cube) return nullptr;
   const auto cubeHandle = reinterpret_cast<VLM_HANDLE>(cube);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/finite.h"
 #include "mesh/cage.h"
 #include "mesh/cage_record.h"
 #include "physics/joint.h"
@@ -30,30 +31,55 @@ int SetVelocity(VLM_HANDLE handle, const v4f* vector, float x, float y, float z,
   if (flags & VLM_VELOCITY_BODY_FRAME) VLM_v4fTransform(&value, &body->mWorldUnscaled);
   value.w = 0.0f;
   v4f& target = angular ? body->Body.v4fAngularVelocity : body->Body.v4fVelocity;
-  if (flags & VLM_VELOCITY_ADD) {
-    VLM_v4fAdd(&target, &value);
-    target.w = 0.0f;
-  } else {
-    target = value;
+  if (flags & VLM_VELOCITY_ADD) VLM_v4fAdd(&value, &target);
+  value.w = 0.0f;
+  if (!AllFinite({value.x, value.y, value.z})) {
+    return RefuseNumber(angular ? "VLM_SetBodyAngularVelocity" : "VLM_SetBodyVelocity");
   }
+  target = value;
   return 1;
 }
 
+bool FiniteTransform(const VLM_OBJECT* body) {
+  const v4f& p = body->v4fPosition;
+  const v4f& q = body->q4fOrientation;
+  const v4f& s = body->v4fScale;
+  // A zero scale would flatten the shape and leave no inverse world matrix.
+  return AllFinite({p.x, p.y, p.z, q.x, q.y, q.z, q.w, s.x, s.y, s.z}) && s.x != 0.0f && s.y != 0.0f &&
+         s.z != 0.0f;
+}
+
 // A change of position, rotation or scale: made under the lock, then the
-// matrices follow and a running collision phase learns that a body moved.
+// matrices follow and a running collision phase learns that a body moved. A
+// change that would leave a number that is not finite (or a zero scale) is
+// undone and refused.
 template <class Change>
-int ChangeTransform(VLM_HANDLE handle, Change&& change) {
+int ChangeTransform(VLM_HANDLE handle, const char* procedure, Change&& change) {
   VLM_OBJECT* body = BodyOf(handle);
   if (!body) return 0;
   PhysicsWorld& world = World();
   PhysicsLock guard(world.lock);
+  const v4f position = body->v4fPosition, orientation = body->q4fOrientation, scale = body->v4fScale;
   change(body);
+  if (!FiniteTransform(body)) {
+    body->v4fPosition = position;
+    body->q4fOrientation = orientation;
+    body->v4fScale = scale;
+    return RefuseNumber(procedure, "Fail: Numbers must be finite, and a scale must not be 0!");
+  }
   RebuildObjectMatrices(body);
   ++world.listGeneration;
   return 1;
 }
 
 }  // namespace
+
+bool FiniteMotion(const VLM_OBJECT* body) {
+  const v4f& p = body->v4fPosition;
+  const v4f& v = body->Body.v4fVelocity;
+  const v4f& w = body->Body.v4fAngularVelocity;
+  return AllFinite({p.x, p.y, p.z, v.x, v.y, v.z, w.x, w.y, w.z});
+}
 
 void FileBody(VLM_OBJECT* body) {
   PhysicsWorld& world = World();
@@ -311,19 +337,19 @@ int VLM_BodyPosition(VLM_HANDLE handle, const v4f* vector, int mode) {
     vlm::Fail("Fail: No position given!", "VLM_BodyPosition");
     return 0;
   }
-  return vlm::ChangeTransform(handle, [&](VLM_OBJECT* body) {
+  return vlm::ChangeTransform(handle, "VLM_BodyPosition", [&](VLM_OBJECT* body) {
     vlm::ApplyPositionMode(&body->header, &body->v4fPosition, *vector, mode);
   });
 }
 
 int VLM_BodyRotation(VLM_HANDLE handle, float ax, float ay, float az, int mode) {
-  return vlm::ChangeTransform(handle, [&](VLM_OBJECT* body) {
+  return vlm::ChangeTransform(handle, "VLM_BodyRotation", [&](VLM_OBJECT* body) {
     vlm::ApplyRotationMode(&body->header, &body->q4fOrientation, ax, ay, az, mode);
   });
 }
 
 int VLM_BodyScale(VLM_HANDLE handle, float x, float y, float z, int mode) {
-  return vlm::ChangeTransform(handle, [&](VLM_OBJECT* body) {
+  return vlm::ChangeTransform(handle, "VLM_BodyScale", [&](VLM_OBJECT* body) {
     if (mode & VLM_TRANSFORM_RELATIVE) {
       body->v4fScale.x *= x;
       body->v4fScale.y *= y;

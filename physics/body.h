@@ -9,6 +9,11 @@ namespace vlm {
 inline VLM_OBJECT* BodyOf(VLM_HANDLE handle) { return BodyRegistry().Resolve(handle); }
 inline bool IsFixed(const VLM_OBJECT* body) { return body->Body.fMass == 0.0f; }
 
+// Position, velocity and angular velocity all finite. A body that has gone
+// beyond the float range takes no part in contacts or joints, so that it
+// cannot hand its infinities to the bodies it touches.
+bool FiniteMotion(const VLM_OBJECT* body);
+
 // Puts a body into the dynamic or the non-dynamic list by its mass, or takes
 // it out. The caller holds the physics lock.
 void FileBody(VLM_OBJECT* body);

@@ -85,6 +85,7 @@ const m4f& InverseWorld(const VLM_OBJECT* body) {
 
 int CollideBodies(VLM_OBJECT* p, VLM_OBJECT* q) {
   if (!p || !q || p == q || !p->Body.pCage || !q->Body.pCage) return 0;
+  if (!FiniteMotion(p) || !FiniteMotion(q)) return 0;
   if (!Dispatch(p, q)) return 0;
   PhysicsWorld& world = World();
   if (world.collisionPhase) {

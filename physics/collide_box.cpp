@@ -1,7 +1,9 @@
 // Oriented boxes: the separating-axis test on 15 axes, and box-box contacts
 // on the axis of least overlap.
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "mesh/cage_record.h"
 #include "physics/collide.h"
@@ -32,6 +34,52 @@ v4f SupportCorner(const OrientedBox& box, const v4f& direction) {
 // Cross-product axes of nearly parallel edges carry no direction: they are
 // left out instead of becoming a zero normal.
 constexpr float kParallelLimit = 1e-6f;
+
+// Points where the face of the incident box that looks most against the
+// reference face's normal m (pointing from the reference box towards the
+// incident one) lies on the reference face: its corners, each held within the
+// face's rectangle, that are inside the reference box or nearly so. Each
+// point lies halfway between the face and the corner, as the single contact
+// point does. For the contact passes: a box resting on a face bears on
+// several points, not on one corner.
+void FaceManifold(const OrientedBox& reference, int axis, const OrientedBox& incident, const v4f& m,
+                  std::vector<v4f>& out) {
+  out.clear();
+  constexpr float kMargin = 0.01f;  // units a corner may stand off and still count
+  int k = 0;
+  float most = -1.0f;
+  for (int i = 0; i < 3; ++i) {
+    const float along = std::fabs(Dot3(incident.axis[i], m));
+    if (along > most) {
+      most = along;
+      k = i;
+    }
+  }
+  const float side = Dot3(incident.axis[k], m) > 0.0f ? -1.0f : 1.0f;
+  const int u = (k + 1) % 3, w = (k + 2) % 3;
+  const int ru = (axis + 1) % 3, rw = (axis + 2) % 3;
+  // The reference face: centre + m * half along the reference axis.
+  const float face = Dot3(reference.centre, m) + reference.half[axis];
+  for (int corner = 0; corner < 4; ++corner) {
+    v4f p = incident.centre;
+    VLM_v4fAddScaled(&p, &incident.axis[k], side * incident.half[k]);
+    VLM_v4fAddScaled(&p, &incident.axis[u], (corner & 1) ? incident.half[u] : -incident.half[u]);
+    VLM_v4fAddScaled(&p, &incident.axis[w], (corner & 2) ? incident.half[w] : -incident.half[w]);
+    const float depth = face - Dot3(p, m);
+    if (!(depth > -kMargin)) continue;
+    // Held within the reference face's rectangle along its two face axes.
+    v4f offset;
+    VLM_v4fSubInto(&offset, &p, &reference.centre);
+    for (int r : {ru, rw}) {
+      const float along = Dot3(offset, reference.axis[r]);
+      const float held = std::clamp(along, -reference.half[r], reference.half[r]);
+      VLM_v4fAddScaled(&p, &reference.axis[r], held - along);
+    }
+    VLM_v4fAddScaled(&p, &m, depth / 2.0f);
+    p.w = 1.0f;
+    out.push_back(p);
+  }
+}
 
 }  // namespace
 
@@ -160,6 +208,14 @@ int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
   contact.w = 1.0f;
   StoreContact(contact, n);
   if (InCollisionPhase()) {
+    ContactPasses& passes = World().passes;
+    if (passes.count > 1 && bestAxis < 6 && o == best) {
+      if (bestAxis < 3) {
+        FaceManifold(a, bestAxis, b, n, passes.manifold);
+      } else {
+        FaceManifold(b, bestAxis - 3, a, minusN, passes.manifold);
+      }
+    }
     if (IsFixed(bodyA)) {
       MoveBody(bodyB, n, 2.0f * o);
     } else if (IsFixed(bodyB)) {

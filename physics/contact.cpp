@@ -16,13 +16,6 @@ namespace vlm {
 
 namespace {
 
-// A body together with every body that a rigid rod joins to it.
-struct Compound {
-  float mass = 0.0f;
-  v4f centre{};
-  m4f inverseInertia{};  // world axes
-};
-
 inline v4f Times(const v4f& v, const m4f& m) {
   v4f out;
   VLM_v4fTransformInto(&out, &m, &v);
@@ -63,6 +56,8 @@ void AddParallelAxis(m4f& inertia, float m, const v4f& r) {
   inertia.e[6] -= m * y * z;
   inertia.e[9] -= m * y * z;
 }
+
+}  // namespace
 
 Compound MakeCompound(const VLM_OBJECT* body, bool needInertia) {
   Compound compound;
@@ -110,8 +105,6 @@ Compound MakeCompound(const VLM_OBJECT* body, bool needInertia) {
   return compound;
 }
 
-// The rods of a body take over its velocities and hand them on to their
-// other bodies, turning about the compound's centre.
 void Propagate(VLM_OBJECT* body, const v4f& centre) {
   for (VLM_JOINT* joint : body->Body.joints) {
     if (joint->iKind != VLM_JOINT_ROD) continue;
@@ -132,10 +125,12 @@ void Propagate(VLM_OBJECT* body, const v4f& centre) {
   }
 }
 
+namespace {
+
 // One impulse of the given size along the unit direction d at the contact,
 // shared by the two compounds by their masses and inverse inertias; a fixed
-// A takes no part.
-void ApplyImpulse(VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca, const Compound& cb,
+// A takes no part. Returns the impulse on B.
+float ApplyImpulse(VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca, const Compound& cb,
                   const v4f& rA, const v4f& rB, const v4f& d, float amount) {
   const v4f kA = Cross3(rA, d);
   const v4f kB = Cross3(rB, d);
@@ -151,6 +146,7 @@ void ApplyImpulse(VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca,
   VLM_v4fAddScaled(&b->Body.v4fVelocity, &d, j / mB);
   const v4f turnB = Times(kB, cb.inverseInertia);
   VLM_v4fAddScaled(&b->Body.v4fAngularVelocity, &turnB, j);
+  return j;
 }
 
 }  // namespace
@@ -158,8 +154,11 @@ void ApplyImpulse(VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca,
 void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   if (!a || !b) return;
   if (IsFixed(b)) std::swap(a, b);
-  if (IsFixed(b)) return;  // two fixed bodies: no impulse can act
   PhysicsWorld& world = World();
+  if (IsFixed(b)) {  // two fixed bodies: no impulse can act
+    world.passes.manifold.clear();
+    return;
+  }
   const v4f p = world.lastImpact.v4fPoint;
   const v4f n = world.lastImpact.v4fNormal;
   const bool aFixed = IsFixed(a);
@@ -180,7 +179,8 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   const float e = A.pMaterial->fElasticity * B.pMaterial->fElasticity;
   const float mu = A.pMaterial->fFriction + B.pMaterial->fFriction;
 
-  ApplyImpulse(a, b, aFixed, ca, cb, rA, rB, n, (1.0f + e) * vn);
+  const float normalImpulse = ApplyImpulse(a, b, aFixed, ca, cb, rA, rB, n, (1.0f + e) * vn);
+  v4f tangentImpulse{};
 
   // Friction: at most the sliding speed, so the sliding never turns round.
   const float f = mu * vn;
@@ -197,7 +197,10 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
     const float sliding = VLM_v4fLength(&u);
     // A sliding speed too small to give a direction counts as none.
     v4f t = u;
-    if (sliding > 0.0f && Direction(&t)) ApplyImpulse(a, b, aFixed, ca, cb, rA, rB, t, std::clamp(f, 0.0f, sliding));
+    if (sliding > 0.0f && Direction(&t)) {
+      const float jt = ApplyImpulse(a, b, aFixed, ca, cb, rA, rB, t, std::clamp(f, 0.0f, sliding));
+      VLM_v4fScaleInto(&tangentImpulse, &t, jt);
+    }
   }
 
   // Rolling resistance.
@@ -227,6 +230,9 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
 
   if (!aFixed) Propagate(a, ca.centre);
   Propagate(b, cb.centre);
+  if (world.passes.count > 1) {
+    KeepContact(world, a, b, aFixed, ca, cb, p, n, vn, e, mu, normalImpulse, tangentImpulse);
+  }
 }
 
 }  // namespace vlm

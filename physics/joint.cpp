@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/fail.h"
+#include "core/finite.h"
 #include "physics/body.h"
 #include "physics/world.h"
 #include "scene/entity.h"
@@ -24,10 +25,14 @@ void EraseValue(std::vector<T*>& list, T* value) {
 VLM_JOINT* FindJoint(VLM_HANDLE handle) { return JointRegistry().Resolve(handle); }
 
 // Sets one value of a joint; 0 when the handle names no joint.
-int SetJointValue(VLM_HANDLE handle, float VLM_JOINT::*value, float to) {
+int SetJointValue(VLM_HANDLE handle, float VLM_JOINT::*value, float to, const char* procedure) {
   PhysicsLock guard(World().lock);
   VLM_JOINT* joint = FindJoint(handle);
   if (!joint) return 0;
+  if (!std::isfinite(to) || (value == &VLM_JOINT::fLength && to < 0.0f)) {
+    return RefuseNumber(procedure, value == &VLM_JOINT::fLength ? "Fail: A length must be finite and not negative!"
+                                                               : kNotFinite);
+  }
   joint->*value = to;
   return 1;
 }
@@ -217,15 +222,15 @@ int VLM_FreeJoint(VLM_HANDLE handle) {
 }
 
 int VLM_SetJointLength(VLM_HANDLE handle, float length) {
-  return vlm::SetJointValue(handle, &VLM_JOINT::fLength, length);
+  return vlm::SetJointValue(handle, &VLM_JOINT::fLength, length, "VLM_SetJointLength");
 }
 
 int VLM_SetJointStiffness(VLM_HANDLE handle, float stiffness) {
-  return vlm::SetJointValue(handle, &VLM_JOINT::fStiffness, stiffness);
+  return vlm::SetJointValue(handle, &VLM_JOINT::fStiffness, stiffness, "VLM_SetJointStiffness");
 }
 
 int VLM_SetJointDamping(VLM_HANDLE handle, float damping) {
-  return vlm::SetJointValue(handle, &VLM_JOINT::fDamping, damping);
+  return vlm::SetJointValue(handle, &VLM_JOINT::fDamping, damping, "VLM_SetJointDamping");
 }
 
 }  // extern "C"

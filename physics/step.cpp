@@ -1,10 +1,12 @@
 // The simulation step: reset, joints, integration and collisions, each phase
 // under the physics lock with a short pause after it for other threads.
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
 
 #include "core/engine_state.h"
+#include "core/finite.h"
 #include "physics/body.h"
 #include "physics/debug_view.h"
 #include "physics/joint.h"
@@ -45,6 +47,7 @@ void ResetPhase(PhysicsWorld& world) {
 void JointPhase(PhysicsWorld& world, float dt) {
   for (VLM_JOINT* joint : world.activeJoints) {
     if (IsFixed(joint->pBodyA) && IsFixed(joint->pBodyB)) continue;
+    if (!FiniteMotion(joint->pBodyA) || !FiniteMotion(joint->pBodyB)) continue;
     VLM_v4fAddScaled(&joint->v4fSharedVelocity, &world.gravity, dt);
     SolveJoint(joint);
   }
@@ -97,6 +100,25 @@ int RoundedFrameRate(float frequency) {
 
 }  // namespace
 
+int StepsThisUpdate(PhysicsWorld& world, float frameTime) {
+  const float h = world.fixedStep;
+  if (!(h > 0.0f)) {
+    world.timeStep = frameTime;
+    return 1;
+  }
+  world.timeStep = h;
+  // Without a measured frame (no window) every update is one step.
+  if (!(frameTime > 0.0f) || !std::isfinite(frameTime)) return 1;
+  world.carriedTime += frameTime;
+  const double whole = std::floor(world.carriedTime / h);
+  const int steps = whole < world.maxSteps ? static_cast<int>(whole) : world.maxSteps;
+  world.carriedTime -= steps * static_cast<double>(h);
+  // Time beyond the largest count is not made up later: a long stall would
+  // otherwise fast-forward the world for many frames.
+  world.carriedTime = std::min(world.carriedTime, static_cast<double>(h) * world.maxSteps);
+  return steps;
+}
+
 void SimulationStep() {
   PhysicsWorld& world = World();
   {
@@ -121,6 +143,7 @@ void SimulationStep() {
     const int32_t outer = world.collisionPhase;
     world.collisionPhase = 1;
     CollisionPhase(world);
+    RunContactPasses(world);
     world.collisionPhase = outer;
   }
   WaitStep(std::chrono::milliseconds(1));
@@ -133,17 +156,43 @@ extern "C" {
 int VLM_UpdatePhysics(int debug) {
   vlm::PhysicsWorld& world = vlm::World();
   const vlm::TimingState& timing = vlm::Timing();
+  int steps = 1;
   {
     vlm::PhysicsLock guard(world.lock);
-    world.timeStep = timing.frameTimeFactor;
     world.frameRate = vlm::RoundedFrameRate(timing.renderFrequency);
+    steps = vlm::StepsThisUpdate(world, timing.frameTimeFactor);
   }
-  vlm::SimulationStep();
+  for (int i = 0; i < steps; ++i) vlm::SimulationStep();
   if (debug) {
     vlm::PhysicsLock guard(world.lock);
     vlm::BuildDebugView(world);
   }
   return 0;
+}
+
+int VLM_SetPhysicsTimeStep(float seconds, int maxSteps) {
+  if (!std::isfinite(seconds) || seconds < 0.0f || maxSteps < 1) {
+    return vlm::RefuseNumber("VLM_SetPhysicsTimeStep",
+                             "Fail: The time step must be a finite number of at least 0, with at least one step!");
+  }
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  world.fixedStep = seconds;
+  world.maxSteps = maxSteps;
+  world.carriedTime = 0.0;
+  return 1;
+}
+
+int VLM_SetPhysicsContactPasses(int passes) {
+  if (passes < 1) {
+    return vlm::RefuseNumber("VLM_SetPhysicsContactPasses", "Fail: At least one contact pass is needed!");
+  }
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  world.passes.count = passes;
+  world.passes.contacts.clear();
+  world.passes.previous.clear();
+  return 1;
 }
 
 }  // extern "C"

@@ -1,4 +1,5 @@
 // Physical materials (registry kind Surface).
+#include "core/finite.h"
 #include "core/registries.h"
 #include "physics/collision_sound.h"
 #include "physics/records.h"
@@ -26,6 +27,12 @@ int VLM_FreeSurface(VLM_HANDLE handle) {
 }
 
 VLM_SURFACE* VLM_CreatePhysicalMaterial(VLM_HANDLE id, float elasticity, float friction, const char* name) {
+  // Checked before the entry exists, so that a refused call releases nothing
+  // filed under the same ID.
+  if (!vlm::AllFinite({elasticity, friction}) || elasticity < 0.0f || friction < 0.0f) {
+    vlm::RefuseNumber("VLM_CreatePhysicalMaterial", "Fail: Elasticity and friction must be finite and not negative!");
+    return nullptr;
+  }
   VLM_SURFACE* material = VLM_CreateSurfaceListEntry(&id, name ? name : "");
   if (!material) return nullptr;
   vlm::PhysicsLock guard(vlm::World().lock);

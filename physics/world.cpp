@@ -1,6 +1,7 @@
 // The physics world: start-up, gravity, the enabled flag and the settings.
 #include "physics/world.h"
 
+#include "core/finite.h"
 #include "core/registries.h"
 #include "mesh/cage.h"
 #include "physics/records.h"
@@ -19,6 +20,10 @@ void InitPhysicsWorld() {
   world.defaultMaterial.sName.clear();
   world.defaultMaterial.fElasticity = 0.6f;
   world.defaultMaterial.fFriction = 0.3f;
+  world.fixedStep = 0.0f;
+  world.maxSteps = 1;
+  world.carriedTime = 0.0;
+  world.passes = ContactPasses{};
   // The collision-shape names are the constant table of the cage module
   // (VLM_GetCageKindByName); nothing to build here.
 }
@@ -58,6 +63,7 @@ void ForgetCage(const VLM_CAGE* cage) {
 extern "C" {
 
 int VLM_SetGravity(float x, float y, float z) {
+  if (!vlm::AllFinite({x, y, z})) return vlm::RefuseNumber("VLM_SetGravity");
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   world.gravity = v4f{x, y, z, 0.0f};

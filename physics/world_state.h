@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "physics/records.h"
+#include "physics/solver_passes.h"
 #include "velmora/types.h"
 
 struct VLM_OBJECT;
@@ -77,6 +78,10 @@ struct PhysicsWorld {
   // Engine settings.
   int32_t waits = 1;       // 0: no pauses between the phases of a step
   int32_t broadPhase = 1;  // 0: every pair goes to the shape tests
+  float fixedStep = 0.0f;    // seconds; 0: one step of the last frame's duration
+  int32_t maxSteps = 1;      // steps of fixedStep one update may run
+  double carriedTime = 0.0;  // frame time not yet stepped, below fixedStep
+  ContactPasses passes;      // contact passes beyond the first
   CollisionSoundPlayer playCollisionSound = nullptr;
 
   // Lines of the debug view, rebuilt by every step that asks for it.

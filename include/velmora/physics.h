@@ -72,6 +72,21 @@ int VLM_SetPhysicsWaits(int flag);
 /* Engine setting: 0 hands every pair to the shape tests; 1 (the default)
  * skips pairs whose bounds cannot touch. Results are the same. */
 int VLM_SetPhysicsBroadPhase(int flag);
+/* Physics time step in seconds. 0 (the default): every VLM_UpdatePhysics
+ * runs one step of the last frame's duration. seconds > 0: every
+ * VLM_UpdatePhysics adds the last frame's duration to the time not yet
+ * stepped and runs as many steps of exactly that length as it holds, at
+ * most maxSteps; the rest carries over (time beyond maxSteps steps is
+ * dropped). Without a frame time (no window presents frames) every call runs
+ * exactly one step. Call VLM_UpdatePhysics once per frame. Negative or
+ * non-finite seconds, or maxSteps below 1, are refused. Returns 1, or 0. */
+int VLM_SetPhysicsTimeStep(float seconds, int maxSteps);
+/* Contact passes per step. 1 (the default): each contact is resolved once,
+ * as it is found. n > 1: after all contacts of the step are found, they are
+ * resolved again in the same order, up to n passes in all or until none is
+ * still approaching, with position correction beyond a small slop; stacks
+ * hold. Below 1 is refused. Returns 1, or 0. */
+int VLM_SetPhysicsContactPasses(int passes);
 /* A physical material: contacts multiply the elasticities and add the
  * frictions. Returns the record, or 0. */
 VLM_SURFACE* VLM_CreatePhysicalMaterial(VLM_HANDLE id, float elasticity, float friction, const char* name);

@@ -252,4 +252,32 @@ TEST_F(CageMeshTest, MissingMeshOrKindFails) {
   EXPECT_EQ(vlm::CageRegistry().Count(), 0u);
 }
 
+TEST_F(CageMeshTest, NonFiniteOrNegativeSizesAreRefusedAndTheEarlierCageStays) {
+  VLM_CAGE* kept = VLM_CreateSphereCage(3, 2.0f, "Kept");
+  ASSERT_NE(kept, nullptr);
+  const float nan = std::nanf(""), inf = HUGE_VALF;
+  // The largest coordinate times the factor would leave the float range in
+  // the squared distances.
+  const VLM_HANDLE huge = Mesh({{1e30f, 0, 0, 1}}, {});
+  const VLM_HANDLE plain = Mesh({{1, 0, 0, 1}}, {});
+  EXPECT_EQ(VLM_CreateSphereCage(3, nan, ""), nullptr);
+  EXPECT_EQ(VLM_CreateSphereCage(3, -2.0f, ""), nullptr);
+  EXPECT_EQ(VLM_CreateBoxCage(3, 1.0f, inf, 1.0f, ""), nullptr);
+  EXPECT_EQ(VLM_CreateBoxCage(3, -1.0f, VLM_DEFAULTF, VLM_DEFAULTF, ""), nullptr);
+  EXPECT_EQ(VLM_CreateCageFromMesh(3, huge, VLM_CAGE_SPHERE, 1.0f, ""), nullptr);
+  EXPECT_EQ(VLM_CreateCageFromMesh(3, plain, VLM_CAGE_BOX, nan, ""), nullptr);
+  EXPECT_EQ(VLM_CreateCageFromMesh(3, plain, VLM_CAGE_BOX, -1.0f, ""), nullptr);
+  auto row = [](const char* proc, const char* text) { return vlmtest::FailRow(proc, text); };
+  const char* size = "Fail: A size must be finite and not negative!";
+  const char* mesh = "Fail: The mesh's positions and the factor must be finite, the factor not negative!";
+  EXPECT_EQ(vlmtest::LogBody(log), row("VLM_CreateSphereCage", size) + row("VLM_CreateSphereCage", size) +
+                                       row("VLM_CreateBoxCage", size) + row("VLM_CreateBoxCage", size) +
+                                       row("VLM_CreateCageFromMesh", mesh) + row("VLM_CreateCageFromMesh", mesh) +
+                                       row("VLM_CreateCageFromMesh", mesh));
+  EXPECT_EQ(VLM_ResolveCage(3), kept);
+  EXPECT_EQ(kept->fSize, 1.0f);
+  // Zero sizes are meant: a point-like sphere, a flat box.
+  EXPECT_NE(VLM_CreateBoxCage(4, 2.0f, 0.0f, 2.0f, ""), nullptr);
+}
+
 }  // namespace

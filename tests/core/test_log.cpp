@@ -102,6 +102,23 @@ TEST(LogRow, EveryCellInMaskOrderAndNoEscaping) {
   EXPECT_TRUE(std::regex_match(body, row)) << body;
 }
 
+TEST(LogRow, FreshlyOpenedLogCarriesTimeAndLineCells) {
+  // Opening sets the mask 9: rows carry the time and the line, nothing else,
+  // until the columns are changed.
+  TempDir dir;
+  const std::string path = dir.File("fresh.html");
+  VLM_OpenLogFile(path.c_str(), 1, 1);
+  VLM_LogMessage("first", VLM_COLOR_FAIL, 12, "VLM Mesh", "VLM_LoadMesh");
+  VLM_LogMessage("second", VLM_COLOR_OK, 0, "", "VLM_LoadMesh");
+  const std::string body = LogBody(path);
+  const std::string time = "<td>[0-2][0-9]:[0-5][0-9]:[0-5][0-9]</td>";
+  const std::regex rows("<tr><td>\xC2\x95</td>" + time +
+                        "<td>12</td><td colspan=2><i style='color:#FF0000;'>first</i></td></tr>"
+                        "<tr><td>\xC2\x95</td>" + time +
+                        "<td></td><td colspan=2><i style='color:#11FF00;'>second</i></td></tr>");
+  EXPECT_TRUE(std::regex_match(body, rows)) << body;
+}
+
 TEST(LogRow, ProcedureOnlyAndEmptyModule) {
   TempDir dir;
   const std::string path = OpenTestLog(dir, VLM_LOG_PROCEDURE | VLM_LOG_MODULE);

@@ -3,6 +3,8 @@
 // through the engine's procedures.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 
 #include "input/input_fixture.h"
@@ -252,7 +254,15 @@ TEST_F(VirtualJoystickTest, UnknownNumbersGiveZeroAndAFailureRow) {
   VLM_SetJoystickDeadZone(number_, 7, 0.5f);
   EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[7], 0.5f);
   EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[6], 0.0f);
+  // Not-a-number or infinity is refused, on one axis or on all.
+  EXPECT_EQ(VLM_SetJoystickDeadZone(number_, 7, std::nanf("")), 0);
+  EXPECT_EQ(VLM_SetJoystickDeadZone(number_, -1, HUGE_VALF), 0);
+  EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[7], 0.5f);
+  EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[0], 0.0f);
   const std::string body = vlmtest::LogBody(log);
+  EXPECT_NE(body.find(vlmtest::FailRow("VLM_SetJoystickDeadZone", "Fail: Numbers must be finite!") +
+                      vlmtest::FailRow("VLM_SetJoystickDeadZone", "Fail: Numbers must be finite!")),
+            std::string::npos);
   EXPECT_NE(body.find("Fail: There is no joystick with this number!"), std::string::npos);
   EXPECT_NE(body.find("Fail: Joystick button out of range (0-15)!"), std::string::npos);
   EXPECT_NE(body.find("Fail: Joystick axis out of range (0-5)!"), std::string::npos);

@@ -1,6 +1,7 @@
 // The mesh record, its access operations, finishing (tangents, box, count
 // rows, index mending), updating and scaling.
 #include <cmath>
+#include <cstring>
 
 #include "core/engine_state.h"
 #include "mesh/mesh_record.h"
@@ -106,6 +107,37 @@ TEST_F(MeshTest, NumbersOutsideTheArraysAreRefusedWithAFailureRow) {
   EXPECT_EQ(VLM_GetMeshVertexCount(60000), 0);
   EXPECT_EQ(VLM_FinishMesh(60000), 0);
   EXPECT_EQ(LogRows().size(), expected.size());
+}
+
+TEST_F(MeshTest, NonFiniteNumbersAreRefusedAndTheMeshStaysAsItWas) {
+  VLM_MESH* mesh = NewMesh(3, 1);
+  const VLM_HANDLE h = H(mesh);
+  VLM_SetMeshVertexPosition(h, 0, 1, 2, 3, 1);
+  VLM_SetMeshVertexNormal(h, 0, 0, 1, 0);
+  VLM_SetMeshVertexTexCoord(h, 0, 0.5f, 0.5f);
+  const VLM_MESH_VERTEX before = mesh->aVertices[0];
+  const float nan = std::nanf(""), inf = HUGE_VALF;
+  EXPECT_EQ(VLM_SetMeshVertexPosition(h, 0, nan, 0, 0, 1), 0);
+  EXPECT_EQ(VLM_SetMeshVertexPosition(h, 0, 0, 0, 0, inf), 0);
+  EXPECT_EQ(VLM_SetMeshVertexNormal(h, 0, 0, -inf, 0), 0);
+  EXPECT_EQ(VLM_SetMeshVertexTexCoord(h, 0, 0, nan), 0);
+  EXPECT_EQ(VLM_ScaleMesh(h, 1, nan, 1), 0);
+  EXPECT_EQ(VLM_ScaleMesh(h, 1, 1, 2e38f), 0);  // 3 * 2e38 overflows
+  EXPECT_EQ(std::memcmp(&mesh->aVertices[0], &before, sizeof(before)), 0);
+
+  VLM_MESH* target = VLM_CreateMesh(-1, "");
+  const int32_t vertices = target->iVertexCount;
+  EXPECT_EQ(VLM_AddMeshToMesh(H(target), h, 0, 0, 0, 0, 0, 0, 1, inf, 1, -1), 0);
+  EXPECT_EQ(VLM_AddMeshToMesh(H(target), h, 0, 0, 0, 0, 0, 0, 1, 1, 2e38f, -1), 0);
+  EXPECT_EQ(target->iVertexCount, vertices);
+  EXPECT_EQ(VLM_CreatePlaneMesh(-1, nan, 1, ""), nullptr);
+  EXPECT_EQ(VLM_CreateTriangleMesh(-1, 1, inf, ""), nullptr);
+  EXPECT_EQ(VLM_CreateRectangleMesh(-1, 1, nan, 1, 1, 0, ""), nullptr);
+  EXPECT_EQ(VLM_CreateCubeMesh(-1, inf, 1, -1, ""), nullptr);
+  const std::vector<std::string> rows = LogRows();
+  EXPECT_EQ(rows, std::vector<std::string>(12, "#FF0000 Fail: Numbers must be finite!"));
+  EXPECT_EQ(VLM_ScaleMesh(h, -1, 1, 1), 1);  // mirroring is a real scale
+  EXPECT_EQ(mesh->aVertices[0].v4fPosition.x, -1.0f);
 }
 
 TEST_F(MeshTest, GroupsAreNumberedInOrderAndFoundByName) {

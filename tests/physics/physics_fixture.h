@@ -40,9 +40,10 @@ class PhysicsTest : public ::testing::Test {
 inline v4f P(float x, float y, float z) { return v4f{x, y, z, 1.0f}; }
 inline v4f D(float x, float y, float z) { return v4f{x, y, z, 0.0f}; }
 
-// One simulation step of dt seconds.
+// One simulation step of dt seconds: without a frame time, a fixed time
+// step runs exactly once per update (0 runs one step of no time).
 inline void Step(float dt) {
-  vlm::Timing().frameTimeFactor = dt;
+  VLM_SetPhysicsTimeStep(dt, 1);
   VLM_UpdatePhysics(0);
 }
 

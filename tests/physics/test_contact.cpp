@@ -47,6 +47,31 @@ TEST_F(ContactTest, BounceOnAFixedBodyWithFullAndNoElasticity) {
   }
 }
 
+TEST_F(ContactTest, OffCentreContactOfTwoMovingBodiesSpinsBothTheSameWay) {
+  // Boxes of half-extent 1 (inverse inertia 1.5), A at the origin moving +x
+  // at 2, B at (2, 1, 0) moving -x at 1, touching at (1, 0.5, 0) with n = x.
+  // rA = (1, 0.5, 0), kA = rA x n = (0, 0, -0.5); rB = (-1, -0.5, 0),
+  // kB = (0, 0, 0.5). vn = 3, K = 1 + 1 + 1.5 * 0.25 * 2 = 2.75,
+  // j = 2 * 3 / 2.75 = 24/11. A: v = 2 - j = -2/11, w = -(kA * 1.5) j = 18/11;
+  // B: v = -1 + j = 13/11, w = (kB * 1.5) j = 18/11.
+  Materials(1.0f, 0.0f);
+  VLM_OBJECT* a = Body(1, 5, 1.0f, P(0, 0, 0), 2);
+  VLM_OBJECT* b = Body(2, 5, 1.0f, P(2, 1, 0), 2);
+  VLM_SetBodyVelocity(1, nullptr, 2.0f, 0.0f, 0.0f, 0);
+  VLM_SetBodyVelocity(2, nullptr, -1.0f, 0.0f, 0.0f, 0);
+  SetContact(P(1, 0.5f, 0), D(1, 0, 0));
+  VLM_ResolveContact(1, 2);
+  EXPECT_NEAR(a->Body.v4fVelocity.x, -2.0f / 11.0f, 1e-5f);
+  EXPECT_NEAR(b->Body.v4fVelocity.x, 13.0f / 11.0f, 1e-5f);
+  EXPECT_NEAR(a->Body.v4fAngularVelocity.z, 18.0f / 11.0f, 1e-5f);
+  EXPECT_NEAR(b->Body.v4fAngularVelocity.z, 18.0f / 11.0f, 1e-5f);
+  // Angular momentum about the contact (I w + (c - p) x m v), 1.5 before.
+  const float inertia = 2.0f / 3.0f;
+  const float lA = inertia * a->Body.v4fAngularVelocity.z + 0.5f * a->Body.v4fVelocity.x;
+  const float lB = inertia * b->Body.v4fAngularVelocity.z - 0.5f * b->Body.v4fVelocity.x;
+  EXPECT_NEAR(lA + lB, 1.5f, 1e-5f);
+}
+
 TEST_F(ContactTest, EqualMassesMeetingHeadOnSwapVelocities) {
   Materials(1.0f, 0.0f);
   VLM_OBJECT* a = Body(1, 3, 1.0f, P(-1, 0, 0), 2);
