@@ -34,6 +34,8 @@ v4f SupportCorner(const OrientedBox& box, const v4f& direction) {
 // Cross-product axes of nearly parallel edges carry no direction: they are
 // left out instead of becoming a zero normal.
 constexpr float kParallelLimit = 1e-6f;
+// Cosine above which a face counts as square to the contact normal.
+constexpr float kSquare = 0.99f;
 
 // Points where the face of the incident box that looks most against the
 // reference face's normal m (pointing from the reference box towards the
@@ -45,7 +47,7 @@ constexpr float kParallelLimit = 1e-6f;
 void FaceManifold(const OrientedBox& reference, int axis, const OrientedBox& incident, const v4f& m,
                   std::vector<v4f>& out) {
   out.clear();
-  constexpr float kMargin = 0.01f;  // units a corner may stand off and still count
+  constexpr float kMargin = 0.02f;  // units a corner may stand off and still count
   int k = 0;
   float most = -1.0f;
   for (int i = 0; i < 3; ++i) {
@@ -210,14 +212,27 @@ int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
   if (InCollisionPhase()) {
     ContactPasses& passes = World().passes;
     if (passes.count > 1 && bestAxis < 6 && o == best) {
-      if (bestAxis < 3) {
-        FaceManifold(a, bestAxis, b, n, passes.manifold);
+      // A face of A that lies along n is the reference whenever there is
+      // one, so that boxes stacked square keep the same points from step to
+      // step whichever axis won by rounding.
+      int reference = bestAxis < 3 ? bestAxis : -1;
+      for (int i = 0; i < 3 && reference < 0; ++i) {
+        if (std::fabs(Dot3(a.axis[i], n)) > kSquare * std::sqrt(Dot3(a.axis[i], a.axis[i]))) reference = i;
+      }
+      if (reference >= 0) {
+        FaceManifold(a, reference, b, n, passes.manifold);
       } else {
         FaceManifold(b, bestAxis - 3, a, minusN, passes.manifold);
       }
     }
-    if (IsFixed(bodyA)) {
-      MoveBody(bodyB, n, 2.0f * o);
+    if (!passes.manifold.empty()) {
+      // A face contact for the passes: they push the boxes apart, down to
+      // the slop, together with every other contact of the step.
+      passes.depth = o;
+    } else if (IsFixed(bodyA)) {
+      // Twice the overlap lifts a box resting on a fixed one off it on every
+      // other step; with contact passes it is set down touching instead.
+      MoveBody(bodyB, n, passes.count > 1 ? o : 2.0f * o);
     } else if (IsFixed(bodyB)) {
       MoveBody(bodyA, n, -o);
     } else {

@@ -179,6 +179,13 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   const float e = A.pMaterial->fElasticity * B.pMaterial->fElasticity;
   const float mu = A.pMaterial->fFriction + B.pMaterial->fFriction;
 
+  // A contact on several points (a box resting on a face) is left to the
+  // contact passes: one impulse at a single corner would tip it over.
+  if (world.passes.count > 1 && !world.passes.manifold.empty()) {
+    KeepContact(world, a, b, aFixed, ca, cb, p, n, vn, e, mu, 0.0f, v4f{});
+    return;
+  }
+
   const float normalImpulse = ApplyImpulse(a, b, aFixed, ca, cb, rA, rB, n, (1.0f + e) * vn);
   v4f tangentImpulse{};
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "physics/body.h"
 #include "physics/collide.h"
@@ -21,8 +22,10 @@ namespace {
 // direction and stays in place.
 constexpr float kSameNormal = 0.95f;
 constexpr float kSamePlace = 0.1f;  // units
-// A pass in which no contact approaches faster than this ends the passes.
-constexpr float kApproachTolerance = 1e-4f;
+// A pass that changes no contact's relative normal speed by more than this
+// (units per second) ends the passes: none is still approaching, and none
+// is pushed apart harder than it asks for.
+constexpr float kSpeedTolerance = 1e-4f;
 
 inline v4f Times(const v4f& v, const m4f& m) {
   v4f out;
@@ -74,7 +77,7 @@ bool Finite(const v4f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && s
 
 // Normal impulse towards the separating speed the contact asks for, never
 // pulling; then friction up to mu times the normal impulse. Returns whether
-// the contact was still approaching.
+// the normal speed still had to change.
 bool SolveVelocity(PassContact& c) {
   const v4f u = Relative(c);
   const float approach = Dot3(u, c.n) + c.bounce;
@@ -108,7 +111,7 @@ bool SolveVelocity(PassContact& c) {
       Apply(c, change);
     }
   }
-  return approach > kApproachTolerance;
+  return std::fabs(dj) > kSpeedTolerance * c.normalMass;
 }
 
 // Pushes the bodies apart along n when later contacts of this step drove them
@@ -116,7 +119,7 @@ bool SolveVelocity(PassContact& c) {
 bool SolvePosition(const PassContact& c) {
   const v4f movedA = Minus(c.a->v4fPosition, c.startA);
   const v4f movedB = Minus(c.b->v4fPosition, c.startB);
-  const float separation = Dot3(Minus(movedB, movedA), c.n);
+  const float separation = c.separation + Dot3(Minus(movedB, movedA), c.n);
   if (!(separation < -kPenetrationSlop)) return false;
   const float depth = -separation - kPenetrationSlop;
   const float weightA = c.aFixed ? 0.0f : c.inverseMassA;
@@ -130,7 +133,7 @@ bool SolvePosition(const PassContact& c) {
 // Last step's impulse for this contact, when it is the same contact.
 const PassContact* Previous(const std::vector<PassContact>& previous, const PassContact& c) {
   for (const PassContact& p : previous) {
-    if (p.a != c.a || p.b != c.b || p.feature != c.feature) continue;
+    if (p.a != c.a || p.b != c.b) continue;
     if (Dot3(p.n, c.n) < kSameNormal) continue;
     const v4f shift = Minus(p.rB, c.rB);
     if (Dot3(shift, shift) > kSamePlace * kSamePlace) continue;
@@ -206,14 +209,27 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
     passes.contacts.push_back(c);
     return;
   }
-  // Several points: the first resolution's impulse acted at one of them and
-  // stays as it is; the points start from nothing.
+  // Several points: the first resolution's impulse acted at the single
+  // contact point, which is one of them (the nearest): it starts from that
+  // impulse, so that the passes may take it back; the others from nothing.
+  size_t nearest = 0;
+  float best = std::numeric_limits<float>::infinity();
+  for (size_t i = 0; i < passes.manifold.size(); ++i) {
+    const v4f d = Minus(passes.manifold[i], point);
+    if (Dot3(d, d) < best) {
+      best = Dot3(d, d);
+      nearest = i;
+    }
+  }
+  c.separation = -passes.depth;
   for (size_t i = 0; i < passes.manifold.size(); ++i) {
     place(passes.manifold[i]);
-    c.feature = static_cast<int32_t>(i);
+    c.normalImpulse = i == nearest ? normalImpulse : 0.0f;
+    c.tangentImpulse = i == nearest ? tangentImpulse : v4f{};
     passes.contacts.push_back(c);
   }
   passes.manifold.clear();
+  passes.depth = 0.0f;
 }
 
 void RunContactPasses(PhysicsWorld& world) {
@@ -222,10 +238,10 @@ void RunContactPasses(PhysicsWorld& world) {
   if (passes.count > 1 && !passes.contacts.empty()) {
     WarmStart(passes);
     for (int32_t pass = 2; pass <= passes.count; ++pass) {
-      bool approaching = false;
-      for (PassContact& c : passes.contacts) approaching |= SolveVelocity(c);
+      bool changed = false;
+      for (PassContact& c : passes.contacts) changed |= SolveVelocity(c);
       for (const PassContact& c : passes.contacts) SolvePosition(c);
-      if (!approaching) break;
+      if (!changed) break;
     }
   }
   std::swap(passes.previous, passes.contacts);

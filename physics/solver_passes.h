@@ -3,8 +3,9 @@
 // pair loop sequential impulses run over the kept contacts in the order they
 // were found: a normal impulse that never pulls (its running sum stays at or
 // above 0), Coulomb friction bounded by it, and a position correction that
-// leaves penetration below a slop alone. A contact that persists from the
-// last step starts from the impulse it ended with (warm starting).
+// leaves penetration below a slop alone. A contact point that persists from
+// the last step (same bodies, same direction, same place) starts from the
+// impulse it ended with (warm starting).
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,6 @@ struct PhysicsWorld;
 struct PassContact {
   VLM_OBJECT* a = nullptr;  // fixed when either body is (then aFixed)
   VLM_OBJECT* b = nullptr;
-  int32_t feature = -1;     // which point of a many-point contact, or -1
   bool aFixed = false;
   float inverseMassA = 0.0f, inverseMassB = 0.0f;
   m4f inverseInertiaA{}, inverseInertiaB{};  // compounds, world axes
@@ -30,6 +30,7 @@ struct PassContact {
   v4f rA{}, rB{};                            // contact point from the centres
   v4f n{};                                   // unit, from a to b
   v4f startA{}, startB{};                    // positions when found
+  float separation = 0.0f;                   // along n then: 0 touching, negative inside
   float normalMass = 0.0f;                   // 1 / (effective inverse mass along n)
   float bounce = 0.0f;                       // separating speed the contact asks for
   float friction = 0.0f;                     // sum of the two frictions
@@ -41,7 +42,8 @@ struct ContactPasses {
   int32_t count = 1;                     // 1: the pair loop's resolution only
   std::vector<PassContact> contacts;     // this step's, in the order found
   std::vector<PassContact> previous;     // the last step's, compared by key only
-  std::vector<v4f> manifold;             // extra points of the contact being stored
+  std::vector<v4f> manifold;             // points of the contact being stored, if several
+  float depth = 0.0f;                    // their penetration, left to the passes
 };
 
 // Below this penetration depth (units) the passes move nothing, so resting

@@ -1,0 +1,93 @@
+// Stacks with more contact passes: a box tower, a sphere column and a box
+// pyramid stand on a box ground with a fixed step of 1/60 s, and nothing
+// sinks through the ground.
+#include <cmath>
+#include <vector>
+
+#include "physics_fixture.h"
+
+namespace {
+
+using namespace phystest;
+
+constexpr float kFrame = 1.0f / 60.0f;
+constexpr int kPasses = 10;
+
+class Stacking : public PhysicsTest {
+ protected:
+  void SetUp() override {
+    PhysicsTest::SetUp();
+    VLM_SetGravity(0.0f, -9.81f, 0.0f);
+    VLM_SetPhysicsTimeStep(kFrame, 1);
+    VLM_SetPhysicsContactPasses(kPasses);
+    // A static box ground whose top face is y = 0.
+    VLM_CreateBoxCage(1, 200.0f, 2.0f, 200.0f, "");
+    Body(-1, 1, 0.0f, P(0, -1, 0));
+  }
+  // Runs the seconds and checks that no body ever dips into the ground by
+  // more than a hundredth of a unit below its resting height.
+  void Run(float seconds, const std::vector<VLM_OBJECT*>& bodies, float halfHeight) {
+    const int steps = static_cast<int>(std::lround(seconds / kFrame));
+    for (int i = 0; i < steps; ++i) {
+      VLM_UpdatePhysics(0);
+      for (const VLM_OBJECT* body : bodies) {
+        ASSERT_GT(body->v4fPosition.y, halfHeight - 0.05f) << "step " << i;
+        ASSERT_TRUE(std::isfinite(body->v4fPosition.x) && std::isfinite(body->v4fPosition.z)) << "step " << i;
+      }
+    }
+  }
+};
+
+// Not holding yet: single boxes and short stacks rest, but from four boxes
+// up the tower creeps sideways by a tenth of a unit a minute and taller ones
+// topple, so the case stays off until box contacts hold.
+TEST_F(Stacking, DISABLED_TenBoxesStandStillForAMinute) {
+  VLM_CreateBoxCage(2, 1.0f, VLM_DEFAULTF, VLM_DEFAULTF, "");
+  std::vector<VLM_OBJECT*> boxes;
+  for (int k = 0; k < 10; ++k) boxes.push_back(Body(-1, 2, 1.0f, P(0, 0.5f + k, 0)));
+  Run(60.0f, boxes, 0.5f);
+  for (int k = 0; k < 10; ++k) {
+    const VLM_OBJECT* box = boxes[k];
+    EXPECT_NEAR(box->v4fPosition.y, 0.5f + k, 0.02f * (0.5f + k) + 0.02f) << k;
+    EXPECT_NEAR(box->v4fPosition.x, 0.0f, 0.01f) << k;  // no creep
+    EXPECT_NEAR(box->v4fPosition.z, 0.0f, 0.01f) << k;
+    EXPECT_LT(VLM_v4fLength(&box->Body.v4fVelocity), 0.05f) << k;  // no jitter
+    EXPECT_LT(VLM_v4fLength(&box->Body.v4fAngularVelocity), 0.05f) << k;
+    EXPECT_GT(std::fabs(box->q4fOrientation.w), 0.999f) << k;  // still upright
+  }
+}
+
+TEST_F(Stacking, TwentySpheresKeepTheirColumnHeight) {
+  VLM_CreateSphereCage(2, 2.0f, "");
+  std::vector<VLM_OBJECT*> balls;
+  for (int k = 0; k < 20; ++k) balls.push_back(Body(-1, 2, 1.0f, P(0, 1.0f + 2.0f * k, 0)));
+  Run(10.0f, balls, 1.0f);
+  const float rest = 39.0f;
+  EXPECT_NEAR(balls.back()->v4fPosition.y, rest, 0.02f * rest);
+  EXPECT_NEAR(balls.back()->v4fPosition.x, 0.0f, 0.05f);
+}
+
+TEST_F(Stacking, PyramidOfFiftyFiveBoxesStands) {
+  // Ten rows, 10 boxes at the bottom to 1 at the top, each row centred on
+  // the gaps of the row below; 0.05 between neighbours.
+  VLM_CreateBoxCage(2, 1.0f, VLM_DEFAULTF, VLM_DEFAULTF, "");
+  std::vector<VLM_OBJECT*> boxes;
+  for (int row = 0; row < 10; ++row) {
+    for (int i = 0; i < 10 - row; ++i) {
+      const float x = (i - (9 - row) * 0.5f) * 1.05f;
+      boxes.push_back(Body(-1, 2, 1.0f, P(x, 0.5f + row, 0)));
+    }
+  }
+  ASSERT_EQ(boxes.size(), 55u);
+  Run(10.0f, boxes, 0.5f);
+  size_t k = 0;
+  for (int row = 0; row < 10; ++row) {
+    for (int i = 0; i < 10 - row; ++i, ++k) {
+      const float x = (i - (9 - row) * 0.5f) * 1.05f;
+      EXPECT_NEAR(boxes[k]->v4fPosition.y, 0.5f + row, 0.05f + 0.02f * row) << row << " " << i;
+      EXPECT_NEAR(boxes[k]->v4fPosition.x, x, 0.1f) << row << " " << i;
+    }
+  }
+}
+
+}  // namespace
