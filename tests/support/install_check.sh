@@ -20,6 +20,9 @@ cmake -S "$SRC/tests/support/install_consumer" -B "$WORK/consumer" \
   -DCMAKE_PREFIX_PATH="$WORK/prefix" -DCMAKE_CXX_FLAGS="$FLAGS" -DCMAKE_EXE_LINKER_FLAGS="$FLAGS" > "$WORK/configure.log"
 cmake --build "$WORK/consumer" > "$WORK/build.log"
 (cd "$WORK" && ./consumer/consumer)
+# Headless physics with a fixed step: at rest, and the same bits in two runs.
+(cd "$WORK" && ./consumer/drop_ball > drop1.txt && ./consumer/drop_ball > drop2.txt)
+cmp "$WORK/drop1.txt" "$WORK/drop2.txt"
 
 PC="$(find "$WORK/prefix" -name velmora.pc)"
 export PKG_CONFIG_PATH="$(dirname "$PC")"
