@@ -94,7 +94,7 @@ bool SolveVelocity(PassContact& c) {
   VLM_v4fAddScaled(&slide, &c.n, -Dot3(slide, c.n));
   slide.w = 0.0f;
   const float speed = std::sqrt(Dot3(slide, slide));
-  if (speed > 1e-9f && std::isfinite(speed)) {
+  if (speed > kSpeedTolerance && std::isfinite(speed)) {  // slower sliding is rest
     v4f t;
     VLM_v4fScaleInto(&t, &slide, 1.0f / speed);
     const float k = Resistance(c, t);
@@ -130,10 +130,19 @@ bool SolvePosition(const PassContact& c) {
   return true;
 }
 
+uint64_t PairKey(const VLM_OBJECT* a, const VLM_OBJECT* b) {
+  const auto x = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(a));
+  const auto y = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(b));
+  return x * 0x9E3779B97F4A7C15ull ^ (y + (x << 6) + (x >> 2));
+}
+
 // Last step's impulse for this contact, when it is the same contact.
-const PassContact* Previous(const std::vector<PassContact>& previous, const PassContact& c) {
-  for (const PassContact& p : previous) {
-    if (p.a != c.a || p.b != c.b) continue;
+const PassContact* Previous(const ContactPasses& passes, const PassContact& c) {
+  auto it = passes.previousPairs.find(PairKey(c.a, c.b));
+  if (it == passes.previousPairs.end()) return nullptr;
+  for (size_t i = it->second; i < passes.previous.size(); ++i) {
+    const PassContact& p = passes.previous[i];
+    if (p.a != c.a || p.b != c.b) break;  // past this pair's points
     if (Dot3(p.n, c.n) < kSameNormal) continue;
     const v4f shift = Minus(p.rB, c.rB);
     if (Dot3(shift, shift) > kSamePlace * kSamePlace) continue;
@@ -145,7 +154,7 @@ const PassContact* Previous(const std::vector<PassContact>& previous, const Pass
 void WarmStart(ContactPasses& passes) {
   if (passes.previous.empty()) return;
   for (PassContact& c : passes.contacts) {
-    const PassContact* p = Previous(passes.previous, c);
+    const PassContact* p = Previous(passes, c);
     if (!p) continue;
     // Start from the larger of this step's first impulse and last step's sum.
     const float dj = p->normalImpulse - c.normalImpulse;
@@ -246,6 +255,11 @@ void RunContactPasses(PhysicsWorld& world) {
   }
   std::swap(passes.previous, passes.contacts);
   passes.contacts.clear();
+  passes.previousPairs.clear();
+  for (size_t i = passes.previous.size(); i-- > 0;) {
+    const PassContact& p = passes.previous[i];
+    passes.previousPairs[PairKey(p.a, p.b)] = static_cast<uint32_t>(i);
+  }
 }
 
 }  // namespace vlm

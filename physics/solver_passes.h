@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "velmora/types.h"
@@ -42,6 +43,9 @@ struct ContactPasses {
   int32_t count = 1;                     // 1: the pair loop's resolution only
   std::vector<PassContact> contacts;     // this step's, in the order found
   std::vector<PassContact> previous;     // the last step's, compared by key only
+  // First index in previous of each pair of bodies (a pair's points follow
+  // one another).
+  std::unordered_map<uint64_t, uint32_t> previousPairs;
   std::vector<v4f> manifold;             // points of the contact being stored, if several
   float depth = 0.0f;                    // their penetration, left to the passes
 };

@@ -192,6 +192,7 @@ int VLM_SetPhysicsContactPasses(int passes) {
   world.passes.count = passes;
   world.passes.contacts.clear();
   world.passes.previous.clear();
+  world.passes.previousPairs.clear();
   return 1;
 }
 
