@@ -16,15 +16,6 @@ namespace vlm {
 
 namespace {
 
-inline v4f Times(const v4f& v, const m4f& m) {
-  v4f out;
-  VLM_v4fTransformInto(&out, &m, &v);
-  out.w = 0.0f;
-  return out;
-}
-
-inline float Form(const v4f& k, const m4f& m) { return VLM_v4fDot(&k, &k, &m); }
-
 // Fast normalisation that refuses vectors too short for it (their squared
 // length underflows and the result would be infinite or not a number).
 inline bool Direction(v4f* v) {

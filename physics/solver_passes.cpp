@@ -27,15 +27,6 @@ constexpr float kSamePlace = 0.1f;  // units
 // is pushed apart harder than it asks for.
 constexpr float kSpeedTolerance = 1e-4f;
 
-inline v4f Times(const v4f& v, const m4f& m) {
-  v4f out;
-  VLM_v4fTransformInto(&out, &m, &v);
-  out.w = 0.0f;
-  return out;
-}
-
-inline float Form(const v4f& k, const m4f& m) { return VLM_v4fDot(&k, &k, &m); }
-
 v4f Minus(const v4f& a, const v4f& b) { return v4f{a.x - b.x, a.y - b.y, a.z - b.z, 0.0f}; }
 
 // Inverse of the effective mass of the pair along direction d at the contact.
@@ -75,6 +66,19 @@ void Apply(const PassContact& c, const v4f& impulse) {
 
 bool Finite(const v4f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
+// Sets the friction sum to total, held within the friction cone (mu times
+// the normal sum), and applies the change.
+void SetFriction(PassContact& c, v4f total) {
+  const float limit = c.friction * c.normalImpulse;
+  const float length = std::sqrt(Dot3(total, total));
+  if (length > limit) VLM_v4fScale(&total, length > 0.0f ? limit / length : 0.0f);
+  total.w = 0.0f;
+  const v4f change = Minus(total, c.tangentImpulse);
+  if (!Finite(change)) return;
+  c.tangentImpulse = total;
+  Apply(c, change);
+}
+
 // Normal impulse towards the separating speed the contact asks for, never
 // pulling; then friction up to mu times the normal impulse. Returns whether
 // the normal speed still had to change.
@@ -101,14 +105,7 @@ bool SolveVelocity(PassContact& c) {
     if (k > 0.0f && std::isfinite(k)) {
       v4f total = c.tangentImpulse;
       VLM_v4fAddScaled(&total, &t, speed / k);
-      // The friction cone: the tangential sum stays within mu times the normal sum.
-      const float limit = c.friction * c.normalImpulse;
-      const float length = std::sqrt(Dot3(total, total));
-      if (length > limit) VLM_v4fScale(&total, length > 0.0f ? limit / length : 0.0f);
-      total.w = 0.0f;
-      const v4f change = Minus(total, c.tangentImpulse);
-      c.tangentImpulse = total;
-      Apply(c, change);
+      SetFriction(c, total);
     }
   }
   return std::fabs(dj) > kSpeedTolerance * c.normalMass;
@@ -167,14 +164,7 @@ void WarmStart(ContactPasses& passes) {
     // Last step's friction, in this step's contact plane and within the cone.
     v4f t = p->tangentImpulse;
     VLM_v4fAddScaled(&t, &c.n, -Dot3(t, c.n));
-    t.w = 0.0f;
-    const float limit = c.friction * c.normalImpulse;
-    const float length = std::sqrt(Dot3(t, t));
-    if (length > limit) VLM_v4fScale(&t, length > 0.0f ? limit / length : 0.0f);
-    t.w = 0.0f;
-    const v4f change = Minus(t, c.tangentImpulse);
-    c.tangentImpulse = t;
-    if (Finite(change)) Apply(c, change);
+    SetFriction(c, t);
   }
 }
 
