@@ -156,7 +156,7 @@ const HandBuilt* FindHandBuilt(int number) {
 
 // Step by step, with the bindings and slots of its table instead of
 // reading the sources.
-VLM_SHADER* BuildByHand(const Entry& entry, const HandBuilt& spec) {
+VLM_SHADER* BuildByHand(const Entry& entry, const HandBuilt& recipe) {
   constexpr const char* kProc = "VLM_InitShaders3D";
   VLM_SHADER* shader = VLM_CreateShaderProgram(-1, entry.group, entry.name);
   if (!shader) return nullptr;
@@ -165,11 +165,11 @@ VLM_SHADER* BuildByHand(const Entry& entry, const HandBuilt& spec) {
   VLM_CatchVertexShader(handle, entry.vertex->begin, entry.vertex->end);
   VLM_CatchFragmentShader(handle, entry.fragment->begin, entry.fragment->end);
   if (ShaderGLReady(kProc)) {
-    for (const Binding& b : spec.inputs) VLM_BindShaderAttribute(shader->iProgram, b.location, b.name);
-    for (const Binding& b : spec.outputs) VLM_BindShaderOutput(shader->iProgram, b.location, b.name);
+    for (const Binding& b : recipe.inputs) VLM_BindShaderAttribute(shader->iProgram, b.location, b.name);
+    for (const Binding& b : recipe.outputs) VLM_BindShaderOutput(shader->iProgram, b.location, b.name);
     LinkShaderProgram(*shader, kProc);
-    for (const char* block : spec.blocks) BindShaderBlock(*shader, block);
-    for (const Slot& u : spec.uniforms) VLM_AddShaderUniform(handle, u.type, u.name, u.slot, 0, 0, 0, 1);
+    for (const char* block : recipe.blocks) BindShaderBlock(*shader, block);
+    for (const Slot& u : recipe.uniforms) VLM_AddShaderUniform(handle, u.type, u.name, u.slot, 0, 0, 0, 1);
   }
   VLM_SetShaderProgramIndex(handle, entry.number);
   if (entry.renderList != kNone) VLM_AddShaderToRenderList(entry.renderList, handle);
@@ -178,8 +178,8 @@ VLM_SHADER* BuildByHand(const Entry& entry, const HandBuilt& spec) {
 
 void Build(const Entry& entry) {
   VLM_SHADER* shader = nullptr;
-  if (const HandBuilt* spec = entry.handBuilt ? FindHandBuilt(entry.number) : nullptr) {
-    shader = BuildByHand(entry, *spec);
+  if (const HandBuilt* recipe = entry.handBuilt ? FindHandBuilt(entry.number) : nullptr) {
+    shader = BuildByHand(entry, *recipe);
   } else {
     shader = VLM_BuildShaderProgram(entry.number, entry.group, entry.renderList, entry.vertex->begin,
                                     entry.vertex->end, entry.fragment->begin, entry.fragment->end,
