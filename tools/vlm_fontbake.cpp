@@ -10,7 +10,6 @@
 // defining vlm::NAME[] and vlm::NAMESize.
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include <png.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -22,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/image.h"
 #include "text/font_file.h"
 
 namespace {
@@ -143,36 +143,6 @@ int Pack(std::vector<BakedGlyph>& glyphs, int atlasWidth) {
   return y + shelf + kPadding;
 }
 
-void PngWrite(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
-}
-
-void PngFlush(png_structp) {}
-
-bool EncodePng(const std::vector<uint8_t>& rgba, int width, int height, std::vector<uint8_t>& out) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  if (!png) return false;
-  png_infop info = png_create_info_struct(png);
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, &out, PngWrite, PngFlush);
-  png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-               PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  std::vector<png_bytep> rows(static_cast<size_t>(height));
-  for (int r = 0; r < height; ++r) {
-    rows[static_cast<size_t>(r)] = const_cast<png_bytep>(&rgba[static_cast<size_t>(r) * width * 4]);
-  }
-  png_set_rows(png, info, rows.data());
-  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
-}
-
 void PutU32(std::vector<uint8_t>& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
@@ -218,8 +188,9 @@ std::vector<uint8_t> FontFile(int atlasWidth, int atlasHeight, const std::vector
       }
     }
   }
-  std::vector<uint8_t> png;
-  ok = EncodePng(rgba, atlasWidth, atlasHeight, png);
+  const std::vector<uint8_t> png =
+      vlm::platform::EncodePng(rgba.data(), atlasWidth, atlasHeight, 4, static_cast<size_t>(atlasWidth) * 4);
+  ok = !png.empty();
 
   std::vector<uint8_t> file(vlm::font::kSignature.begin(), vlm::font::kSignature.end());
   PutChunk(file, vlm::font::kChunkAtlas, png);
