@@ -43,11 +43,24 @@ struct QuadBatch {
   uint32_t vertexBuffer = 0;               // kQuads * 4 * kVertexBytes bytes, dynamic
 };
 
+// The engine's built-in resources, created at start-up. Handles, not
+// pointers: a user may free any of them, and a stale handle resolves to 0.
+struct DefaultResources {
+  intptr_t texture = 0;                 // the default texture
+  intptr_t substituteTextures[3] = {};  // colour, flat normal, specular
+  intptr_t cubeMap = 0;                 // the default environment cube map
+  intptr_t material = 0;                // the default material (program 8)
+  intptr_t material3D = 0;              // program 15
+  intptr_t particleMaterial = 0;        // program 38
+  intptr_t logoMaterial = 0;
+};
+
 struct RenderState {
   RenderStateCache cache;
   LightingState lighting;
   EffectParameters effects;
   QuadBatch quadBatch;
+  DefaultResources defaults;
   uint32_t defaultTextureFilter = 0x2601;  // GL_LINEAR
   uint32_t depthRenderbuffer = 0;          // the spare framebuffer with its depth buffer
   uint32_t depthFramebuffer = 0;

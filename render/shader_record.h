@@ -8,6 +8,8 @@
 
 #include "core/named_record.h"
 
+struct VLM_MATERIAL;
+
 // One registered uniform. Start and length are kept for callers that upload
 // part of an array; the engine's own registrations use 0 for both.
 struct VLM_SHADER_UNIFORM {
@@ -37,6 +39,8 @@ struct VLM_SHADER : vlm::NamedRecord {
   int32_t iProgramNumber = 0;     // index in the built-in table; 0 for others
   uint32_t iProgram = 0;          // GL program
   VLM_SHADER* pShadowProgram = nullptr;  // program of the shadow pass, or none
+  // Materials drawn with this program, each once, in the order they came.
+  std::vector<VLM_MATERIAL*> materials;
   // Slot tables: slot number -> entry (null for an unused slot).
   std::vector<VLM_SHADER_UNIFORM*> aSlotsA;
   std::vector<VLM_SHADER_UNIFORM*> aSlotsB;
