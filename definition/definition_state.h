@@ -23,10 +23,14 @@ using DefinitionLoader = VLM_HANDLE (*)(VLM_HANDLE id, VLM_DEFINITION_NODE* node
 // Stand-in for loaders that are not built yet: does nothing, gives 0.
 VLM_HANDLE IgnoreDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* node, const char* name);
 
+// The texture and material loaders in the form dispatch calls them.
+VLM_HANDLE LoadTextureNode(VLM_HANDLE id, VLM_DEFINITION_NODE* node, const char* name);
+VLM_HANDLE LoadMaterialNode(VLM_HANDLE id, VLM_DEFINITION_NODE* node, const char* name);
+
 // The loaders dispatch calls for "Texture", "Material" and "Sound" nodes.
 struct DefinitionLoaders {
-  DefinitionLoader texture = IgnoreDefinition;
-  DefinitionLoader material = IgnoreDefinition;
+  DefinitionLoader texture = LoadTextureNode;
+  DefinitionLoader material = LoadMaterialNode;
   DefinitionLoader sound = IgnoreDefinition;
 };
 

@@ -5,6 +5,7 @@
 #include "platform/screen.h"
 #include "platform/sdl_input.h"
 #include "render/gl/gl_context.h"
+#include "render/default_resources.h"
 #include "render/gl_init.h"
 #include "render/uniform_buffers.h"
 #include "velmora.h"
@@ -59,7 +60,11 @@ int VLM_Init(void) {
   vlm::InitPhysicsWorld();
   vlm::CheckRecordLayout(vlm::RecordLayoutFacts());
 
+  if (hasGL) vlm::gl::CreateQuadGrid();
+
   ctx.timing.gamma = 1.0f;
+
+  if (hasGL) vlm::render::CreateDefaultResources();
 
   VLM_BeginLogSection("Program", VLM_COLOR_PROGRAM);
   ctx.engine.initialised = true;
@@ -77,6 +82,7 @@ int VLM_Shutdown(void) {
   reg.materials.ReleaseAll();
   reg.shaders.ReleaseAll();
   reg.textures.ReleaseAll();
+  ctx.render.defaults = vlm::DefaultResources{};
   if (ctx.engine.hasGL) vlm::gl::DeleteGlobalObjects();
   vlm::platform::CloseScreen();
   vlm::platform::ShutdownInput();

@@ -20,5 +20,6 @@
 #include "velmora/physics.h"
 #include "velmora/scene.h"
 #include "velmora/shader.h"
+#include "velmora/texture.h"
 
 #endif

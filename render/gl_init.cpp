@@ -48,8 +48,33 @@ void CreateQuadBatch() {
   batch.vertexBuffer = vertices;
 }
 
+void CreateQuadGrid() {
+  if (!HasFunctions(kProc, {"glGenBuffers", "glBindBuffer", "glBufferData"})) return;
+  std::vector<GLuint> indices;
+  indices.reserve(QuadGrid::kIndices);
+  for (GLuint r = 0; r < 3; ++r) {
+    for (GLuint c = 0; c < 3; ++c) {
+      for (GLuint index : {4 * (r + 1) + c, 4 * r + c + 1, 4 * r + c, 4 * (r + 1) + c,
+                           4 * (r + 1) + c + 1, 4 * r + c + 1})
+        indices.push_back(index);
+    }
+  }
+  const GLuint elements = CreateBuffer();
+  const GLuint vertices = CreateBuffer();
+  FillBuffer(GL_ARRAY_BUFFER, elements, static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)),
+             indices.data(), GL_STATIC_DRAW);
+  FillBuffer(GL_ARRAY_BUFFER, vertices, QuadGrid::kVertices * QuadBatch::kVertexBytes, nullptr,
+             GL_DYNAMIC_DRAW);
+  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  Render().quadGrid = {elements, vertices};
+}
+
 void DeleteGlobalObjects() {
   RenderState& render = Render();
+  GLuint gridElements = render.quadGrid.elementBuffer, gridVertices = render.quadGrid.vertexBuffer;
+  DeleteBuffer(gridElements);
+  DeleteBuffer(gridVertices);
+  render.quadGrid = QuadGrid{};
   QuadBatch& batch = render.quadBatch;
   GLuint elements = batch.elementBuffer, vertices = batch.vertexBuffer;
   DeleteBuffer(elements);

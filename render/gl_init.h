@@ -7,6 +7,8 @@ namespace vlm::gl {
 void CreateDepthFramebuffer();
 // The 2D quad batch used by text drawing.
 void CreateQuadBatch();
+// The 3 x 3 quad grid of screen elements.
+void CreateQuadGrid();
 // Deletes the global GL objects at shutdown.
 void DeleteGlobalObjects();
 

@@ -43,6 +43,16 @@ struct QuadBatch {
   uint32_t vertexBuffer = 0;               // kQuads * 4 * kVertexBytes bytes, dynamic
 };
 
+// The 3 x 3 grid of quads that stretches a screen element's image: 16
+// vertices row by row (position 4 floats, texture coordinate 2 floats) and
+// 54 indices.
+struct QuadGrid {
+  static constexpr int kVertices = 16;
+  static constexpr int kIndices = 54;
+  uint32_t elementBuffer = 0;  // unsigned 32-bit indices, static
+  uint32_t vertexBuffer = 0;   // kVertices * QuadBatch::kVertexBytes bytes, dynamic
+};
+
 // The engine's built-in resources, created at start-up. Handles, not
 // pointers: a user may free any of them, and a stale handle resolves to 0.
 struct DefaultResources {
@@ -60,6 +70,7 @@ struct RenderState {
   LightingState lighting;
   EffectParameters effects;
   QuadBatch quadBatch;
+  QuadGrid quadGrid;
   DefaultResources defaults;
   uint32_t defaultTextureFilter = 0x2601;  // GL_LINEAR
   uint32_t depthRenderbuffer = 0;          // the spare framebuffer with its depth buffer

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "definition/records.h"
 #include "render/gl/gl_table.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"
@@ -286,6 +287,8 @@ int VLM_FreeShader(VLM_HANDLE handle) {
   ShaderRegistry().ForEach([shader](VLM_SHADER* other) {
     if (other->pShadowProgram == shader) other->pShadowProgram = nullptr;
   });
+  for (VLM_MATERIAL* material : shader->materials)
+    if (material->pShader == shader) material->pShader = nullptr;
   ShaderRegistry().Remove(shader);
   return 1;
 }

@@ -70,11 +70,15 @@
   X(glActiveTexture)                             \
   X(glTexImage2D)                                   \
   X(glTexImage3D)                                   \
+  X(glTexSubImage2D)                                   \
   X(glTexSubImage3D)                             \
   X(glTexParameteri)                             \
   X(glTexParameterf)                             \
   X(glGenerateMipmap)                           \
   X(glGetTexImage)                                 \
+  X(glGetTexParameteriv)                                 \
+  X(glGetTexParameterfv)                                 \
+  X(glGetTexLevelParameteriv)                                 \
   X(glReadPixels)                                   \
   X(glReadBuffer)                                   \
   /* framebuffers */                                                     \
