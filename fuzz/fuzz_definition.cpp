@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "velmora/definition.h"
+#include "core/registries.h"
+#include "definition/records.h"
+#include "velmora.h"
 
 namespace {
 
@@ -48,6 +50,9 @@ void Exercise(VLM_DEFINITION_NODE* root) {
     VLM_FindDefinitionNode(node, ("\\" + name + "\\\\" + name).c_str(), value.c_str(), 0);
   }
   VLM_DispatchDefinitions(root, VLM_DEFINITION_ALL);
+  // Dispatch makes textures and materials; each run starts without them.
+  for (VLM_MATERIAL* material : vlm::MaterialRegistry().Records()) VLM_FreeMaterial(material->iHandle);
+  for (VLM_TEXTURE* texture : vlm::TextureRegistry().Records()) VLM_FreeTexture(texture->iHandle);
   // Take some nodes out, deepest first, then look again.
   for (size_t i = all.size(); i-- > 1;) {
     if (i % 3 == 0) VLM_FreeDefinitionNode(all[i], 0);
