@@ -7,15 +7,12 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz/fuzz_require.h"
 #include "platform/image.h"
 
 namespace {
 
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "%s\n", what);
-  std::abort();
-}
+using vlmfuzz::Require;
 
 }  // namespace
 

@@ -12,17 +12,14 @@
 
 #include "core/registries.h"
 #include "definition/records.h"
+#include "fuzz/fuzz_require.h"
 #include "fuzz/fuzz_temp_path.h"
 #include "platform/image.h"
 #include "velmora.h"
 
 namespace {
 
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "%s\n", what);
-  std::abort();
-}
+using vlmfuzz::Require;
 
 // The folder with the files the definitions may name, made once.
 const std::string& Folder() {

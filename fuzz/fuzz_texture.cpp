@@ -10,16 +10,13 @@
 #include "core/registries.h"
 #include "definition/records.h"
 #include "definition/texture_internal.h"
+#include "fuzz/fuzz_require.h"
 #include "fuzz/fuzz_temp_path.h"
 #include "velmora.h"
 
 namespace {
 
-void Require(bool condition, const char* what) {
-  if (condition) return;
-  std::fprintf(stderr, "%s\n", what);
-  std::abort();
-}
+using vlmfuzz::Require;
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/registries.h"
 #include "definition/records.h"
 #include "render/gl/gl_table.h"
 #include "render/shader_internal.h"
@@ -287,8 +288,11 @@ int VLM_FreeShader(VLM_HANDLE handle) {
   ShaderRegistry().ForEach([shader](VLM_SHADER* other) {
     if (other->pShadowProgram == shader) other->pShadowProgram = nullptr;
   });
-  for (VLM_MATERIAL* material : shader->materials)
+  // Every material of the program, grouped or not (programs outside the
+  // render lists keep no list of their materials).
+  vlm::MaterialRegistry().ForEach([shader](VLM_MATERIAL* material) {
     if (material->pShader == shader) material->pShader = nullptr;
+  });
   ShaderRegistry().Remove(shader);
   return 1;
 }

@@ -196,6 +196,13 @@ TEST_F(Materials, ReleaseMovesObjectsToTheDefaultMaterial) {
   EXPECT_EQ(object->pMaterial, nullptr);
   vlm::Render().defaults.material3D = savedDefault;
   VLM_FreeObject(id);
+
+  // A released program leaves no material pointing at it, listed or not.
+  VLM_SHADER* own = VLM_CreateShaderProgram(-1, VLM_SHADERGROUP_3D, "own");
+  VLM_MATERIAL* unlisted = VLM_CreateMaterial(-1, -1, 18, "Unlisted");
+  unlisted->pShader = own;
+  VLM_FreeShader(own->iHandle);
+  EXPECT_EQ(unlisted->pShader, nullptr);
 }
 
 // Start-up made every built-in resource: textures of the compiled-in

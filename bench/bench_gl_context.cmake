@@ -1,0 +1,14 @@
+# vlm_bench_gl_context(target): a benchmark that needs a GL context gets the
+# tests' context helper, which starts Xvfb when there is no display.
+function(vlm_bench_gl_context target)
+  if(TARGET velmora_testing)
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support/gl_context.cpp
+                                     ${CMAKE_SOURCE_DIR}/tests/support/test_support.cpp)
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_definitions(${target} PRIVATE "VLM_TESTDATA_DIR=\"${CMAKE_SOURCE_DIR}/../shared/testdata\"")
+    target_link_libraries(${target} PRIVATE velmora_testing)
+  else()
+    message(STATUS "${target} needs VLM_BUILD_TESTS for its GL context helper; not built")
+    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+  endif()
+endfunction()
