@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = vlmfuzz::TempPath("fuzz_texture", ".vlt");
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return 0;
-  std::fwrite(data, 1, size, file);
+  if (size) std::fwrite(data, 1, size, file);
   std::fclose(file);
 
   vlm::RawTextureStatus status;

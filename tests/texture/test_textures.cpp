@@ -139,8 +139,9 @@ TEST_F(Textures, ParametersOfEachCreator) {
   EXPECT_EQ(TexInt(GL_TEXTURE_2D_ARRAY, array->iTexture, GL_TEXTURE_WRAP_S), GL_REPEAT);
 
   VLM_TEXTURE* cube = VLM_LoadCubeMapTexture(-1, (dir_.Path().string() + "/").c_str(), "p.png", "p.png",
-                                             "p.png", "p.png", "p.png", "p.png", GL_NEAREST, 0, "");
+                                             "p.png", "p.png", "p.png", "p.png", GL_NEAREST, 0, "cube");
   ASSERT_NE(cube, nullptr);
+  EXPECT_EQ(VLM_ResolveTexture(plain->iHandle), plain);  // another name: nothing replaced
   for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
     EXPECT_EQ(TexInt(GL_TEXTURE_CUBE_MAP, cube->iTexture, wrap), GL_CLAMP_TO_EDGE);
   EXPECT_EQ(TexInt(GL_TEXTURE_CUBE_MAP, cube->iTexture, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
