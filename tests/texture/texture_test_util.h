@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/image.h"
@@ -42,20 +43,24 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
   vlmtest::WriteFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
-inline GLint TexInt(GLenum target, GLuint texture, GLenum name) {
-  GLint value = -1;
+// A texture parameter as GL reports it (GLint or GLfloat).
+template <class T>
+T TexParameter(GLenum target, GLuint texture, GLenum name) {
+  T value = -1;
   vlmgl.glBindTexture(target, texture);
-  vlmgl.glGetTexParameteriv(target, name, &value);
+  if constexpr (std::is_same_v<T, GLfloat>) {
+    vlmgl.glGetTexParameterfv(target, name, &value);
+  } else {
+    vlmgl.glGetTexParameteriv(target, name, &value);
+  }
   vlmgl.glBindTexture(target, 0);
   return value;
 }
-
+inline GLint TexInt(GLenum target, GLuint texture, GLenum name) {
+  return TexParameter<GLint>(target, texture, name);
+}
 inline float TexFloat(GLenum target, GLuint texture, GLenum name) {
-  GLfloat value = -1;
-  vlmgl.glBindTexture(target, texture);
-  vlmgl.glGetTexParameterfv(target, name, &value);
-  vlmgl.glBindTexture(target, 0);
-  return value;
+  return TexParameter<GLfloat>(target, texture, name);
 }
 
 // The anisotropy a creator that asks for 8 leaves: 8 within the driver's
