@@ -8,6 +8,7 @@
 #include "render/default_resources.h"
 #include "render/gl_init.h"
 #include "render/uniform_buffers.h"
+#include "sound/sound_internal.h"
 #include "velmora.h"
 
 namespace {
@@ -55,7 +56,7 @@ int VLM_Init(void) {
   vlm::render::SetUpProjectionBuffer(ctx.screen.width, ctx.screen.height);
   if (hasGL) VLM_InitShaders();
 
-  ctx.sound = vlm::SoundMasterState{};
+  VLM_InitSound();
 
   vlm::InitPhysicsWorld();
   vlm::CheckRecordLayout(vlm::RecordLayoutFacts());
@@ -84,6 +85,8 @@ int VLM_Shutdown(void) {
   reg.textures.ReleaseAll();
   ctx.render.defaults = vlm::DefaultResources{};
   if (ctx.engine.hasGL) vlm::gl::DeleteGlobalObjects();
+  // Sounds and channels go before the output device closes under them.
+  vlm::sound::ShutdownSound();
   vlm::platform::CloseScreen();
   vlm::platform::ShutdownInput();
   ctx.input.joystickCount = 0;  // the devices are closed

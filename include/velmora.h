@@ -20,6 +20,7 @@
 #include "velmora/physics.h"
 #include "velmora/scene.h"
 #include "velmora/shader.h"
+#include "velmora/sound.h"
 #include "velmora/texture.h"
 
 #endif
