@@ -5,12 +5,15 @@
 #     square root estimate, once with each sign of its largest error
 #     (labels rsqrt_plus, rsqrt_minus), so tolerances hold on every CPU;
 #  3. everything built as a plain Release (-O2) without sanitizers, where
-#     behaviour hidden by a sanitizer's allocator shows.
+#     behaviour hidden by a sanitizer's allocator shows;
+#  4. the sound test of channels played and freed from two threads, built
+#     with ThreadSanitizer (only that test and what it links).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 BUILD_DIR="${VLM_TEST_BUILD_DIR:-build/test}"
 RELEASE_DIR="${VLM_TEST_RELEASE_DIR:-build/test-release}"
+TSAN_DIR="${VLM_TEST_TSAN_DIR:-build/test-tsan}"
 JOBS="${VLM_JOBS:-$(nproc)}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}"
@@ -30,3 +33,11 @@ cmake -S . -B "$RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEAS
 cmake --build "$RELEASE_DIR" -j "$JOBS"
 echo "== Pass 3: plain Release -O2"
 (cd "$RELEASE_DIR" && ctest --output-on-failure -j "$JOBS" --timeout 900)
+
+cmake -S . -B "$TSAN_DIR" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g -fsanitize=thread" \
+  -DCMAKE_C_FLAGS_DEBUG="-O1 -g -fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
+  -DVLM_BUILD_BENCH=OFF -DVLM_BUILD_DEMO=OFF
+cmake --build "$TSAN_DIR" -j "$JOBS" --target test_sound
+echo "== Pass 4: ThreadSanitizer, sound channels from two threads"
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$TSAN_DIR/tests/test_sound" \
+  --gtest_filter='SoundTest.PlayAndFreeFromTwoThreads*'

@@ -447,8 +447,13 @@ void ChangeChannel(intptr_t channel, Change change) {
   std::lock_guard<std::mutex> guard(out.lock);
   auto it = out.voices.find(Key(channel));
   if (it == out.voices.end()) return;
-  change(it->second.settings);
-  it->second.settings = Clamped(it->second.settings);
+  ChannelSettings settings = it->second.settings;
+  change(settings);
+  settings = Clamped(settings);
+  // Most channels keep their values from frame to frame: the mixer is
+  // only told about changes.
+  if (settings == it->second.settings) return;
+  it->second.settings = settings;
   ApplySettings(it->second);
 }
 

@@ -34,6 +34,7 @@ struct ChannelSettings {
   int volume = 100;    // 0..100, linear gain
   int pan = 0;         // -100 (left only) .. 100 (right only), centre at equal power
   int frequency = 0;   // Hz; the sound's native rate plays at its own pitch
+  bool operator==(const ChannelSettings&) const = default;
 };
 intptr_t PlaySoundChannel(intptr_t sound, bool loop, bool ownChannel, const ChannelSettings& start);
 // The shared channel of a sound (0 when it has not been played that way).

@@ -11,6 +11,8 @@ PACKAGES=(
   # images, regular expressions, sound, fonts
   zlib1g-dev libpng-dev libjpeg-dev libpcre2-dev
   libogg-dev libvorbis-dev libopenal-dev libfreetype-dev fonts-liberation
+  # oggenc and oggdec: the Ogg decoding benchmark's input and reference
+  vorbis-tools
   # headless display for tests and ./run.sh
   xvfb xauth
   # tests and benchmarks (Bullet, tinyobjloader and stb_image are reference points)
