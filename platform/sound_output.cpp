@@ -77,6 +77,14 @@ Output& Out() {
   return *output;
 }
 
+// Runs f(output) under the layer's lock.
+template <class F>
+auto Locked(F f) {
+  Output& out = Out();
+  std::lock_guard<std::mutex> guard(out.lock);
+  return f(out);
+}
+
 uint64_t Key(intptr_t handle) { return static_cast<uint64_t>(handle); }
 
 // Left-side and right-side stereo data of `frames` frames: mono goes to both
@@ -294,9 +302,7 @@ void StopSoundOutput() {
 }
 
 bool SoundOutputAvailable() {
-  Output& out = Out();
-  std::lock_guard<std::mutex> guard(out.lock);
-  return out.context != nullptr;
+  return Locked([](Output& out) { return out.context != nullptr; });
 }
 
 intptr_t LoadSoundFile(const std::string& fileName, bool stream, std::string* why) {
@@ -350,16 +356,14 @@ intptr_t LoadSoundFile(const std::string& fileName, bool stream, std::string* wh
 }
 
 void FreeSound(intptr_t sound) {
-  Output& out = Out();
-  std::lock_guard<std::mutex> guard(out.lock);
-  FreeSoundLocked(out, Key(sound));
+  Locked([&](Output& out) { FreeSoundLocked(out, Key(sound)); });
 }
 
 int SoundFrequency(intptr_t sound) {
-  Output& out = Out();
-  std::lock_guard<std::mutex> guard(out.lock);
-  auto it = out.sounds.find(Key(sound));
-  return it == out.sounds.end() ? 0 : it->second.rate;
+  return Locked([&](Output& out) {
+    auto it = out.sounds.find(Key(sound));
+    return it == out.sounds.end() ? 0 : it->second.rate;
+  });
 }
 
 intptr_t PlaySoundChannel(intptr_t soundHandle, bool loop, bool ownChannel, const ChannelSettings& start) {
@@ -419,24 +423,15 @@ intptr_t PlaySoundChannel(intptr_t soundHandle, bool loop, bool ownChannel, cons
   return static_cast<intptr_t>(handle);
 }
 
-intptr_t SharedChannel(intptr_t sound) {
-  Output& out = Out();
-  std::lock_guard<std::mutex> guard(out.lock);
-  auto it = out.sounds.find(Key(sound));
-  return it == out.sounds.end() ? 0 : static_cast<intptr_t>(it->second.shared);
-}
-
 void StopChannel(intptr_t channel) {
-  Output& out = Out();
-  std::lock_guard<std::mutex> guard(out.lock);
-  FreeVoiceLocked(out, Key(channel));
+  Locked([&](Output& out) { FreeVoiceLocked(out, Key(channel)); });
 }
 
 bool ChannelPlaying(intptr_t channel) {
-  Output& out = Out();
-  std::lock_guard<std::mutex> guard(out.lock);
-  auto it = out.voices.find(Key(channel));
-  return it != out.voices.end() && VoicePlaying(it->second);
+  return Locked([&](Output& out) {
+    auto it = out.voices.find(Key(channel));
+    return it != out.voices.end() && VoicePlaying(it->second);
+  });
 }
 
 namespace {
@@ -485,15 +480,15 @@ bool GetChannelSettings(intptr_t channel, ChannelSettings* out) {
 }
 
 void HoldChannelUpdates() {
-  Output& out = Out();
-  std::lock_guard<std::mutex> guard(out.lock);
-  if (out.context && out.deferUpdates) out.deferUpdates();
+  Locked([](Output& out) {
+    if (out.context && out.deferUpdates) out.deferUpdates();
+  });
 }
 
 void ApplyChannelUpdates() {
-  Output& out = Out();
-  std::lock_guard<std::mutex> guard(out.lock);
-  if (out.context && out.processUpdates) out.processUpdates();
+  Locked([](Output& out) {
+    if (out.context && out.processUpdates) out.processUpdates();
+  });
 }
 
 }  // namespace vlm::platform

@@ -37,8 +37,6 @@ struct ChannelSettings {
   bool operator==(const ChannelSettings&) const = default;
 };
 intptr_t PlaySoundChannel(intptr_t sound, bool loop, bool ownChannel, const ChannelSettings& start);
-// The shared channel of a sound (0 when it has not been played that way).
-intptr_t SharedChannel(intptr_t sound);
 void StopChannel(intptr_t channel);
 bool ChannelPlaying(intptr_t channel);
 
