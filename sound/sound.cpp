@@ -234,7 +234,9 @@ int VLM_InitSound(void) {
   std::string why;
   state.outputAvailable = vlm::platform::StartSoundOutput(&why);
   if (!state.outputAvailable) {
-    vlm::Fail("Fail: Sound output could not be started (" + why + "); sounds stay silent!", "VLM_InitSound");
+    // Not a failure of the program: it runs on, silently.
+    const std::string row = "Info: No sound output (" + why + "); sounds stay silent.";
+    VLM_LogMessage(row.c_str(), VLM_COLOR_NOTICE, 0, "", "VLM_InitSound");
   }
   vlm::World().playCollisionSound = vlm::sound::PlayCollisionSound;
   vlm::Definitions().loaders.sound = VLM_LoadSoundDefinition;
