@@ -145,11 +145,40 @@ class PcmReader final : public SoundReader {
   size_t position_ = 0;
 };
 
-bool DecodeWave(const std::vector<uint8_t>& bytes, DecodedSound* out, std::string* why) {
-  if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+// Chunk sizes cut to the bytes that are really there: SDL allocates what a
+// chunk header claims before it reads, so a small file claiming gigabytes
+// would take that much memory.
+std::vector<uint8_t> WithHonestChunkSizes(const std::vector<uint8_t>& bytes) {
+  std::vector<uint8_t> copy = bytes;
+  auto sizeAt = [&copy](size_t at) {
+    uint32_t size;
+    std::memcpy(&size, copy.data() + at, 4);
+    return SDL_SwapLE32(size);
+  };
+  auto setSize = [&copy](size_t at, uint32_t size) {
+    size = SDL_SwapLE32(size);
+    std::memcpy(copy.data() + at, &size, 4);
+  };
+  if (copy.size() >= 8 && sizeAt(4) > copy.size() - 8) setSize(4, static_cast<uint32_t>(copy.size() - 8));
+  size_t at = 12;
+  while (at + 8 <= copy.size()) {
+    const size_t available = copy.size() - at - 8;
+    uint32_t size = sizeAt(at + 4);
+    if (size > available) {
+      size = static_cast<uint32_t>(available);
+      setSize(at + 4, size);
+    }
+    at += 8 + size + (size & 1);
+  }
+  return copy;
+}
+
+bool DecodeWave(const std::vector<uint8_t>& original, DecodedSound* out, std::string* why) {
+  if (original.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
     *why = "file too large";
     return false;
   }
+  const std::vector<uint8_t> bytes = WithHonestChunkSizes(original);
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) {
     *why = SDL_GetError();
@@ -215,7 +244,7 @@ std::unique_ptr<SoundReader> OpenSoundReader(std::shared_ptr<const std::vector<u
     if (!reader->Open(std::move(bytes), why)) return nullptr;
     return reader;
   }
-  if (StartsWith(*bytes, "RIFF") || StartsWith(*bytes, "RIFX") || StartsWith(*bytes, "RF64")) {
+  if (StartsWith(*bytes, "RIFF")) {
     DecodedSound sound;
     if (!DecodeWave(*bytes, &sound, why)) return nullptr;
     return std::make_unique<PcmReader>(std::move(sound));
