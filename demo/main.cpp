@@ -109,6 +109,7 @@ int main(int argc, char** argv) {
   long frame = 0;
   for (;;) {
     if (!HandleWindowEvents()) break;
+    VLM_UpdateSounds();
     VLM_ExamineMouse();
     VLM_ExamineKeyboard();
     if (VLM_KeyboardDown(VLM_KEY_ESCAPE)) break;
