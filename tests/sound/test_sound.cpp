@@ -143,7 +143,9 @@ TEST_F(SoundTest, ChannelsLiveUntilTheyStopOrTheirSoundGoes) {
   const VLM_HANDLE released = VLM_PlaySound(sound, VLM_SOUND_CHANNEL | VLM_SOUND_AUTORELEASE, nullptr);
   const VLM_HANDLE kept = VLM_PlaySound(sound, VLM_SOUND_CHANNEL, nullptr);
   const VLM_HANDLE looping = VLM_PlaySound(sound, VLM_SOUND_CHANNEL | VLM_SOUND_LOOP, nullptr);
-  ASSERT_TRUE(released && kept && looping);
+  const VLM_HANDLE stream = VLM_LoadSoundFile(4, tone.c_str(), VLM_SOUND_STREAM, "");
+  const VLM_HANDLE streamLoop = VLM_PlaySound(stream, VLM_SOUND_CHANNEL | VLM_SOUND_LOOP, nullptr);
+  ASSERT_TRUE(released && kept && looping && streamLoop);
   EXPECT_EQ(Record(kept)->sName, "");
   EXPECT_EQ(Record(kept)->iPlaying, 1);
   ASSERT_TRUE(WaitUntilStopped(released, 3.0));
@@ -156,6 +158,8 @@ TEST_F(SoundTest, ChannelsLiveUntilTheyStopOrTheirSoundGoes) {
   EXPECT_EQ(Record(kept)->iPlaying, 0);
   EXPECT_EQ(Record(looping)->iPlaying, 1);  // four times its length, still going
   EXPECT_TRUE(vlm::platform::ChannelPlaying(Record(looping)->runtimeChannel));
+  EXPECT_EQ(Record(streamLoop)->iPlaying, 1);  // the stream starts over from its thread
+  VLM_FreeSound(stream);
 
   // Without CHANNEL a sound has one playback: playing it again cuts the
   // previous one off.
