@@ -210,6 +210,10 @@ bool DecodeWave(const std::vector<uint8_t>& original, DecodedSound* out, std::st
   }
   length -= static_cast<Uint32>(length % frameBytes);  // whole frames only
   const size_t frames = length / frameBytes;
+  if (frames == 0) {
+    *why = "no samples";
+    return false;
+  }
   if (frames * spec.channels * 2 > kMaxDecodedBytes) {
     *why = "file too large";
     return false;

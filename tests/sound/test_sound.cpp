@@ -24,7 +24,9 @@ vlm::platform::ChannelSettings Settings(VLM_HANDLE channel) {
   vlm::platform::ChannelSettings settings;
   VLM_SOUND* record = Record(channel);
   EXPECT_NE(record, nullptr);
-  if (record) EXPECT_TRUE(vlm::platform::GetChannelSettings(record->runtimeChannel, &settings));
+  if (record) {
+    EXPECT_TRUE(vlm::platform::GetChannelSettings(record->runtimeChannel, &settings));
+  }
   return settings;
 }
 
