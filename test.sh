@@ -39,5 +39,5 @@ cmake -S . -B "$TSAN_DIR" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 
   -DVLM_BUILD_BENCH=OFF -DVLM_BUILD_DEMO=OFF
 cmake --build "$TSAN_DIR" -j "$JOBS" --target test_sound
 echo "== Pass 4: ThreadSanitizer, sound channels from two threads"
-TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" "$TSAN_DIR/tests/test_sound" \
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" "$TSAN_DIR/tests/test_sound" \
   --gtest_filter='SoundTest.PlayAndFreeFromTwoThreads*'

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "core/engine_state.h"
 #include "core/fail.h"
 #include "core/registries.h"
 #include "definition/definition_internal.h"
@@ -13,8 +14,6 @@
 #include "physics/world.h"
 #include "physics/world_state.h"
 #include "platform/sound_output.h"
-#include "scene/entity.h"
-#include "core/engine_state.h"
 #include "sound/collision_sounds.h"
 #include "sound/listener.h"
 #include "sound/sound_internal.h"
@@ -22,6 +21,7 @@
 #include "velmora/core.h"
 #include "velmora/math.h"
 #include "velmora/registry.h"
+#include "velmora/scene.h"
 #include "velmora/sound.h"
 
 namespace vlm::sound {
