@@ -7,8 +7,19 @@
 #include "core/registries.h"
 #include "mesh/mesh_internal.h"
 #include "mesh/mesh_record.h"
+#include "mesh/mesh_release.h"
 #include "velmora/core.h"
 #include "velmora/mesh.h"
+
+namespace vlm {
+
+namespace {
+MeshReleaseHook g_releaseHook = nullptr;
+}  // namespace
+
+void SetMeshReleaseHook(MeshReleaseHook hook) { g_releaseHook = hook; }
+
+}  // namespace vlm
 
 namespace vlm::mesh {
 
@@ -67,6 +78,7 @@ std::string NameOrFilePart(const char* name, std::string_view path) {
 }
 
 void Release(VLM_MESH* mesh) {
+  if (g_releaseHook) g_releaseHook(mesh);
   DeleteGLObjects(*mesh);
   vlm::MeshRegistry().Remove(mesh);
 }

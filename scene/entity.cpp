@@ -3,8 +3,10 @@
 #include "scene/entity.h"
 
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "scene/object_record.h"
+#include "scene/records.h"
 #include "velmora/core.h"
 #include "velmora/math.h"
 
@@ -26,19 +28,29 @@ bool PassesRotation(int linkType) { return linkType == VLM_LINK_FULL || linkType
 
 }  // namespace
 
-void RebuildObjectMatrices(VLM_OBJECT* object) {
-  m4f& unscaled = object->mWorldUnscaled;
-  VLM_m4fFromQuaternion(&object->q4fOrientation, &unscaled);
-  unscaled.e[12] = object->v4fPosition.x;
-  unscaled.e[13] = object->v4fPosition.y;
-  unscaled.e[14] = object->v4fPosition.z;
-  unscaled.e[15] = 1.0f;
-  m4f& world = object->mWorld;
-  world = unscaled;
-  const float scale[3] = {object->v4fScale.x, object->v4fScale.y, object->v4fScale.z};
+void RebuildMatrices(const v4f& orientation, const v4f& position, const v4f& scale, m4f* scaled,
+                     m4f* unscaled) {
+  VLM_m4fFromQuaternion(&orientation, unscaled);
+  unscaled->e[12] = position.x;
+  unscaled->e[13] = position.y;
+  unscaled->e[14] = position.z;
+  unscaled->e[15] = 1.0f;
+  *scaled = *unscaled;
+  const float factors[3] = {scale.x, scale.y, scale.z};
   for (int row = 0; row < 3; ++row) {
-    for (int col = 0; col < 4; ++col) world.e[4 * row + col] *= scale[row];
+    for (int col = 0; col < 4; ++col) scaled->e[4 * row + col] *= factors[row];
   }
+}
+
+void RebuildObjectMatrices(VLM_OBJECT* object) {
+  RebuildMatrices(object->q4fOrientation, object->v4fPosition, object->v4fScale, &object->mWorld,
+                  &object->mWorldUnscaled);
+}
+
+bool SoundPlacement(const v4f& position, const v4f& orientation, const v4f& scale) {
+  return AllFinite({position.x, position.y, position.z, orientation.x, orientation.y, orientation.z,
+                    orientation.w, scale.x, scale.y, scale.z}) &&
+         scale.x != 0.0f && scale.y != 0.0f && scale.z != 0.0f;
 }
 
 v4f ParentChainOrientation(const VLM_ENTITY* entity) {
@@ -124,14 +136,26 @@ void ApplyRotationMode(VLM_ENTITY* entity, v4f* orientation, float ax, float ay,
   }
 }
 
+void ApplyScaleMode(v4f* scale, float x, float y, float z, int mode) {
+  if (mode & VLM_TRANSFORM_RELATIVE) {
+    scale->x *= x;
+    scale->y *= y;
+    scale->z *= z;
+  } else {
+    *scale = v4f{x, y, z, 0.0f};
+  }
+  scale->w = 0.0f;
+}
+
 void DetachChildren(const void* parent) {
   if (!parent) return;
   const VLM_ENTITY* header = EntityOf(parent);
-  auto detach = [header](VLM_OBJECT* object) {
-    if (object->header.pParent == header) object->header.pParent = nullptr;
+  auto detach = [header](auto* record) {
+    if (record->header.pParent == header) record->header.pParent = nullptr;
   };
   ObjectRegistry().ForEach(detach);
   BodyRegistry().ForEach(detach);
+  NodeRegistry().ForEach(detach);
 }
 
 }  // namespace vlm

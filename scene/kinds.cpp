@@ -5,10 +5,6 @@
 
 extern "C" {
 
-int VLM_FreeNode(VLM_HANDLE handle) {
-  return vlm::NodeRegistry().Free(handle);
-}
-
 int VLM_FreeAnimation(VLM_HANDLE handle) {
   return vlm::AnimationRegistry().Free(handle);
 }

@@ -1,10 +1,138 @@
-// Objects: release.
+// Objects: creation with the default material, instancing, the render
+// queue, placement and release.
+#include "scene/object.h"
+
+#include <algorithm>
+#include <new>
+
+#include "core/engine_state.h"
+#include "core/fail.h"
 #include "core/registries.h"
+#include "mesh/mesh_release.h"
+#include "render/gl/gl_objects.h"
 #include "scene/entity.h"
-#include "scene/object_record.h"
+#include "velmora/core.h"
+#include "velmora/math.h"
 #include "velmora/registry.h"
 
 namespace vlm {
+
+namespace {
+
+// 2^20 instances keep 320 MiB of arrays; far beyond what one draw call is
+// meant for, and small enough that the byte counts never overflow.
+constexpr int kMaxInstances = 1 << 20;
+constexpr int kTexelsPerInstance = static_cast<int>(sizeof(VLM_INSTANCE_TEXELS) / 16);
+
+const m4f kIdentity{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+
+void DeleteInstanceGL(VLM_OBJECT* object) {
+  if (Engine().hasGL) {
+    GLuint texture = object->iInstanceTexture;
+    GLuint buffer = object->iInstanceBuffer;
+    gl::DeleteTexture(texture);
+    gl::DeleteBuffer(buffer);
+  }
+  object->iInstanceTexture = 0;
+  object->iInstanceBuffer = 0;
+}
+
+// Back to a single object: no arrays, no GL objects.
+void DropInstances(VLM_OBJECT* object) {
+  DeleteInstanceGL(object);
+  object->pInstanceMatrices.reset();
+  object->pInstanceData.reset();
+  object->iInstanceCount = 1;
+}
+
+// Refuses a count the arrays or a buffer texture cannot hold.
+bool InstanceCountFits(int instances, const char* procedure) {
+  if (instances <= 1) return true;
+  bool fits = instances <= kMaxInstances;
+  if (fits && Engine().hasGL) {
+    const GLint texels = gl::MaxTextureBufferTexels();
+    fits = texels > 0 && static_cast<int64_t>(instances) * kTexelsPerInstance <= texels;
+  }
+  if (!fits) Fail("Fail: Too many instances for one object!", procedure);
+  return fits;
+}
+
+// Every instance starts where the object is, white, unscaled; the buffer
+// texture gets their matrices and colours.
+bool MakeInstances(VLM_OBJECT* object, int instances, const char* procedure) {
+  DropInstances(object);
+  if (instances <= 1) return true;
+  const auto count = static_cast<size_t>(instances);
+  std::unique_ptr<VLM_OBJECT_INSTANCE[]> matrices(new (std::nothrow) VLM_OBJECT_INSTANCE[count]);
+  std::unique_ptr<VLM_INSTANCE_TEXELS[]> texels(new (std::nothrow) VLM_INSTANCE_TEXELS[count]);
+  if (!matrices || !texels) {
+    Fail("Fail: Out of memory!", procedure);
+    return false;
+  }
+  for (size_t i = 0; i < count; ++i) {
+    matrices[i] = VLM_OBJECT_INSTANCE{{0, 0, 0, 1}, {0, 0, 0, 1}, {1, 1, 1, 0}, {1, 1, 1, 1},
+                                      kIdentity,    kIdentity,    {}};
+    texels[i] = VLM_INSTANCE_TEXELS{kIdentity, {1, 1, 1, 1}};
+  }
+  if (Engine().hasGL) {
+    GLuint buffer = 0, texture = 0;
+    if (!gl::CreateTextureBuffer(static_cast<GLsizeiptr>(count * sizeof(VLM_INSTANCE_TEXELS)), texels.get(),
+                                 GL_STATIC_DRAW, GL_RGBA32F, &buffer, &texture)) {
+      Fail("Fail: No texture buffers on this GL context!", procedure);
+      return false;
+    }
+    object->iInstanceBuffer = buffer;
+    object->iInstanceTexture = texture;
+  }
+  object->pInstanceMatrices = std::move(matrices);
+  object->pInstanceData = std::move(texels);
+  object->iInstanceCount = instances;
+  return true;
+}
+
+// A released mesh leaves no object pointing at it, and no queue entry
+// naming it.
+void ForgetMesh(const VLM_MESH* mesh) {
+  ObjectRegistry().ForEach([mesh](VLM_OBJECT* object) {
+    if (object->pMesh != mesh) return;
+    UnqueueObject(object);
+    object->pMesh = nullptr;
+  });
+}
+
+// The material an object gets for a handle: -1 the default; a handle that
+// names no material falls back to the default too, with a notice.
+VLM_MATERIAL* MaterialFor(VLM_HANDLE handle, const char* procedure) {
+  if (handle == -1) return DefaultObjectMaterial();
+  VLM_MATERIAL* material = MaterialRegistry().Resolve(handle);
+  if (material) return material;
+  VLM_LogMessage("Info: Material not found, the object uses the default material!", VLM_COLOR_NOTICE, 0, "",
+                 procedure);
+  return DefaultObjectMaterial();
+}
+
+VLM_MESH* MeshFor(VLM_HANDLE handle, const char* procedure) {
+  VLM_MESH* mesh = MeshRegistry().Resolve(handle);
+  if (!mesh) {
+    VLM_LogMessage("Info: Mesh not found, the object has no mesh!", VLM_COLOR_NOTICE, 0, "", procedure);
+  }
+  return mesh;
+}
+
+}  // namespace
+
+void QueueObject(VLM_OBJECT* object) {
+  if (!object->pMaterial || !object->pMesh) return;
+  object->pMaterial->instances.push_back(MeshInstance{object, object->pMesh});
+}
+
+void UnqueueObject(VLM_OBJECT* object) {
+  if (!object->pMaterial) return;
+  auto& instances = object->pMaterial->instances;
+  instances.erase(std::remove_if(instances.begin(), instances.end(),
+                                 [object](const MeshInstance& entry) { return entry.object == object; }),
+                  instances.end());
+}
 
 void ResetObjects() { ObjectRegistry().ReleaseAll(); }
 
@@ -12,13 +140,99 @@ void ResetObjects() { ObjectRegistry().ReleaseAll(); }
 
 extern "C" {
 
+VLM_OBJECT* VLM_CreateObject(VLM_HANDLE id, VLM_HANDLE mesh, VLM_HANDLE material, int instances,
+                             const char* name) {
+  constexpr const char* kProc = "VLM_CreateObject";
+  if (!vlm::InstanceCountFits(instances, kProc)) return nullptr;
+  VLM_OBJECT* object = VLM_CreateObjectListEntry(&id, name ? name : "");
+  if (!object) return nullptr;
+  // Objects must hear of released meshes from now on.
+  vlm::SetMeshReleaseHook(vlm::ForgetMesh);
+  object->header.iKind = VLM_ENTITY_OBJECT;
+  object->aiRenderSwitch[0] = 1;
+  object->aiRenderSwitch[1] = 1;
+  object->iInstanceCount = 1;
+  object->pMesh = vlm::MeshFor(mesh, kProc);
+  object->pMaterial = vlm::MaterialFor(material, kProc);
+  if (!vlm::MakeInstances(object, instances, kProc)) {
+    VLM_FreeObject(id);
+    return nullptr;
+  }
+  vlm::QueueObject(object);
+  return object;
+}
+
+int VLM_SetObjectInstances(VLM_HANDLE handle, int instances) {
+  constexpr const char* kProc = "VLM_SetObjectInstances";
+  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
+  if (!object || !vlm::InstanceCountFits(instances, kProc)) return 0;
+  // On a failure the object is left single rather than half instanced.
+  return vlm::MakeInstances(object, instances, kProc) ? object->iInstanceCount : 0;
+}
+
+int VLM_SetObjectMaterial(VLM_HANDLE handle, VLM_HANDLE material) {
+  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
+  if (!object) return 0;
+  vlm::UnqueueObject(object);
+  object->pMaterial = vlm::MaterialFor(material, "VLM_SetObjectMaterial");
+  vlm::QueueObject(object);
+  return object->pMaterial ? 1 : 0;
+}
+
+int VLM_SetObjectMesh(VLM_HANDLE handle, VLM_HANDLE mesh) {
+  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
+  if (!object) return 0;
+  vlm::UnqueueObject(object);
+  object->pMesh = vlm::MeshFor(mesh, "VLM_SetObjectMesh");
+  vlm::QueueObject(object);
+  return object->pMesh ? 1 : 0;
+}
+
+int VLM_SetObjectVisible(VLM_HANDLE handle, int visible) {
+  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
+  if (!object) return 0;
+  object->aiRenderSwitch[0] = visible ? 1 : 0;
+  return 1;
+}
+
+int VLM_SetObjectShadow(VLM_HANDLE handle, int castsShadow) {
+  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
+  if (!object) return 0;
+  object->aiRenderSwitch[1] = castsShadow ? 1 : 0;
+  return 1;
+}
+
+int VLM_ObjectPosition(VLM_HANDLE handle, const v4f* vector, int mode) {
+  if (!vlm::ObjectRegistry().Resolve(handle)) return 0;
+  if (!vector) {
+    vlm::Fail("Fail: No position given!", "VLM_ObjectPosition");
+    return 0;
+  }
+  return vlm::ChangePlacement(vlm::ObjectRegistry().Resolve(handle), "VLM_ObjectPosition", [&](VLM_OBJECT* object) {
+    vlm::ApplyPositionMode(&object->header, &object->v4fPosition, *vector, mode);
+  });
+}
+
+int VLM_ObjectRotation(VLM_HANDLE handle, float ax, float ay, float az, int mode) {
+  return vlm::ChangePlacement(vlm::ObjectRegistry().Resolve(handle), "VLM_ObjectRotation", [&](VLM_OBJECT* object) {
+    vlm::ApplyRotationMode(&object->header, &object->q4fOrientation, ax, ay, az, mode);
+  });
+}
+
+int VLM_ObjectScale(VLM_HANDLE handle, float x, float y, float z, int mode) {
+  return vlm::ChangePlacement(vlm::ObjectRegistry().Resolve(handle), "VLM_ObjectScale",
+                           [&](VLM_OBJECT* object) { vlm::ApplyScaleMode(&object->v4fScale, x, y, z, mode); });
+}
+
 int VLM_FreeObject(VLM_HANDLE handle) {
   auto& registry = vlm::ObjectRegistry();
   auto* record = registry.Resolve(handle);
   if (!record) return 0;
+  vlm::UnqueueObject(record);
+  vlm::DeleteInstanceGL(record);
   // Whatever hangs on the object lets go of it.
   vlm::DetachChildren(record);
-  registry.Remove(record);
+  registry.Remove(record);  // the instance arrays go with the record
   return 1;
 }
 

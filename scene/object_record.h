@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,28 @@
 #include "velmora/types.h"
 
 struct VLM_JOINT;
+
+// One instance of an instanced object as the engine keeps it: its placement
+// relative to the object, its colour and the matrices built from them.
+struct VLM_OBJECT_INSTANCE {
+  v4f q4fOrientation;   // (0, 0, 0, 1) at creation
+  v4f v4fPosition;      // (0, 0, 0, 1)
+  v4f v4fScale;         // (1, 1, 1, 0)
+  v4f v4fColour;        // (1, 1, 1, 1), multiplied into the diffuse colour
+  m4f mMatrix;          // with scale
+  m4f mMatrixUnscaled;  // without scale
+  v4f aReserved[3];
+};
+static_assert(sizeof(VLM_OBJECT_INSTANCE) == 240);
+
+// What the instancing programs read per instance from the buffer texture:
+// five RGBA32F texels, the model matrix rows (texels 5i .. 5i+3) and the
+// instance colour (texel 5i+4).
+struct VLM_INSTANCE_TEXELS {
+  m4f mMatrix;
+  v4f v4fColour;
+};
+static_assert(sizeof(VLM_INSTANCE_TEXELS) == 80);
 
 // The physical part of an object; used when the object is a body (kind 9).
 struct VLM_BODY_PART {
@@ -50,12 +73,15 @@ struct VLM_OBJECT {
   std::string sName;
   VLM_MESH* pMesh = nullptr;
   VLM_MATERIAL* pMaterial = nullptr;
+  // [0] visible, [1] casts shadows; both 1 at creation.
   int32_t aiRenderSwitch[2] = {0, 0};
-  int32_t iInstanceCount = 0;
-  void* pInstanceMatrices = nullptr;  // 240 bytes per instance
-  void* pInstanceData = nullptr;      // 80 bytes per instance
-  uint32_t iInstanceBuffer = 0;
-  uint32_t iInstanceTexture = 0;
+  int32_t iInstanceCount = 0;  // 1: a single object; more: drawn instanced
+  // Both arrays hold iInstanceCount elements when the object is instanced,
+  // else none.
+  std::unique_ptr<VLM_OBJECT_INSTANCE[]> pInstanceMatrices;
+  std::unique_ptr<VLM_INSTANCE_TEXELS[]> pInstanceData;
+  uint32_t iInstanceBuffer = 0;   // GL buffer of iInstanceCount x 80 bytes
+  uint32_t iInstanceTexture = 0;  // RGBA32F buffer texture over it
   v4f q4fOrientation{0.0f, 0.0f, 0.0f, 1.0f};
   v4f v4fPosition{0.0f, 0.0f, 0.0f, 1.0f};
   v4f v4fScale{1.0f, 1.0f, 1.0f, 0.0f};

@@ -6,6 +6,7 @@
 #ifndef VELMORA_SCENE_H
 #define VELMORA_SCENE_H
 
+#include "registry.h"
 #include "types.h"
 
 #ifdef __cplusplus
@@ -55,6 +56,55 @@ m4f* VLM_EntityWorldMatrix(m4f* out, const void* entity, int includeOwn);
  * link that would make the child its own ancestor is refused with a log
  * row. Returns 0. */
 int VLM_AttachEntity(void* parent, void* child, int linkType);
+
+/* ---- Objects: a mesh drawn with a material ----------------------------
+ *
+ * An object is queued for drawing in its material's instance list while it
+ * has both a mesh and a material. Releasing the mesh or the material takes
+ * the object out of the queue and clears its reference. */
+
+/* Creates object `id` (-1: dynamic) drawing `mesh` with `material`.
+ * material -1 is the engine's default material, and so is a handle that
+ * names no material (with a notice row). A mesh handle that names no mesh
+ * leaves the object without one (notice row). instances <= 1 makes a single
+ * object; more make it instanced: per instance a 240-byte record and an
+ * 80-byte GPU record (model matrix and colour, identity and white at
+ * first) in a static buffer read through an RGBA32F buffer texture. Both
+ * render switches (visible, casts shadows) start at 1. Returns the object,
+ * or 0 (failure row) for an unavailable ID or too many instances. */
+VLM_OBJECT* VLM_CreateObject(VLM_HANDLE id, VLM_HANDLE mesh, VLM_HANDLE material, int instances,
+                             const char* name);
+/* Makes the object single (instances <= 1) or instanced again, deleting its
+ * previous instance arrays, buffer and buffer texture first. Returns the new
+ * instance count, or 0: unknown object, or too many instances (failure row;
+ * the object is left unchanged). */
+int VLM_SetObjectInstances(VLM_HANDLE object, int instances);
+/* Moves the object to another material (handles as for VLM_CreateObject),
+ * or another mesh, taking its queue entry along. 1 when it now has one, 0
+ * when not or the object is unknown. */
+int VLM_SetObjectMaterial(VLM_HANDLE object, VLM_HANDLE material);
+int VLM_SetObjectMesh(VLM_HANDLE object, VLM_HANDLE mesh);
+/* The two render switches: drawn at all, and drawn into shadow maps. */
+int VLM_SetObjectVisible(VLM_HANDLE object, int visible);
+int VLM_SetObjectShadow(VLM_HANDLE object, int castsShadow);
+/* Position (x, y, z of *vector), rotation (Euler angles in degrees) and
+ * scale with the VLM_TRANSFORM_* modes; a relative scale multiplies. A
+ * change that would leave a number that is not finite, or a scale of 0,
+ * is refused (failure row). 1 on success, else 0. */
+int VLM_ObjectPosition(VLM_HANDLE object, const v4f* vector, int mode);
+int VLM_ObjectRotation(VLM_HANDLE object, float ax, float ay, float az, int mode);
+int VLM_ObjectScale(VLM_HANDLE object, float x, float y, float z, int mode);
+
+/* ---- Nodes: placed points to hang other entities on -------------------- */
+
+/* Creates node `id` (-1: dynamic) at the origin, unturned and unscaled.
+ * Returns the node, or 0 (failure row) for an unavailable ID. Releasing a
+ * node (VLM_FreeNode) lets its children go. */
+VLM_NODE* VLM_CreateNode(VLM_HANDLE id, const char* name);
+/* As the object procedures above. */
+int VLM_NodePosition(VLM_HANDLE node, const v4f* vector, int mode);
+int VLM_NodeRotation(VLM_HANDLE node, float ax, float ay, float az, int mode);
+int VLM_NodeScale(VLM_HANDLE node, float x, float y, float z, int mode);
 
 #ifdef __cplusplus
 }

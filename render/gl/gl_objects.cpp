@@ -91,6 +91,30 @@ void DeleteTexture(GLuint& texture) {
   texture = 0;
 }
 
+bool CreateTextureBuffer(GLsizeiptr bytes, const void* data, GLenum usage, GLenum internalFormat,
+                         GLuint* buffer, GLuint* texture) {
+  *buffer = 0;
+  *texture = 0;
+  if (!vlmgl.glGenBuffers || !vlmgl.glBindBuffer || !vlmgl.glBufferData || !vlmgl.glGenTextures ||
+      !vlmgl.glBindTexture || !vlmgl.glTexBuffer) {
+    return false;
+  }
+  *buffer = CreateBuffer();
+  FillBuffer(GL_TEXTURE_BUFFER, *buffer, bytes, data, usage);
+  vlmgl.glBindBuffer(GL_TEXTURE_BUFFER, 0);
+  *texture = CreateTexture();
+  vlmgl.glBindTexture(GL_TEXTURE_BUFFER, *texture);
+  vlmgl.glTexBuffer(GL_TEXTURE_BUFFER, internalFormat, *buffer);
+  vlmgl.glBindTexture(GL_TEXTURE_BUFFER, 0);
+  return true;
+}
+
+GLint MaxTextureBufferTexels() {
+  GLint texels = 0;
+  if (vlmgl.glGetIntegerv) vlmgl.glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
+  return texels;
+}
+
 GLuint CompileShader(GLenum stage, const char* source, std::string* log) {
   if (log) log->clear();
   if (!vlmgl.glCreateShader || !vlmgl.glShaderSource || !vlmgl.glCompileShader ||

@@ -48,6 +48,16 @@ void FillTexture2D(GLuint texture, GLint internalFormat, GLsizei width, GLsizei 
                    GLenum format, GLenum type, const void* pixels);
 void DeleteTexture(GLuint& texture);
 
+// ---- Buffer textures -------------------------------------------------------
+// A buffer of bytes from data (null: uninitialised) with the given usage and
+// a buffer texture reading it as internalFormat texels; both bindings are
+// left at 0. False, with nothing created, when the entry points are missing.
+bool CreateTextureBuffer(GLsizeiptr bytes, const void* data, GLenum usage, GLenum internalFormat,
+                         GLuint* buffer, GLuint* texture);
+// The largest texel count of a buffer texture (GL_MAX_TEXTURE_BUFFER_SIZE),
+// 0 when it cannot be asked.
+GLint MaxTextureBufferTexels();
+
 // ---- Programs -------------------------------------------------------------
 // A compiled shader stage, or 0; log receives the compiler's message.
 GLuint CompileShader(GLenum stage, const char* source, std::string* log);

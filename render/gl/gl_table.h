@@ -79,6 +79,7 @@
   X(glGetTexParameteriv)                                 \
   X(glGetTexParameterfv)                                 \
   X(glGetTexLevelParameteriv)                                 \
+  X(glIsTexture)                                     \
   X(glReadPixels)                                   \
   X(glReadBuffer)                                   \
   /* framebuffers */                                                     \
