@@ -2,6 +2,7 @@
 // the transform modes for positions and rotations.
 #pragma once
 
+#include "core/fail.h"
 #include "core/finite.h"
 #include "velmora/scene.h"
 #include "velmora/types.h"
@@ -52,6 +53,30 @@ int ChangePlacement(Record* record, const char* procedure, Change&& change) {
   RebuildMatrices(record->q4fOrientation, record->v4fPosition, record->v4fScale, record->header.pMatrix,
                   record->header.pSecondMatrix);
   return 1;
+}
+
+// The position, rotation and scale procedures of nodes and objects: record
+// null (unknown handle) does nothing; 1 on success, else 0.
+template <class Record>
+int PlacePosition(Record* record, const v4f* vector, int mode, const char* procedure) {
+  if (!record) return 0;
+  if (!vector) {
+    Fail("Fail: No position given!", procedure);
+    return 0;
+  }
+  return ChangePlacement(record, procedure, [&](Record* r) {
+    ApplyPositionMode(&r->header, &r->v4fPosition, *vector, mode);
+  });
+}
+template <class Record>
+int PlaceRotation(Record* record, float ax, float ay, float az, int mode, const char* procedure) {
+  return ChangePlacement(record, procedure, [&](Record* r) {
+    ApplyRotationMode(&r->header, &r->q4fOrientation, ax, ay, az, mode);
+  });
+}
+template <class Record>
+int PlaceScale(Record* record, float x, float y, float z, int mode, const char* procedure) {
+  return ChangePlacement(record, procedure, [&](Record* r) { ApplyScaleMode(&r->v4fScale, x, y, z, mode); });
 }
 
 // Accumulated orientation of the parent chain (each parent that passes its

@@ -1,5 +1,4 @@
 // Nodes: placed points for hanging other entities on.
-#include "core/fail.h"
 #include "core/registries.h"
 #include "scene/entity.h"
 #include "scene/records.h"
@@ -13,25 +12,15 @@ VLM_NODE* VLM_CreateNode(VLM_HANDLE id, const char* name) {
 }
 
 int VLM_NodePosition(VLM_HANDLE handle, const v4f* vector, int mode) {
-  if (!vlm::NodeRegistry().Resolve(handle)) return 0;
-  if (!vector) {
-    vlm::Fail("Fail: No position given!", "VLM_NodePosition");
-    return 0;
-  }
-  return vlm::ChangePlacement(vlm::NodeRegistry().Resolve(handle), "VLM_NodePosition", [&](VLM_NODE* node) {
-    vlm::ApplyPositionMode(&node->header, &node->v4fPosition, *vector, mode);
-  });
+  return vlm::PlacePosition(vlm::NodeRegistry().Resolve(handle), vector, mode, "VLM_NodePosition");
 }
 
 int VLM_NodeRotation(VLM_HANDLE handle, float ax, float ay, float az, int mode) {
-  return vlm::ChangePlacement(vlm::NodeRegistry().Resolve(handle), "VLM_NodeRotation", [&](VLM_NODE* node) {
-    vlm::ApplyRotationMode(&node->header, &node->q4fOrientation, ax, ay, az, mode);
-  });
+  return vlm::PlaceRotation(vlm::NodeRegistry().Resolve(handle), ax, ay, az, mode, "VLM_NodeRotation");
 }
 
 int VLM_NodeScale(VLM_HANDLE handle, float x, float y, float z, int mode) {
-  return vlm::ChangePlacement(vlm::NodeRegistry().Resolve(handle), "VLM_NodeScale",
-                         [&](VLM_NODE* node) { vlm::ApplyScaleMode(&node->v4fScale, x, y, z, mode); });
+  return vlm::PlaceScale(vlm::NodeRegistry().Resolve(handle), x, y, z, mode, "VLM_NodeScale");
 }
 
 int VLM_FreeNode(VLM_HANDLE handle) {

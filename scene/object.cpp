@@ -119,6 +119,26 @@ VLM_MESH* MeshFor(VLM_HANDLE handle, const char* procedure) {
   return mesh;
 }
 
+int SetRenderSwitch(VLM_HANDLE handle, int which, int on) {
+  VLM_OBJECT* object = ObjectRegistry().Resolve(handle);
+  if (!object) return 0;
+  object->aiRenderSwitch[which] = on ? 1 : 0;
+  return 1;
+}
+
+// A change of mesh or material: the queue entry leaves and comes back
+// under the new pair. 1 when the change left the object with what it was
+// given, else 0.
+template <class Change>
+int Requeue(VLM_HANDLE handle, Change&& change) {
+  VLM_OBJECT* object = ObjectRegistry().Resolve(handle);
+  if (!object) return 0;
+  UnqueueObject(object);
+  const bool given = change(object);
+  QueueObject(object);
+  return given ? 1 : 0;
+}
+
 }  // namespace
 
 void QueueObject(VLM_OBJECT* object) {
@@ -171,57 +191,33 @@ int VLM_SetObjectInstances(VLM_HANDLE handle, int instances) {
 }
 
 int VLM_SetObjectMaterial(VLM_HANDLE handle, VLM_HANDLE material) {
-  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
-  if (!object) return 0;
-  vlm::UnqueueObject(object);
-  object->pMaterial = vlm::MaterialFor(material, "VLM_SetObjectMaterial");
-  vlm::QueueObject(object);
-  return object->pMaterial ? 1 : 0;
+  return vlm::Requeue(handle, [material](VLM_OBJECT* object) {
+    object->pMaterial = vlm::MaterialFor(material, "VLM_SetObjectMaterial");
+    return object->pMaterial != nullptr;
+  });
 }
 
 int VLM_SetObjectMesh(VLM_HANDLE handle, VLM_HANDLE mesh) {
-  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
-  if (!object) return 0;
-  vlm::UnqueueObject(object);
-  object->pMesh = vlm::MeshFor(mesh, "VLM_SetObjectMesh");
-  vlm::QueueObject(object);
-  return object->pMesh ? 1 : 0;
+  return vlm::Requeue(handle, [mesh](VLM_OBJECT* object) {
+    object->pMesh = vlm::MeshFor(mesh, "VLM_SetObjectMesh");
+    return object->pMesh != nullptr;
+  });
 }
 
-int VLM_SetObjectVisible(VLM_HANDLE handle, int visible) {
-  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
-  if (!object) return 0;
-  object->aiRenderSwitch[0] = visible ? 1 : 0;
-  return 1;
-}
+int VLM_SetObjectVisible(VLM_HANDLE handle, int visible) { return vlm::SetRenderSwitch(handle, 0, visible); }
 
-int VLM_SetObjectShadow(VLM_HANDLE handle, int castsShadow) {
-  VLM_OBJECT* object = vlm::ObjectRegistry().Resolve(handle);
-  if (!object) return 0;
-  object->aiRenderSwitch[1] = castsShadow ? 1 : 0;
-  return 1;
-}
+int VLM_SetObjectShadow(VLM_HANDLE handle, int castsShadow) { return vlm::SetRenderSwitch(handle, 1, castsShadow); }
 
 int VLM_ObjectPosition(VLM_HANDLE handle, const v4f* vector, int mode) {
-  if (!vlm::ObjectRegistry().Resolve(handle)) return 0;
-  if (!vector) {
-    vlm::Fail("Fail: No position given!", "VLM_ObjectPosition");
-    return 0;
-  }
-  return vlm::ChangePlacement(vlm::ObjectRegistry().Resolve(handle), "VLM_ObjectPosition", [&](VLM_OBJECT* object) {
-    vlm::ApplyPositionMode(&object->header, &object->v4fPosition, *vector, mode);
-  });
+  return vlm::PlacePosition(vlm::ObjectRegistry().Resolve(handle), vector, mode, "VLM_ObjectPosition");
 }
 
 int VLM_ObjectRotation(VLM_HANDLE handle, float ax, float ay, float az, int mode) {
-  return vlm::ChangePlacement(vlm::ObjectRegistry().Resolve(handle), "VLM_ObjectRotation", [&](VLM_OBJECT* object) {
-    vlm::ApplyRotationMode(&object->header, &object->q4fOrientation, ax, ay, az, mode);
-  });
+  return vlm::PlaceRotation(vlm::ObjectRegistry().Resolve(handle), ax, ay, az, mode, "VLM_ObjectRotation");
 }
 
 int VLM_ObjectScale(VLM_HANDLE handle, float x, float y, float z, int mode) {
-  return vlm::ChangePlacement(vlm::ObjectRegistry().Resolve(handle), "VLM_ObjectScale",
-                           [&](VLM_OBJECT* object) { vlm::ApplyScaleMode(&object->v4fScale, x, y, z, mode); });
+  return vlm::PlaceScale(vlm::ObjectRegistry().Resolve(handle), x, y, z, mode, "VLM_ObjectScale");
 }
 
 int VLM_FreeObject(VLM_HANDLE handle) {
