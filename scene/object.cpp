@@ -143,15 +143,29 @@ int Requeue(VLM_HANDLE handle, Change&& change) {
 
 void QueueObject(VLM_OBJECT* object) {
   if (!object->pMaterial || !object->pMesh) return;
-  object->pMaterial->instances.push_back(MeshInstance{object, object->pMesh});
+  auto& instances = object->pMaterial->instances;
+  object->iQueueSlot = instances.size();
+  instances.push_back(MeshInstance{object, object->pMesh});
 }
 
 void UnqueueObject(VLM_OBJECT* object) {
   if (!object->pMaterial) return;
   auto& instances = object->pMaterial->instances;
-  instances.erase(std::remove_if(instances.begin(), instances.end(),
-                                 [object](const MeshInstance& entry) { return entry.object == object; }),
-                  instances.end());
+  size_t slot = object->iQueueSlot;
+  if (slot >= instances.size() || instances[slot].object != object) {
+    // Someone else reordered the list: look for the entry.
+    auto it = std::find_if(instances.begin(), instances.end(),
+                           [object](const MeshInstance& entry) { return entry.object == object; });
+    if (it == instances.end()) return;
+    slot = static_cast<size_t>(it - instances.begin());
+  }
+  // The last entry takes the freed place; the order within a material does
+  // not matter to the renderer.
+  if (slot + 1 != instances.size()) {
+    instances[slot] = instances.back();
+    instances[slot].object->iQueueSlot = slot;
+  }
+  instances.pop_back();
 }
 
 void ResetObjects() { ObjectRegistry().ReleaseAll(); }

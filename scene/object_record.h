@@ -88,6 +88,9 @@ struct VLM_OBJECT {
   m4f mWorld{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
   m4f mWorldUnscaled{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
   VLM_BODY_PART Body;
+  // Where the object's entry sits in its material's instance list, so that
+  // leaving the queue takes constant time.
+  size_t iQueueSlot = 0;
 };
 
 namespace vlm {

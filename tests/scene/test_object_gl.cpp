@@ -11,7 +11,9 @@
 #include "support/test_support.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's count of live heap bytes (its allocator interface, whose
+// header not every compiler ships).
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
 #endif
 
 namespace {

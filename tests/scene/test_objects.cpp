@@ -1,6 +1,8 @@
 // Objects in the render queue: creation defaults, the default material, a
 // material's instance list after create, move and free, and meshes or
 // materials released under their objects.
+#include <algorithm>
+
 #include "scene_fixture.h"
 #include "support/test_support.h"
 
@@ -98,7 +100,7 @@ TEST_F(SceneTest, MaterialInstanceListAfterCreateMoveAndFree) {
   VLM_OBJECT* c = VLM_CreateObject(3, 1, 10, 1, "");
   EXPECT_EQ(Queue(wood), (Entries{{a, cube}, {b, ball}, {c, cube}}));
 
-  // Move b to iron: it leaves wood, the others keep their order.
+  // Move b to iron: the last entry of wood takes its place.
   EXPECT_EQ(VLM_SetObjectMaterial(2, 11), 1);
   EXPECT_EQ(Queue(wood), (Entries{{a, cube}, {c, cube}}));
   EXPECT_EQ(Queue(iron), (Entries{{b, ball}}));
@@ -122,6 +124,11 @@ TEST_F(SceneTest, MaterialInstanceListAfterCreateMoveAndFree) {
   EXPECT_EQ(VLM_FreeObject(H(d)), 1);
   EXPECT_EQ(VLM_FreeObject(H(d)), 0);
   EXPECT_EQ(Queue(iron), (Entries{{b, ball}}));
+  // A list reordered by someone else is still searched right.
+  VLM_OBJECT* e = VLM_CreateObject(-1, 1, 11, 1, "");
+  std::reverse(iron->instances.begin(), iron->instances.end());
+  EXPECT_EQ(VLM_FreeObject(2), 1);
+  EXPECT_EQ(Queue(iron), (Entries{{e, cube}}));
   EXPECT_EQ(VLM_SetObjectMaterial(1, 10), 0);  // freed object
   EXPECT_EQ(VLM_SetObjectMesh(99, 1), 0);
 }
