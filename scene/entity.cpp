@@ -2,6 +2,8 @@
 // and the transform modes shared by every placed kind.
 #include "scene/entity.h"
 
+#include <unordered_set>
+
 #include "core/fail.h"
 #include "core/finite.h"
 #include "core/registries.h"
@@ -25,6 +27,14 @@ m4f Identity() {
 }
 
 bool PassesRotation(int linkType) { return linkType == VLM_LINK_FULL || linkType == VLM_LINK_SECOND; }
+
+// Entities that something was attached to since they were last released.
+// Only these need the walk over every placed record when they go, so that
+// releasing the many records nothing hangs on stays constant-time.
+std::unordered_set<const VLM_ENTITY*>& Parents() {
+  static std::unordered_set<const VLM_ENTITY*> parents;
+  return parents;
+}
 
 }  // namespace
 
@@ -150,6 +160,7 @@ void ApplyScaleMode(v4f* scale, float x, float y, float z, int mode) {
 void DetachChildren(const void* parent) {
   if (!parent) return;
   const VLM_ENTITY* header = EntityOf(parent);
+  if (Parents().erase(header) == 0) return;
   auto detach = [header](auto* record) {
     if (record->header.pParent == header) record->header.pParent = nullptr;
   };
@@ -210,6 +221,7 @@ int VLM_AttachEntity(void* parent, void* child, int linkType) {
   }
   c->pParent = p;
   c->iLinkType = linkType;
+  if (p) vlm::Parents().insert(p);
   return 0;
 }
 
