@@ -8,7 +8,7 @@
 #include "definition/records.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
-#include "scene/object_record.h"
+#include "scene/object.h"
 #include "velmora/registry.h"
 #include "velmora/texture.h"
 
@@ -51,12 +51,7 @@ int VLM_FreeMaterial(VLM_HANDLE handle) {
   }
   VLM_MATERIAL* fallback = ResolveMaterial(vlm::Render().defaults.material3D);
   if (fallback == material) fallback = nullptr;
-  for (const vlm::MeshInstance& instance : material->instances) {
-    if (!instance.object || instance.object->pMaterial != material) continue;
-    instance.object->pMaterial = fallback;
-    if (fallback) fallback->instances.push_back(instance);
-  }
-  material->instances.clear();
+  vlm::MoveObjectsToMaterial(material, fallback);
   vlm::MaterialRegistry().Remove(material);
   return 1;
 }

@@ -168,6 +168,22 @@ void UnqueueObject(VLM_OBJECT* object) {
   instances.pop_back();
 }
 
+void MoveObjectsToMaterial(VLM_MATERIAL* from, VLM_MATERIAL* to) {
+  if (!from || from == to) return;
+  if (to) {
+    for (const MeshInstance& entry : from->instances) {
+      if (!entry.object || entry.object->pMaterial != from) continue;
+      entry.object->iQueueSlot = to->instances.size();
+      to->instances.push_back(entry);
+    }
+  }
+  from->instances.clear();
+  // Objects without a mesh have no entry but name the material all the same.
+  ObjectRegistry().ForEach([from, to](VLM_OBJECT* object) {
+    if (object->pMaterial == from) object->pMaterial = to;
+  });
+}
+
 void ResetObjects() { ObjectRegistry().ReleaseAll(); }
 
 }  // namespace vlm

@@ -16,4 +16,8 @@ VLM_MATERIAL* DefaultObjectMaterial();
 void QueueObject(VLM_OBJECT* object);
 void UnqueueObject(VLM_OBJECT* object);
 
+// For a material about to be released: its queue entries move to `to` as
+// they are, and every object naming `from` names `to` (null: none) instead.
+void MoveObjectsToMaterial(VLM_MATERIAL* from, VLM_MATERIAL* to);
+
 }  // namespace vlm

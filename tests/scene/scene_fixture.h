@@ -28,6 +28,7 @@ inline void ResetScene() {
   for (VLM_SHADER* shader : vlm::ShaderRegistry().Records())
     if (shader->iProgram == 0) VLM_FreeShader(shader->iHandle);
   vlm::Render().defaults.material = 0;
+  vlm::Render().defaults.material3D = 0;
 }
 
 class SceneTest : public ::testing::Test {

@@ -117,17 +117,27 @@ TEST_F(SceneTest, ReleasedMeshOrMaterialLeavesNoQueueEntryBehind) {
   EXPECT_EQ(Queue(wood), (Entries{{a, cube}}));
   EXPECT_TRUE(iron->instances.empty());
 
-  // Material 10 goes: a and b forget it; a later move puts a in a live queue.
+  // Material 10 goes: its objects move to the default 3D material, queued
+  // or not (b has no mesh any more). Then that goes too, with no default
+  // left: nothing names it.
+  vlm::Render().defaults.material3D = 11;
   EXPECT_EQ(VLM_FreeMaterial(10), 1);
+  EXPECT_EQ(a->pMaterial, iron);
+  EXPECT_EQ(b->pMaterial, iron);
+  EXPECT_EQ(Queue(iron), (Entries{{a, cube}}));
+  VLM_SetObjectMesh(2, 1);  // b's entry comes after a's, in slot 1
+  vlm::Render().defaults.material3D = 0;
+  EXPECT_EQ(VLM_FreeMaterial(11), 1);
   EXPECT_EQ(a->pMaterial, nullptr);
   EXPECT_EQ(b->pMaterial, nullptr);
-  EXPECT_EQ(VLM_SetObjectMaterial(1, 11), 1);
-  EXPECT_EQ(Queue(iron), (Entries{{a, cube}}));
-  // Freeing objects whose mesh or material has gone touches nothing freed.
+  EXPECT_EQ(c->pMaterial, nullptr);
+  // Objects whose mesh or material has gone are moved and freed safely.
+  VLM_MATERIAL* stone = Material(12, "Stone");
+  EXPECT_EQ(VLM_SetObjectMaterial(1, 12), 1);
   EXPECT_EQ(VLM_FreeObject(2), 1);
   EXPECT_EQ(VLM_FreeObject(3), 1);
   EXPECT_EQ(VLM_FreeObject(1), 1);
-  EXPECT_TRUE(iron->instances.empty());
+  EXPECT_TRUE(stone->instances.empty());
 }
 
 }  // namespace
