@@ -163,7 +163,7 @@ void UnqueueObject(VLM_OBJECT* object) {
   // not matter to the renderer.
   if (slot + 1 != instances.size()) {
     instances[slot] = instances.back();
-    instances[slot].object->iQueueSlot = slot;
+    if (instances[slot].object) instances[slot].object->iQueueSlot = slot;
   }
   instances.pop_back();
 }
