@@ -36,6 +36,10 @@ v4f SupportCorner(const OrientedBox& box, const v4f& direction) {
 constexpr float kParallelLimit = 1e-6f;
 // Cosine above which a face counts as square to the contact normal.
 constexpr float kSquare = 0.99f;
+// An edge axis replaces the best face axis only when its overlap is below
+// this share of the face's, less this distance (units).
+constexpr float kFaceFavour = 1.0f / 0.95f;
+constexpr float kFaceSlack = 1e-3f;
 
 // Points where the face of the incident box that looks most against the
 // reference face's normal m (pointing from the reference box towards the
@@ -45,7 +49,7 @@ constexpr float kSquare = 0.99f;
 // point does. For the contact passes: a box resting on a face bears on
 // several points, not on one corner.
 void FaceManifold(const OrientedBox& reference, int axis, const OrientedBox& incident, const v4f& m,
-                  std::vector<v4f>& out) {
+                  std::vector<ManifoldPoint>& out) {
   out.clear();
   constexpr float kMargin = 0.02f;  // units a corner may stand off and still count
   int k = 0;
@@ -79,7 +83,21 @@ void FaceManifold(const OrientedBox& reference, int axis, const OrientedBox& inc
     }
     VLM_v4fAddScaled(&p, &m, depth / 2.0f);
     p.w = 1.0f;
-    out.push_back(p);
+    out.push_back(ManifoldPoint{p, depth});
+  }
+}
+
+// Moves two boxes apart by their overlap o along n (from A to B).
+void MoveApart(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB, const v4f& n, float o, bool passes) {
+  if (IsFixed(bodyA)) {
+    // Twice the overlap lifts a box resting on a fixed one off it on every
+    // other step; with contact passes it is set down touching instead.
+    MoveBody(bodyB, n, passes ? o : 2.0f * o);
+  } else if (IsFixed(bodyB)) {
+    MoveBody(bodyA, n, -o);
+  } else {
+    MoveBody(bodyA, n, -o / 2.0f);
+    MoveBody(bodyB, n, o / 2.0f);
   }
 }
 
@@ -129,6 +147,9 @@ int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
   float best = std::numeric_limits<float>::infinity();
   int bestAxis = -1;
   v4f bestDirection{};
+  float faceOverlap = std::numeric_limits<float>::infinity();  // the best face axis
+  int bestFace = -1;
+  v4f faceDirection{};
   // Overlap along a unit-length view of the axis, so that face and edge
   // axes are compared in the same units.
   auto consider = [&](const v4f& axis, float length, int index) {
@@ -138,6 +159,11 @@ int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
       best = overlap;
       bestAxis = index;
       bestDirection = axis;
+    }
+    if (index < 6 && overlap < faceOverlap) {
+      faceOverlap = overlap;
+      bestFace = index;
+      faceDirection = axis;
     }
     return true;
   };
@@ -156,6 +182,16 @@ int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
     }
   }
   if (bestAxis < 0) return 0;
+  // With contact passes a face axis is kept unless an edge axis is clearly
+  // better: boxes resting nearly square have edge axes that duplicate the
+  // face normal, and one of them winning by rounding would put the contact
+  // on a single edge point.
+  if (bestAxis >= 6 && bestFace >= 0 && World().passes.count > 1 &&
+      faceOverlap <= best * kFaceFavour + kFaceSlack) {
+    best = faceOverlap;
+    bestAxis = bestFace;
+    bestDirection = faceDirection;
+  }
 
   v4f n = bestDirection;
   VLM_v4fNormalizeFast(&n);
@@ -219,26 +255,23 @@ int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
       for (int i = 0; i < 3 && reference < 0; ++i) {
         if (std::fabs(Dot3(a.axis[i], n)) > kSquare * std::sqrt(Dot3(a.axis[i], a.axis[i]))) reference = i;
       }
+      // The points are pushed apart along the reference face's own normal.
+      v4f m = reference >= 0 ? a.axis[reference] : b.axis[bestAxis - 3];
+      VLM_v4fNormalizeFast(&m);
+      if (Dot3(m, n) < 0.0f) VLM_v4fNegate(&m);
+      n = m;
+      minusN = m;
+      VLM_v4fNegate(&minusN);
+      StoreContact(contact, n);
       if (reference >= 0) {
         FaceManifold(a, reference, b, n, passes.manifold);
       } else {
         FaceManifold(b, bestAxis - 3, a, minusN, passes.manifold);
       }
     }
-    if (!passes.manifold.empty()) {
-      // A face contact for the passes: they push the boxes apart, down to
-      // the slop, together with every other contact of the step.
-      passes.depth = o;
-    } else if (IsFixed(bodyA)) {
-      // Twice the overlap lifts a box resting on a fixed one off it on every
-      // other step; with contact passes it is set down touching instead.
-      MoveBody(bodyB, n, passes.count > 1 ? o : 2.0f * o);
-    } else if (IsFixed(bodyB)) {
-      MoveBody(bodyA, n, -o);
-    } else {
-      MoveBody(bodyA, n, -o / 2.0f);
-      MoveBody(bodyB, n, o / 2.0f);
-    }
+    // A face contact is left to the passes: they push the boxes apart, down
+    // to the slop, together with every other contact of the step.
+    if (passes.manifold.empty()) MoveApart(bodyA, bodyB, n, o, passes.count > 1);
     ResolveContact(bodyA, bodyB);
   }
   return 1;

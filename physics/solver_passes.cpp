@@ -12,6 +12,7 @@
 #include "physics/contact.h"
 #include "physics/vec3.h"
 #include "physics/world.h"
+#include "scene/entity.h"
 #include "velmora/math.h"
 
 namespace vlm {
@@ -22,109 +23,125 @@ namespace {
 // direction and stays in place.
 constexpr float kSameNormal = 0.95f;
 constexpr float kSamePlace = 0.1f;  // units
-// A pass that changes no contact's relative normal speed by more than this
-// (units per second) ends the passes: none is still approaching, and none
-// is pushed apart harder than it asks for.
+// A pass that changes no contact's relative speed by more than this (units
+// per second) ends the passes: none is still approaching or sliding, and
+// none is pushed apart harder than it asks for.
 constexpr float kSpeedTolerance = 1e-4f;
+// Share of the penetration beyond the slop that one step's push removes.
+// Below 1 so that a push never overshoots into the next body of a stack.
+constexpr float kPushShare = 0.8f;
+constexpr uint32_t kNoPush = UINT32_MAX;
 
 v4f Minus(const v4f& a, const v4f& b) { return v4f{a.x - b.x, a.y - b.y, a.z - b.z, 0.0f}; }
 
-// Inverse of the effective mass of the pair along direction d at the contact.
-float Resistance(const PassContact& c, const v4f& d) {
-  const float r = c.inverseMassB + Form(Cross3(c.rB, d), c.inverseInertiaB);
-  if (c.aFixed) return r;
-  return r + c.inverseMassA + Form(Cross3(c.rA, d), c.inverseInertiaA);
-}
-
-// Velocity of A's contact point relative to B's. A fixed A counts too: it
-// still moves by its own velocity.
-v4f Relative(const PassContact& c) {
-  const auto& A = c.a->Body;
-  const auto& B = c.b->Body;
-  const v4f spinA = Cross3(A.v4fAngularVelocity, c.rA);
-  const v4f spinB = Cross3(B.v4fAngularVelocity, c.rB);
-  return v4f{A.v4fVelocity.x + spinA.x - B.v4fVelocity.x - spinB.x,
-             A.v4fVelocity.y + spinA.y - B.v4fVelocity.y - spinB.y,
-             A.v4fVelocity.z + spinA.z - B.v4fVelocity.z - spinB.z, 0.0f};
-}
-
-// Impulse P on B at the contact, -P on A.
-void Apply(const PassContact& c, const v4f& impulse) {
-  auto& B = c.b->Body;
-  VLM_v4fAddScaled(&B.v4fVelocity, &impulse, c.inverseMassB);
-  const v4f turnB = Times(Cross3(c.rB, impulse), c.inverseInertiaB);
-  VLM_v4fAdd(&B.v4fAngularVelocity, &turnB);
-  if (!c.aFixed) {
-    auto& A = c.a->Body;
-    VLM_v4fAddScaled(&A.v4fVelocity, &impulse, -c.inverseMassA);
-    const v4f turnA = Times(Cross3(c.rA, impulse), c.inverseInertiaA);
-    VLM_v4fAddScaled(&A.v4fAngularVelocity, &turnA, -1.0f);
-    Propagate(c.a, c.centreA);
-  }
-  Propagate(c.b, c.centreB);
-}
-
 bool Finite(const v4f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
-// Sets the friction sum to total, held within the friction cone (mu times
-// the normal sum), and applies the change.
-void SetFriction(PassContact& c, v4f total) {
+bool HasRods(const VLM_OBJECT* body) {
+  for (const VLM_JOINT* joint : body->Body.joints) {
+    if (joint->iKind == VLM_JOINT_ROD) return true;
+  }
+  return false;
+}
+
+// Two unit axes across the unit normal n, chosen from n alone so that the
+// same normal always gets the same axes.
+void TangentAxes(const v4f& n, v4f& t1, v4f& t2) {
+  if (std::fabs(n.x) >= 0.57735f) {
+    t1 = v4f{n.y, -n.x, 0.0f, 0.0f};
+  } else {
+    t1 = v4f{0.0f, n.z, -n.y, 0.0f};
+  }
+  const float length = std::sqrt(Dot3(t1, t1));
+  VLM_v4fScale(&t1, 1.0f / length);
+  t1.w = 0.0f;
+  t2 = Cross3(n, t1);
+}
+
+// Relative velocity of A's contact point to B's along direction k.
+float Approach(const PassContact& c, int k) {
+  const auto& A = c.a->Body;
+  const auto& B = c.b->Body;
+  return Dot3(A.v4fVelocity, c.direction[k]) + Dot3(A.v4fAngularVelocity, c.armA[k]) -
+         Dot3(B.v4fVelocity, c.direction[k]) - Dot3(B.v4fAngularVelocity, c.armB[k]);
+}
+
+// Impulse of size j along direction k on B, -j on A.
+void Apply(const PassContact& c, int k, float j) {
+  auto& B = c.b->Body;
+  VLM_v4fAddScaled(&B.v4fVelocity, &c.direction[k], j * c.inverseMassB);
+  VLM_v4fAddScaled(&B.v4fAngularVelocity, &c.turnB[k], j);
+  if (!c.aFixed) {
+    auto& A = c.a->Body;
+    VLM_v4fAddScaled(&A.v4fVelocity, &c.direction[k], -j * c.inverseMassA);
+    VLM_v4fAddScaled(&A.v4fAngularVelocity, &c.turnA[k], -j);
+    if (c.rodsA) Propagate(c.a, c.centreA);
+  }
+  if (c.rodsB) Propagate(c.b, c.centreB);
+}
+
+// Sets the friction sums to (t1, t2), held within the friction cone (mu
+// times the normal sum), and applies the change. Returns the largest change
+// of sliding speed it caused.
+float SetFriction(PassContact& c, float t1, float t2) {
   const float limit = c.friction * c.normalImpulse;
-  const float length = std::sqrt(Dot3(total, total));
-  if (length > limit) VLM_v4fScale(&total, length > 0.0f ? limit / length : 0.0f);
-  total.w = 0.0f;
-  const v4f change = Minus(total, c.tangentImpulse);
-  if (!Finite(change)) return;
-  c.tangentImpulse = total;
-  Apply(c, change);
+  const float length = std::sqrt(t1 * t1 + t2 * t2);
+  if (length > limit) {
+    const float scale = length > 0.0f ? limit / length : 0.0f;
+    t1 *= scale;
+    t2 *= scale;
+  }
+  const float d1 = t1 - c.tangentImpulse[0];
+  const float d2 = t2 - c.tangentImpulse[1];
+  if (!std::isfinite(d1) || !std::isfinite(d2)) return 0.0f;
+  c.tangentImpulse[0] = t1;
+  c.tangentImpulse[1] = t2;
+  if (d1 != 0.0f) Apply(c, 1, d1);
+  if (d2 != 0.0f) Apply(c, 2, d2);
+  return std::max(std::fabs(d1) / c.mass[1], std::fabs(d2) / c.mass[2]);
 }
 
-// Normal impulse towards the separating speed the contact asks for, never
-// pulling; then friction up to mu times the normal impulse. Returns whether
-// the normal speed still had to change.
-bool SolveVelocity(PassContact& c) {
-  const v4f u = Relative(c);
-  const float approach = Dot3(u, c.n) + c.bounce;
-  const float total = std::max(c.normalImpulse + approach * c.normalMass, 0.0f);
+// Friction first, bounded by the normal impulse so far, then the normal
+// impulse towards the separating speed the contact asks for, never pulling.
+// A point standing off by a gap may still close it within this step.
+// Returns the largest change of relative speed.
+float SolveVelocity(PassContact& c, float closing) {
+  float change = 0.0f;
+  if (c.friction > 0.0f && c.normalImpulse > 0.0f) {
+    const float t1 = c.tangentImpulse[0] + Approach(c, 1) * c.mass[1];
+    const float t2 = c.tangentImpulse[1] + Approach(c, 2) * c.mass[2];
+    change = SetFriction(c, t1, t2);
+  }
+  const float approach = Approach(c, 0) + c.bounce - closing;
+  const float total = std::max(c.normalImpulse + approach * c.mass[0], 0.0f);
   const float dj = total - c.normalImpulse;
-  c.normalImpulse = total;
-  if (dj != 0.0f) {
-    v4f impulse;
-    VLM_v4fScaleInto(&impulse, &c.n, dj);
-    Apply(c, impulse);
+  if (dj != 0.0f && std::isfinite(dj)) {
+    c.normalImpulse = total;
+    Apply(c, 0, dj);
+    change = std::max(change, std::fabs(dj) / c.mass[0]);
   }
-  // Sliding of A over B along the contact plane, after the normal impulse.
-  v4f slide = Relative(c);
-  VLM_v4fAddScaled(&slide, &c.n, -Dot3(slide, c.n));
-  slide.w = 0.0f;
-  const float speed = std::sqrt(Dot3(slide, slide));
-  if (speed > kSpeedTolerance && std::isfinite(speed)) {  // slower sliding is rest
-    v4f t;
-    VLM_v4fScaleInto(&t, &slide, 1.0f / speed);
-    const float k = Resistance(c, t);
-    if (k > 0.0f && std::isfinite(k)) {
-      v4f total = c.tangentImpulse;
-      VLM_v4fAddScaled(&total, &t, speed / k);
-      SetFriction(c, total);
-    }
-  }
-  return std::fabs(dj) > kSpeedTolerance * c.normalMass;
+  return change;
 }
 
-// Pushes the bodies apart along n when later contacts of this step drove them
-// deeper than the slop into each other. Returns whether anything moved.
-bool SolvePosition(const PassContact& c) {
-  const v4f movedA = Minus(c.a->v4fPosition, c.startA);
-  const v4f movedB = Minus(c.b->v4fPosition, c.startB);
-  const float separation = c.separation + Dot3(Minus(movedB, movedA), c.n);
-  if (!(separation < -kPenetrationSlop)) return false;
-  const float depth = -separation - kPenetrationSlop;
-  const float weightA = c.aFixed ? 0.0f : c.inverseMassA;
-  const float sum = weightA + c.inverseMassB;
-  if (!(sum > 0.0f)) return false;
-  if (weightA > 0.0f) MoveBody(c.a, c.n, -depth * weightA / sum);
-  MoveBody(c.b, c.n, depth * c.inverseMassB / sum);
-  return true;
+// Push velocity of A relative to B along the normal.
+float PushApproach(const PassContact& c, const PushBody* A, const PushBody& B) {
+  const float apart = Dot3(B.linear, c.n);
+  return A ? Dot3(A->linear, c.n) - apart : -apart;
+}
+
+// The push: like the normal impulse, but on the push displacements, aiming
+// to remove the given depth. It moves the bodies without turning them:
+// turning a box out of one corner's penetration tips it into its
+// neighbours'. Returns the change of the push.
+float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target) {
+  PushBody* A = c.pushA == kNoPush ? nullptr : &pushes[c.pushA];
+  PushBody& B = pushes[c.pushB];
+  const float total = std::max(c.push + (target + PushApproach(c, A, B)) * c.pushMass, 0.0f);
+  const float dj = total - c.push;
+  if (dj == 0.0f || !std::isfinite(dj)) return 0.0f;
+  c.push = total;
+  VLM_v4fAddScaled(&B.linear, &c.n, dj * c.inverseMassB);
+  if (A) VLM_v4fAddScaled(&A->linear, &c.n, -dj * c.inverseMassA);
+  return std::fabs(dj) / c.pushMass;
 }
 
 uint64_t PairKey(const VLM_OBJECT* a, const VLM_OBJECT* b) {
@@ -133,7 +150,7 @@ uint64_t PairKey(const VLM_OBJECT* a, const VLM_OBJECT* b) {
   return x * 0x9E3779B97F4A7C15ull ^ (y + (x << 6) + (x >> 2));
 }
 
-// Last step's impulse for this contact, when it is the same contact.
+// Last step's impulses for this contact, when it is the same contact.
 const PassContact* Previous(const ContactPasses& passes, const PassContact& c) {
   auto it = passes.previousPairs.find(PairKey(c.a, c.b));
   if (it == passes.previousPairs.end()) return nullptr;
@@ -157,14 +174,32 @@ void WarmStart(ContactPasses& passes) {
     const float dj = p->normalImpulse - c.normalImpulse;
     if (dj > 0.0f) {
       c.normalImpulse = p->normalImpulse;
-      v4f impulse;
-      VLM_v4fScaleInto(&impulse, &c.n, dj);
-      Apply(c, impulse);
+      Apply(c, 0, dj);
     }
-    // Last step's friction, in this step's contact plane and within the cone.
-    v4f t = p->tangentImpulse;
-    VLM_v4fAddScaled(&t, &c.n, -Dot3(t, c.n));
-    SetFriction(c, t);
+    // Last step's friction, turned into this step's axes, within the cone.
+    v4f last{};
+    VLM_v4fAddScaled(&last, &p->direction[1], p->tangentImpulse[0]);
+    VLM_v4fAddScaled(&last, &p->direction[2], p->tangentImpulse[1]);
+    SetFriction(c, c.tangentImpulse[0] + Dot3(last, c.direction[1]), c.tangentImpulse[1] + Dot3(last, c.direction[2]));
+  }
+}
+
+uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body) {
+  auto [it, added] = passes.pushIndex.try_emplace(body, static_cast<uint32_t>(passes.pushes.size()));
+  if (added) {
+    PushBody entry;
+    entry.body = body;
+    passes.pushes.push_back(entry);
+  }
+  return it->second;
+}
+
+// Moves each pushed body by its push.
+void ApplyPushes(ContactPasses& passes) {
+  for (const PushBody& p : passes.pushes) {
+    if (!Finite(p.linear)) continue;
+    VLM_v4fAdd(&p.body->v4fPosition, &p.linear);
+    RebuildObjectMatrices(p.body);
   }
 }
 
@@ -174,18 +209,27 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
                  const Compound& cb, const v4f& point, const v4f& n, float approach, float elasticity,
                  float friction, float normalImpulse, const v4f& tangentImpulse) {
   ContactPasses& passes = world.passes;
+  // A contact whose numbers went bad is not kept: it would hand them on.
+  if (!Finite(point) || !Finite(n) || !Finite(a->v4fPosition) || !Finite(b->v4fPosition)) {
+    passes.manifold.clear();
+    return;
+  }
   PassContact c;
   c.a = a;
   c.b = b;
   c.aFixed = aFixed;
+  c.rodsA = !aFixed && HasRods(a);
+  c.rodsB = HasRods(b);
+  c.pushA = aFixed ? kNoPush : PushEntry(passes, a);
+  c.pushB = PushEntry(passes, b);
   c.inverseMassA = aFixed || !(ca.mass > 0.0f) ? 0.0f : 1.0f / ca.mass;
   c.inverseMassB = cb.mass > 0.0f ? 1.0f / cb.mass : 0.0f;
-  if (!aFixed) c.inverseInertiaA = ca.inverseInertia;
-  c.inverseInertiaB = cb.inverseInertia;
   c.centreA = ca.centre;
   c.centreB = cb.centre;
   c.n = n;
   c.n.w = 0.0f;
+  c.direction[0] = c.n;
+  TangentAxes(c.n, c.direction[1], c.direction[2]);
   c.startA = a->v4fPosition;
   c.startB = b->v4fPosition;
   c.bounce = approach > kBounceThreshold ? elasticity * approach : 0.0f;
@@ -193,56 +237,95 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   auto place = [&](const v4f& at) {
     c.rA = Minus(at, ca.centre);
     c.rB = Minus(at, cb.centre);
-    const float k = Resistance(c, c.n);
-    c.normalMass = k > 0.0f && std::isfinite(k) ? 1.0f / k : 0.0f;
+    for (int k = 0; k < 3; ++k) {
+      const v4f& d = c.direction[k];
+      c.armB[k] = Cross3(c.rB, d);
+      c.turnB[k] = Times(c.armB[k], cb.inverseInertia);
+      float resistance = c.inverseMassB + Dot3(c.armB[k], c.turnB[k]);
+      if (!aFixed) {
+        c.armA[k] = Cross3(c.rA, d);
+        c.turnA[k] = Times(c.armA[k], ca.inverseInertia);
+        resistance += c.inverseMassA + Dot3(c.armA[k], c.turnA[k]);
+      }
+      c.mass[k] = resistance > 0.0f && std::isfinite(resistance) ? 1.0f / resistance : 0.0f;
+    }
+    const float linear = c.inverseMassA + c.inverseMassB;
+    c.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
   };
-  // A contact whose numbers went bad is not kept: it would hand them on.
-  if (!Finite(point) || !Finite(n) || !Finite(a->v4fPosition) || !Finite(b->v4fPosition)) {
-    passes.manifold.clear();
-    return;
-  }
+  // The first resolution's impulses, in this contact's axes.
+  auto first = [&](float normal, const v4f& tangent) {
+    c.normalImpulse = normal;
+    c.tangentImpulse[0] = Dot3(tangent, c.direction[1]);
+    c.tangentImpulse[1] = Dot3(tangent, c.direction[2]);
+  };
   if (passes.manifold.empty()) {
     place(point);
-    c.normalImpulse = normalImpulse;
-    c.tangentImpulse = tangentImpulse;
+    first(normalImpulse, tangentImpulse);
     passes.contacts.push_back(c);
     return;
   }
-  // Several points: the first resolution's impulse acted at the single
-  // contact point, which is one of them (the nearest): it starts from that
-  // impulse, so that the passes may take it back; the others from nothing.
+  // Several points, each with its own depth. The first resolution's impulse,
+  // if any, acted at the single contact point, which is one of them (the
+  // nearest): it starts from that impulse, so that the passes may take it
+  // back; the others from nothing.
   size_t nearest = 0;
   float best = std::numeric_limits<float>::infinity();
   for (size_t i = 0; i < passes.manifold.size(); ++i) {
-    const v4f d = Minus(passes.manifold[i], point);
+    const v4f d = Minus(passes.manifold[i].point, point);
     if (Dot3(d, d) < best) {
       best = Dot3(d, d);
       nearest = i;
     }
   }
-  c.separation = -passes.depth;
   for (size_t i = 0; i < passes.manifold.size(); ++i) {
-    place(passes.manifold[i]);
-    c.normalImpulse = i == nearest ? normalImpulse : 0.0f;
-    c.tangentImpulse = i == nearest ? tangentImpulse : v4f{};
+    place(passes.manifold[i].point);
+    c.separation = -passes.manifold[i].depth;
+    first(i == nearest ? normalImpulse : 0.0f, i == nearest ? tangentImpulse : v4f{});
     passes.contacts.push_back(c);
   }
   passes.manifold.clear();
-  passes.depth = 0.0f;
 }
 
 void RunContactPasses(PhysicsWorld& world) {
   ContactPasses& passes = world.passes;
   passes.manifold.clear();
   if (passes.count > 1 && !passes.contacts.empty()) {
-    WarmStart(passes);
-    for (int32_t pass = 2; pass <= passes.count; ++pass) {
-      bool changed = false;
-      for (PassContact& c : passes.contacts) changed |= SolveVelocity(c);
-      for (const PassContact& c : passes.contacts) SolvePosition(c);
-      if (!changed) break;
+    const float dt = world.timeStep;
+    const float perStep = dt > 0.0f && std::isfinite(dt) ? 1.0f / dt : 0.0f;
+    // Where each contact stands now that the whole pair loop has moved the
+    // bodies: what a standing-off point may close this step, and what depth
+    // its push must remove.
+    thread_local std::vector<float> closing, target;
+    closing.assign(passes.contacts.size(), 0.0f);
+    target.assign(passes.contacts.size(), 0.0f);
+    for (size_t i = 0; i < passes.contacts.size(); ++i) {
+      const PassContact& c = passes.contacts[i];
+      const v4f movedA = Minus(c.a->v4fPosition, c.startA);
+      const v4f movedB = Minus(c.b->v4fPosition, c.startB);
+      const float separation = c.separation + Dot3(Minus(movedB, movedA), c.n);
+      if (separation > 0.0f) closing[i] = separation * perStep;
+      if (separation < -kPenetrationSlop) target[i] = (-separation - kPenetrationSlop) * kPushShare;
     }
+    WarmStart(passes);
+    // Sweeps alternate their direction, so that no point of a face contact
+    // is always solved first and takes more than its share.
+    const size_t count = passes.contacts.size();
+    for (int32_t pass = 2; pass <= passes.count; ++pass) {
+      const bool back = (pass & 1) != 0;
+      float change = 0.0f;
+      for (size_t k = 0; k < count; ++k) {
+        const size_t i = back ? count - 1 - k : k;
+        change = std::max(change, SolveVelocity(passes.contacts[i], closing[i]));
+      }
+      for (size_t i = 0; i < count; ++i) {
+        change = std::max(change, SolvePush(passes.contacts[i], passes.pushes, target[i]) * perStep);
+      }
+      if (!(change > kSpeedTolerance)) break;
+    }
+    ApplyPushes(passes);
   }
+  passes.pushes.clear();
+  passes.pushIndex.clear();
   std::swap(passes.previous, passes.contacts);
   passes.contacts.clear();
   passes.previousPairs.clear();

@@ -2,10 +2,11 @@
 // as it finds it; with more passes each contact is also kept, and after the
 // pair loop sequential impulses run over the kept contacts in the order they
 // were found: a normal impulse that never pulls (its running sum stays at or
-// above 0), Coulomb friction bounded by it, and a position correction that
-// leaves penetration below a slop alone. A contact point that persists from
-// the last step (same bodies, same direction, same place) starts from the
-// impulse it ended with (warm starting).
+// above 0), Coulomb friction bounded by it on two fixed tangent axes, and a
+// separate push (split impulse) that moves the bodies out of penetration
+// deeper than a slop without giving them any velocity. A contact
+// point that persists from the last step (same bodies, same direction, same
+// place) starts from the impulses it ended with (warm starting).
 #pragma once
 
 #include <cstdint>
@@ -20,23 +21,43 @@ namespace vlm {
 
 struct PhysicsWorld;
 
-// One point of a contact as the passes see it.
+// One point of a contact as the passes see it. Directions: 0 the normal,
+// 1 and 2 the tangent axes.
 struct PassContact {
   VLM_OBJECT* a = nullptr;  // fixed when either body is (then aFixed)
   VLM_OBJECT* b = nullptr;
   bool aFixed = false;
+  bool rodsA = false, rodsB = false;     // rods follow every impulse
+  uint32_t pushA = 0, pushB = 0;         // entries in ContactPasses::pushes
   float inverseMassA = 0.0f, inverseMassB = 0.0f;
-  m4f inverseInertiaA{}, inverseInertiaB{};  // compounds, world axes
-  v4f centreA{}, centreB{};                  // compound centres when found
-  v4f rA{}, rB{};                            // contact point from the centres
-  v4f n{};                                   // unit, from a to b
-  v4f startA{}, startB{};                    // positions when found
-  float separation = 0.0f;                   // along n then: 0 touching, negative inside
-  float normalMass = 0.0f;                   // 1 / (effective inverse mass along n)
-  float bounce = 0.0f;                       // separating speed the contact asks for
-  float friction = 0.0f;                     // sum of the two frictions
-  float normalImpulse = 0.0f;                // running sums, impulse on b
-  v4f tangentImpulse{};
+  v4f centreA{}, centreB{};              // compound centres when found
+  v4f rA{}, rB{};                        // contact point from the centres
+  v4f n{};                               // unit, from a to b
+  v4f direction[3]{};                    // n, then the tangent axes
+  v4f armA[3]{}, armB[3]{};              // r x direction
+  v4f turnA[3]{}, turnB[3]{};            // angular change per unit impulse
+  float mass[3]{};                       // 1 / effective inverse mass
+  float pushMass = 0.0f;                 // the same for a push, which only moves
+  v4f startA{}, startB{};                // positions when found
+  float separation = 0.0f;               // along n then: 0 touching, negative inside
+  float bounce = 0.0f;                   // separating speed the contact asks for
+  float friction = 0.0f;                 // sum of the two frictions
+  float normalImpulse = 0.0f;            // running sums, impulse on b
+  float tangentImpulse[2]{};
+  float push = 0.0f;                     // running sum of the push along n
+};
+
+// A body that pushes move, and how far (units) this step.
+struct PushBody {
+  VLM_OBJECT* body = nullptr;
+  v4f linear{};
+};
+
+// A point of a face contact that a shape test hands on: where it is and how
+// deep it lies (negative: standing off).
+struct ManifoldPoint {
+  v4f point;
+  float depth;
 };
 
 struct ContactPasses {
@@ -46,8 +67,9 @@ struct ContactPasses {
   // First index in previous of each pair of bodies (a pair's points follow
   // one another).
   std::unordered_map<uint64_t, uint32_t> previousPairs;
-  std::vector<v4f> manifold;             // points of the contact being stored, if several
-  float depth = 0.0f;                    // their penetration, left to the passes
+  std::vector<ManifoldPoint> manifold;   // points of the contact being stored, if several
+  std::vector<PushBody> pushes;          // this step's non-fixed contact bodies
+  std::unordered_map<const VLM_OBJECT*, uint32_t> pushIndex;
 };
 
 // Below this penetration depth (units) the passes move nothing, so resting
