@@ -122,26 +122,53 @@ float SolveVelocity(PassContact& c, float closing) {
   return change;
 }
 
-// Push velocity of A relative to B along the normal.
-float PushApproach(const PassContact& c, const PushBody* A, const PushBody& B) {
-  const float apart = Dot3(B.linear, c.n);
-  return A ? Dot3(A->linear, c.n) - apart : -apart;
+// Push of A relative to B along direction k.
+float PushApproach(const PassContact& c, const PushBody* A, const PushBody& B, int k) {
+  const float apart = Dot3(B.linear, c.direction[k]);
+  return A ? Dot3(A->linear, c.direction[k]) - apart : -apart;
+}
+
+void ApplyPush(const PassContact& c, PushBody* A, PushBody& B, int k, float j) {
+  VLM_v4fAddScaled(&B.linear, &c.direction[k], j * c.inverseMassB);
+  if (A) VLM_v4fAddScaled(&A->linear, &c.direction[k], -j * c.inverseMassA);
 }
 
 // The push: like the normal impulse, but on the push displacements, aiming
-// to remove the given depth. It moves the bodies without turning them:
-// turning a box out of one corner's penetration tips it into its
-// neighbours'. Returns the change of the push.
+// to remove the given depth, with friction of its own so that a push
+// passed up a stack along a slightly tilted normal does not slide one body
+// over the other. It moves the bodies without turning them: turning a box
+// out of one corner's penetration tips it into its neighbours'. Returns the
+// largest change of the push.
 float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target) {
   PushBody* A = c.pushA == kNoPush ? nullptr : &pushes[c.pushA];
   PushBody& B = pushes[c.pushB];
-  const float total = std::max(c.push + (target + PushApproach(c, A, B)) * c.pushMass, 0.0f);
+  float change = 0.0f;
+  if (c.friction > 0.0f && c.push > 0.0f) {
+    float t1 = c.pushTangent[0] + PushApproach(c, A, B, 1) * c.pushMass;
+    float t2 = c.pushTangent[1] + PushApproach(c, A, B, 2) * c.pushMass;
+    const float limit = c.friction * c.push;
+    const float length = std::sqrt(t1 * t1 + t2 * t2);
+    if (length > limit) {
+      const float scale = length > 0.0f ? limit / length : 0.0f;
+      t1 *= scale;
+      t2 *= scale;
+    }
+    const float d1 = t1 - c.pushTangent[0];
+    const float d2 = t2 - c.pushTangent[1];
+    if (std::isfinite(d1) && std::isfinite(d2)) {
+      c.pushTangent[0] = t1;
+      c.pushTangent[1] = t2;
+      ApplyPush(c, A, B, 1, d1);
+      ApplyPush(c, A, B, 2, d2);
+      change = std::max(std::fabs(d1), std::fabs(d2)) / c.pushMass;
+    }
+  }
+  const float total = std::max(c.push + (target + PushApproach(c, A, B, 0)) * c.pushMass, 0.0f);
   const float dj = total - c.push;
-  if (dj == 0.0f || !std::isfinite(dj)) return 0.0f;
+  if (dj == 0.0f || !std::isfinite(dj)) return change;
   c.push = total;
-  VLM_v4fAddScaled(&B.linear, &c.n, dj * c.inverseMassB);
-  if (A) VLM_v4fAddScaled(&A->linear, &c.n, -dj * c.inverseMassA);
-  return std::fabs(dj) / c.pushMass;
+  ApplyPush(c, A, B, 0, dj);
+  return std::max(change, std::fabs(dj) / c.pushMass);
 }
 
 uint64_t PairKey(const VLM_OBJECT* a, const VLM_OBJECT* b) {

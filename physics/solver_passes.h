@@ -44,7 +44,8 @@ struct PassContact {
   float friction = 0.0f;                 // sum of the two frictions
   float normalImpulse = 0.0f;            // running sums, impulse on b
   float tangentImpulse[2]{};
-  float push = 0.0f;                     // running sum of the push along n
+  float push = 0.0f;                     // running sums of the push
+  float pushTangent[2]{};
 };
 
 // A body that pushes move, and how far (units) this step.
