@@ -34,6 +34,14 @@ constexpr uint32_t kNoPush = UINT32_MAX;
 
 v4f Minus(const v4f& a, const v4f& b) { return v4f{a.x - b.x, a.y - b.y, a.z - b.z, 0.0f}; }
 
+// a += b * s on x, y and z, inline: the passes call it four times per
+// impulse, where a call costs more than the arithmetic.
+inline void AddScaled3(v4f& a, const v4f& b, float s) {
+  a.x += b.x * s;
+  a.y += b.y * s;
+  a.z += b.z * s;
+}
+
 bool Finite(const v4f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 bool HasRods(const VLM_OBJECT* body) {
@@ -58,7 +66,7 @@ void TangentAxes(const v4f& n, v4f& t1, v4f& t2) {
 }
 
 // Relative velocity of A's contact point to B's along direction k.
-float Approach(const PassContact& c, int k) {
+inline float Approach(const PassContact& c, int k) {
   const auto& A = c.a->Body;
   const auto& B = c.b->Body;
   return Dot3(A.v4fVelocity, c.direction[k]) + Dot3(A.v4fAngularVelocity, c.armA[k]) -
@@ -68,12 +76,12 @@ float Approach(const PassContact& c, int k) {
 // Impulse of size j along direction k on B, -j on A.
 void Apply(const PassContact& c, int k, float j) {
   auto& B = c.b->Body;
-  VLM_v4fAddScaled(&B.v4fVelocity, &c.direction[k], j * c.inverseMassB);
-  VLM_v4fAddScaled(&B.v4fAngularVelocity, &c.turnB[k], j);
+  AddScaled3(B.v4fVelocity, c.direction[k], j * c.inverseMassB);
+  AddScaled3(B.v4fAngularVelocity, c.turnB[k], j);
   if (!c.aFixed) {
     auto& A = c.a->Body;
-    VLM_v4fAddScaled(&A.v4fVelocity, &c.direction[k], -j * c.inverseMassA);
-    VLM_v4fAddScaled(&A.v4fAngularVelocity, &c.turnA[k], -j);
+    AddScaled3(A.v4fVelocity, c.direction[k], -j * c.inverseMassA);
+    AddScaled3(A.v4fAngularVelocity, c.turnA[k], -j);
     if (c.rodsA) Propagate(c.a, c.centreA);
   }
   if (c.rodsB) Propagate(c.b, c.centreB);
@@ -123,14 +131,14 @@ float SolveVelocity(PassContact& c, float closing) {
 }
 
 // Push of A relative to B along direction k.
-float PushApproach(const PassContact& c, const PushBody* A, const PushBody& B, int k) {
+inline float PushApproach(const PassContact& c, const PushBody* A, const PushBody& B, int k) {
   const float apart = Dot3(B.linear, c.direction[k]);
   return A ? Dot3(A->linear, c.direction[k]) - apart : -apart;
 }
 
-void ApplyPush(const PassContact& c, PushBody* A, PushBody& B, int k, float j) {
-  VLM_v4fAddScaled(&B.linear, &c.direction[k], j * c.inverseMassB);
-  if (A) VLM_v4fAddScaled(&A->linear, &c.direction[k], -j * c.inverseMassA);
+inline void ApplyPush(const PassContact& c, PushBody* A, PushBody& B, int k, float j) {
+  AddScaled3(B.linear, c.direction[k], j * c.inverseMassB);
+  if (A) AddScaled3(A->linear, c.direction[k], -j * c.inverseMassA);
 }
 
 // The push: like the normal impulse, but on the push displacements, aiming
@@ -179,9 +187,9 @@ uint64_t PairKey(const VLM_OBJECT* a, const VLM_OBJECT* b) {
 
 // Last step's impulses for this contact, when it is the same contact.
 const PassContact* Previous(const ContactPasses& passes, const PassContact& c) {
-  auto it = passes.previousPairs.find(PairKey(c.a, c.b));
-  if (it == passes.previousPairs.end()) return nullptr;
-  for (size_t i = it->second; i < passes.previous.size(); ++i) {
+  const uint32_t first = passes.previousPairs.Find(PairKey(c.a, c.b));
+  if (first == UINT32_MAX) return nullptr;
+  for (size_t i = first; i < passes.previous.size(); ++i) {
     const PassContact& p = passes.previous[i];
     if (p.a != c.a || p.b != c.b) break;  // past this pair's points
     if (Dot3(p.n, c.n) < kSameNormal) continue;
@@ -212,13 +220,14 @@ void WarmStart(ContactPasses& passes) {
 }
 
 uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body) {
-  auto [it, added] = passes.pushIndex.try_emplace(body, static_cast<uint32_t>(passes.pushes.size()));
-  if (added) {
+  const auto next = static_cast<uint32_t>(passes.pushes.size());
+  const uint32_t index = passes.pushIndex.Insert(reinterpret_cast<uintptr_t>(body), next);
+  if (index == next) {
     PushBody entry;
     entry.body = body;
     passes.pushes.push_back(entry);
   }
-  return it->second;
+  return index;
 }
 
 // Moves each pushed body by its push.
@@ -231,6 +240,55 @@ void ApplyPushes(ContactPasses& passes) {
 }
 
 }  // namespace
+
+void KeyIndex::Clear() {
+  used_ = 0;
+  if (++stamp_ == 0) {  // wrapped: old stamps could match again
+    for (Slot& slot : slots_) slot.stamp = 0;
+    stamp_ = 1;
+  }
+}
+
+size_t KeyIndex::Place(uint64_t key) const {
+  const size_t mask = slots_.size() - 1;
+  size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+  while (slots_[i].stamp == stamp_ && slots_[i].key != key) i = (i + 1) & mask;
+  return i;
+}
+
+uint32_t KeyIndex::Find(uint64_t key) const {
+  if (slots_.empty()) return UINT32_MAX;
+  const Slot& slot = slots_[Place(key)];
+  return slot.stamp == stamp_ ? slot.value : UINT32_MAX;
+}
+
+void KeyIndex::Grow() {
+  std::vector<Slot> old;
+  old.swap(slots_);
+  const uint32_t oldStamp = stamp_;
+  slots_.assign(std::max<size_t>(64, old.size() * 2), Slot{});
+  stamp_ = 1;
+  used_ = 0;
+  for (const Slot& slot : old) {
+    if (slot.stamp == oldStamp) Set(slot.key, slot.value);
+  }
+}
+
+uint32_t KeyIndex::Insert(uint64_t key, uint32_t value) {
+  if (2 * (used_ + 1) > slots_.size()) Grow();
+  Slot& slot = slots_[Place(key)];
+  if (slot.stamp == stamp_) return slot.value;
+  slot = Slot{key, value, stamp_};
+  ++used_;
+  return value;
+}
+
+void KeyIndex::Set(uint64_t key, uint32_t value) {
+  if (2 * (used_ + 1) > slots_.size()) Grow();
+  Slot& slot = slots_[Place(key)];
+  if (slot.stamp != stamp_) ++used_;
+  slot = Slot{key, value, stamp_};
+}
 
 void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca,
                  const Compound& cb, const v4f& point, const v4f& n, float approach, float elasticity,
@@ -352,13 +410,13 @@ void RunContactPasses(PhysicsWorld& world) {
     ApplyPushes(passes);
   }
   passes.pushes.clear();
-  passes.pushIndex.clear();
+  passes.pushIndex.Clear();
   std::swap(passes.previous, passes.contacts);
   passes.contacts.clear();
-  passes.previousPairs.clear();
+  passes.previousPairs.Clear();
   for (size_t i = passes.previous.size(); i-- > 0;) {
     const PassContact& p = passes.previous[i];
-    passes.previousPairs[PairKey(p.a, p.b)] = static_cast<uint32_t>(i);
+    passes.previousPairs.Set(PairKey(p.a, p.b), static_cast<uint32_t>(i));
   }
 }
 

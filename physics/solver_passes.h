@@ -9,8 +9,8 @@
 // place) starts from the impulses it ended with (warm starting).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "velmora/types.h"
@@ -61,16 +61,42 @@ struct ManifoldPoint {
   float depth;
 };
 
+// Keys to indices by open addressing. Emptied every step without giving its
+// memory back, so that a step of the passes allocates nothing once the
+// tables have grown.
+class KeyIndex {
+ public:
+  void Clear();
+  // The index filed under key, or UINT32_MAX.
+  uint32_t Find(uint64_t key) const;
+  // Files value under key unless the key is there; returns the filed index.
+  uint32_t Insert(uint64_t key, uint32_t value);
+  // Files value under key, replacing what was there.
+  void Set(uint64_t key, uint32_t value);
+
+ private:
+  struct Slot {
+    uint64_t key = 0;
+    uint32_t value = 0;
+    uint32_t stamp = 0;  // the slot is used when it equals stamp_
+  };
+  size_t Place(uint64_t key) const;
+  void Grow();
+  std::vector<Slot> slots_;
+  size_t used_ = 0;
+  uint32_t stamp_ = 1;
+};
+
 struct ContactPasses {
   int32_t count = 1;                     // 1: the pair loop's resolution only
   std::vector<PassContact> contacts;     // this step's, in the order found
   std::vector<PassContact> previous;     // the last step's, compared by key only
   // First index in previous of each pair of bodies (a pair's points follow
   // one another).
-  std::unordered_map<uint64_t, uint32_t> previousPairs;
+  KeyIndex previousPairs;
   std::vector<ManifoldPoint> manifold;   // points of the contact being stored, if several
   std::vector<PushBody> pushes;          // this step's non-fixed contact bodies
-  std::unordered_map<const VLM_OBJECT*, uint32_t> pushIndex;
+  KeyIndex pushIndex;
 };
 
 // Below this penetration depth (units) the passes move nothing, so resting

@@ -192,7 +192,7 @@ int VLM_SetPhysicsContactPasses(int passes) {
   world.passes.count = passes;
   world.passes.contacts.clear();
   world.passes.previous.clear();
-  world.passes.previousPairs.clear();
+  world.passes.previousPairs.Clear();
   return 1;
 }
 
