@@ -255,9 +255,12 @@ int BoxBox(VLM_OBJECT* bodyA, VLM_OBJECT* bodyB) {
       for (int i = 0; i < 3 && reference < 0; ++i) {
         if (std::fabs(Dot3(a.axis[i], n)) > kSquare * std::sqrt(Dot3(a.axis[i], a.axis[i]))) reference = i;
       }
-      // The points are pushed apart along the reference face's own normal.
+      // The points are pushed apart along the reference face's own normal,
+      // normalised exactly: the estimate's error would tilt a tall stack's
+      // pushes a little differently on every machine.
       v4f m = reference >= 0 ? a.axis[reference] : b.axis[bestAxis - 3];
-      VLM_v4fNormalizeFast(&m);
+      VLM_v4fScale(&m, 1.0f / std::sqrt(Dot3(m, m)));
+      m.w = 0.0f;
       if (Dot3(m, n) < 0.0f) VLM_v4fNegate(&m);
       n = m;
       minusN = m;

@@ -87,17 +87,22 @@ void Apply(const PassContact& c, int k, float j) {
   if (c.rodsB) Propagate(c.b, c.centreB);
 }
 
-// Sets the friction sums to (t1, t2), held within the friction cone (mu
-// times the normal sum), and applies the change. Returns the largest change
-// of sliding speed it caused.
-float SetFriction(PassContact& c, float t1, float t2) {
-  const float limit = c.friction * c.normalImpulse;
+// Scales the friction sums (t1, t2) down to at most limit: the friction
+// cone, mu times the normal sum.
+void HoldInCone(float& t1, float& t2, float limit) {
   const float length = std::sqrt(t1 * t1 + t2 * t2);
   if (length > limit) {
     const float scale = length > 0.0f ? limit / length : 0.0f;
     t1 *= scale;
     t2 *= scale;
   }
+}
+
+// Sets the friction sums to (t1, t2), held within the friction cone (mu
+// times the normal sum), and applies the change. Returns the largest change
+// of sliding speed it caused.
+float SetFriction(PassContact& c, float t1, float t2) {
+  HoldInCone(t1, t2, c.friction * c.normalImpulse);
   const float d1 = t1 - c.tangentImpulse[0];
   const float d2 = t2 - c.tangentImpulse[1];
   if (!std::isfinite(d1) || !std::isfinite(d2)) return 0.0f;
@@ -154,13 +159,7 @@ float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target) {
   if (c.friction > 0.0f && c.push > 0.0f) {
     float t1 = c.pushTangent[0] + PushApproach(c, A, B, 1) * c.pushMass;
     float t2 = c.pushTangent[1] + PushApproach(c, A, B, 2) * c.pushMass;
-    const float limit = c.friction * c.push;
-    const float length = std::sqrt(t1 * t1 + t2 * t2);
-    if (length > limit) {
-      const float scale = length > 0.0f ? limit / length : 0.0f;
-      t1 *= scale;
-      t2 *= scale;
-    }
+    HoldInCone(t1, t2, c.friction * c.push);
     const float d1 = t1 - c.pushTangent[0];
     const float d2 = t2 - c.pushTangent[1];
     if (std::isfinite(d1) && std::isfinite(d2)) {
