@@ -394,6 +394,9 @@ void RunContactPasses(PhysicsWorld& world) {
     // Sweeps alternate their direction, so that no point of a face contact
     // is always solved first and takes more than its share.
     const size_t count = passes.contacts.size();
+    // The pushes depend on nothing but one another: once a pass leaves
+    // every push as it was, later passes would too.
+    bool pushing = true;
     for (int32_t pass = 2; pass <= passes.count; ++pass) {
       const bool back = (pass & 1) != 0;
       float change = 0.0f;
@@ -401,8 +404,13 @@ void RunContactPasses(PhysicsWorld& world) {
         const size_t i = back ? count - 1 - k : k;
         change = std::max(change, SolveVelocity(passes.contacts[i], closing[i]));
       }
-      for (size_t i = 0; i < count; ++i) {
-        change = std::max(change, SolvePush(passes.contacts[i], passes.pushes, target[i]) * perStep);
+      if (pushing) {
+        float pushed = 0.0f;
+        for (size_t i = 0; i < count; ++i) {
+          pushed = std::max(pushed, SolvePush(passes.contacts[i], passes.pushes, target[i]));
+        }
+        pushing = pushed > 0.0f;
+        change = std::max(change, pushed * perStep);
       }
       if (!(change > kSpeedTolerance)) break;
     }
