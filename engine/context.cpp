@@ -14,6 +14,7 @@ Context& Ctx() {
 EngineState& Engine() { return Ctx().engine; }
 TimingState& Timing() { return Ctx().timing; }
 RenderState& Render() { return Ctx().render; }
+ParticleState& Particles() { return Ctx().particles; }
 render::ShaderState& render::Shaders() { return Ctx().shaderPrograms; }
 ScreenState& Screen() { return Ctx().screen; }
 SoundMasterState& SoundMaster() { return Ctx().sound; }

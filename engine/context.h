@@ -12,6 +12,8 @@
 #include "input/input_state.h"
 #include "mesh/cage_record.h"
 #include "mesh/mesh_record.h"
+#include "particles/particle_record.h"
+#include "particles/particle_state.h"
 #include "physics/records.h"
 #include "physics/world_state.h"
 #include "platform/screen_state.h"
@@ -50,6 +52,7 @@ struct Registries {
 struct Context {
   RenderState render;          // render-state cache, lights, effects, quad batch, GL objects
   render::ShaderState shaderPrograms;  // shader programs, render lists, uniform buffers
+  ParticleState particles;     // the emitter lock and draw order
   ScreenState screen;
   SoundMasterState sound;
   PhysicsWorld physics;

@@ -22,5 +22,6 @@
 #include "velmora/shader.h"
 #include "velmora/sound.h"
 #include "velmora/texture.h"
+#include "velmora/particles.h"
 
 #endif

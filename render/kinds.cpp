@@ -5,10 +5,6 @@
 
 extern "C" {
 
-int VLM_FreeParticleEmitter(VLM_HANDLE handle) {
-  return vlm::ParticleEmitterRegistry().Free(handle);
-}
-
 int VLM_FreeRibbon(VLM_HANDLE handle) { return vlm::RibbonRegistry().Free(handle); }
 
 int VLM_FreeBillboard(VLM_HANDLE handle) { return vlm::BillboardRegistry().Free(handle); }

@@ -4,6 +4,5 @@
 #include "core/named_record.h"
 #include "render/shader_record.h"
 
-struct VLM_PARTICLE_EMITTER : vlm::NamedRecord {};
 struct VLM_RIBBON : vlm::NamedRecord {};
 struct VLM_BILLBOARD : vlm::NamedRecord {};

@@ -39,6 +39,12 @@ void FillBuffer(GLenum target, GLuint buffer, GLsizeiptr bytes, const void* data
   vlmgl.glBufferData(target, bytes, data, usage);
 }
 
+void UpdateBuffer(GLenum target, GLuint buffer, GLintptr offset, GLsizeiptr bytes, const void* data) {
+  if (!vlmgl.glBindBuffer || !vlmgl.glBufferSubData) return;
+  vlmgl.glBindBuffer(target, buffer);
+  vlmgl.glBufferSubData(target, offset, bytes, data);
+}
+
 void DeleteBuffer(GLuint& buffer) {
   if (buffer && vlmgl.glDeleteBuffers) vlmgl.glDeleteBuffers(1, &buffer);
   buffer = 0;
@@ -71,6 +77,16 @@ void DeclareAttributes(GLsizei stride, std::initializer_list<VertexAttribute> at
                                 reinterpret_cast<const void*>(a.offset));
     vlmgl.glEnableVertexAttribArray(a.location);
   }
+}
+
+void DeclareInstanceAttributes(GLsizei stride, std::initializer_list<VertexAttribute> attributes) {
+  DeclareAttributes(stride, attributes);
+  if (!vlmgl.glVertexAttribDivisor) return;
+  for (const VertexAttribute& a : attributes) vlmgl.glVertexAttribDivisor(a.location, 1);
+}
+
+void DrawArraysInstanced(GLenum mode, GLint first, GLsizei count, GLsizei instances) {
+  if (vlmgl.glDrawArraysInstanced) vlmgl.glDrawArraysInstanced(mode, first, count, instances);
 }
 
 GLuint CreateTexture() {

@@ -19,6 +19,9 @@ GLuint CreateBuffer();
 // Binds buffer to target and gives it bytes of data (null: uninitialised);
 // the binding stays, as a vertex array records the element buffer's.
 void FillBuffer(GLenum target, GLuint buffer, GLsizeiptr bytes, const void* data, GLenum usage);
+// Binds buffer to target and replaces bytes of its data from offset
+// (glBufferSubData); the binding stays.
+void UpdateBuffer(GLenum target, GLuint buffer, GLintptr offset, GLsizeiptr bytes, const void* data);
 // Deletes a buffer (0 is ignored) and sets the name to 0.
 void DeleteBuffer(GLuint& buffer);
 
@@ -39,6 +42,10 @@ struct VertexAttribute {
 // Describes and enables the attributes of the bound vertex array, reading
 // the bound array buffer with the given stride.
 void DeclareAttributes(GLsizei stride, std::initializer_list<VertexAttribute> attributes);
+// As DeclareAttributes, each attribute advancing once per instance (divisor 1).
+void DeclareInstanceAttributes(GLsizei stride, std::initializer_list<VertexAttribute> attributes);
+// Draws count vertices from first of the bound vertex array, instances times.
+void DrawArraysInstanced(GLenum mode, GLint first, GLsizei count, GLsizei instances);
 
 // ---- Textures -------------------------------------------------------------
 GLuint CreateTexture();

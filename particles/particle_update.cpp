@@ -1,0 +1,299 @@
+// Spawning, the per-frame update (emission by rate, fades, motion, the
+// back-to-front sort, instance records) and the draw loop of the emitters.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <numbers>
+
+#include "core/engine_state.h"
+#include "core/registries.h"
+#include "core/registry.h"
+#include "particles/particle_internal.h"
+#include "particles/particle_state.h"
+#include "platform/screen.h"
+#include "render/gl/gl_objects.h"
+#include "velmora/math.h"
+#include "velmora/particles.h"
+
+namespace vlm::particles {
+namespace {
+
+using Lock = std::lock_guard<std::recursive_mutex>;
+
+constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
+// Longest lifetime kept exact in 32-bit wrap-safe death times (11.5 days).
+constexpr float kMaxLifetimeMs = 1.0e9f;
+
+float Draw(VLM_PARTICLE_EMITTER& e, int which) {
+  const ParticleRange& r = e.aRanges[which];
+  return e.random.Between(r.fMax, r.fMin);
+}
+
+// The alive test on 32-bit engine milliseconds that stays right across the
+// counter's wrap: the signed distance, not the values, decides.
+bool Alive(int32_t deathTime, int64_t nowMs) {
+  const uint32_t d = static_cast<uint32_t>(deathTime) - static_cast<uint32_t>(nowMs);
+  return static_cast<int32_t>(d) >= 0;
+}
+
+// Unsigned key ordered like the float (negative below positive, NaN at
+// the ends), so that sorting never compares floats.
+uint32_t OrderedKey(float value) {
+  const uint32_t bits = std::bit_cast<uint32_t>(value);
+  return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+}
+
+// The material's colour alpha, which scales every particle's intensity.
+// The material record carries no colour yet; its alpha goes here once it does.
+float MaterialBaseAlpha(const VLM_PARTICLE_EMITTER&) { return 1.0f; }
+
+// A direction inside the cone around +z, uniform over the sphere's cap:
+// cos(theta) uniform between 1 and cos(half-opening).
+v4f ConeDirection(VLM_PARTICLE_EMITTER& e, float force) {
+  const float degrees = std::clamp(e.fAngle, 0.0f, 180.0f);
+  const float cosLimit = std::cos(degrees * (std::numbers::pi_v<float> / 180.0f));
+  const float cosTheta = std::clamp(1.0f - e.random.Between(1.0f, 0.0f) * (1.0f - cosLimit), -1.0f, 1.0f);
+  const float sinTheta = std::sqrt(std::max(0.0f, 1.0f - cosTheta * cosTheta));
+  const float phi = e.random.Between(kTwoPi, 0.0f);
+  return v4f{sinTheta * std::cos(phi) * force, sinTheta * std::sin(phi) * force, cosTheta * force, 0.0f};
+}
+
+v4f ShapePosition(VLM_PARTICLE_EMITTER& e, float x, float y, float z) {
+  const v4f& s = e.v4fShapeSize;
+  switch (e.iShape) {
+    case VLM_EMISSION_BOX: {
+      const float dx = e.random.Between(1.0f, -1.0f) * s.x * 0.5f;
+      const float dy = e.random.Between(1.0f, -1.0f) * s.y * 0.5f;
+      const float dz = e.random.Between(1.0f, -1.0f) * s.z * 0.5f;
+      return v4f{x + dx, y + dy, z + dz, 1.0f};
+    }
+    case VLM_EMISSION_RING: {
+      const float a = e.random.Between(kTwoPi, 0.0f);
+      float inner = std::fabs(e.aRanges[VLM_PARTICLE_RING_RADIUS].fMin);
+      float outer = std::fabs(e.aRanges[VLM_PARTICLE_RING_RADIUS].fMax);
+      if (inner > outer) std::swap(inner, outer);
+      // Uniform over the ring's area: the squared radius is uniform
+      // between inner^2 and outer^2.
+      const float ratio = outer > 0.0f ? inner / outer : 0.0f;
+      const float r = outer * std::sqrt(e.random.Between(1.0f, ratio * ratio));
+      const float dz = e.random.Between(1.0f, -1.0f) * s.z * 0.5f;
+      return v4f{x + std::cos(a) * r * s.x, y + std::sin(a) * r * s.y, z + dz, 1.0f};
+    }
+    default:
+      return v4f{x, y, z, 1.0f};
+  }
+}
+
+// The radix sort of (ordered key << 32 | index) by the key: three stable
+// passes of 11, 11 and 10 bits; a pass whose digit is the same for all is
+// skipped. The result is in keys.
+void RadixSort(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap) {
+  constexpr int kShift[3] = {32, 43, 54};
+  constexpr uint32_t kMask[3] = {0x7FF, 0x7FF, 0x3FF};
+  static thread_local uint32_t counts[3][2048];
+  std::memset(counts, 0, sizeof(counts));
+  for (uint64_t k : keys) {
+    for (int p = 0; p < 3; ++p) ++counts[p][(k >> kShift[p]) & kMask[p]];
+  }
+  swap.resize(keys.size());
+  for (int p = 0; p < 3; ++p) {
+    uint32_t* c = counts[p];
+    if (c[(keys[0] >> kShift[p]) & kMask[p]] == keys.size()) continue;
+    uint32_t sum = 0;
+    for (uint32_t d = 0; d <= kMask[p]; ++d) {
+      const uint32_t n = c[d];
+      c[d] = sum;
+      sum += n;
+    }
+    for (uint64_t k : keys) swap[c[(k >> kShift[p]) & kMask[p]]++] = k;
+    keys.swap(swap);
+  }
+}
+
+void SortKeys(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap) {
+  if (keys.size() < 2) return;
+  // The index in the low half keeps equal depths in list order.
+  if (keys.size() < 256) {
+    std::sort(keys.begin(), keys.end());
+  } else {
+    RadixSort(keys, swap);
+  }
+}
+
+void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& view) {
+  // Emission by rate; the remainder carries over because the last emission
+  // time advances by whole particles only.
+  if (e.iLastEmission == 0) e.iLastEmission = nowMs;
+  if (e.fRate > 0.0f && std::isfinite(e.fRate)) {
+    const double due = std::clamp(static_cast<double>(e.fRate) * static_cast<double>(nowMs - e.iLastEmission) * 0.001,
+                                  -1.0e9, 1.0e9);
+    const int64_t n = std::llround(due);
+    if (n >= 1) {
+      e.iLastEmission = std::llround(static_cast<double>(n) * 1000.0 / e.fRate + static_cast<double>(e.iLastEmission));
+      if (e.iEmitting) {
+        const bool worldPoint = e.iCoordinateMode != VLM_PARTICLES_LOCAL && e.iCoordinateMode != VLM_PARTICLES_WORLD;
+        const float x = worldPoint ? e.mWorld.e[12] : 0.0f;
+        const float y = worldPoint ? e.mWorld.e[13] : 0.0f;
+        const float z = worldPoint ? e.mWorld.e[14] : 0.0f;
+        Spawn(e, static_cast<int32_t>(std::min<int64_t>(n, kMaxParticlesPerEmitter)), x, y, z, nowMs);
+      }
+    }
+  }
+
+  // Particles of the local mode are drawn with the world matrix: their view
+  // space is reached through it.
+  m4f toView = view;
+  if (e.iCoordinateMode == VLM_PARTICLES_LOCAL) VLM_m4fMultiply(&toView, &view, &e.mWorld);
+  const float* m = toView.e;
+  const float alpha = MaterialBaseAlpha(e);
+  const float turbulence = e.fTurbulence * dt;
+
+  std::vector<Particle>& list = e.aParticles;
+  std::vector<uint64_t>& keys = e.aSortKeys;
+  keys.resize(list.size());
+  size_t kept = 0;
+  for (size_t i = 0; i < list.size(); ++i) {
+    Particle p = list[i];
+    if (Alive(p.iDeathTime, nowMs)) {
+      if (p.fFadeIn != 0.0f && p.fIntensity < p.fTargetIntensity)
+        p.fIntensity = std::min(p.fIntensity + p.fFadeIn * dt, p.fTargetIntensity);
+    } else {
+      if (p.fFadeOut == 0.0f) continue;
+      p.fIntensity -= p.fFadeOut * dt;
+      if (p.fIntensity <= 0.0f) continue;
+    }
+    p.v4fColor.w = alpha * p.fIntensity;
+    if (turbulence != 0.0f) {
+      p.v4fVelocity.x += e.random.Between(1.0f, -1.0f) * turbulence;
+      p.v4fVelocity.y += e.random.Between(1.0f, -1.0f) * turbulence;
+      p.v4fVelocity.z += e.random.Between(1.0f, -1.0f) * turbulence;
+    }
+    p.v4fPosition.x += p.v4fVelocity.x * dt;
+    p.v4fPosition.y += p.v4fVelocity.y * dt;
+    p.v4fPosition.z += p.v4fVelocity.z * dt;
+    p.fSize += p.fSizeGrowth * dt;
+    p.fRotation += p.fRotationSpeed * dt;
+    const v4f& q = p.v4fPosition;
+    p.v4fViewPosition = v4f{q.x * m[0] + q.y * m[4] + q.z * m[8] + q.w * m[12],
+                            q.x * m[1] + q.y * m[5] + q.z * m[9] + q.w * m[13],
+                            q.x * m[2] + q.y * m[6] + q.z * m[10] + q.w * m[14],
+                            q.x * m[3] + q.y * m[7] + q.z * m[11] + q.w * m[15]};
+    list[kept] = p;
+    // Back to front: the camera looks down -z, so ascending depth.
+    keys[kept] = (static_cast<uint64_t>(OrderedKey(p.v4fViewPosition.z)) << 32) | kept;
+    ++kept;
+  }
+  list.resize(kept);
+  keys.resize(kept);
+  SortKeys(keys, e.aSortSwap);
+
+  // The list in sorted order; the first iMaxDrawn particles become the
+  // instance records, the rest live on undrawn.
+  std::vector<Particle>& sorted = e.aSorted;
+  sorted.resize(kept);
+  const size_t drawn = std::min(kept, static_cast<size_t>(std::max(e.iMaxDrawn, 0)));
+  ParticleInstance* out = e.aInstances.data();
+  for (size_t i = 0; i < kept; ++i) {
+    const Particle& p = list[static_cast<uint32_t>(keys[i])];
+    sorted[i] = p;
+    if (i < drawn) out[i] = ParticleInstance{p.v4fPosition, p.v4fColor, p.fSize, p.fRotation};
+  }
+  list.swap(sorted);
+  e.iDrawn = static_cast<int32_t>(drawn);
+
+  const v4f origin{e.mWorld.e[12], e.mWorld.e[13], e.mWorld.e[14], 1.0f};
+  e.fViewKey = origin.x * view.e[2] + origin.y * view.e[6] + origin.z * view.e[10] + view.e[14];
+}
+
+}  // namespace
+
+m4f CurrentViewMatrix() {
+  // The camera's view matrix joins here once the camera exists.
+  m4f identity;
+  VLM_m4fSetDiagonal(&identity, 1.0f);
+  return identity;
+}
+
+int64_t NowMilliseconds() {
+  const int64_t ms = platform::PerformanceCounter() / (platform::kCounterFrequency / 1000);
+  return ms != 0 ? ms : 1;
+}
+
+int32_t Spawn(VLM_PARTICLE_EMITTER& e, int32_t count, float x, float y, float z, int64_t nowMs) {
+  const int64_t room = kMaxParticlesPerEmitter - static_cast<int64_t>(e.aParticles.size());
+  const int32_t n = static_cast<int32_t>(std::clamp<int64_t>(count, 0, room));
+  const bool worldMode = e.iCoordinateMode == VLM_PARTICLES_WORLD;
+  e.aParticles.reserve(e.aParticles.size() + static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) {
+    Particle p{};
+    const float force = Draw(e, VLM_PARTICLE_FORCE);
+    p.v4fPosition = ShapePosition(e, x, y, z);
+    if (worldMode) VLM_v4fTransform(&p.v4fPosition, &e.mWorld);
+    p.v4fVelocity = ConeDirection(e, force);
+    VLM_v4fTransform(&p.v4fVelocity, &e.mRotation);
+    if (worldMode) VLM_v4fTransform(&p.v4fVelocity, &e.mWorld);
+    p.v4fVelocity.x += e.v4fVelocity.x;
+    p.v4fVelocity.y += e.v4fVelocity.y;
+    p.v4fVelocity.z += e.v4fVelocity.z;
+    p.v4fVelocity.w = 0.0f;
+    p.fSize = Draw(e, VLM_PARTICLE_SIZE);
+    p.fSizeGrowth = Draw(e, VLM_PARTICLE_GROWTH);
+    p.fFadeIn = Draw(e, VLM_PARTICLE_FADE_IN);
+    p.fFadeOut = Draw(e, VLM_PARTICLE_FADE_OUT);
+    p.fTargetIntensity = Draw(e, VLM_PARTICLE_INTENSITY);
+    p.fIntensity = p.fFadeIn != 0.0f ? 0.0f : p.fTargetIntensity;
+    const float life = std::clamp(Draw(e, VLM_PARTICLE_LIFETIME), 0.0f, kMaxLifetimeMs);
+    p.iDeathTime = static_cast<int32_t>(static_cast<uint32_t>(nowMs + std::lround(life)));
+    p.v4fColor = e.v4fColor;
+    p.v4fColor.w *= p.fIntensity;
+    p.fRotationSpeed = Draw(e, VLM_PARTICLE_ROTATION_SPEED);
+    p.fRotation = Draw(e, VLM_PARTICLE_ROTATION);
+    p.v4fViewPosition = p.v4fPosition;
+    e.aParticles.push_back(p);
+  }
+  return n;
+}
+
+void UpdateEmitters(int64_t nowMs, float dt, const m4f& view) {
+  ParticleState& state = Particles();
+  Lock lock(state.lock);
+  if (!std::isfinite(dt) || dt < 0.0f) dt = 0.0f;
+  state.drawOrder.clear();
+  ParticleEmitterRegistry().ForEach([&](VLM_PARTICLE_EMITTER* e) {
+    UpdateEmitter(*e, nowMs, dt, view);
+    state.drawOrder.push_back(e);
+  });
+  std::stable_sort(state.drawOrder.begin(), state.drawOrder.end(),
+                   [](const VLM_PARTICLE_EMITTER* a, const VLM_PARTICLE_EMITTER* b) {
+                     return OrderedKey(a->fViewKey) < OrderedKey(b->fViewKey);
+                   });
+  for (VLM_PARTICLE_EMITTER* e : state.drawOrder) UploadInstances(*e);
+}
+
+int DrawEmitters(const std::function<bool(const VLM_PARTICLE_EMITTER&)>& setUp) {
+  ParticleState& state = Particles();
+  Lock lock(state.lock);
+  int drawn = 0;
+  for (const VLM_PARTICLE_EMITTER* e : state.drawOrder) {
+    if (e->iDrawn <= 0 || !e->iVertexArray || !setUp(*e)) continue;
+    gl::BindVertexArray(e->iVertexArray);
+    gl::DrawArraysInstanced(GL_TRIANGLE_STRIP, 0, 4, e->iDrawn);
+    ++drawn;
+  }
+  if (drawn) gl::BindVertexArray(0);
+  return drawn;
+}
+
+}  // namespace vlm::particles
+
+extern "C" {
+
+int VLM_UpdateParticles(void) {
+  vlm::particles::UpdateEmitters(vlm::particles::NowMilliseconds(), vlm::Timing().frameTimeFactor,
+                                 vlm::particles::CurrentViewMatrix());
+  return 0;
+}
+
+}  // extern "C"
