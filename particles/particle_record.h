@@ -94,7 +94,9 @@ struct VLM_PARTICLE_EMITTER {
   intptr_t hMaterial = -1;     // -1: the engine's particle material
   vlm::ParticleRandom random;
 
-  std::vector<vlm::Particle> aParticles;          // in draw order after an update
+  // Live particles in spawn order (deaths close the gaps); the sort orders
+  // the instance records, which is all that drawing sees.
+  std::vector<vlm::Particle> aParticles;
   std::vector<vlm::ParticleInstance> aInstances;  // iMaxDrawn records
 
   // GL objects (0 without a context).
@@ -105,5 +107,4 @@ struct VLM_PARTICLE_EMITTER {
   // Scratch of the sort, kept to spare allocations every frame.
   std::vector<uint64_t> aSortKeys;
   std::vector<uint64_t> aSortSwap;
-  std::vector<vlm::Particle> aSorted;
 };

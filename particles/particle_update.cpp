@@ -7,6 +7,8 @@
 #include <mutex>
 #include <numbers>
 
+#include <xmmintrin.h>
+
 #include "core/engine_state.h"
 #include "core/registries.h"
 #include "core/registry.h"
@@ -86,39 +88,61 @@ v4f ShapePosition(VLM_PARTICLE_EMITTER& e, float x, float y, float z) {
   }
 }
 
-// The radix sort of (ordered key << 32 | index) by the key: three stable
-// passes of 11, 11 and 10 bits; a pass whose digit is the same for all is
-// skipped. The result is in keys.
-void RadixSort(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap) {
-  constexpr int kShift[3] = {32, 43, 54};
-  constexpr uint32_t kMask[3] = {0x7FF, 0x7FF, 0x3FF};
-  static thread_local uint32_t counts[3][2048];
-  std::memset(counts, 0, sizeof(counts));
-  for (uint64_t k : keys) {
-    for (int p = 0; p < 3; ++p) ++counts[p][(k >> kShift[p]) & kMask[p]];
-  }
-  swap.resize(keys.size());
-  for (int p = 0; p < 3; ++p) {
-    uint32_t* c = counts[p];
-    if (c[(keys[0] >> kShift[p]) & kMask[p]] == keys.size()) continue;
-    uint32_t sum = 0;
-    for (uint32_t d = 0; d <= kMask[p]; ++d) {
-      const uint32_t n = c[d];
-      c[d] = sum;
-      sum += n;
-    }
-    for (uint64_t k : keys) swap[c[(k >> kShift[p]) & kMask[p]]++] = k;
-    keys.swap(swap);
-  }
-}
+// Depths of the particles in list order, and what the sort needs of them.
+struct DepthList {
+  float nearest = -HUGE_VALF;  // largest view-space z
+  float farthest = HUGE_VALF;  // smallest view-space z
+};
 
-void SortKeys(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap) {
-  if (keys.size() < 2) return;
-  // The index in the low half keeps equal depths in list order.
-  if (keys.size() < 256) {
+// Sorts keys[i] = (depth key << 32 | i) ascending. On entry keys hold each
+// particle's view-space z as float bits in the low half. Few particles sort
+// by the exact depth; many by a radix sort of the depth quantised to 2^24
+// steps between the farthest and the nearest (two passes of 12 bits), so
+// only particles closer than a 16-millionth of the emitter's depth span may
+// keep their list order. Equal keys keep list order; NaN sorts farthest.
+void SortByDepth(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap, const DepthList& depths) {
+  const size_t n = keys.size();
+  auto depthOf = [&](size_t i) { return std::bit_cast<float>(static_cast<uint32_t>(keys[i])); };
+  if (n < 2) {
+    if (n == 1) keys[0] = 0;
+    return;
+  }
+  if (n < 512) {
+    for (size_t i = 0; i < n; ++i) {
+      const float z = depthOf(i);
+      keys[i] = (static_cast<uint64_t>(std::isnan(z) ? 0u : OrderedKey(z)) << 32) | i;
+    }
     std::sort(keys.begin(), keys.end());
-  } else {
-    RadixSort(keys, swap);
+    return;
+  }
+  constexpr float kSteps = 16777215.0f;  // 2^24 - 1
+  const float span = depths.nearest - depths.farthest;
+  const float scale = span > 0.0f ? kSteps / span : 0.0f;  // 0 also for an infinite span
+  if (!(scale > 0.0f) || !std::isfinite(scale)) {
+    for (size_t i = 0; i < n; ++i) keys[i] = i;  // all equal: list order
+    return;
+  }
+  uint32_t low[4096] = {}, high[4096] = {};
+  for (size_t i = 0; i < n; ++i) {
+    const float f = (depthOf(i) - depths.farthest) * scale;
+    const uint32_t k = f >= 0.0f ? static_cast<uint32_t>(std::min(f, kSteps)) : 0u;  // NaN: 0
+    keys[i] = (static_cast<uint64_t>(k) << 32) | i;
+    ++low[k & 0xFFF];
+    ++high[k >> 12];
+  }
+  swap.resize(n);
+  for (int pass = 0; pass < 2; ++pass) {
+    uint32_t* counts = pass == 0 ? low : high;
+    const int shift = pass == 0 ? 32 : 44;
+    if (counts[(keys[0] >> shift) & 0xFFF] == n) continue;  // one digit for all
+    uint32_t sum = 0;
+    for (uint32_t d = 0; d < 4096; ++d) {
+      const uint32_t here = counts[d];
+      counts[d] = sum;
+      sum += here;
+    }
+    for (uint64_t k : keys) swap[counts[(k >> shift) & 0xFFF]++] = k;
+    keys.swap(swap);
   }
 }
 
@@ -146,16 +170,24 @@ void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& 
   // space is reached through it.
   m4f toView = view;
   if (e.iCoordinateMode == VLM_PARTICLES_LOCAL) VLM_m4fMultiply(&toView, &view, &e.mWorld);
-  const float* m = toView.e;
+  // Whole vectors in and out: scalar stores read back as one vector would
+  // stall on store forwarding in this loop.
+  const __m128 row0 = _mm_loadu_ps(&toView.e[0]);
+  const __m128 row1 = _mm_loadu_ps(&toView.e[4]);
+  const __m128 row2 = _mm_loadu_ps(&toView.e[8]);
+  const __m128 row3 = _mm_loadu_ps(&toView.e[12]);
+  const __m128 step = _mm_set1_ps(dt);
   const float alpha = MaterialBaseAlpha(e);
   const float turbulence = e.fTurbulence * dt;
+  const __m128 jitterScale = _mm_set1_ps(turbulence);
 
   std::vector<Particle>& list = e.aParticles;
   std::vector<uint64_t>& keys = e.aSortKeys;
   keys.resize(list.size());
+  DepthList depths;
   size_t kept = 0;
   for (size_t i = 0; i < list.size(); ++i) {
-    Particle p = list[i];
+    Particle& p = list[i];
     if (Alive(p.iDeathTime, nowMs)) {
       if (p.fFadeIn != 0.0f && p.fIntensity < p.fTargetIntensity)
         p.fIntensity = std::min(p.fIntensity + p.fFadeIn * dt, p.fTargetIntensity);
@@ -164,43 +196,53 @@ void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& 
       p.fIntensity -= p.fFadeOut * dt;
       if (p.fIntensity <= 0.0f) continue;
     }
-    p.v4fColor.w = alpha * p.fIntensity;
+    // Colour with alpha = material alpha x intensity: (r, g, b) kept, lane 3 replaced.
+    __m128 colour = _mm_loadu_ps(&p.v4fColor.x);
+    const __m128 a = _mm_set1_ps(alpha * p.fIntensity);
+    colour = _mm_shuffle_ps(colour, _mm_unpackhi_ps(colour, a), _MM_SHUFFLE(1, 0, 1, 0));
+    _mm_storeu_ps(&p.v4fColor.x, colour);
+    __m128 velocity = _mm_loadu_ps(&p.v4fVelocity.x);
     if (turbulence != 0.0f) {
-      p.v4fVelocity.x += e.random.Between(1.0f, -1.0f) * turbulence;
-      p.v4fVelocity.y += e.random.Between(1.0f, -1.0f) * turbulence;
-      p.v4fVelocity.z += e.random.Between(1.0f, -1.0f) * turbulence;
+      float jitter[3];
+      e.random.Signed3(jitter);
+      velocity = _mm_add_ps(velocity, _mm_mul_ps(_mm_set_ps(0.0f, jitter[2], jitter[1], jitter[0]), jitterScale));
+      _mm_storeu_ps(&p.v4fVelocity.x, velocity);
     }
-    p.v4fPosition.x += p.v4fVelocity.x * dt;
-    p.v4fPosition.y += p.v4fVelocity.y * dt;
-    p.v4fPosition.z += p.v4fVelocity.z * dt;
+    // The velocity's w is 0, so the position keeps its w.
+    const __m128 position = _mm_add_ps(_mm_loadu_ps(&p.v4fPosition.x), _mm_mul_ps(velocity, step));
+    _mm_storeu_ps(&p.v4fPosition.x, position);
     p.fSize += p.fSizeGrowth * dt;
     p.fRotation += p.fRotationSpeed * dt;
-    const v4f& q = p.v4fPosition;
-    p.v4fViewPosition = v4f{q.x * m[0] + q.y * m[4] + q.z * m[8] + q.w * m[12],
-                            q.x * m[1] + q.y * m[5] + q.z * m[9] + q.w * m[13],
-                            q.x * m[2] + q.y * m[6] + q.z * m[10] + q.w * m[14],
-                            q.x * m[3] + q.y * m[7] + q.z * m[11] + q.w * m[15]};
-    list[kept] = p;
-    // Back to front: the camera looks down -z, so ascending depth.
-    keys[kept] = (static_cast<uint64_t>(OrderedKey(p.v4fViewPosition.z)) << 32) | kept;
+    // Row vector times matrix: x row0 + y row1 + z row2 + w row3.
+    __m128 view = _mm_mul_ps(_mm_shuffle_ps(position, position, 0x00), row0);
+    view = _mm_add_ps(view, _mm_mul_ps(_mm_shuffle_ps(position, position, 0x55), row1));
+    view = _mm_add_ps(view, _mm_mul_ps(_mm_shuffle_ps(position, position, 0xAA), row2));
+    view = _mm_add_ps(view, _mm_mul_ps(_mm_shuffle_ps(position, position, 0xFF), row3));
+    _mm_storeu_ps(&p.v4fViewPosition.x, view);
+    const float z = _mm_cvtss_f32(_mm_shuffle_ps(view, view, 0xAA));
+    depths.farthest = std::min(depths.farthest, z);  // NaN takes no part
+    depths.nearest = std::max(depths.nearest, z);
+    keys[kept] = std::bit_cast<uint32_t>(z);
+    if (kept != i) list[kept] = p;
     ++kept;
   }
   list.resize(kept);
   keys.resize(kept);
-  SortKeys(keys, e.aSortSwap);
+  // Back to front: the camera looks down -z, so ascending depth.
+  SortByDepth(keys, e.aSortSwap, depths);
 
-  // The list in sorted order; the first iMaxDrawn particles become the
-  // instance records, the rest live on undrawn.
-  std::vector<Particle>& sorted = e.aSorted;
-  sorted.resize(kept);
+  // The first iMaxDrawn particles in sorted order become the instance
+  // records, the rest live on undrawn.
   const size_t drawn = std::min(kept, static_cast<size_t>(std::max(e.iMaxDrawn, 0)));
   ParticleInstance* out = e.aInstances.data();
-  for (size_t i = 0; i < kept; ++i) {
+  for (size_t i = 0; i < drawn; ++i) {
     const Particle& p = list[static_cast<uint32_t>(keys[i])];
-    sorted[i] = p;
-    if (i < drawn) out[i] = ParticleInstance{p.v4fPosition, p.v4fColor, p.fSize, p.fRotation};
+    ParticleInstance& record = out[i];
+    _mm_storeu_ps(&record.v4fPosition.x, _mm_loadu_ps(&p.v4fPosition.x));
+    _mm_storeu_ps(&record.v4fColor.x, _mm_loadu_ps(&p.v4fColor.x));
+    record.fSize = p.fSize;
+    record.fRotation = p.fRotation;
   }
-  list.swap(sorted);
   e.iDrawn = static_cast<int32_t>(drawn);
 
   const v4f origin{e.mWorld.e[12], e.mWorld.e[13], e.mWorld.e[14], 1.0f};

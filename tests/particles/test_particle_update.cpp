@@ -112,7 +112,7 @@ TEST_F(ParticleTest, SurplusOverTheMaximumIsSimulatedButNotDrawn) {
   EXPECT_EQ(e->iDrawn, 4);
   ASSERT_EQ(e->aInstances.size(), 4u);
   // All six moved; the four farthest are the records, back to front.
-  for (int k = 0; k < 6; ++k) EXPECT_EQ(e->aParticles[k].v4fPosition.z, -6.0f + k);
+  for (int k = 0; k < 6; ++k) EXPECT_EQ(e->aParticles[k].v4fPosition.z, -1.0f - k);
   for (int k = 0; k < 4; ++k) EXPECT_EQ(e->aInstances[k].v4fPosition.z, -6.0f + k);
   // Fewer particles than the maximum: all drawn; 0 drawn at most: none.
   VLM_SetParticleMaxDrawn(H(e), 10);
@@ -125,8 +125,8 @@ TEST_F(ParticleTest, SurplusOverTheMaximumIsSimulatedButNotDrawn) {
 }
 
 TEST_F(ParticleTest, ParticlesAndEmittersAreSortedBackToFrontInViewSpace) {
-  // A camera at (0, 0, 10) turned 90 degrees about y: it looks down world
-  // -x, so view depth z = world x (row vectors: view = inverse camera).
+  // A view turned 90 degrees about y and moved: view depth z = world x,
+  // view x = 10 - world z (row vectors).
   m4f view = ptest::Identity();
   view.e[0] = 0.0f;
   view.e[2] = 1.0f;
@@ -150,17 +150,22 @@ TEST_F(ParticleTest, ParticlesAndEmittersAreSortedBackToFrontInViewSpace) {
   VLM_SetParticleEmitterPosition(H(world), 5.0f, 0.0f, 0.0f);
 
   Update(1000, 0.0f, view);
+  // The records back to front; each particle keeps its view-space position.
   const float expected[] = {-7.0f, -3.0f, -1.0f, 0.5f, 2.0f};
-  for (int k = 0; k < 5; ++k) {
-    EXPECT_EQ(world->aParticles[k].v4fPosition.x, expected[k]);
-    EXPECT_EQ(world->aParticles[k].v4fViewPosition.z, expected[k]);
-    EXPECT_EQ(world->aParticles[k].v4fViewPosition.x, expected[k] + 10.0f);  // world z = -x, turned
-    EXPECT_EQ(world->aInstances[k].v4fPosition.x, expected[k]);
+  ASSERT_EQ(world->iDrawn, 5);
+  for (int k = 0; k < 5; ++k) EXPECT_EQ(world->aInstances[k].v4fPosition.x, expected[k]);
+  for (const vlm::Particle& p : world->aParticles) {
+    EXPECT_EQ(p.v4fViewPosition.z, p.v4fPosition.x);
+    EXPECT_EQ(p.v4fViewPosition.x, p.v4fPosition.x + 10.0f);  // world z = -x, turned and moved
   }
-  for (size_t k = 1; k < many->aParticles.size(); ++k)
-    ASSERT_LE(many->aParticles[k - 1].v4fViewPosition.z, many->aParticles[k].v4fViewPosition.z) << k;
-  EXPECT_EQ(local->aParticles[0].v4fPosition.x, -1.0f);  // emitter space kept
-  EXPECT_EQ(local->aParticles[0].v4fViewPosition.z, -21.0f);
+  ASSERT_EQ(many->iDrawn, 600);
+  for (int k = 1; k < 600; ++k)
+    ASSERT_LE(many->aInstances[k - 1].v4fPosition.x, many->aInstances[k].v4fPosition.x) << k;
+  EXPECT_EQ(many->aInstances[0].v4fPosition.x, -50.0f);
+  EXPECT_EQ(many->aInstances[599].v4fPosition.x, 50.0f);
+  EXPECT_EQ(local->aInstances[0].v4fPosition.x, -1.0f);  // emitter space kept
+  EXPECT_EQ(local->aInstances[1].v4fPosition.x, 1.0f);
+  EXPECT_EQ(local->aParticles[1].v4fViewPosition.z, -21.0f);
   // Emitters by the depth of their origins: local (-20), many (0), world (5).
   const std::vector<VLM_PARTICLE_EMITTER*> order = {local, many, world};
   EXPECT_EQ(vlm::Particles().drawOrder, order);
