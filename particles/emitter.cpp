@@ -135,12 +135,16 @@ int VLM_SetParticleEmissionSize(VLM_HANDLE handle, float x, float y, float z) {
 
 int VLM_SetParticleEmissionDirection(VLM_HANDLE handle, float x, float y, float z) {
   constexpr const char* kProc = "VLM_SetParticleEmissionDirection";
-  v4f forward{x, y, z, 0.0f};
-  if (vlm::AllFinite({x, y, z}) && VLM_v4fLength(&forward) <= 0.0f) {
+  const float largest = std::max({std::fabs(x), std::fabs(y), std::fabs(z)});
+  if (largest == 0.0f) {
     vlm::Fail("Fail: The direction has no length!", kProc);
     return 0;
   }
   return vlm::EditNumbers(handle, kProc, {x, y, z}, [&](VLM_PARTICLE_EMITTER& e) {
+    // Scaled to a largest component of 1 first, so that the length of a
+    // huge or tiny direction neither overflows nor underflows.
+    v4f forward{};
+    VLM_v4fSet(&forward, x / largest, y / largest, z / largest, 0.0f);
     VLM_v4fNormalize(&forward);
     // Any axis not along the direction completes an orthonormal frame whose
     // third row is the direction (x cross y = z).

@@ -88,8 +88,8 @@ v4f ShapePosition(VLM_PARTICLE_EMITTER& e, float x, float y, float z) {
   }
 }
 
-// Depths of the particles in list order, and what the sort needs of them.
-struct DepthList {
+// The depth span of an emitter's particles this frame.
+struct DepthSpan {
   float nearest = -HUGE_VALF;  // largest view-space z
   float farthest = HUGE_VALF;  // smallest view-space z
 };
@@ -100,7 +100,7 @@ struct DepthList {
 // steps between the farthest and the nearest (two passes of 12 bits), so
 // only particles closer than a 16-millionth of the emitter's depth span may
 // keep their list order. Equal keys keep list order; NaN sorts farthest.
-void SortByDepth(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap, const DepthList& depths) {
+void SortByDepth(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap, const DepthSpan& depths) {
   const size_t n = keys.size();
   auto depthOf = [&](size_t i) { return std::bit_cast<float>(static_cast<uint32_t>(keys[i])); };
   if (n < 2) {
@@ -166,6 +166,10 @@ void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& 
     }
   }
 
+  // A record entered through the bare registry entry has no instance array yet.
+  const auto maxDrawn = static_cast<size_t>(std::max(e.iMaxDrawn, 0));
+  if (e.aInstances.size() != maxDrawn) e.aInstances.resize(maxDrawn);
+
   // Particles of the local mode are drawn with the world matrix: their view
   // space is reached through it.
   m4f toView = view;
@@ -184,7 +188,7 @@ void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& 
   std::vector<Particle>& list = e.aParticles;
   std::vector<uint64_t>& keys = e.aSortKeys;
   keys.resize(list.size());
-  DepthList depths;
+  DepthSpan depths;
   size_t kept = 0;
   for (size_t i = 0; i < list.size(); ++i) {
     Particle& p = list[i];
@@ -233,7 +237,7 @@ void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& 
 
   // The first iMaxDrawn particles in sorted order become the instance
   // records, the rest live on undrawn.
-  const size_t drawn = std::min(kept, static_cast<size_t>(std::max(e.iMaxDrawn, 0)));
+  const size_t drawn = std::min(kept, maxDrawn);
   ParticleInstance* out = e.aInstances.data();
   for (size_t i = 0; i < drawn; ++i) {
     const Particle& p = list[static_cast<uint32_t>(keys[i])];
@@ -267,7 +271,6 @@ int32_t Spawn(VLM_PARTICLE_EMITTER& e, int32_t count, float x, float y, float z,
   const int64_t room = kMaxParticlesPerEmitter - static_cast<int64_t>(e.aParticles.size());
   const int32_t n = static_cast<int32_t>(std::clamp<int64_t>(count, 0, room));
   const bool worldMode = e.iCoordinateMode == VLM_PARTICLES_WORLD;
-  e.aParticles.reserve(e.aParticles.size() + static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i) {
     Particle p{};
     const float force = Draw(e, VLM_PARTICLE_FORCE);

@@ -145,6 +145,20 @@ TEST_F(ParticleTest, HandlesReplacementAndRefusedValues) {
                 row("VLM_SetParticleRange", "Fail: Unknown particle range!") +
                 row("VLM_SetParticleMaterial", "Fail: Material not found!"));
 
+  // Directions far from 1 in size still give a unit emission axis.
+  ASSERT_EQ(VLM_SetParticleEmissionDirection(h, 0.0f, 3e38f, 0.0f), 1);
+  EXPECT_EQ(second->mRotation.e[9], 1.0f);
+  ASSERT_EQ(VLM_SetParticleEmissionDirection(h, 0.0f, 0.0f, -1e-40f), 1);
+  EXPECT_EQ(second->mRotation.e[10], -1.0f);
+
+  // A bare registry entry has no instance array until its first update.
+  VLM_HANDLE bare = -1;
+  VLM_PARTICLE_EMITTER* entry = VLM_CreateParticleEmitterListEntry(&bare, "");
+  ASSERT_NE(entry, nullptr);
+  vlm::particles::Spawn(*entry, 2, 0, 0, 0, 1000);
+  Update(1000, 0.0f);
+  EXPECT_EQ(entry->iDrawn, 2);
+
   // A material that does not exist leaves the emitter on the default.
   EXPECT_NE(VLM_CreateParticleEmitter(3, 999, ""), nullptr);
   EXPECT_EQ(VLM_ResolveParticleEmitter(3)->hMaterial, -1);
