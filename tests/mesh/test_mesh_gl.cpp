@@ -10,21 +10,13 @@
 #include "mesh/mesh_record.h"
 #include "render/gl/gl_table.h"
 #include "support/gl_context.h"
+#include "support/gl_query.h"
 #include "velmora.h"
 
 namespace {
 
-GLint BufferParameter(GLenum target, GLenum name) {
-  GLint value = -1;
-  vlmgl.glGetBufferParameteriv(target, name, &value);
-  return value;
-}
-
-GLint Attribute(GLuint location, GLenum name) {
-  GLint value = -1;
-  vlmgl.glGetVertexAttribiv(location, name, &value);
-  return value;
-}
+using vlmtest::Attribute;
+using vlmtest::BufferParameter;
 
 TEST(MeshGL, FinishUpdateAndFreeManageTheBuffers) {
   vlmtest::GLContext gl;

@@ -9,22 +9,16 @@
 #include "particle_fixture.h"
 #include "render/gl/gl_table.h"
 #include "support/gl_context.h"
+#include "support/gl_query.h"
 
 namespace {
 
 using ptest::H;
-
-GLint Attribute(GLuint location, GLenum name) {
-  GLint value = -1;
-  vlmgl.glGetVertexAttribiv(location, name, &value);
-  return value;
-}
+using vlmtest::Attribute;
 
 GLint BufferParameter(GLuint buffer, GLenum name) {
-  GLint value = -1;
   vlmgl.glBindBuffer(GL_ARRAY_BUFFER, buffer);
-  vlmgl.glGetBufferParameteriv(GL_ARRAY_BUFFER, name, &value);
-  return value;
+  return vlmtest::BufferParameter(GL_ARRAY_BUFFER, name);
 }
 
 TEST(ParticleGL, LayoutUploadDrawAndRelease) {
