@@ -12,9 +12,11 @@
 #include "core/engine_state.h"
 #include "core/registries.h"
 #include "core/registry.h"
+#include "definition/records.h"
 #include "particles/particle_internal.h"
 #include "particles/particle_state.h"
 #include "platform/screen.h"
+#include "render/render_state.h"
 #include "render/gl/gl_objects.h"
 #include "velmora/math.h"
 #include "velmora/particles.h"
@@ -47,9 +49,13 @@ uint32_t OrderedKey(float value) {
   return (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
 }
 
-// The material's colour alpha, which scales every particle's intensity.
-// The material record carries no colour yet; its alpha goes here once it does.
-float MaterialBaseAlpha(const VLM_PARTICLE_EMITTER&) { return 1.0f; }
+// The alpha of the emitter's material colour, which scales every
+// particle's intensity; 1 when the material is gone.
+float MaterialBaseAlpha(const VLM_PARTICLE_EMITTER& e) {
+  const intptr_t handle = e.hMaterial == -1 ? Render().defaults.particleMaterial : e.hMaterial;
+  const VLM_MATERIAL* material = MaterialRegistry().Resolve(handle);
+  return material ? material->v4fColor.w : 1.0f;
+}
 
 // A direction inside the cone around +z, uniform over the sphere's cap:
 // cos(theta) uniform between 1 and cos(half-opening).

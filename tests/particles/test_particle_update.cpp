@@ -46,6 +46,10 @@ TEST_F(ParticleTest, FadeOutZeroDiesAtDeathTimeFadeOutFadesFirstFadeInRisesToTar
   VLM_SetParticleRange(H(rising), VLM_PARTICLE_FADE_IN, 4.0f, 4.0f);
   VLM_SetParticleRange(H(rising), VLM_PARTICLE_INTENSITY, 0.8f, 0.8f);
   VLM_SetParticleColor(H(soft), 1.0f, 0.5f, 0.25f, 0.5f);
+  // The material's alpha scales the intensity from the first update on.
+  VLM_HANDLE glass = 40;
+  VLM_CreateMaterialListEntry(&glass, "")->v4fColor.w = 0.5f;
+  ASSERT_EQ(VLM_SetParticleMaterial(H(soft), glass), 1);
   for (VLM_PARTICLE_EMITTER* e : {sharp, soft, rising}) vlm::particles::Spawn(*e, 1, 0, 0, 0, 1000);
   // At spawn: the colour's alpha times the intensity; a fade-in starts dark.
   EXPECT_FLOAT_EQ(soft->aParticles[0].v4fColor.w, 0.5f);
@@ -56,7 +60,7 @@ TEST_F(ParticleTest, FadeOutZeroDiesAtDeathTimeFadeOutFadesFirstFadeInRisesToTar
   Update(1100, 0.125f);  // the death time itself is still alive
   EXPECT_FLOAT_EQ(rising->aParticles[0].fIntensity, 0.8f);  // held at the target
   EXPECT_EQ(VLM_CountParticles(H(sharp)), 1);
-  EXPECT_EQ(soft->aInstances[0].v4fColor.w, 1.0f);  // the material's alpha times the intensity
+  EXPECT_EQ(soft->aInstances[0].v4fColor.w, 0.5f);
 
   Update(1101, 0.125f);
   EXPECT_EQ(VLM_CountParticles(H(sharp)), 0);
@@ -65,12 +69,13 @@ TEST_F(ParticleTest, FadeOutZeroDiesAtDeathTimeFadeOutFadesFirstFadeInRisesToTar
   for (float expected : {0.75f, 0.5f, 0.25f}) {
     ASSERT_EQ(VLM_CountParticles(H(soft)), 1);
     EXPECT_EQ(soft->aParticles[0].fIntensity, expected);
-    EXPECT_EQ(soft->aInstances[0].v4fColor.w, expected);
+    EXPECT_EQ(soft->aInstances[0].v4fColor.w, 0.5f * expected);
     EXPECT_EQ(soft->aInstances[0].v4fColor.x, 1.0f);
     Update(1102, 0.125f);
   }
   EXPECT_EQ(VLM_CountParticles(H(soft)), 0);
   EXPECT_EQ(soft->iDrawn, 0);
+  VLM_FreeMaterial(glass);
 }
 
 TEST_F(ParticleTest, MotionGrowthRotationAndTurbulenceFollowTheFrameTime) {
