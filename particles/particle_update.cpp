@@ -102,10 +102,11 @@ struct DepthSpan {
 
 // Sorts keys[i] = (depth key << 32 | i) ascending. On entry keys hold each
 // particle's view-space z as float bits in the low half. Few particles sort
-// by the exact depth; many by a radix sort of the depth quantised to 2^24
-// steps between the farthest and the nearest (two passes of 12 bits), so
-// only particles closer than a 16-millionth of the emitter's depth span may
-// keep their list order. Equal keys keep list order; NaN sorts farthest.
+// by the exact depth; many by a radix sort of the depth quantised to 2^22
+// steps between the farthest and the nearest (two passes of 11 bits, whose
+// counters and write streams stay near the core), so only particles closer
+// than a 4-millionth of the emitter's depth span may keep their list order.
+// Equal keys keep list order; NaN sorts farthest.
 void SortByDepth(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap, const DepthSpan& depths) {
   const size_t n = keys.size();
   auto depthOf = [&](size_t i) { return std::bit_cast<float>(static_cast<uint32_t>(keys[i])); };
@@ -121,33 +122,33 @@ void SortByDepth(std::vector<uint64_t>& keys, std::vector<uint64_t>& swap, const
     std::sort(keys.begin(), keys.end());
     return;
   }
-  constexpr float kSteps = 16777215.0f;  // 2^24 - 1
+  constexpr float kSteps = 4194303.0f;  // 2^22 - 1
   const float span = depths.nearest - depths.farthest;
   const float scale = span > 0.0f ? kSteps / span : 0.0f;  // 0 also for an infinite span
   if (!(scale > 0.0f) || !std::isfinite(scale)) {
     for (size_t i = 0; i < n; ++i) keys[i] = i;  // all equal: list order
     return;
   }
-  uint32_t low[4096] = {}, high[4096] = {};
+  uint32_t low[2048] = {}, high[2048] = {};
   for (size_t i = 0; i < n; ++i) {
     const float f = (depthOf(i) - depths.farthest) * scale;
     const uint32_t k = f >= 0.0f ? static_cast<uint32_t>(std::min(f, kSteps)) : 0u;  // NaN: 0
     keys[i] = (static_cast<uint64_t>(k) << 32) | i;
-    ++low[k & 0xFFF];
-    ++high[k >> 12];
+    ++low[k & 0x7FF];
+    ++high[k >> 11];
   }
   swap.resize(n);
   for (int pass = 0; pass < 2; ++pass) {
     uint32_t* counts = pass == 0 ? low : high;
-    const int shift = pass == 0 ? 32 : 44;
-    if (counts[(keys[0] >> shift) & 0xFFF] == n) continue;  // one digit for all
+    const int shift = pass == 0 ? 32 : 43;
+    if (counts[(keys[0] >> shift) & 0x7FF] == n) continue;  // one digit for all
     uint32_t sum = 0;
-    for (uint32_t d = 0; d < 4096; ++d) {
+    for (uint32_t d = 0; d < 2048; ++d) {
       const uint32_t here = counts[d];
       counts[d] = sum;
       sum += here;
     }
-    for (uint64_t k : keys) swap[counts[(k >> shift) & 0xFFF]++] = k;
+    for (uint64_t k : keys) swap[counts[(k >> shift) & 0x7FF]++] = k;
     keys.swap(swap);
   }
 }
@@ -245,7 +246,13 @@ void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& 
   // records, the rest live on undrawn.
   const size_t drawn = std::min(kept, maxDrawn);
   ParticleInstance* out = e.aInstances.data();
+  constexpr size_t kAhead = 16;  // particles fetched ahead of the copy: the reads jump
   for (size_t i = 0; i < drawn; ++i) {
+    if (i + kAhead < drawn) {
+      const char* next = reinterpret_cast<const char*>(&list[static_cast<uint32_t>(keys[i + kAhead])]);
+      _mm_prefetch(next, _MM_HINT_T0);
+      _mm_prefetch(next + 47, _MM_HINT_T0);  // the record's last byte may lie on the next line
+    }
     const Particle& p = list[static_cast<uint32_t>(keys[i])];
     ParticleInstance& record = out[i];
     _mm_storeu_ps(&record.v4fPosition.x, _mm_loadu_ps(&p.v4fPosition.x));
