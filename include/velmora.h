@@ -22,5 +22,7 @@
 #include "velmora/shader.h"
 #include "velmora/sound.h"
 #include "velmora/texture.h"
+#include "velmora/text.h"
+#include "velmora/element.h"
 
 #endif
