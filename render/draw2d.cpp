@@ -68,6 +68,7 @@ void End2D() {
   SetCapability(GL_CULL_FACE, cache.cullFaces != 0);
   vlmgl.glBlendFunc(static_cast<GLenum>(cache.blendSource), static_cast<GLenum>(cache.blendDestination));
   gl::BindVertexArray(0);
+  vlmgl.glUseProgram(0);
 }
 
 void DrawQuadBatch(const Vertex2D* vertices, int quads) {
