@@ -20,6 +20,8 @@ struct VLM_TEXTURE;
 struct VLM_MATERIAL;
 struct VLM_NODE;
 struct VLM_JOINT;
+struct VLM_FONT;
+struct VLM_ELEMENT;
 
 namespace vlm {
 
@@ -39,5 +41,7 @@ Registry<VLM_MATERIAL>& MaterialRegistry();
 Registry<VLM_NODE>& NodeRegistry();
 Registry<VLM_OBJECT>& ObjectRegistry();
 Registry<VLM_JOINT>& JointRegistry();  // joints have their own ID table too
+Registry<VLM_FONT>& FontRegistry();
+Registry<VLM_ELEMENT>& ElementRegistry();
 
 }  // namespace vlm

@@ -13,6 +13,7 @@ Context& Ctx() {
 
 EngineState& Engine() { return Ctx().engine; }
 TimingState& Timing() { return Ctx().timing; }
+TextState& Text() { return Ctx().text; }
 RenderState& Render() { return Ctx().render; }
 ParticleState& Particles() { return Ctx().particles; }
 render::ShaderState& render::Shaders() { return Ctx().shaderPrograms; }

@@ -17,6 +17,7 @@
 #include "physics/records.h"
 #include "physics/world_state.h"
 #include "platform/screen_state.h"
+#include "render/element_record.h"
 #include "render/records.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
@@ -24,6 +25,8 @@
 #include "scene/records.h"
 #include "sound/records.h"
 #include "sound/sound_state.h"
+#include "text/font_record.h"
+#include "text/text_state.h"
 
 namespace vlm {
 
@@ -46,6 +49,8 @@ struct Registries {
   Registry<VLM_NODE> nodes;
   Registry<VLM_OBJECT> objects;
   Registry<VLM_JOINT> joints;
+  Registry<VLM_FONT> fonts;
+  Registry<VLM_ELEMENT> elements;
 };
 
 // The parts in the order the engine brings them up.
@@ -59,6 +64,7 @@ struct Context {
   InputState input;
   DefinitionState definition;  // the definition reader
   TimingState timing;
+  TextState text;              // default text settings, the default font
   Registries registries;
   EngineState engine;
 };

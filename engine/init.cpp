@@ -9,6 +9,7 @@
 #include "render/gl_init.h"
 #include "render/uniform_buffers.h"
 #include "sound/sound_internal.h"
+#include "text/text_internal.h"
 #include "velmora.h"
 
 namespace {
@@ -61,7 +62,10 @@ int VLM_Init(void) {
   vlm::InitPhysicsWorld();
   vlm::CheckRecordLayout(vlm::RecordLayoutFacts());
 
-  if (hasGL) vlm::gl::CreateQuadGrid();
+  if (hasGL) {
+    vlm::gl::CreateQuadGrid();
+    vlm::text::CreateDefaultFont();
+  }
 
   ctx.timing.gamma = 1.0f;
 
@@ -77,6 +81,8 @@ int VLM_Shutdown(void) {
   vlm::Registries& reg = ctx.registries;
   if (ctx.engine.hasGL) vlm::render::DeleteUniformBuffers();
   // Renderable kinds, in the order their users depend on them.
+  reg.fonts.ReleaseAll();
+  reg.elements.ReleaseAll();
   reg.particleEmitters.ReleaseAll();
   reg.meshes.ReleaseAll();
   reg.objects.ReleaseAll();

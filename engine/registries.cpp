@@ -2,7 +2,9 @@
 // resolve and validity procedures, all served by the one generic Registry.
 #include "core/registries.h"
 #include "engine/context.h"
+#include "velmora/element.h"
 #include "velmora/registry.h"
+#include "velmora/text.h"
 
 namespace vlm {
 
@@ -24,7 +26,9 @@ Registries::Registries()
       nodes(KindInfo{"Node", "VLM_CreateNodeListEntry", false}, VLM_FreeNode),
       objects(KindInfo{"Object", "VLM_CreateObjectListEntry", false}, VLM_FreeObject),
       // Joints are never named; an ID taken again frees the joint filed under it.
-      joints(KindInfo{"Joint", "VLM_CreateJoint", false}, VLM_FreeJoint) {}
+      joints(KindInfo{"Joint", "VLM_CreateJoint", false}, VLM_FreeJoint),
+      fonts(KindInfo{"Font", "VLM_LoadFont", false}, VLM_FreeFont),
+      elements(KindInfo{"Element", "VLM_CreateElement", false}, VLM_FreeElement) {}
 
 Registry<VLM_SHADER>& ShaderRegistry() { return Ctx().registries.shaders; }
 Registry<VLM_PARTICLE_EMITTER>& ParticleEmitterRegistry() { return Ctx().registries.particleEmitters; }
@@ -42,6 +46,8 @@ Registry<VLM_MATERIAL>& MaterialRegistry() { return Ctx().registries.materials; 
 Registry<VLM_NODE>& NodeRegistry() { return Ctx().registries.nodes; }
 Registry<VLM_OBJECT>& ObjectRegistry() { return Ctx().registries.objects; }
 Registry<VLM_JOINT>& JointRegistry() { return Ctx().registries.joints; }
+Registry<VLM_FONT>& FontRegistry() { return Ctx().registries.fonts; }
+Registry<VLM_ELEMENT>& ElementRegistry() { return Ctx().registries.elements; }
 
 }  // namespace vlm
 

@@ -23,5 +23,7 @@
 #include "velmora/sound.h"
 #include "velmora/texture.h"
 #include "velmora/particles.h"
+#include "velmora/text.h"
+#include "velmora/element.h"
 
 #endif

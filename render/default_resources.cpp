@@ -6,6 +6,7 @@
 
 #include "core/builtin_images.h"
 #include "definition/records.h"
+#include "render/element_record.h"
 #include "render/render_state.h"
 #include "velmora/math.h"
 #include "velmora/texture.h"
@@ -38,9 +39,9 @@ void CreateDefaultResources() {
   VLM_MATERIAL* material = VLM_CreateMaterial(-1, defaults.texture ? defaults.texture : kNoTexture, 8, "");
   if (material) VLM_v4fFromColor(&material->v4fColor, 0x80FFFFFFu);
   defaults.material = HandleOf(material);
-  // The logo's screen element comes with screen elements; its material is here.
   const intptr_t logo = HandleOf(CatchBuiltin(builtin::kLogoImage, kGLLinear));
   defaults.logoMaterial = HandleOf(VLM_CreateMaterial(-1, logo ? logo : kNoTexture, 8, ""));
+  if (defaults.logoMaterial) CreateLogoElement(defaults.logoMaterial);
   defaults.substituteTextures[0] = HandleOf(CatchBuiltin(builtin::kSubstituteColourImage, VLM_DEFAULT));
   defaults.substituteTextures[1] = HandleOf(CatchBuiltin(builtin::kSubstituteNormalImage, VLM_DEFAULT));
   defaults.substituteTextures[2] = HandleOf(CatchBuiltin(builtin::kSubstituteSpecularImage, VLM_DEFAULT));

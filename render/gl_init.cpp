@@ -76,7 +76,8 @@ void DeleteGlobalObjects() {
   DeleteBuffer(gridVertices);
   render.quadGrid = QuadGrid{};
   QuadBatch& batch = render.quadBatch;
-  GLuint elements = batch.elementBuffer, vertices = batch.vertexBuffer;
+  GLuint elements = batch.elementBuffer, vertices = batch.vertexBuffer, array = batch.vertexArray;
+  DeleteVertexArray(array);
   DeleteBuffer(elements);
   DeleteBuffer(vertices);
   batch = QuadBatch{};

@@ -7,6 +7,7 @@
 #include "core/fail.h"
 #include "platform/image.h"
 #include "platform/screen.h"
+#include "render/element_record.h"
 #include "render/gl/gl_table.h"
 #include "velmora/core.h"
 #include "velmora/platform.h"
@@ -78,6 +79,9 @@ int VLM_FlipBuffers(void) {
   // stands in for it.
   if (vlmgl.glBindFramebuffer) vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
   if (vlmgl.glClear) vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  int width = 0, height = 0;
+  vlm::platform::DrawableSize(&width, &height);
+  vlm::render::DrawLogo(width, height);
   KeepFrame();
   vlm::platform::SwapBuffers();
   return 0;

@@ -41,6 +41,7 @@ struct QuadBatch {
   static constexpr int kVertexBytes = 24;  // position 4 floats, texture coordinate 2 floats
   uint32_t elementBuffer = 0;              // 6 unsigned 32-bit indices per quad, static
   uint32_t vertexBuffer = 0;               // kQuads * 4 * kVertexBytes bytes, dynamic
+  uint32_t vertexArray = 0;                // made by the first 2D draw
 };
 
 // The 3 x 3 grid of quads that stretches a screen element's image: 16
@@ -63,6 +64,7 @@ struct DefaultResources {
   intptr_t material3D = 0;              // program 15
   intptr_t particleMaterial = 0;        // program 38
   intptr_t logoMaterial = 0;
+  intptr_t logoElement = 0;             // 102 x 102, drawn while showLogo is on
 };
 
 struct RenderState {
@@ -75,6 +77,7 @@ struct RenderState {
   uint32_t defaultTextureFilter = 0x2601;  // GL_LINEAR
   uint32_t depthRenderbuffer = 0;          // the spare framebuffer with its depth buffer
   uint32_t depthFramebuffer = 0;
+  int32_t showLogo = 0;                    // VLM_ShowEngineLogo
 };
 
 RenderState& Render();

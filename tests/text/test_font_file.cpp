@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "text/builtin_font.h"
-#include "text/font_file.h"
+#include "font_builder.h"
 #include "support/test_support.h"
+#include "text/font_file.h"
 
 namespace {
 
@@ -23,53 +24,11 @@ using vlm::font::Glyph;
 using vlm::font::ReadEnd;
 using vlm::font::ReadFontFile;
 using vlm::font::ReadResult;
+using fonttest::FileBuilder;
 
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 ReadResult Read(const std::vector<uint8_t>& bytes, FontData& data) { return ReadFontFile(bytes, data); }
-
-// Font files made by hand, chunk by chunk.
-struct FileBuilder {
-  std::vector<uint8_t> bytes{vlm::font::kSignature.begin(), vlm::font::kSignature.end()};
-
-  static void U32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  }
-  static void U16(std::vector<uint8_t>& out, int v) {
-    out.push_back(static_cast<uint8_t>(v & 0xFF));
-    out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
-  }
-  // Returns the chunk's offset.
-  size_t Chunk(uint32_t type, const std::vector<uint8_t>& body, int lengthChange = 0) {
-    const size_t at = bytes.size();
-    std::vector<uint8_t> payload;
-    U32(payload, type);
-    payload.insert(payload.end(), body.begin(), body.end());
-    U32(bytes, static_cast<uint32_t>(static_cast<int>(payload.size()) + lengthChange));
-    U32(bytes, static_cast<uint32_t>(crc32(0, payload.data(), static_cast<uInt>(payload.size()))));
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return at;
-  }
-  static std::vector<uint8_t> Glyphs(const std::vector<Glyph>& glyphs, uint32_t count) {
-    std::vector<uint8_t> body;
-    U32(body, count);
-    for (const Glyph& g : glyphs) {
-      U16(body, g.code);
-      for (int v : {g.offsetX, g.offsetY, g.advance, g.lineHeight, g.atlasX, g.atlasY, g.width, g.height}) U16(body, v);
-    }
-    return body;
-  }
-  static std::vector<uint8_t> Pairs(const std::vector<vlm::font::KerningPair>& pairs, uint32_t count) {
-    std::vector<uint8_t> body;
-    U32(body, count);
-    for (const auto& p : pairs) {
-      U16(body, p.first);
-      U16(body, p.second);
-      U16(body, p.amount);
-    }
-    return body;
-  }
-};
 
 Glyph MakeGlyph(uint16_t code, int16_t advance, int16_t x = 0, int16_t y = 0, int16_t w = 4, int16_t h = 6) {
   return Glyph{code, 1, 2, advance, 12, x, y, w, h};
