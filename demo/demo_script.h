@@ -1,7 +1,8 @@
 // Input scripts of the demo: timed input events as plain text, read for
 // --script and written by --record. One event per line:
 //
-//   <frame> key down|up <key>        key: A-Z, 0-9, a name below or 1-255
+//   <frame> key down|up <key>        key: A-Z, 0-9, a name or a code of at
+//                                    least two digits (008, 122)
 //   <frame> button down|up left|right|middle
 //   <frame> move <dx> <dy>           mouse movement in pixels
 //
