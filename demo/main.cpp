@@ -56,6 +56,9 @@ enum : VLM_HANDLE {
   kBodyWheelA = 57,
   kBodyWheelB = 58,
   kJointAxle = 43,
+  kObjectGround = 7,
+  kObjectWheelA = 15,
+  kObjectWheelB = 16,
 };
 
 struct Options {
@@ -143,6 +146,14 @@ bool HandleWindowEvents() {
   return true;
 }
 
+// Hangs an object of `mesh` drawn with the material named `material` on the
+// body, taking the body's whole transform. A missing material name draws
+// with the default material.
+void Dress(VLM_OBJECT* body, VLM_HANDLE object, VLM_HANDLE mesh, const char* material) {
+  VLM_OBJECT* look = VLM_CreateObject(object, mesh, VLM_GetMaterialByName(material), 0, "");
+  if (body && look) VLM_AttachEntity(body, look, VLM_LINK_FULL);
+}
+
 void BuildScene() {
   // CAMERA AND LIGHTS (arrive with the camera and lights): VLM_Glow(0.0),
   // VLM_Bloom(0.0), VLM_BackgroundColour(0xFF808080), VLM_DirectLight(0);
@@ -177,24 +188,24 @@ void BuildScene() {
   VLM_CreatePhysicalMaterial(kSurfaceWheel, 0.9f, 0.1f, "");
   VLM_SetGravity(0.0f, -9.81f, 0.0f);
 
-  VLM_CreateBody(kBodyGround, kCagePlane, kSurfaceGround, "");
+  VLM_OBJECT* ground = VLM_CreateBody(kBodyGround, kCagePlane, kSurfaceGround, "");
   VLM_BodyScale(kBodyGround, 10.0f, 10.0f, 10.0f, 0);
-  // OBJECTS (arrive with objects): object 7 = VLM_CreateObject(7, mesh 1,
-  // material "Plane"), VLM_AttachEntity(body 48, object 7, VLM_LINK_FULL);
-  // likewise objects 15 and 16 (mesh 20, material "Wheel") on bodies 57, 58.
+  Dress(ground, kObjectGround, kMeshPlane, "Plane");
 
-  VLM_CreateBody(kBodyWheelA, kCageWheel, kSurfaceWheel, "");
+  VLM_OBJECT* wheelA = VLM_CreateBody(kBodyWheelA, kCageWheel, kSurfaceWheel, "");
   VLM_SetBodyMass(kBodyWheelA, 0.5f);
   VLM_BodyRotation(kBodyWheelA, 0.0f, 180.0f, 0.0f, 0);
   VLM_BodyScale(kBodyWheelA, 1.0f, -1.0f, -1.0f, 0);
-  const v4f wheelA{-2.0f, 10.0f, -14.0f, 1.0f};
-  VLM_BodyPosition(kBodyWheelA, &wheelA, 0);
+  const v4f atA{-2.0f, 10.0f, -14.0f, 1.0f};
+  VLM_BodyPosition(kBodyWheelA, &atA, 0);
+  Dress(wheelA, kObjectWheelA, kMeshWheel, "Wheel");
 
-  VLM_CreateBody(kBodyWheelB, kCageWheel, kSurfaceWheel, "");
+  VLM_OBJECT* wheelB = VLM_CreateBody(kBodyWheelB, kCageWheel, kSurfaceWheel, "");
   VLM_SetBodyMass(kBodyWheelB, 0.5f);
   VLM_BodyScale(kBodyWheelB, 1.0f, -1.0f, -1.0f, 0);
-  const v4f wheelB{2.0f, 10.0f, -14.0f, 1.0f};
-  VLM_BodyPosition(kBodyWheelB, &wheelB, 0);
+  const v4f atB{2.0f, 10.0f, -14.0f, 1.0f};
+  VLM_BodyPosition(kBodyWheelB, &atB, 0);
+  Dress(wheelB, kObjectWheelB, kMeshWheel, "Wheel");
 
   VLM_CreateJoint(kJointAxle, VLM_JOINT_ROD, kBodyWheelA, kBodyWheelB, 0, 0, 0, 0, 0, 0);
 }
@@ -203,8 +214,7 @@ void BuildScene() {
 VLM_HANDLE Shoot(bool slab) {
   VLM_OBJECT* body = VLM_CreateBody(-1, slab ? kCageSlab : kCageBall, kSurfaceShot, "");
   const VLM_HANDLE handle = reinterpret_cast<VLM_HANDLE>(body);
-  // OBJECT (arrives with objects): a dynamic object of mesh 9 with material
-  // "Ball", or of mesh 17 with material "Wall", attached with VLM_LINK_FULL.
+  Dress(body, -1, slab ? kMeshCube : kMeshBall, slab ? "Wall" : "Ball");
   if (slab) {
     VLM_BodyRotation(handle, 0.0f, 0.0f, 0.0f, 0);
     VLM_BodyScale(handle, 2.0f, 2.0f, 0.3f, 0);

@@ -141,6 +141,9 @@ TEST_F(DemoScript, ScriptedGameEndsWithTheBodiesItShot) {
                              "Load Texture: Cross.png", "Load Mesh: Plane.vlm", "Load OBJ Mesh: Ball.obj",
                              "Load Mesh: Cube.vlm", "Load OBJ Mesh: Wheel.obj", "Load Cage: Plane.vlb"})
     EXPECT_NE(log.find(loaded), std::string::npos) << loaded;
+  // Plate, wheels and every shot find their mesh and their named material.
+  EXPECT_EQ(log.find("Material not found"), std::string::npos);
+  EXPECT_EQ(log.find("Mesh not found"), std::string::npos);
   EXPECT_TRUE(fs::exists(dir_.File("shot.png")));
 }
 
