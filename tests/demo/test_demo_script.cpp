@@ -42,7 +42,7 @@ std::vector<std::string> Events(const std::string& text) {
 TEST_F(DemoScript, BadLinesAreRefusedWithTheirLineNumber) {
   const std::string good = "# comment\n\n0 key down W\n2 move -3 4   # trailing comment\n";
   const struct {
-    const char* line;
+    std::string line;
     const char* reason;
   } cases[] = {
       {"x key down W", "line 5: \"x\" is not a frame number"},
@@ -59,7 +59,7 @@ TEST_F(DemoScript, BadLinesAreRefusedWithTheirLineNumber) {
       {"3 move 1 2.5", "line 5: expected \"move <dx> <dy>\""},
       {"3 move 1 100001", "line 5: expected \"move <dx> <dy>\""},
       {"3 jump", "line 5: unknown event \"jump\""},
-      {std::string(5000, 'z').c_str(), "line 5: "},
+      {std::string(5000, 'z'), "line 5: "},
   };
   for (const auto& c : cases) {
     const std::string path = Write("bad.txt", good + c.line + "\n0 key up W\n");
