@@ -196,4 +196,10 @@ VLM_MATERIAL* VLM_CreateMaterial(VLM_HANDLE id, VLM_HANDLE texture, int program,
   return material;
 }
 
+VLM_HANDLE VLM_GetMaterialByName(const char* name) {
+  if (!name || !*name) return 0;
+  const VLM_MATERIAL* material = vlm::MaterialRegistry().FindByName(name);
+  return material ? material->iHandle : 0;
+}
+
 }  // extern "C"

@@ -82,6 +82,14 @@ int VLM_MouseButtonPushed(int button);
 int VLM_MouseButtonReleased(int button);
 int VLM_MouseInRect(int x, int y, int width, int height);
 int VLM_MouseInCircle(float x, float y, float radius);
+/* Events posted by the program itself (scripts, replays): they enter the
+ * same records as the window system's events and show in the next examined
+ * frame. down != 0 presses, 0 releases; codes and buttons as above, others
+ * are ignored. The motion adds (dx, dy) to the deltas and, unless the mouse
+ * is locked, moves the cursor. Return 0. */
+int VLM_PostKeyEvent(int key, int down);
+int VLM_PostMouseButtonEvent(int button, int down);
+int VLM_PostMouseMotion(int dx, int dy);
 /* Moves the cursor to client position (x, y) of the engine window. */
 int VLM_SetMousePosition(int x, int y);
 /* Locked mode: the cursor is held at the window centre, which is also what

@@ -109,6 +109,9 @@ VLM_MATERIAL* VLM_CreateMaterial(VLM_HANDLE material, VLM_HANDLE texture, int pr
 /* Enters the material into its program's list: 1, or 0 when it was there
  * already or its program is in no render list. */
 int VLM_AddMaterialToShader(VLM_HANDLE material);
+/* The handle of the material named `name`, or 0 when there is none (a
+ * handle that, unless material 0 exists, stands for the default material). */
+VLM_HANDLE VLM_GetMaterialByName(const char* name);
 
 /* The engine's built-in resources (handles; 0 before start-up). */
 #define VLM_RESOURCE_TEXTURE 0

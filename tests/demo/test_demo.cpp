@@ -1,77 +1,13 @@
 // The demo program as a whole: run under a (virtual) display, it starts the
 // engine, runs its frames, writes the log and the screenshot and ends with 0.
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <thread>
-#include <vector>
-
+#include "demo_run.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 
 namespace {
 
+using namespace demotest;
 namespace fs = std::filesystem;
-
-const fs::path kDemo = fs::path(VLM_BINARY_DIR) / "demo" / "velmora-demo";
-
-struct DemoRun {
-  int status = -1;  // exit code, or -1 when it did not exit normally
-  std::string output;
-};
-
-// Runs the demo in `dir` with `args`; stdout and stderr go to one file.
-DemoRun RunDemo(const fs::path& dir, const std::vector<std::string>& args,
-            const char* display = nullptr) {
-  DemoRun run;
-  const std::string log = (dir / "demo-output.txt").string();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(dir.c_str()) != 0) _exit(126);
-    if (FILE* out = std::freopen(log.c_str(), "w", stdout)) dup2(fileno(out), 2);
-    if (display) setenv("DISPLAY", display, 1);
-    // The GL driver's own allocations are not the engine's leaks.
-    if (!std::getenv("LSAN_OPTIONS")) {
-      const std::string options =
-          std::string("suppressions=") + VLM_SOURCE_DIR + "/tests/lsan.supp:print_suppressions=0";
-      setenv("LSAN_OPTIONS", options.c_str(), 1);
-    }
-    std::vector<char*> argv;
-    const std::string program = kDemo.string();
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-  while (waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      ADD_FAILURE() << "the demo did not end";
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.output = vlmtest::ReadFile(log);
-  return run;
-}
-
-uint32_t BigEndian32(const std::string& bytes, size_t at) {
-  return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) << 24 |
-         static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 16 |
-         static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 8 |
-         static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3]));
-}
 
 class Demo : public ::testing::Test {
  protected:
@@ -125,7 +61,7 @@ TEST_F(Demo, HelpAndBadArguments) {
 
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--frames"}, {"--frames", "0"}, {"--frames", "12x"},
-        {"--frames", "-3"}, {"--screenshot"}, {"--fast"}}) {
+        {"--frames", "-3"}, {"--screenshot"}, {"--script"}, {"--record"}, {"--fast"}}) {
     run = RunDemo(dir.Path(), args);
     EXPECT_EQ(run.status, 2) << args[0] << ": " << run.output;
     EXPECT_NE(run.output.find("Usage:"), std::string::npos);

@@ -166,6 +166,14 @@ TEST_F(Materials, MissingBlockAndReplacement) {
   VLM_MATERIAL* second = VLM_LoadMaterialDefinition(-1, root_, "Wood");
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(vlm::MaterialRegistry().FindByName("Wood"), second);
+  // Looked up by name: the replacement's address handle; a numbered one
+  // gives its ID; unknown, empty and absent names give 0.
+  EXPECT_EQ(VLM_GetMaterialByName("Wood"), reinterpret_cast<VLM_HANDLE>(second));
+  ASSERT_NE(VLM_CreateMaterial(812, -1, 15, "Numbered"), nullptr);
+  EXPECT_EQ(VLM_GetMaterialByName("Numbered"), 812);
+  EXPECT_EQ(VLM_GetMaterialByName("wood"), 0);
+  EXPECT_EQ(VLM_GetMaterialByName(""), 0);
+  EXPECT_EQ(VLM_GetMaterialByName(nullptr), 0);
   EXPECT_EQ(std::count(program->materials.begin(), program->materials.end(), second), 1);
   EXPECT_EQ(program->materials.end(), std::find_if(program->materials.begin(), program->materials.end(),
                                                    [&](VLM_MATERIAL* m) { return m->sName == "Wood" && m != second; }));

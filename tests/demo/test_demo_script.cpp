@@ -1,0 +1,150 @@
+// The demo's input scripts: refused lines, record and replay, and a whole
+// scripted game whose outcome the engine's counters report at the end.
+#include <regex>
+#include <sstream>
+
+#include "demo_run.h"
+#include "support/gl_context.h"
+#include "support/test_support.h"
+
+namespace {
+
+using namespace demotest;
+namespace fs = std::filesystem;
+
+class DemoScript : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::exists(kDemo)) GTEST_SKIP() << "the demo is not built: " << kDemo;
+  }
+  std::string Write(const char* name, const std::string& text) {
+    const std::string path = dir_.File(name);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  vlmtest::TempDir dir_;
+};
+
+// The event lines of a script, without comments and blank lines.
+std::vector<std::string> Events(const std::string& text) {
+  std::vector<std::string> events;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    line = line.substr(0, line.find('#'));
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (!line.empty()) events.push_back(line);
+  }
+  return events;
+}
+
+// Every bad line is refused before a window opens, naming file, line and
+// reason; the lines before it are fine.
+TEST_F(DemoScript, BadLinesAreRefusedWithTheirLineNumber) {
+  const std::string good = "# comment\n\n0 key down W\n2 move -3 4   # trailing comment\n";
+  const struct {
+    std::string line;
+    const char* reason;
+  } cases[] = {
+      {"x key down W", "line 5: \"x\" is not a frame number"},
+      {"-1 key down W", "line 5: \"-1\" is not a frame number"},
+      {"99999999999999999999999 key down W", "is not a frame number"},
+      {"1 key down W", "line 5: frame 1 comes after frame 2"},
+      {"3", "line 5: an event must follow the frame number"},
+      {"3 key press W", "line 5: expected \"key down|up <name>\""},
+      {"3 key down", "line 5: expected \"key down|up <name>\""},
+      {"3 key down F13X", "line 5: unknown key \"F13X\""},
+      {"3 key down 256", "line 5: unknown key \"256\""},
+      {"3 button up back", "line 5: unknown button \"back\""},
+      {"3 move 1", "line 5: expected \"move <dx> <dy>\""},
+      {"3 move 1 2.5", "line 5: expected \"move <dx> <dy>\""},
+      {"3 move 1 100001", "line 5: expected \"move <dx> <dy>\""},
+      {"3 jump", "line 5: unknown event \"jump\""},
+      {std::string(5000, 'z'), "line 5: "},
+  };
+  for (const auto& c : cases) {
+    const std::string path = Write("bad.txt", good + c.line + "\n0 key up W\n");
+    const DemoRun run = RunDemo(dir_.Path(), {"--script", path});
+    EXPECT_EQ(run.status, 2) << c.line << ": " << run.output;
+    EXPECT_NE(run.output.find(path + ": "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(c.reason), std::string::npos) << c.line << ": " << run.output;
+    EXPECT_FALSE(fs::exists(dir_.File("VLM LogFile.html")));
+  }
+  // A script that cannot be read, and a record that cannot be written.
+  DemoRun run = RunDemo(dir_.Path(), {"--script", dir_.File("missing.txt")});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.output.find("cannot be read"), std::string::npos) << run.output;
+  run = RunDemo(dir_.Path(), {"--record", dir_.File("no/such/folder/r.txt"), "--frames", "1"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.output.find("cannot be written"), std::string::npos) << run.output;
+}
+
+// A run replayed from a script records exactly the script's events, and
+// replaying that record records it again: key names and numbers, buttons,
+// moves and a key pressed and released in the same frame. (A record lists
+// the events of one frame keys first, by code, then buttons, then the move.)
+TEST_F(DemoScript, RecordOfAReplayIsTheScript) {
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
+  const std::string script =
+      "0 key down 0\n0 key down W\n3 button down right\n3 move 12 -7\n"
+      "5 key up 0\n5 key up W\n6 button up right\n7 key down SPACE\n7 key up SPACE\n"
+      "8 key down 122\n9 button down middle\n10 move -1 0\n11 key up 122\n12 button up middle\n";
+  const std::string first = Write("first.txt", script);
+  DemoRun run = RunDemo(dir_.Path(), {"--script", first, "--record", "second.txt", "--frames", "15"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  const std::string second = vlmtest::ReadFile(dir_.File("second.txt"));
+  EXPECT_EQ(Events(second), Events(script)) << second;
+
+  run = RunDemo(dir_.Path(), {"--script", "second.txt", "--record", "third.txt", "--frames", "15"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(Events(vlmtest::ReadFile(dir_.File("third.txt"))), Events(second));
+}
+
+// A game: fly forward, look around, shoot 10 balls (one of them from a
+// burst of three clicks inside one frame, which counts once) and 5 slabs,
+// toggle the debug view on and off, then Escape ends it.
+TEST_F(DemoScript, ScriptedGameEndsWithTheBodiesItShot) {
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
+  std::ostringstream script;
+  script << "0 key down W\n20 key up W\n22 move 30 -10\n24 move -30 10\n";
+  for (int i = 0; i < 9; ++i) script << 30 + 12 * i << " button down left\n" << 31 + 12 * i << " button up left\n";
+  script << "140 button down left\n140 button up left\n140 button down left\n140 button up left\n"
+            "140 button down left\n140 button up left\n";
+  for (int i = 0; i < 5; ++i) script << 150 + 12 * i << " button down right\n" << 151 + 12 * i << " button up right\n";
+  script << "215 key down P\n216 key up P\n218 key down P\n219 key up P\n";
+  script << "330 key down ESCAPE\n";
+  const std::string path = Write("game.txt", script.str());
+  const DemoRun run = RunDemo(dir_.Path(), {"--script", path, "--screenshot", "shot.png"});
+  ASSERT_EQ(run.status, 0) << run.output;
+
+  EXPECT_NE(run.output.find("Bodies: 17 (dyn) + 1 (stc)\n"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Joints: 1\n"), std::string::npos) << run.output;
+  // The plate's top is at y = 0.5: no centre of a ball (radius 1), slab
+  // (half thickness 0.3) or wheel may be below it.
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(run.output, m, std::regex("Lowest body centre: (-?[0-9.]+)")));
+  EXPECT_GT(std::stof(m[1]), 0.75f) << run.output;
+  ASSERT_TRUE(std::regex_search(run.output, m, std::regex("Axle length: (-?[0-9.]+)")));
+  EXPECT_NEAR(std::stof(m[1]), 4.0f, 0.04f) << run.output;
+
+  // Every resource loaded; the only failure row a virtual display may give
+  // is the missing swap interval.
+  const std::string log = vlmtest::ReadFile(dir_.File("VLM LogFile.html"));
+  ASSERT_FALSE(log.empty());
+  const std::string red = "<i style='color:#FF0000;'>";
+  for (size_t at = log.find(red); at != std::string::npos; at = log.find(red, at + 1)) {
+    const std::string row = log.substr(at + red.size(), log.find('<', at + red.size()) - at - red.size());
+    EXPECT_EQ(row, "Fail: The driver does not offer the swap interval 1!");
+  }
+  for (const char* loaded : {"Material: Plane", "Material: Wheel", "Material: Ball", "Material: Wall",
+                             "Load Texture: Cross.png", "Load Mesh: Plane.vlm", "Load OBJ Mesh: Ball.obj",
+                             "Load Mesh: Cube.vlm", "Load OBJ Mesh: Wheel.obj", "Load Cage: Plane.vlb"})
+    EXPECT_NE(log.find(loaded), std::string::npos) << loaded;
+  // Plate, wheels and every shot find their mesh and their named material.
+  EXPECT_EQ(log.find("Material not found"), std::string::npos);
+  EXPECT_EQ(log.find("Mesh not found"), std::string::npos);
+  EXPECT_TRUE(fs::exists(dir_.File("shot.png")));
+}
+
+}  // namespace
