@@ -20,6 +20,7 @@ struct VLM_TEXTURE;
 struct VLM_MATERIAL;
 struct VLM_NODE;
 struct VLM_JOINT;
+struct VLM_LIGHT;
 
 namespace vlm {
 
@@ -39,5 +40,6 @@ Registry<VLM_MATERIAL>& MaterialRegistry();
 Registry<VLM_NODE>& NodeRegistry();
 Registry<VLM_OBJECT>& ObjectRegistry();
 Registry<VLM_JOINT>& JointRegistry();  // joints have their own ID table too
+Registry<VLM_LIGHT>& LightRegistry();
 
 }  // namespace vlm

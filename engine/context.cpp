@@ -16,6 +16,8 @@ TimingState& Timing() { return Ctx().timing; }
 RenderState& Render() { return Ctx().render; }
 render::ShaderState& render::Shaders() { return Ctx().shaderPrograms; }
 ScreenState& Screen() { return Ctx().screen; }
+SceneState& Scene() { return Ctx().scene; }
+render::RenderTargets& render::Targets() { return Ctx().targets; }
 SoundMasterState& SoundMaster() { return Ctx().sound; }
 PhysicsWorld& World() { return Ctx().physics; }
 InputState& Input() { return Ctx().input; }

@@ -20,6 +20,8 @@
 #include "render/shader_state.h"
 #include "scene/object_record.h"
 #include "scene/records.h"
+#include "scene/scene_state.h"
+#include "render/targets.h"
 #include "sound/records.h"
 #include "sound/sound_state.h"
 
@@ -44,6 +46,7 @@ struct Registries {
   Registry<VLM_NODE> nodes;
   Registry<VLM_OBJECT> objects;
   Registry<VLM_JOINT> joints;
+  Registry<VLM_LIGHT> lights;
 };
 
 // The parts in the order the engine brings them up.
@@ -51,6 +54,8 @@ struct Context {
   RenderState render;          // render-state cache, lights, effects, quad batch, GL objects
   render::ShaderState shaderPrograms;  // shader programs, render lists, uniform buffers
   ScreenState screen;
+  SceneState scene;            // the camera, its projection and the lights
+  render::RenderTargets targets;  // framebuffers, G-buffer light programs, shadow maps
   SoundMasterState sound;
   PhysicsWorld physics;
   InputState input;

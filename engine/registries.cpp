@@ -2,6 +2,7 @@
 // resolve and validity procedures, all served by the one generic Registry.
 #include "core/registries.h"
 #include "engine/context.h"
+#include "velmora/light.h"
 #include "velmora/registry.h"
 
 namespace vlm {
@@ -24,7 +25,8 @@ Registries::Registries()
       nodes(KindInfo{"Node", "VLM_CreateNodeListEntry", false}, VLM_FreeNode),
       objects(KindInfo{"Object", "VLM_CreateObjectListEntry", false}, VLM_FreeObject),
       // Joints are never named; an ID taken again frees the joint filed under it.
-      joints(KindInfo{"Joint", "VLM_CreateJoint", false}, VLM_FreeJoint) {}
+      joints(KindInfo{"Joint", "VLM_CreateJoint", false}, VLM_FreeJoint),
+      lights(KindInfo{"Light", "VLM_CreateLight", false}, VLM_FreeLight) {}
 
 Registry<VLM_SHADER>& ShaderRegistry() { return Ctx().registries.shaders; }
 Registry<VLM_PARTICLE_EMITTER>& ParticleEmitterRegistry() { return Ctx().registries.particleEmitters; }
@@ -42,6 +44,7 @@ Registry<VLM_MATERIAL>& MaterialRegistry() { return Ctx().registries.materials; 
 Registry<VLM_NODE>& NodeRegistry() { return Ctx().registries.nodes; }
 Registry<VLM_OBJECT>& ObjectRegistry() { return Ctx().registries.objects; }
 Registry<VLM_JOINT>& JointRegistry() { return Ctx().registries.joints; }
+Registry<VLM_LIGHT>& LightRegistry() { return Ctx().registries.lights; }
 
 }  // namespace vlm
 

@@ -22,5 +22,8 @@
 #include "velmora/shader.h"
 #include "velmora/sound.h"
 #include "velmora/texture.h"
+#include "velmora/camera.h"
+#include "velmora/light.h"
+#include "velmora/render.h"
 
 #endif

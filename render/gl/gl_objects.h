@@ -47,6 +47,12 @@ GLuint CreateTexture();
 void FillTexture2D(GLuint texture, GLint internalFormat, GLsizei width, GLsizei height,
                    GLenum format, GLenum type, const void* pixels);
 void DeleteTexture(GLuint& texture);
+// A cube map whose six faces are size x size GL_DEPTH_COMPONENT24 images,
+// linear filters, clamped on s, t and r; 0 when it cannot be made.
+GLuint CreateDepthCubeMap(GLsizei size);
+// A 2D array of `layers` layers, no pixels, clamped on s and t.
+GLuint CreateTextureArray(GLint internalFormat, GLsizei width, GLsizei height, GLsizei layers,
+                          GLenum format, GLenum type, GLint filter);
 
 // ---- Buffer textures -------------------------------------------------------
 // A buffer of bytes from data (null: uninitialised) with the given usage and
@@ -80,6 +86,8 @@ GLuint CreateRenderbuffer();
 // Attaches a renderbuffer or a 2D texture to the framebuffer's attachment point.
 void AttachRenderbuffer(GLuint framebuffer, GLenum attachment, GLuint renderbuffer);
 void AttachTexture2D(GLuint framebuffer, GLenum attachment, GLuint texture);
+// A renderbuffer with storage of the format and size (bound and unbound).
+GLuint CreateRenderbufferStorage(GLenum internalFormat, GLsizei width, GLsizei height);
 void DeleteFramebuffer(GLuint& framebuffer);
 void DeleteRenderbuffer(GLuint& renderbuffer);
 
