@@ -46,7 +46,7 @@ bool HasProgramFunctions() {
                                   "glVertexAttribDivisor"});
 }
 
-// Compiles a stage, logs "<label>: <compile log>" as information whatever
+// Compiles a stage, logs "<label><compile log>" as information whatever
 // it says, attaches it and lets the program own it.
 void AttachStage(GLuint program, GLenum type, const src::Source& source, const char* label) {
   const GLuint stage = vlmgl.glCreateShader(type);
@@ -54,7 +54,10 @@ void AttachStage(GLuint program, GLenum type, const src::Source& source, const c
   const auto length = static_cast<GLint>(source.end - source.begin);
   vlmgl.glShaderSource(stage, 1, &text, &length);
   vlmgl.glCompileShader(stage);
-  Info(std::string(label) + VLM_GetShaderCompileLog(stage));
+  // A driver that reports no log for a clean compile reads as the success
+  // phrase, as in the program builder's rows.
+  const std::string log = VLM_GetShaderCompileLog(stage);
+  Info(std::string(label) + (log.empty() ? "Compiling successfull!" : log));
   vlmgl.glAttachShader(program, stage);
   vlmgl.glDeleteShader(stage);
 }
