@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/engine_state.h"
 #include "core/fail.h"
 #include "core/registries.h"
 #include "render/gl/gl_objects.h"
@@ -26,6 +27,11 @@ std::vector<VLM_LIGHT*>* ListOfType(int lightType) {
 
 void DeleteShadowCube(VLM_LIGHT* light) {
   if (light->iShadowCube == -1) return;
+  // Without a context the texture went with it.
+  if (!Engine().hasGL) {
+    light->iShadowCube = -1;
+    return;
+  }
   GLuint cube = static_cast<GLuint>(light->iShadowCube);
   gl::DeleteTexture(cube);
   light->iShadowCube = -1;
@@ -98,7 +104,7 @@ int VLM_LightShadow(VLM_HANDLE handle, int castsShadow, int staticShadow) {
   light->iStaticShadow = staticShadow;
   if (castsShadow == 0 || staticShadow == 0) {
     vlm::DeleteShadowCube(light);
-  } else if (light->iShadowCube == -1 && light->iLightType == VLM_LIGHT_POINT) {
+  } else if (light->iShadowCube == -1 && light->iLightType == VLM_LIGHT_POINT && vlm::Engine().hasGL) {
     const GLuint cube = vlm::gl::CreateDepthCubeMap(vlm::Scene().shadowCubeSize);
     if (cube != 0) light->iShadowCube = static_cast<int32_t>(cube);
   }
