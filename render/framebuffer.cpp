@@ -34,10 +34,7 @@ int32_t Half(int32_t size) { return static_cast<int32_t>(std::nearbyint(size * 0
 GLuint CreateDepthTexture(GLsizei width, GLsizei height) {
   const GLuint texture = gl::CreateTexture();
   vlmgl.glBindTexture(GL_TEXTURE_2D, texture);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  gl::SetFilterAndClamp(GL_TEXTURE_2D, GL_NEAREST);
   vlmgl.glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, width, height, 0, GL_DEPTH_COMPONENT,
                      GL_FLOAT, nullptr);
   vlmgl.glBindTexture(GL_TEXTURE_2D, 0);

@@ -61,6 +61,26 @@ bool PlanesValid(float nearPlane, float farPlane) {
          farPlane > 0.0f && nearPlane != farPlane;
 }
 
+// Stores the near or far plane and uploads what changed: the matrix of the
+// current mode and the Misc buffer's near and far.
+int SetPlane(bool nearPlane, float distance, const char* procedure) {
+  SceneState& scene = Scene();
+  VLM_CAMERA& camera = scene.camera;
+  if (!PlanesValid(nearPlane ? distance : camera.fNear, nearPlane ? camera.fFar : distance)) {
+    Fail(nearPlane ? "Fail: The near plane must be positive and apart from the far plane!"
+                   : "Fail: The far plane must be positive and apart from the near plane!",
+         procedure);
+    return 0;
+  }
+  (nearPlane ? camera.fNear : camera.fFar) = distance;
+  RebuildPerspective(camera, scene.projection);
+  // A near-plane change shrinks the orthographic box tenfold, as it always has.
+  RebuildOrthographic(camera, scene.projection, nearPlane ? 10.0f : 1.0f);
+  UploadCurrentMode();
+  UploadNearFar();
+  return 0;
+}
+
 // Creates (or refills) the Projection buffer: 192 bytes, static, the three
 // matrices written one by one, bound to binding point 0.
 void CreateProjectionBuffer() {
@@ -128,34 +148,11 @@ int VLM_CameraFOV(float degrees) {
 }
 
 int VLM_CameraFar(float distance) {
-  vlm::SceneState& scene = vlm::Scene();
-  if (!vlm::render::PlanesValid(scene.camera.fNear, distance)) {
-    vlm::Fail("Fail: The far plane must be positive and apart from the near plane!",
-              "VLM_CameraFar");
-    return 0;
-  }
-  scene.camera.fFar = distance;
-  vlm::RebuildPerspective(scene.camera, scene.projection);
-  vlm::RebuildOrthographic(scene.camera, scene.projection, 1.0f);
-  vlm::render::UploadCurrentMode();
-  vlm::render::UploadNearFar();
-  return 0;
+  return vlm::render::SetPlane(false, distance, "VLM_CameraFar");
 }
 
 int VLM_CameraNear(float distance) {
-  vlm::SceneState& scene = vlm::Scene();
-  if (!vlm::render::PlanesValid(distance, scene.camera.fFar)) {
-    vlm::Fail("Fail: The near plane must be positive and apart from the far plane!",
-              "VLM_CameraNear");
-    return 0;
-  }
-  scene.camera.fNear = distance;
-  vlm::RebuildPerspective(scene.camera, scene.projection);
-  // The orthographic box shrinks tenfold here, as it always has.
-  vlm::RebuildOrthographic(scene.camera, scene.projection, 10.0f);
-  vlm::render::UploadCurrentMode();
-  vlm::render::UploadNearFar();
-  return 0;
+  return vlm::render::SetPlane(true, distance, "VLM_CameraNear");
 }
 
 int VLM_CameraProjectionMode(int mode) {

@@ -35,10 +35,7 @@ bool Complete(GLuint framebuffer) {
 void CreateDirectionalMap(RenderTargets& t, GLsizei size) {
   t.shadowMap = gl::CreateTexture();
   vlmgl.glBindTexture(GL_TEXTURE_2D, t.shadowMap);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  gl::SetFilterAndClamp(GL_TEXTURE_2D, GL_LINEAR);
   vlmgl.glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, size, size, 0, GL_DEPTH_COMPONENT,
                      GL_FLOAT, nullptr);
   vlmgl.glBindTexture(GL_TEXTURE_2D, 0);

@@ -115,6 +115,14 @@ GLint MaxTextureBufferTexels() {
   return texels;
 }
 
+void SetFilterAndClamp(GLenum target, GLint filter, bool clampR) {
+  vlmgl.glTexParameteri(target, GL_TEXTURE_MIN_FILTER, filter);
+  vlmgl.glTexParameteri(target, GL_TEXTURE_MAG_FILTER, filter);
+  vlmgl.glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  vlmgl.glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  if (clampR) vlmgl.glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+}
+
 GLuint CreateDepthCubeMap(GLsizei size) {
   if (size <= 0 || !vlmgl.glGenTextures || !vlmgl.glBindTexture || !vlmgl.glTexParameteri ||
       !vlmgl.glTexImage2D)
@@ -122,11 +130,7 @@ GLuint CreateDepthCubeMap(GLsizei size) {
   GLuint cube = CreateTexture();
   if (!cube) return 0;
   vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
-  vlmgl.glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  vlmgl.glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  vlmgl.glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  vlmgl.glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-  vlmgl.glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+  SetFilterAndClamp(GL_TEXTURE_CUBE_MAP, GL_LINEAR, true);
   for (GLenum face = 0; face < 6; ++face)
     vlmgl.glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT24, size, size,
                        0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
@@ -142,10 +146,7 @@ GLuint CreateTextureArray(GLint internalFormat, GLsizei width, GLsizei height, G
   GLuint texture = CreateTexture();
   if (!texture) return 0;
   vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, filter);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, filter);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  vlmgl.glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  SetFilterAndClamp(GL_TEXTURE_2D_ARRAY, filter);
   vlmgl.glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, internalFormat, width, height, layers, 0, format, type,
                      nullptr);
   vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, 0);

@@ -47,6 +47,9 @@ GLuint CreateTexture();
 void FillTexture2D(GLuint texture, GLint internalFormat, GLsizei width, GLsizei height,
                    GLenum format, GLenum type, const void* pixels);
 void DeleteTexture(GLuint& texture);
+// Sets min and mag filter of the bound texture of `target`, and clamps it to
+// its edges on s and t (and r for `clampR`).
+void SetFilterAndClamp(GLenum target, GLint filter, bool clampR = false);
 // A cube map whose six faces are size x size GL_DEPTH_COMPONENT24 images,
 // linear filters, clamped on s, t and r; 0 when it cannot be made.
 GLuint CreateDepthCubeMap(GLsizei size);
