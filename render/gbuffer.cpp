@@ -43,7 +43,7 @@ bool HasProgramFunctions() {
                                   "glGetProgramiv", "glBindAttribLocation",
                                   "glBindFragDataLocation", "glGetUniformLocation",
                                   "glGetUniformBlockIndex", "glUniformBlockBinding",
-                                  "glVertexAttribDivisor"});
+                                  "glVertexAttribDivisor", "glUseProgram", "glUniform1i"});
 }
 
 // Compiles a stage, logs "<label><compile log>" as information whatever
@@ -63,10 +63,12 @@ void AttachStage(GLuint program, GLenum type, const src::Source& source, const c
 }
 
 // A light program with its blocks at their binding points and the location
-// table of `slots` (slot, uniform name); other slots stay -1.
+// table of `slots` (slot, uniform name); other slots stay -1. The first
+// `samplers` slots are samplers, set to units 0, 1, ... so that samplers of
+// different types never share a unit (a draw would fail).
 LightProgram BuildProgram(const src::Source& vertex, const src::Source& fragment,
                           std::initializer_list<Block> blocks,
-                          std::initializer_list<std::pair<int, const char*>> slots) {
+                          std::initializer_list<std::pair<int, const char*>> slots, int samplers) {
   LightProgram light;
   light.locations.fill(-1);
   light.program = gl::CreateProgram();
@@ -87,6 +89,10 @@ LightProgram BuildProgram(const src::Source& vertex, const src::Source& fragment
   }
   for (const auto& [slot, name] : slots)
     light.locations[static_cast<size_t>(slot)] = vlmgl.glGetUniformLocation(light.program, name);
+  vlmgl.glUseProgram(light.program);
+  for (int slot = 0; slot < samplers; ++slot)
+    vlmgl.glUniform1i(light.locations[static_cast<size_t>(slot)], slot);
+  vlmgl.glUseProgram(0);
   return light;
 }
 
@@ -188,19 +194,21 @@ int VLM_InitGBuffer(void) {
                            {kDirectLightIntensity, "fLightIntensity"},
                            {kDirectWorldToLightView, "mWorldToLightViewMatrix"},
                            {kDirectLightViewToProjection, "mLightViewToProjectionMatrix"},
-                           {kDirectWorldToCameraView, "mWorldToCameraViewMatrix"}});
+                           {kDirectWorldToCameraView, "mWorldToCameraViewMatrix"}},
+                          2);
 
   Info("Point Light initialization:");
   CreateLightVolumes(t);
   t.point = BuildProgram(src::s_light_point_vert, src::s_light_point_frag,
-                         {Block::kProjection, Block::kMisc}, {{0, "GBufferMap"}});
+                         {Block::kProjection, Block::kMisc}, {{0, "GBufferMap"}}, 1);
   t.pointShadow = BuildProgram(src::s_light_volume_vert, src::s_light_point_shadow_frag,
                                {Block::kProjection, Block::kModel, Block::kLight, Block::kMisc},
                                {{kPointGBufferMap, "GBufferMap"},
                                 {kPointShadowMap, "ShadowMap"},
                                 {kPointStaticShadowMap, "StaticShadowMap"},
                                 {kPointWorldViewMatrix, "mWorldViewMatrix"},
-                                {kPointShadowTextureMatrix, "mShadowTextureMatrix"}});
+                                {kPointShadowTextureMatrix, "mShadowTextureMatrix"}},
+                               3);
 
   Info("Spot Light initialization:");
   t.spot = BuildProgram(src::s_light_volume_vert, src::s_light_spot_frag,
@@ -209,7 +217,8 @@ int VLM_InitGBuffer(void) {
                          {1, "NormalMap"},
                          {2, "DiffuseMap"},
                          {3, "SpecularMap"},
-                         {4, "MiscMap"}});
+                         {4, "MiscMap"}},
+                        5);
   VLM_EndLogSection();
   return 0;
 }

@@ -219,11 +219,12 @@ TEST(RenderTargets, LightProgramsVolumesAndShadowMapsAsBuiltAtStartUp) {
     const vlm::render::LightProgram* light;
     std::set<int> slots;
     std::map<std::string, int> blocks;
+    int samplers;  // slots 0.. that are samplers, each on its own unit
   } programs[] = {
-      {&t.direct, {0, 1, 6, 7, 8, 9, 10, 11, 12, 13}, {{"Projection", 0}, {"Misc", 4}}},
-      {&t.point, {0}, {{"Projection", 0}, {"Misc", 4}}},
-      {&t.pointShadow, {0, 1, 2, 7, 8}, {{"Projection", 0}, {"Model", 1}, {"Light", 3}, {"Misc", 4}}},
-      {&t.spot, {0, 1, 2, 3, 4}, {{"Projection", 0}, {"Model", 1}, {"Light", 3}, {"Misc", 4}}},
+      {&t.direct, {0, 1, 6, 7, 8, 9, 10, 11, 12, 13}, {{"Projection", 0}, {"Misc", 4}}, 2},
+      {&t.point, {0}, {{"Projection", 0}, {"Misc", 4}}, 1},
+      {&t.pointShadow, {0, 1, 2, 7, 8}, {{"Projection", 0}, {"Model", 1}, {"Light", 3}, {"Misc", 4}}, 3},
+      {&t.spot, {0, 1, 2, 3, 4}, {{"Projection", 0}, {"Model", 1}, {"Light", 3}, {"Misc", 4}}, 5},
   };
   for (const auto& p : programs) {
     SCOPED_TRACE(p.light->program);
@@ -234,6 +235,11 @@ TEST(RenderTargets, LightProgramsVolumesAndShadowMapsAsBuiltAtStartUp) {
       } else {
         EXPECT_EQ(p.light->locations[static_cast<size_t>(slot)], -1) << slot;
       }
+    }
+    for (int slot = 0; slot < p.samplers; ++slot) {
+      GLint unit = -1;
+      vlmgl.glGetUniformiv(p.light->program, p.light->locations[static_cast<size_t>(slot)], &unit);
+      EXPECT_EQ(unit, slot);
     }
     EXPECT_EQ(shadertest::ProgramInteger(p.light->program, GL_ACTIVE_UNIFORM_BLOCKS),
               static_cast<GLint>(p.blocks.size()));
