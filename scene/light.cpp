@@ -9,6 +9,7 @@
 #include "core/fail.h"
 #include "core/registries.h"
 #include "render/gl/gl_objects.h"
+#include "scene/entity.h"
 #include "scene/scene_state.h"
 #include "velmora/math.h"
 
@@ -115,6 +116,7 @@ int VLM_FreeLight(VLM_HANDLE handle) {
   VLM_LIGHT* light = vlm::LightRegistry().Resolve(handle);
   if (!light) return 0;
   vlm::DeleteShadowCube(light);
+  vlm::DetachChildren(light);
   if (std::vector<VLM_LIGHT*>* list = vlm::ListOfType(light->iLightType))
     list->erase(std::remove(list->begin(), list->end(), light), list->end());
   vlm::LightRegistry().Remove(light);

@@ -69,6 +69,21 @@ TEST_F(Lights, ListsByTypeFollowCreationReuseAndRelease) {
   EXPECT_EQ(scene.pointLights.size(), 0u);
 }
 
+TEST_F(Lights, FreeingAParentLightLetsTheCameraAndOtherLightsGo) {
+  const VLM_HANDLE parent = VLM_CreateLight(1, 0.0f, 10.0f, 0.0f, VLM_LIGHT_POINT);
+  const VLM_HANDLE child = VLM_CreateLight(2, 0.0f, 0.0f, 0.0f, VLM_LIGHT_SPOT);
+  VLM_CAMERA* camera = VLM_GetCamera(0);
+  VLM_AttachEntity(VLM_IsLight(parent), camera, VLM_LINK_POSITION);
+  VLM_AttachEntity(VLM_IsLight(parent), VLM_IsLight(child), VLM_LINK_FULL);
+  VLM_UpdateCamera();
+  EXPECT_EQ(VLM_GetCameraPosition(nullptr, VLM_CAMERA_WORLD)->y, 10.0f);
+  EXPECT_EQ(VLM_FreeLight(parent), 1);
+  EXPECT_EQ(camera->header.pParent, nullptr);
+  EXPECT_EQ(VLM_IsLight(child)->header.pParent, nullptr);
+  VLM_UpdateCamera();  // no parent left to read
+  EXPECT_EQ(VLM_GetCameraPosition(nullptr, VLM_CAMERA_WORLD)->y, 0.0f);
+}
+
 TEST_F(Lights, RangeScalesTheVolumeByOnePointZeroOne) {
   const VLM_HANDLE light = VLM_CreateLight(0, 4.0f, 5.0f, 6.0f, VLM_LIGHT_POINT);
   const m4f& m = VLM_IsLight(light)->mVolume;
