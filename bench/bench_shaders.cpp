@@ -49,7 +49,7 @@ void BM_InitShaders(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     ReleaseShaders();
-    vlm::render::SetUpProjectionBuffer(vlmtest::GLContext::kWidth, vlmtest::GLContext::kHeight);
+    VLM_InitCamera(vlmtest::GLContext::kWidth, vlmtest::GLContext::kHeight);
     vlmgl.glFinish();
     state.ResumeTiming();
     VLM_InitShaders();

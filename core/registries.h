@@ -22,6 +22,7 @@ struct VLM_NODE;
 struct VLM_JOINT;
 struct VLM_FONT;
 struct VLM_ELEMENT;
+struct VLM_LIGHT;
 
 namespace vlm {
 
@@ -43,5 +44,6 @@ Registry<VLM_OBJECT>& ObjectRegistry();
 Registry<VLM_JOINT>& JointRegistry();  // joints have their own ID table too
 Registry<VLM_FONT>& FontRegistry();
 Registry<VLM_ELEMENT>& ElementRegistry();
+Registry<VLM_LIGHT>& LightRegistry();
 
 }  // namespace vlm

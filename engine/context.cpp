@@ -18,6 +18,8 @@ RenderState& Render() { return Ctx().render; }
 ParticleState& Particles() { return Ctx().particles; }
 render::ShaderState& render::Shaders() { return Ctx().shaderPrograms; }
 ScreenState& Screen() { return Ctx().screen; }
+SceneState& Scene() { return Ctx().scene; }
+render::RenderTargets& render::Targets() { return Ctx().targets; }
 SoundMasterState& SoundMaster() { return Ctx().sound; }
 PhysicsWorld& World() { return Ctx().physics; }
 InputState& Input() { return Ctx().input; }

@@ -23,6 +23,8 @@
 #include "render/shader_state.h"
 #include "scene/object_record.h"
 #include "scene/records.h"
+#include "scene/scene_state.h"
+#include "render/targets.h"
 #include "sound/records.h"
 #include "sound/sound_state.h"
 #include "text/font_record.h"
@@ -51,6 +53,7 @@ struct Registries {
   Registry<VLM_JOINT> joints;
   Registry<VLM_FONT> fonts;
   Registry<VLM_ELEMENT> elements;
+  Registry<VLM_LIGHT> lights;
 };
 
 // The parts in the order the engine brings them up.
@@ -59,6 +62,8 @@ struct Context {
   render::ShaderState shaderPrograms;  // shader programs, render lists, uniform buffers
   ParticleState particles;     // the emitter lock and draw order
   ScreenState screen;
+  SceneState scene;            // the camera, its projection and the lights
+  render::RenderTargets targets;  // framebuffers, G-buffer light programs, shadow maps
   SoundMasterState sound;
   PhysicsWorld physics;
   InputState input;

@@ -7,6 +7,7 @@
 #include "render/gl/gl_context.h"
 #include "render/default_resources.h"
 #include "render/gl_init.h"
+#include "render/targets.h"
 #include "render/uniform_buffers.h"
 #include "sound/sound_internal.h"
 #include "text/text_internal.h"
@@ -52,9 +53,7 @@ int VLM_Init(void) {
   if (hasGL) vlm::gl::CreateQuadBatch();
   VLM_InitJoysticks();
 
-  // The camera's projection set-up owns the Projection buffer; until the
-  // camera exists, its defaults (45 degrees, near 0.1, far 128) are set here.
-  vlm::render::SetUpProjectionBuffer(ctx.screen.width, ctx.screen.height);
+  VLM_InitCamera(ctx.screen.width, ctx.screen.height);
   if (hasGL) VLM_InitShaders();
 
   VLM_InitSound();
@@ -63,6 +62,9 @@ int VLM_Init(void) {
   vlm::CheckRecordLayout(vlm::RecordLayoutFacts());
 
   if (hasGL) {
+    VLM_InitFrameBuffer();
+    VLM_InitGBuffer();
+    VLM_InitShadowMaps(2048, 2048);
     vlm::gl::CreateQuadGrid();
     vlm::text::CreateDefaultFont();
   }
@@ -89,8 +91,12 @@ int VLM_Shutdown(void) {
   reg.materials.ReleaseAll();
   reg.shaders.ReleaseAll();
   reg.textures.ReleaseAll();
+  reg.lights.ReleaseAll();
   ctx.render.defaults = vlm::DefaultResources{};
-  if (ctx.engine.hasGL) vlm::gl::DeleteGlobalObjects();
+  if (ctx.engine.hasGL) {
+    vlm::gl::DeleteGlobalObjects();
+    vlm::render::DeleteRenderTargets();
+  }
   // Sounds and channels go before the output device closes under them.
   vlm::sound::ShutdownSound();
   vlm::platform::CloseScreen();

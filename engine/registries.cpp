@@ -3,6 +3,7 @@
 #include "core/registries.h"
 #include "engine/context.h"
 #include "velmora/element.h"
+#include "velmora/light.h"
 #include "velmora/registry.h"
 #include "velmora/text.h"
 
@@ -28,7 +29,8 @@ Registries::Registries()
       // Joints are never named; an ID taken again frees the joint filed under it.
       joints(KindInfo{"Joint", "VLM_CreateJoint", false}, VLM_FreeJoint),
       fonts(KindInfo{"Font", "VLM_LoadFont", false}, VLM_FreeFont),
-      elements(KindInfo{"Element", "VLM_CreateElement", false}, VLM_FreeElement) {}
+      elements(KindInfo{"Element", "VLM_CreateElement", false}, VLM_FreeElement),
+      lights(KindInfo{"Light", "VLM_CreateLight", false}, VLM_FreeLight) {}
 
 Registry<VLM_SHADER>& ShaderRegistry() { return Ctx().registries.shaders; }
 Registry<VLM_PARTICLE_EMITTER>& ParticleEmitterRegistry() { return Ctx().registries.particleEmitters; }
@@ -48,6 +50,7 @@ Registry<VLM_OBJECT>& ObjectRegistry() { return Ctx().registries.objects; }
 Registry<VLM_JOINT>& JointRegistry() { return Ctx().registries.joints; }
 Registry<VLM_FONT>& FontRegistry() { return Ctx().registries.fonts; }
 Registry<VLM_ELEMENT>& ElementRegistry() { return Ctx().registries.elements; }
+Registry<VLM_LIGHT>& LightRegistry() { return Ctx().registries.lights; }
 
 }  // namespace vlm
 

@@ -25,5 +25,8 @@
 #include "velmora/particles.h"
 #include "velmora/text.h"
 #include "velmora/element.h"
+#include "velmora/camera.h"
+#include "velmora/light.h"
+#include "velmora/render.h"
 
 #endif

@@ -17,9 +17,11 @@ struct RenderStateCache {
   int32_t blendDestination = 0x0303;  // GL_ONE_MINUS_SRC_ALPHA
 };
 
-// Ambient colour and the direct light.
+// Ambient and background colours, the shadow switch and the direct light.
 struct LightingState {
   v4f ambientColour{0, 0, 0, 1};
+  v4f backgroundColour{0, 0, 0, 0};
+  int32_t shadowsOn = 0;
   int32_t directLightOn = 0;
   int32_t directLightShadows = 0;
   v4f directLightDirection{0, -1, 0, 0};

@@ -8,6 +8,7 @@
 
 #include "render/shader_state.h"
 #include "render/gl/gl_table.h"
+#include "scene/scene_state.h"
 #include "velmora/core.h"
 #include "velmora/math.h"
 #include "velmora/shader.h"
@@ -64,51 +65,6 @@ void LogBufferRow(const char* label, uint32_t buffer) {
 }
 
 }  // namespace
-
-void SetProjectionMatrices(ProjectionBlock& block, int width, int height, float fieldOfView,
-                           float nearPlane, float farPlane) {
-  const float w = width > 0 ? static_cast<float>(width) : 1.0f;
-  const float h = height > 0 ? static_cast<float>(height) : 1.0f;
-  const float f = 1.0f / std::tan(fieldOfView * 0.5f * 3.14159265358979f / 180.0f);
-  // Row-vector form of the usual GL perspective: the transpose of the
-  // column-vector matrix.
-  m4f& p = block.mProjectionMatrix;
-  std::memset(&p, 0, sizeof p);
-  p.e[0] = f / (w / h);
-  p.e[5] = f;
-  p.e[10] = (farPlane + nearPlane) / (nearPlane - farPlane);
-  p.e[11] = -1.0f;
-  p.e[14] = 2.0f * farPlane * nearPlane / (nearPlane - farPlane);
-  VLM_m4fInverse(&block.mInvProjectionMatrix, &p);
-  // Orthographic pixels: x 0..width left to right, y 0..height top to
-  // bottom, z -512..512.
-  m4f& s = block.mScreenMatrix;
-  std::memset(&s, 0, sizeof s);
-  s.e[0] = 2.0f / w;
-  s.e[5] = -2.0f / h;
-  s.e[10] = -2.0f / 1024.0f;
-  s.e[12] = -1.0f;
-  s.e[13] = 1.0f;
-  s.e[15] = 1.0f;
-}
-
-void SetUpProjectionBuffer(int width, int height) {
-  UniformBuffer<ProjectionBlock>& projection = Buffers().projection;
-  FillHeader(projection.header, 0, "Projection", sizeof(ProjectionBlock));
-  SetProjectionMatrices(projection.data, width, height, kDefaultFieldOfView, kDefaultNear,
-                        kDefaultFar);
-  if (!HasGL() || !HasBufferFunctions("VLM_InitCamera")) return;
-  GLuint buffer = projection.header.iBuffer;
-  if (buffer == 0) vlmgl.glGenBuffers(1, &buffer);
-  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, buffer);
-  vlmgl.glBufferData(GL_UNIFORM_BUFFER, sizeof(ProjectionBlock), nullptr, GL_STATIC_DRAW);
-  vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 0, 64, &projection.data.mProjectionMatrix);
-  vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 64, 64, &projection.data.mInvProjectionMatrix);
-  vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 128, 64, &projection.data.mScreenMatrix);
-  vlmgl.glBindBufferBase(GL_UNIFORM_BUFFER, 0, buffer);
-  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, 0);
-  projection.header.iBuffer = buffer;
-}
 
 UniformBufferHeader& Header(Block block) {
   UniformBuffers& b = Buffers();
@@ -226,8 +182,8 @@ int VLM_InitShaderBuffers(void) {
   MiscBlock& misc = buffers.misc.data;
   misc.vMapSize[0] = static_cast<float>(width);
   misc.vMapSize[1] = static_cast<float>(height);
-  misc.fNear = kDefaultNear;
-  misc.fFar = kDefaultFar;
+  misc.fNear = vlm::Scene().camera.fNear;
+  misc.fFar = vlm::Scene().camera.fFar;
   FillHeader(buffers.misc.header, 4, "Misc", sizeof(MiscBlock));
   LogBufferRow("[Buffer] Misc:", CreateBuffer(buffers.misc.header, &misc, GL_STATIC_DRAW));
   VLM_EndLogSection();

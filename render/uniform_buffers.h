@@ -92,21 +92,11 @@ struct UniformBuffers {
   int32_t maxFragmentUniformComponents = 0;
 };
 
-// Camera defaults until the camera is set up.
-constexpr float kDefaultFieldOfView = 45.0f;  // degrees, vertical
-constexpr float kDefaultNear = 0.1f;
-constexpr float kDefaultFar = 128.0f;
-
 // Fills the three projection matrices for a render target of width x height
 // pixels (perspective of the vertical field of view in degrees, near and
 // far), in the CPU copy only.
 void SetProjectionMatrices(ProjectionBlock& block, int width, int height, float fieldOfView,
                            float nearPlane, float farPlane);
-// Creates the Projection buffer (192 bytes, static) with the camera
-// defaults for the screen size and binds it to binding point 0. The camera's
-// projection set-up calls this again when the projection changes; an
-// existing buffer is rewritten in place.
-void SetUpProjectionBuffer(int width, int height);
 
 // The header of a block, and the bytes of its CPU copy.
 UniformBufferHeader& Header(Block block);

@@ -9,6 +9,7 @@
 #include "core/registries.h"
 #include "scene/object_record.h"
 #include "scene/records.h"
+#include "scene/scene_state.h"
 #include "velmora/core.h"
 #include "velmora/math.h"
 
@@ -167,6 +168,8 @@ void DetachChildren(const void* parent) {
   ObjectRegistry().ForEach(detach);
   BodyRegistry().ForEach(detach);
   NodeRegistry().ForEach(detach);
+  LightRegistry().ForEach(detach);
+  detach(&Scene().camera);
 }
 
 }  // namespace vlm

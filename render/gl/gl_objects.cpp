@@ -131,6 +131,44 @@ GLint MaxTextureBufferTexels() {
   return texels;
 }
 
+void SetFilterAndClamp(GLenum target, GLint filter, bool clampR) {
+  vlmgl.glTexParameteri(target, GL_TEXTURE_MIN_FILTER, filter);
+  vlmgl.glTexParameteri(target, GL_TEXTURE_MAG_FILTER, filter);
+  vlmgl.glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  vlmgl.glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  if (clampR) vlmgl.glTexParameteri(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+}
+
+GLuint CreateDepthCubeMap(GLsizei size) {
+  if (size <= 0 || !vlmgl.glGenTextures || !vlmgl.glBindTexture || !vlmgl.glTexParameteri ||
+      !vlmgl.glTexImage2D)
+    return 0;
+  GLuint cube = CreateTexture();
+  if (!cube) return 0;
+  vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+  SetFilterAndClamp(GL_TEXTURE_CUBE_MAP, GL_LINEAR, true);
+  for (GLenum face = 0; face < 6; ++face)
+    vlmgl.glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT24, size, size,
+                       0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+  vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+  return cube;
+}
+
+GLuint CreateTextureArray(GLint internalFormat, GLsizei width, GLsizei height, GLsizei layers,
+                          GLenum format, GLenum type, GLint filter) {
+  if (!vlmgl.glGenTextures || !vlmgl.glBindTexture || !vlmgl.glTexParameteri ||
+      !vlmgl.glTexImage3D)
+    return 0;
+  GLuint texture = CreateTexture();
+  if (!texture) return 0;
+  vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
+  SetFilterAndClamp(GL_TEXTURE_2D_ARRAY, filter);
+  vlmgl.glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, internalFormat, width, height, layers, 0, format, type,
+                     nullptr);
+  vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+  return texture;
+}
+
 GLuint CompileShader(GLenum stage, const char* source, std::string* log) {
   if (log) log->clear();
   if (!vlmgl.glCreateShader || !vlmgl.glShaderSource || !vlmgl.glCompileShader ||
@@ -209,6 +247,16 @@ void AttachTexture2D(GLuint framebuffer, GLenum attachment, GLuint texture) {
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
   vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, texture, 0);
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+GLuint CreateRenderbufferStorage(GLenum internalFormat, GLsizei width, GLsizei height) {
+  GLuint renderbuffer = 0;
+  if (!vlmgl.glGenRenderbuffers || !vlmgl.glRenderbufferStorage) return 0;
+  vlmgl.glGenRenderbuffers(1, &renderbuffer);
+  vlmgl.glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer);
+  vlmgl.glRenderbufferStorage(GL_RENDERBUFFER, internalFormat, width, height);
+  vlmgl.glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  return renderbuffer;
 }
 
 void DeleteFramebuffer(GLuint& framebuffer) {

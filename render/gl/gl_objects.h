@@ -54,6 +54,15 @@ GLuint CreateTexture();
 void FillTexture2D(GLuint texture, GLint internalFormat, GLsizei width, GLsizei height,
                    GLenum format, GLenum type, const void* pixels);
 void DeleteTexture(GLuint& texture);
+// Sets min and mag filter of the bound texture of `target`, and clamps it to
+// its edges on s and t (and r for `clampR`).
+void SetFilterAndClamp(GLenum target, GLint filter, bool clampR = false);
+// A cube map whose six faces are size x size GL_DEPTH_COMPONENT24 images,
+// linear filters, clamped on s, t and r; 0 when it cannot be made.
+GLuint CreateDepthCubeMap(GLsizei size);
+// A 2D array of `layers` layers, no pixels, clamped on s and t.
+GLuint CreateTextureArray(GLint internalFormat, GLsizei width, GLsizei height, GLsizei layers,
+                          GLenum format, GLenum type, GLint filter);
 
 // ---- Buffer textures -------------------------------------------------------
 // A buffer of bytes from data (null: uninitialised) with the given usage and
@@ -87,6 +96,8 @@ GLuint CreateRenderbuffer();
 // Attaches a renderbuffer or a 2D texture to the framebuffer's attachment point.
 void AttachRenderbuffer(GLuint framebuffer, GLenum attachment, GLuint renderbuffer);
 void AttachTexture2D(GLuint framebuffer, GLenum attachment, GLuint texture);
+// A renderbuffer with storage of the format and size (bound and unbound).
+GLuint CreateRenderbufferStorage(GLenum internalFormat, GLsizei width, GLsizei height);
 void DeleteFramebuffer(GLuint& framebuffer);
 void DeleteRenderbuffer(GLuint& renderbuffer);
 

@@ -96,6 +96,10 @@
   X(glDeleteRenderbuffers)                 \
   X(glBindRenderbuffer)                       \
   X(glRenderbufferStorage)                 \
+  X(glGetRenderbufferParameteriv)          \
+  X(glGetFramebufferAttachmentParameteriv) \
+  X(glIsFramebuffer)                       \
+  X(glIsRenderbuffer)                      \
   /* shaders and programs */                                             \
   X(glCreateShader)                               \
   X(glShaderSource)                               \

@@ -30,7 +30,7 @@ inline void ReleaseShaders() {
 
 // Builds the uniform buffers and the built-in set in the current context.
 inline void BuildShaders() {
-  vlm::render::SetUpProjectionBuffer(vlmtest::GLContext::kWidth, vlmtest::GLContext::kHeight);
+  VLM_InitCamera(vlmtest::GLContext::kWidth, vlmtest::GLContext::kHeight);
   VLM_InitShaders();
 }
 

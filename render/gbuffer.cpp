@@ -1,0 +1,226 @@
+// The light passes' programs and volumes: the direct light over a
+// full-screen quad, point lights (instanced, and one at a time with a
+// shadow cube) and spot lights over the unit icosphere.
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/gl/gl_objects.h"
+#include "render/shader_state.h"
+#include "render/targets.h"
+#include "render/uniform_buffers.h"
+#include "shader_sources.h"
+#include "velmora/core.h"
+#include "velmora/render.h"
+#include "velmora/shader.h"
+
+namespace vlm::render {
+namespace {
+
+namespace src = shader_sources;
+
+constexpr const char* kProc = "VLM_InitGBuffer";
+
+const char* BlockName(Block block) {
+  switch (block) {
+    case Block::kProjection: return "Projection";
+    case Block::kModel: return "Model";
+    case Block::kMaterial: return "Material";
+    case Block::kLight: return "Light";
+    case Block::kMisc: break;
+  }
+  return "Misc";
+}
+
+void Info(const std::string& row) { VLM_LogMessage(row.c_str(), VLM_COLOR_INFO, 0, "", kProc); }
+
+bool HasProgramFunctions() {
+  return HasGL() && gl::HasVertexArrayFunctions() &&
+         gl::HasFunctions(kProc, {"glCreateShader", "glShaderSource", "glCompileShader",
+                                  "glGetShaderiv", "glGetShaderInfoLog", "glAttachShader",
+                                  "glDeleteShader", "glCreateProgram", "glLinkProgram",
+                                  "glGetProgramiv", "glBindAttribLocation",
+                                  "glBindFragDataLocation", "glGetUniformLocation",
+                                  "glGetUniformBlockIndex", "glUniformBlockBinding",
+                                  "glVertexAttribDivisor", "glUseProgram", "glUniform1i"});
+}
+
+// Compiles a stage, logs "<label><compile log>" as information whatever
+// it says, attaches it and lets the program own it.
+void AttachStage(GLuint program, GLenum type, const src::Source& source, const char* label) {
+  const GLuint stage = vlmgl.glCreateShader(type);
+  const GLchar* text = source.begin;
+  const auto length = static_cast<GLint>(source.end - source.begin);
+  vlmgl.glShaderSource(stage, 1, &text, &length);
+  vlmgl.glCompileShader(stage);
+  // A driver that reports no log for a clean compile reads as the success
+  // phrase, as in the program builder's rows.
+  const std::string log = VLM_GetShaderCompileLog(stage);
+  Info(std::string(label) + (log.empty() ? "Compiling successfull!" : log));
+  vlmgl.glAttachShader(program, stage);
+  vlmgl.glDeleteShader(stage);
+}
+
+// A light program with its blocks at their binding points and the location
+// table of `slots` (slot, uniform name); other slots stay -1. The first
+// `samplers` slots are samplers, set to units 0, 1, ... so that samplers of
+// different types never share a unit (a draw would fail).
+LightProgram BuildProgram(const src::Source& vertex, const src::Source& fragment,
+                          std::initializer_list<Block> blocks,
+                          std::initializer_list<std::pair<int, const char*>> slots, int samplers) {
+  LightProgram light;
+  light.locations.fill(-1);
+  light.program = gl::CreateProgram();
+  AttachStage(light.program, GL_VERTEX_SHADER, vertex, "VertexShader: ");
+  AttachStage(light.program, GL_FRAGMENT_SHADER, fragment, "FragmentShader: ");
+  vlmgl.glBindAttribLocation(light.program, 0, "vVertex");
+  vlmgl.glBindFragDataLocation(light.program, 0, "vFragColor");
+  std::string log;
+  if (!gl::LinkProgram(light.program, &log)) {
+    VLM_LogMessage(("Fail: A light program did not link! " + log).c_str(), VLM_COLOR_FAIL, 0, "",
+                   kProc);
+    return light;  // kept: drawing with it draws nothing, as with any unlinked program
+  }
+  for (Block block : blocks) {
+    const GLuint index = vlmgl.glGetUniformBlockIndex(light.program, BlockName(block));
+    if (index != GL_INVALID_INDEX)
+      vlmgl.glUniformBlockBinding(light.program, index, static_cast<GLuint>(block));
+  }
+  for (const auto& [slot, name] : slots)
+    light.locations[static_cast<size_t>(slot)] = vlmgl.glGetUniformLocation(light.program, name);
+  vlmgl.glUseProgram(light.program);
+  for (int slot = 0; slot < samplers; ++slot)
+    vlmgl.glUniform1i(light.locations[static_cast<size_t>(slot)], slot);
+  vlmgl.glUseProgram(0);
+  return light;
+}
+
+// The full-screen quad of the direct light: (0,0), (0,1), (1,0), (1,1)
+// scaled to pixels, attribute 0 as vec4.
+void CreateDirectQuad(RenderTargets& t) {
+  const float w = static_cast<float>(t.width), h = static_cast<float>(t.height);
+  const float quad[4][4] = {{0, 0, 0, 1}, {0, h, 0, 1}, {w, 0, 0, 1}, {w, h, 0, 1}};
+  t.directQuadArray = gl::CreateVertexArray();
+  gl::BindVertexArray(t.directQuadArray);
+  t.directQuadBuffer = gl::CreateBuffer();
+  gl::FillBuffer(GL_ARRAY_BUFFER, t.directQuadBuffer, sizeof quad, quad, GL_STATIC_DRAW);
+  gl::DeclareAttributes(16, {{0, 4, GL_FLOAT, 0}});
+  gl::BindVertexArray(0);
+  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+// The icosphere's buffers, its plain vertex array and an instanced one that
+// also reads the per-light attributes 7..14 from the instance buffer.
+void CreateLightVolumes(RenderTargets& t) {
+  std::vector<float> vertices;
+  std::vector<uint32_t> indices;
+  BuildIcosphere(&vertices, &indices);
+  t.sphereVertices = gl::CreateBuffer();
+  t.sphereIndices = gl::CreateBuffer();
+  t.instanceBuffer = gl::CreateBuffer();
+  gl::FillBuffer(GL_ARRAY_BUFFER, t.sphereVertices,
+                 static_cast<GLsizeiptr>(vertices.size() * sizeof(float)), vertices.data(),
+                 GL_STATIC_DRAW);
+  gl::FillBuffer(GL_ARRAY_BUFFER, t.sphereIndices,
+                 static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)), indices.data(),
+                 GL_STATIC_DRAW);
+  gl::FillBuffer(GL_ARRAY_BUFFER, t.instanceBuffer,
+                 kMaxPointLightInstances * kPointLightInstanceBytes, nullptr, GL_STREAM_DRAW);
+
+  for (uint32_t* array : {&t.sphereArray, &t.instancedSphereArray}) {
+    *array = gl::CreateVertexArray();
+    gl::BindVertexArray(*array);
+    vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.sphereVertices);
+    gl::DeclareAttributes(16, {{0, 4, GL_FLOAT, 0}});
+    vlmgl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, t.sphereIndices);
+  }
+  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
+  gl::DeclareAttributes(kPointLightInstanceBytes, {{7, 4, GL_FLOAT, 0},
+                                                   {8, 4, GL_FLOAT, 16},
+                                                   {9, 4, GL_FLOAT, 32},
+                                                   {10, 4, GL_FLOAT, 48},
+                                                   {11, 3, GL_FLOAT, 64},
+                                                   {12, 1, GL_FLOAT, 76},
+                                                   {13, 3, GL_FLOAT, 80},
+                                                   {14, 1, GL_FLOAT, 92}});
+  for (GLuint location = 7; location <= 14; ++location) vlmgl.glVertexAttribDivisor(location, 1);
+  gl::BindVertexArray(0);
+  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void DeleteLightProgram(LightProgram& light) {
+  gl::DeleteProgram(light.program);
+  light.locations.fill(-1);
+}
+
+}  // namespace
+
+void DeleteLightPrograms() {
+  RenderTargets& t = Targets();
+  for (LightProgram* light : {&t.direct, &t.point, &t.pointShadow, &t.spot}) DeleteLightProgram(*light);
+  for (uint32_t* array : {&t.directQuadArray, &t.sphereArray, &t.instancedSphereArray})
+    gl::DeleteVertexArray(*array);
+  for (uint32_t* buffer : {&t.directQuadBuffer, &t.sphereVertices, &t.sphereIndices, &t.instanceBuffer})
+    gl::DeleteBuffer(*buffer);
+}
+
+}  // namespace vlm::render
+
+extern "C" {
+
+int VLM_InitGBuffer(void) {
+  using namespace vlm::render;
+  VLM_BeginLogSection("G-Buffer", VLM_COLOR_SUBSYSTEM);
+  Info("Buffer initialization:");
+  if (!HasProgramFunctions()) {
+    VLM_EndLogSection();
+    return 0;
+  }
+  RenderTargets& t = Targets();
+  DeleteLightPrograms();  // a second start-up replaces them, leaking nothing
+  ScreenSize(&t.width, &t.height);
+
+  Info("Direct Light initialization:");
+  CreateDirectQuad(t);
+  t.direct = BuildProgram(src::s_light_direct_vert, src::s_light_direct_frag,
+                          {Block::kProjection, Block::kMisc},
+                          {{kDirectGBufferMap, "GBufferMap"},
+                           {kDirectShadowMap, "ShadowMap"},
+                           {kDirectAmbientColor, "vAmbientColor"},
+                           {kDirectLightState, "iLightState"},
+                           {kDirectLightDirection, "vLightDirection"},
+                           {kDirectLightColor, "vLightColor"},
+                           {kDirectLightIntensity, "fLightIntensity"},
+                           {kDirectWorldToLightView, "mWorldToLightViewMatrix"},
+                           {kDirectLightViewToProjection, "mLightViewToProjectionMatrix"},
+                           {kDirectWorldToCameraView, "mWorldToCameraViewMatrix"}},
+                          2);
+
+  Info("Point Light initialization:");
+  CreateLightVolumes(t);
+  t.point = BuildProgram(src::s_light_point_vert, src::s_light_point_frag,
+                         {Block::kProjection, Block::kMisc}, {{0, "GBufferMap"}}, 1);
+  t.pointShadow = BuildProgram(src::s_light_volume_vert, src::s_light_point_shadow_frag,
+                               {Block::kProjection, Block::kModel, Block::kLight, Block::kMisc},
+                               {{kPointGBufferMap, "GBufferMap"},
+                                {kPointShadowMap, "ShadowMap"},
+                                {kPointStaticShadowMap, "StaticShadowMap"},
+                                {kPointWorldViewMatrix, "mWorldViewMatrix"},
+                                {kPointShadowTextureMatrix, "mShadowTextureMatrix"}},
+                               3);
+
+  Info("Spot Light initialization:");
+  t.spot = BuildProgram(src::s_light_volume_vert, src::s_light_spot_frag,
+                        {Block::kProjection, Block::kModel, Block::kLight, Block::kMisc},
+                        {{0, "PositionMap"},
+                         {1, "NormalMap"},
+                         {2, "DiffuseMap"},
+                         {3, "SpecularMap"},
+                         {4, "MiscMap"}},
+                        5);
+  VLM_EndLogSection();
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,13 @@
+#version 330
+// Direct light: the full-screen quad in pixels through the screen matrix.
+layout(location = 0) in vec4 vVertex;
+layout(std140) uniform Projection
+{
+    mat4 mProjectionMatrix;
+    mat4 mInvProjectionMatrix;
+    mat4 mScreenMatrix;
+};
+void main()
+{
+    gl_Position = mScreenMatrix * vVertex;
+}

@@ -1,0 +1,31 @@
+#version 330
+// One point light over the G-buffer, fading linearly to 0 at its range.
+layout(std140) uniform Misc
+{
+    vec2 vMapSize;
+    float fNear;
+    float fFar;
+};
+uniform sampler2DArray GBufferMap;
+flat in vec3 vLightPosition;
+flat in float fLightRange;
+flat in vec3 vLightColor;
+flat in float fLightIntensity;
+layout(location = 0) out vec4 vFragColor;
+void main()
+{
+    vec2 uv = gl_FragCoord.xy / vMapSize;
+    vec4 position = texture(GBufferMap, vec3(uv, 0.0));
+    vec3 toLight = vLightPosition - position.xyz;
+    float a = max(0.0, 1.0 - length(toLight / fLightRange));
+    if (a <= 0.0) discard;
+    vec4 normal = texture(GBufferMap, vec3(uv, 1.0));
+    vec4 diffuse = texture(GBufferMap, vec3(uv, 2.0));
+    vec4 specular = texture(GBufferMap, vec3(uv, 3.0));
+    vec3 N = normalize(normal.xyz);
+    vec3 L = normalize(toLight);
+    float d = dot(N, L);
+    if (d < position.a) d = position.a * (1.0 - d);
+    float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;
+    vFragColor = vec4(diffuse.rgb * d + specular.rgb * s, 1.0) * vec4(vLightColor, 1.0) * fLightIntensity * a;
+}

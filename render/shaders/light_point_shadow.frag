@@ -1,0 +1,68 @@
+#version 330
+// One shadow-casting point light: as the instanced point light, times the
+// 4-tap cube shadow test of the dynamic cube and, for iStatic 1, of the
+// light's static cube. mWorldViewMatrix takes view-space vectors into the
+// light's frame; mShadowTextureMatrix turns them into cube lookups.
+layout(std140) uniform Misc
+{
+    vec2 vMapSize;
+    float fNear;
+    float fFar;
+};
+layout(std140) uniform Light
+{
+    vec3 vLightPosition;
+    float fLightRange;
+    vec3 vLightColor;
+    float fLightIntensity;
+    vec3 vLightDirection;
+    float fLightConeAngle;
+    int iStatic;
+};
+uniform sampler2DArray GBufferMap;
+uniform samplerCube ShadowMap;
+uniform samplerCube StaticShadowMap;
+uniform mat4 mWorldViewMatrix;
+uniform mat4 mShadowTextureMatrix;
+layout(location = 0) out vec4 vFragColor;
+
+const vec2 kTaps[4] = vec2[4](vec2(-0.00094201624, -0.00049906216), vec2(0.00094558609, -0.00076890725),
+                              vec2(-0.000194184101, -0.00092938870), vec2(0.00034495938, 0.00039387760));
+
+// 0.25 for every tap that finds something nearer to the light.
+float Occlusion(samplerCube map, vec3 direction, float depth)
+{
+    float occlusion = 0.0;
+    for (int i = 0; i < 4; ++i)
+    {
+        vec3 offset = vec3(kTaps[i].x, kTaps[i].y, kTaps[i].x) * depth;
+        if (texture(map, direction + offset).r < depth) occlusion += 0.25;
+    }
+    return occlusion;
+}
+
+void main()
+{
+    vec2 uv = gl_FragCoord.xy / vMapSize;
+    vec4 position = texture(GBufferMap, vec3(uv, 0.0));
+    vec3 toLight = vLightPosition - position.xyz;
+    float a = max(0.0, 1.0 - length(toLight / fLightRange));
+    if (a <= 0.0) discard;
+    vec3 inLight = (mWorldViewMatrix * vec4(-toLight, 0.0)).xyz;
+    vec3 direction = (mShadowTextureMatrix * vec4(inLight, 0.0)).xyz;
+    float z = max(abs(inLight.x), max(abs(inLight.y), abs(inLight.z)));
+    float f = fLightRange, n = 0.01;
+    float depth = ((f + n) / (f - n) - 2.0 * f * n / ((f - n) * z) + 1.0) * 0.5;
+    float shadow = 1.0 - Occlusion(ShadowMap, direction, depth);
+    if (iStatic == 1) shadow -= Occlusion(StaticShadowMap, direction, depth);
+    if (shadow <= 0.0) discard;
+    vec4 normal = texture(GBufferMap, vec3(uv, 1.0));
+    vec4 diffuse = texture(GBufferMap, vec3(uv, 2.0));
+    vec4 specular = texture(GBufferMap, vec3(uv, 3.0));
+    vec3 N = normalize(normal.xyz);
+    vec3 L = normalize(toLight);
+    float d = dot(N, L);
+    if (d < position.a) d = position.a * (1.0 - d);
+    float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;
+    vFragColor = vec4(diffuse.rgb * d + specular.rgb * s, 1.0) * vec4(vLightColor, 1.0) * fLightIntensity * a * shadow;
+}

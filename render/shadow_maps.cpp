@@ -1,0 +1,137 @@
+// Shadow maps: the directional depth map, the point-light depth cube with
+// their framebuffers, and the six view matrices of the cube's faces.
+#include <cmath>
+
+#include "render/gl/gl_objects.h"
+#include "render/shader_state.h"
+#include "render/targets.h"
+#include "scene/scene_state.h"
+#include "velmora/core.h"
+#include "velmora/render.h"
+
+namespace vlm::render {
+namespace {
+
+constexpr const char* kProc = "VLM_InitShadowMaps";
+
+v4f Cross(const v4f& a, const v4f& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
+}
+float Dot(const v4f& a, const v4f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+v4f Unit(const v4f& v) {
+  const float length = std::sqrt(Dot(v, v));
+  return length > 0.0f ? v4f{v.x / length, v.y / length, v.z / length, 0.0f} : v;
+}
+
+bool Complete(GLuint framebuffer) {
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  const bool complete = vlmgl.glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  return complete;
+}
+
+// The directional map: a 32-bit float depth texture, and a framebuffer
+// drawing into nothing but depth.
+void CreateDirectionalMap(RenderTargets& t, GLsizei size) {
+  t.shadowMap = gl::CreateTexture();
+  vlmgl.glBindTexture(GL_TEXTURE_2D, t.shadowMap);
+  gl::SetFilterAndClamp(GL_TEXTURE_2D, GL_LINEAR);
+  vlmgl.glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, size, size, 0, GL_DEPTH_COMPONENT,
+                     GL_FLOAT, nullptr);
+  vlmgl.glBindTexture(GL_TEXTURE_2D, 0);
+  t.shadowRenderbuffer = gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT32F, size, size);
+  t.shadowFramebuffer = gl::CreateFramebuffer();
+  vlmgl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, t.shadowFramebuffer);
+  vlmgl.glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                                  t.shadowRenderbuffer);
+  vlmgl.glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, t.shadowMap, 0);
+  vlmgl.glDrawBuffer(GL_NONE);
+  vlmgl.glReadBuffer(GL_NONE);
+  vlmgl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  if (!Complete(t.shadowFramebuffer)) {
+    gl::DeleteTexture(t.shadowMap);
+    gl::DeleteRenderbuffer(t.shadowRenderbuffer);
+  }
+}
+
+// The point-light cube: six 24-bit depth faces and a framebuffer whose
+// depth attachment the shadow pass switches face by face (the +x face to
+// begin with, so that it can be checked).
+void CreateCubeMap(RenderTargets& t, GLsizei size) {
+  t.shadowCube = gl::CreateDepthCubeMap(size);
+  t.cubeRenderbuffer = gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT24, size, size);
+  t.cubeFramebuffer = gl::CreateFramebuffer();
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.cubeFramebuffer);
+  vlmgl.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                                  t.cubeRenderbuffer);
+  vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
+                               t.shadowCube, 0);
+  vlmgl.glDrawBuffer(GL_NONE);
+  vlmgl.glReadBuffer(GL_NONE);
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (!Complete(t.cubeFramebuffer)) {
+    gl::DeleteTexture(t.shadowCube);
+    gl::DeleteRenderbuffer(t.cubeRenderbuffer);
+  }
+}
+
+}  // namespace
+
+m4f LookAt(const v4f& eye, const v4f& target, const v4f& up) {
+  const v4f f = Unit({target.x - eye.x, target.y - eye.y, target.z - eye.z, 0.0f});
+  const v4f s = Unit(Cross(f, up));
+  const v4f u = Cross(s, f);
+  // Row-vector form: the camera's axes are the columns.
+  return m4f{{s.x, u.x, -f.x, 0.0f,  //
+              s.y, u.y, -f.y, 0.0f,  //
+              s.z, u.z, -f.z, 0.0f,  //
+              -Dot(s, eye), -Dot(u, eye), Dot(f, eye), 1.0f}};
+}
+
+void DeleteShadowMaps() {
+  RenderTargets& t = Targets();
+  gl::DeleteFramebuffer(t.shadowFramebuffer);
+  gl::DeleteRenderbuffer(t.shadowRenderbuffer);
+  gl::DeleteTexture(t.shadowMap);
+  gl::DeleteFramebuffer(t.cubeFramebuffer);
+  gl::DeleteRenderbuffer(t.cubeRenderbuffer);
+  gl::DeleteTexture(t.shadowCube);
+}
+
+}  // namespace vlm::render
+
+extern "C" {
+
+int VLM_InitShadowMaps(int size, int cubeSize) {
+  using namespace vlm::render;
+  RenderTargets& t = Targets();
+  static const struct {
+    v4f axis, up;
+  } kFaces[6] = {{{1, 0, 0, 0}, {0, -1, 0, 0}},  {{-1, 0, 0, 0}, {0, -1, 0, 0}},
+                 {{0, 1, 0, 0}, {0, 0, 1, 0}},   {{0, -1, 0, 0}, {0, 0, -1, 0}},
+                 {{0, 0, 1, 0}, {0, -1, 0, 0}},  {{0, 0, -1, 0}, {0, -1, 0, 0}}};
+  const v4f origin{0.0f, 0.0f, 0.0f, 1.0f};
+  for (size_t face = 0; face < 6; ++face)
+    t.cubeFaceViews[face] = LookAt(origin, kFaces[face].axis, kFaces[face].up);
+  if (size <= 0 || cubeSize <= 0) {
+    VLM_LogMessage("Fail: The shadow map sizes must be positive!", VLM_COLOR_FAIL, 0, "", kProc);
+    return 0;
+  }
+  t.shadowSize = size;
+  t.cubeSize = cubeSize;
+  vlm::Scene().shadowCubeSize = cubeSize;  // lights' own cubes match the dynamic one
+  if (!HasGL() || !vlm::gl::HasFunctions(kProc, {"glGenTextures", "glBindTexture", "glTexImage2D",
+                                                 "glTexParameteri", "glGenFramebuffers",
+                                                 "glBindFramebuffer", "glFramebufferTexture2D",
+                                                 "glFramebufferRenderbuffer", "glGenRenderbuffers",
+                                                 "glBindRenderbuffer", "glRenderbufferStorage",
+                                                 "glCheckFramebufferStatus", "glDrawBuffer",
+                                                 "glReadBuffer"}))
+    return 0;
+  DeleteShadowMaps();  // a second call replaces them, leaking nothing
+  CreateDirectionalMap(t, size);
+  CreateCubeMap(t, cubeSize);
+  return 0;
+}
+
+}  // extern "C"

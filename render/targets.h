@@ -1,0 +1,109 @@
+// The renderer's targets: the G-buffer and its framebuffers, the light
+// programs with their volumes, and the shadow maps. Created once at
+// start-up, deleted at shutdown.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "velmora/types.h"
+
+namespace vlm::render {
+
+constexpr int kGBufferLayers = 8;
+constexpr int kHalfLayers = 2;
+constexpr int kFramebufferCount = 3;  // 0 "GBuffer", 1 "FBuffer", 2 "SBuffer"
+constexpr int kMaxPointLightInstances = 768;
+constexpr int kPointLightInstanceBytes = 96;
+constexpr int kIcosphereVertices = 43;  // the centre, then 42 on the unit sphere
+constexpr int kIcosphereIndices = 240;  // 80 triangles
+
+struct FramebufferRecord {
+  uint32_t framebuffer = 0;
+  uint32_t depthRenderbuffer = 0;
+  uint32_t spare = 0;
+  std::vector<uint32_t> drawBuffers;  // attachment enums
+};
+
+// A light program and its uniform locations by slot (-1: empty slot).
+struct LightProgram {
+  uint32_t program = 0;
+  std::array<int32_t, 14> locations{};
+};
+
+// Slots of the direct-light program's location table.
+enum DirectSlot : int {
+  kDirectGBufferMap = 0,
+  kDirectShadowMap = 1,
+  kDirectAmbientColor = 6,
+  kDirectLightState = 7,
+  kDirectLightDirection = 8,
+  kDirectLightColor = 9,
+  kDirectLightIntensity = 10,
+  kDirectWorldToLightView = 11,
+  kDirectLightViewToProjection = 12,
+  kDirectWorldToCameraView = 13,
+};
+enum PointShadowSlot : int {
+  kPointGBufferMap = 0,
+  kPointShadowMap = 1,
+  kPointStaticShadowMap = 2,
+  kPointWorldViewMatrix = 7,
+  kPointShadowTextureMatrix = 8,
+};
+
+// One point light of the instanced draw, as the instance buffer holds it.
+struct PointLightInstance {
+  m4f modelView;       // attributes 7..10
+  float position[3];   // 11, view space
+  float range;         // 12
+  float colour[3];     // 13
+  float intensity;     // 14
+};
+static_assert(sizeof(PointLightInstance) == kPointLightInstanceBytes);
+
+struct RenderTargets {
+  // Render size and half size (nearest integers, ties to even).
+  int32_t width = 0, height = 0, halfWidth = 0, halfHeight = 0;
+  float halfScaleX = 0.5f, halfScaleY = 0.5f;
+  uint32_t gbufferArray = 0;  // W x H x 8, RGBA32F
+  uint32_t depthTexture = 0;  // W x H, DEPTH_COMPONENT24
+  uint32_t halfArray = 0;     // W/2 x H/2 x 2, RGBA8
+  std::array<FramebufferRecord, kFramebufferCount> framebuffers{};
+  uint32_t screenQuadArray = 0, screenQuadBuffer = 0;
+
+  // Light volumes and programs.
+  uint32_t directQuadArray = 0, directQuadBuffer = 0;
+  uint32_t sphereArray = 0, instancedSphereArray = 0;
+  uint32_t sphereVertices = 0, sphereIndices = 0, instanceBuffer = 0;
+  LightProgram direct, point, pointShadow, spot;
+
+  // Shadow maps.
+  int32_t shadowSize = 0, cubeSize = 0;
+  uint32_t shadowMap = 0, shadowRenderbuffer = 0, shadowFramebuffer = 0;
+  uint32_t shadowCube = 0, cubeRenderbuffer = 0, cubeFramebuffer = 0;
+  std::array<m4f, 6> cubeFaceViews{};  // +x, -x, +y, -y, +z, -z
+};
+
+RenderTargets& Targets();
+
+// The unit icosphere: kIcosphereVertices vertices (x, y, z, 1), the centre
+// first, and kIcosphereIndices indices into them, wound counter-clockwise
+// seen from outside.
+void BuildIcosphere(std::vector<float>* vertices, std::vector<uint32_t>* indices);
+
+// Look-at view matrix (row vectors) from eye towards target with the up vector.
+m4f LookAt(const v4f& eye, const v4f& target, const v4f& up);
+
+// Deletes the objects of each group (0 names are skipped).
+void DeleteFramebuffers();
+void DeleteLightPrograms();
+void DeleteShadowMaps();
+inline void DeleteRenderTargets() {
+  DeleteShadowMaps();
+  DeleteLightPrograms();
+  DeleteFramebuffers();
+}
+
+}  // namespace vlm::render

@@ -1,0 +1,48 @@
+// The light record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "velmora/light.h"
+#include "velmora/scene.h"
+#include "velmora/types.h"
+
+struct VLM_LIGHT {
+  VLM_LIGHT() {
+    header.iKind = VLM_ENTITY_LIGHT;
+    header.pMatrix = &mVolume;
+    header.pSecondMatrix = &mVolume;
+    header.pOrientation = &q4fOrientation;
+  }
+  // The header refers into the record itself, so a record never moves.
+  VLM_LIGHT(const VLM_LIGHT&) = delete;
+  VLM_LIGHT& operator=(const VLM_LIGHT&) = delete;
+
+  VLM_ENTITY header{};
+  intptr_t iHandle = 0;  // the ID, or the record's address
+  std::string sName;
+  int32_t iEnabled = 1;
+  int32_t iCastsShadow = 0;
+  int32_t iStaticShadow = 0;
+  int32_t iShadowCube = -1;  // GL cube-map texture of a static shadow, -1: none
+  v4f v4fPosition{0.0f, 0.0f, 0.0f, 1.0f};
+  v4f q4fOrientation{0.0f, 0.0f, 0.0f, 1.0f};
+  // Rotation of the orientation, rows 0..2 scaled by range x 1.01 (the
+  // icosphere's flat faces lie inside the unit sphere), row 3 the position.
+  m4f mVolume{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+  int32_t iLightType = 0;    // VLM_LIGHT_POINT, VLM_LIGHT_SPOT or other
+  float fRange = 128.0f;     // units
+  v4f v4fColour{1.0f, 1.0f, 1.0f, 1.0f};
+  float fIntensity = 1.0f;
+  float afSpot[2] = {-1.0f, 2.0f};  // spot parameters, not read yet
+};
+
+namespace vlm {
+
+// Scale of the light volume over the range.
+constexpr float kLightVolumeScale = 1.01f;
+
+void RebuildLightVolume(VLM_LIGHT* light);
+
+}  // namespace vlm
