@@ -18,6 +18,7 @@
 #include "platform/screen.h"
 #include "render/render_state.h"
 #include "render/gl/gl_objects.h"
+#include "velmora/camera.h"
 #include "velmora/math.h"
 #include "velmora/particles.h"
 
@@ -269,10 +270,7 @@ void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& 
 }  // namespace
 
 m4f CurrentViewMatrix() {
-  // The camera's view matrix joins here once the camera exists.
-  m4f identity;
-  VLM_m4fSetDiagonal(&identity, 1.0f);
-  return identity;
+  return *VLM_CameraViewMatrix();
 }
 
 int64_t NowMilliseconds() {

@@ -3,7 +3,8 @@
 
 #include <optional>
 
-#include "velmora/math.h"
+#include "scene/camera.h"
+#include "velmora/camera.h"
 
 namespace vlm::sound {
 
@@ -18,11 +19,8 @@ std::optional<m4f>& TestListener() {
 
 m4f ListenerWorldMatrix() {
   if (TestListener()) return *TestListener();
-  // The camera is not in the engine yet: the listener stands at the origin,
-  // looking down -z, until the camera's world matrix is read here.
-  m4f identity;
-  VLM_m4fSetDiagonal(&identity, 1.0f);
-  return identity;
+  // The camera keeps its world matrix current whenever it moves.
+  return VLM_GetCamera(0)->mWorld;
 }
 
 void SetListenerForTests(const m4f* world) {
