@@ -35,6 +35,13 @@ int VLM_LightRange(VLM_HANDLE light, float range);
 /* With both switches on, a point light keeps a shadow cube of its own; it
  * is deleted as soon as either switch goes off. Returns 1, or 0. */
 int VLM_LightShadow(VLM_HANDLE light, int castsShadow, int staticShadow);
+
+typedef struct VLM_DEFINITION_NODE VLM_DEFINITION_NODE;
+/* The light of the first "Light" block at or below `node`: Type ("Point",
+ * "Spot", else type 0; compared exactly), Position, Color (default white),
+ * Range (128), Intensity (2) and Shadow (cast[, static], default none).
+ * `id` as for VLM_CreateLight. Returns the light, or 0 without a block. */
+VLM_HANDLE VLM_LoadLightDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* node);
 /* Frees the light and its shadow cube. Returns 1, or 0 for an unknown light. */
 int VLM_FreeLight(VLM_HANDLE light);
 

@@ -47,6 +47,15 @@ extern "C" {
  * row). id is an ID or -1; a name in use replaces its emitter. 0 on failure. */
 VLM_PARTICLE_EMITTER* VLM_CreateParticleEmitter(VLM_HANDLE id, VLM_HANDLE material, const char* name);
 
+typedef struct VLM_DEFINITION_NODE VLM_DEFINITION_NODE;
+/* The emitter of the first "ParticleEmitter" block at or below `node` (the
+ * block's value names it), its "Emission\..." and "Particle\..." keys read
+ * into the setters below; missing keys take their defaults. A
+ * "Particle\Material" name that no material has writes "Material not found:
+ * <name>" and keeps the engine's particle material; a "Material" block there
+ * is loaded as an inline material. Returns the emitter, or 0. */
+VLM_PARTICLE_EMITTER* VLM_LoadParticleEmitterDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* node);
+
 /* Spawns count particles at (x, y, z): emitter space in the local mode,
  * else world space (the world mode moves the point by the emitter's world
  * matrix). Returns the number spawned. */

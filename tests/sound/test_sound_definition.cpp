@@ -1,8 +1,11 @@
 // Sound definitions: keys, defaults and readers, and a folder of
-// definition files loaded end to end through discovery.
+// definition files (sounds, a light, an emitter) loaded end to end.
 #include <cmath>
 
 #include "core/registries.h"
+#include "definition/definition_state.h"
+#include "particles/particle_record.h"
+#include "scene/light.h"
 #include "sound/sound_internal.h"
 #include "sound/sound_state.h"
 #include "sound_fixture.h"
@@ -102,6 +105,52 @@ TEST_F(SoundDefinitionTest, AFolderOfDefinitionsLoadsThroughDiscovery) {
   EXPECT_EQ(first->v4fPosition.x, 10.0f);
   EXPECT_EQ(first->iFlags, VLM_SOUND_PLAY | VLM_SOUND_LOOP | VLM_SOUND_CHANNEL);
   VLM_FreeDefinitionFile();
+}
+
+TEST_F(SoundDefinitionTest, AFolderWithASoundALightAndAnEmitter) {
+  vlmtest::WriteFile(dir.File("a_sound.vld"), "Sound: Bell {\n  File: tone.wav\n  Range: 5, 50\n}\n");
+  vlmtest::WriteFile(dir.File("b_light.vld"), "Light: {\n  Type: Spot\n  Range: 20\n  Position: 0, 9, 0\n}\n");
+  vlmtest::WriteFile(dir.File("c_fire.vld"),
+                     "ParticleEmitter: Fire {\n  Emission: {\n    Area: Box\n  }\n"
+                     "  Particle: {\n    LifeTime: 2, 3\n  }\n}\n");
+  const size_t lightsBefore = vlm::LightRegistry().Count();
+  const size_t emittersBefore = vlm::ParticleEmitterRegistry().Count();
+  const size_t treesBefore = vlm::Definitions().trees.size();
+  VLM_ParseDefinitionFiles((dir.Path().string() + "/*.vld").c_str(), VLM_DEFINITION_ALL);
+
+  // Discovery makes the sound; lights and emitters wait for their loaders.
+  VLM_SOUND* bell = vlm::SoundRegistry().FindByName("Bell");
+  ASSERT_NE(bell, nullptr);
+  EXPECT_EQ(bell->fRangeMin, 5.0f);
+  EXPECT_EQ(bell->fRangeMax, 50.0f);
+  EXPECT_EQ(vlm::LightRegistry().Count(), lightsBefore);
+  EXPECT_EQ(vlm::ParticleEmitterRegistry().Count(), emittersBefore);
+
+  std::vector<VLM_DEFINITION_NODE*> roots;
+  for (size_t i = treesBefore; i < vlm::Definitions().trees.size(); ++i) {
+    roots.push_back(vlm::Definitions().trees[i].get());
+  }
+  ASSERT_EQ(roots.size(), 3u);
+  VLM_HANDLE light = 0;
+  VLM_PARTICLE_EMITTER* fire = nullptr;
+  for (VLM_DEFINITION_NODE* root : roots) {
+    if (!light) light = VLM_LoadLightDefinition(-1, root);
+    if (!fire) fire = VLM_LoadParticleEmitterDefinition(-1, root);
+  }
+  ASSERT_NE(VLM_IsLight(light), nullptr);
+  EXPECT_EQ(VLM_IsLight(light)->iLightType, VLM_LIGHT_SPOT);
+  EXPECT_EQ(VLM_IsLight(light)->mVolume.e[13], 9.0f);
+  EXPECT_FLOAT_EQ(VLM_IsLight(light)->mVolume.e[5], 20.2f);
+  ASSERT_NE(fire, nullptr);
+  EXPECT_EQ(fire->sName, "Fire");
+  EXPECT_EQ(fire->iShape, VLM_EMISSION_BOX);
+  EXPECT_EQ(fire->iCoordinateMode, VLM_PARTICLES_WORLD);
+  EXPECT_EQ(fire->aRanges[VLM_PARTICLE_LIFETIME].fMin, 2000.0f);
+  EXPECT_EQ(fire->aRanges[VLM_PARTICLE_LIFETIME].fMax, 3000.0f);
+
+  VLM_FreeParticleEmitter(fire->iHandle);
+  VLM_FreeLight(light);
+  for (VLM_DEFINITION_NODE* root : roots) VLM_FreeDefinitionNode(root, 1);
 }
 
 }  // namespace
