@@ -50,6 +50,11 @@ void Exercise(VLM_DEFINITION_NODE* root) {
     VLM_FindDefinitionNode(node, ("\\" + name + "\\\\" + name).c_str(), value.c_str(), 0);
   }
   VLM_DispatchDefinitions(root, VLM_DEFINITION_ALL);
+  // Lights and emitters are loaded by the application, not by dispatch.
+  VLM_FreeLight(VLM_LoadLightDefinition(-1, root));
+  if (VLM_PARTICLE_EMITTER* emitter = VLM_LoadParticleEmitterDefinition(-1, root)) {
+    VLM_FreeParticleEmitter(reinterpret_cast<VLM_HANDLE>(emitter));
+  }
   // Dispatch makes textures and materials; each run starts without them.
   for (VLM_MATERIAL* material : vlm::MaterialRegistry().Records()) VLM_FreeMaterial(material->iHandle);
   for (VLM_TEXTURE* texture : vlm::TextureRegistry().Records()) VLM_FreeTexture(texture->iHandle);
