@@ -48,7 +48,11 @@ enum : VLM_HANDLE {
   kCageBall = 3,
   kCageSlab = 5,
   kCageWheel = 6,
+  kFont = 26,
+  kElementCross = 27,
   kMaterialCross = 28,
+  kLight = 34,
+  kNodeMoving = 47,
   kSurfaceShot = 59,
   kSurfaceGround = 60,
   kSurfaceWheel = 61,
@@ -155,21 +159,33 @@ void Dress(VLM_OBJECT* body, VLM_HANDLE object, VLM_HANDLE mesh, const char* mat
 }
 
 void BuildScene() {
-  // CAMERA AND LIGHTS (arrive with the camera and lights): VLM_Glow(0.0),
-  // VLM_Bloom(0.0), VLM_BackgroundColour(0xFF808080), VLM_DirectLight(0);
-  // light 34 = VLM_CreateLight(34, 20, 20, 20, 1) with colour 0xFFFFFFFF,
-  // VLM_LightShadow(34, 1, 0), intensity 1.0, range 100.0;
-  // VLM_AmbientColour(0xFF101010), VLM_Shadows(1); VLM_CameraFar(2000),
-  // VLM_CameraNear(0.1), VLM_CameraFOV(60), VLM_CameraPosition(0, 5, 10, 0).
+  VLM_Glow(0.0f);
+  VLM_Bloom(0.0f);
+  VLM_BackgroundColour(0xFF808080u);
+  VLM_DirectLight(0);
 
-  // FONT (arrives with fonts): VLM_LoadFont(26, "Arial.tf").
+  // One point light that casts a (dynamic) shadow.
+  VLM_CreateLight(kLight, 20.0f, 20.0f, 20.0f, 1);
+  VLM_LightColour(kLight, 0xFFFFFFFFu);
+  VLM_LightShadow(kLight, 1, 0);
+  VLM_LightIntensity(kLight, 1.0f);
+  VLM_LightRange(kLight, 100.0f);
+
+  VLM_AmbientColour(0xFF101010u);
+  VLM_Shadows(1);
+  VLM_CameraFar(2000.0f);
+  VLM_CameraNear(0.1f);
+  VLM_CameraFOV(60.0f);
+  VLM_CameraPosition(0.0f, 5.0f, 10.0f, 0);
+
+  VLM_LoadFont(kFont, "Arial.tf");
 
   VLM_ParseDefinitionFiles("Materials.vld", 15);
 
   // The cross-hair's picture, in the default texture filter, no mipmaps.
   VLM_TEXTURE* cross = VLM_LoadTextureFile(-1, "Cross.png", static_cast<int>(0xFFFF0001u), 0, "");
   VLM_CreateMaterial(kMaterialCross, reinterpret_cast<VLM_HANDLE>(cross), 8, "");
-  // SCREEN ELEMENT (arrives with screen elements): VLM_CreateElement(27, 28, 0, 0).
+  VLM_CreateElement(kElementCross, kMaterialCross, 0, 0);
 
   VLM_LoadMesh(kMeshPlane, "Plane.vlm", "");
   VLM_LoadOBJMesh(kMeshBall, "Ball.obj", "");
@@ -219,12 +235,10 @@ VLM_HANDLE Shoot(bool slab) {
     VLM_BodyRotation(handle, 0.0f, 0.0f, 0.0f, 0);
     VLM_BodyScale(handle, 2.0f, 2.0f, 0.3f, 0);
   }
-  // CAMERA (arrives with the camera): the origin is
-  // VLM_GetCameraPosition(mode 4) and the direction the ray of
-  // VLM_CameraPickRay(-65535, -65535). Until then the shot leaves from the
-  // camera's start position along its start view, -z.
-  const v4f origin{0.0f, 5.0f, 10.0f, 1.0f};
-  const v4f direction{0.0f, 0.0f, -1.0f, 0.0f};
+  // From the camera's world position along the view ray through the centre.
+  v4f origin{};
+  VLM_GetCameraPosition(&origin, VLM_CAMERA_WORLD);
+  const v4f direction = *VLM_CameraPickRay(VLM_PICK_CENTRE, VLM_PICK_CENTRE);
   VLM_BodyPosition(handle, &origin, 0);
   VLM_SetBodyMass(handle, 1.0f);
   VLM_SetBodyVelocity(handle, nullptr, 10.0f * direction.x, 10.0f * direction.y,
@@ -256,6 +270,81 @@ std::string Statistics(const std::vector<VLM_HANDLE>& shots) {
   return out + text;
 }
 
+// Moves node 47, when a definition file made one, on its fixed path.
+void MoveNode(double milliseconds) {
+  if (!VLM_IsNode(kNodeMoving)) return;
+  const double t = milliseconds;
+  const v4f at{static_cast<float>(3.0 * std::cos(t / 1000.0)),
+               static_cast<float>(3.0 * std::sin(t / 500.0) + 3.0),
+               static_cast<float>(3.0 * std::sin(t / 750.0)), 1.0f};
+  VLM_NodePosition(kNodeMoving, &at, 0);
+  VLM_NodeRotation(kNodeMoving, static_cast<float>(90.0 * std::cos(t / 1000.0)),
+                   static_cast<float>(90.0 * std::sin(t / 500.0)),
+                   static_cast<float>(90.0 * std::sin(t / 750.0)), 0);
+}
+
+// Mouse look, then W/A/S/D scaled by the frame time so the speed is
+// 10 units per second whatever the frame rate.
+void FlyCamera() {
+  VLM_CameraRotation(0.0f, -0.1f * static_cast<float>(VLM_MouseDeltaX()), 0.0f, 5);
+  VLM_CameraRotation(-0.1f * static_cast<float>(VLM_MouseDeltaY()), 0.0f, 0.0f, 3);
+  const float f = VLM_FrameTime();
+  if (VLM_KeyboardDown('W')) {
+    VLM_CameraPosition(0.0f, 0.0f, -10.0f * f, 3);
+  } else if (VLM_KeyboardDown('S')) {
+    VLM_CameraPosition(0.0f, 0.0f, 10.0f * f, 3);
+  }
+  if (VLM_KeyboardDown('A')) {
+    VLM_CameraPosition(-10.0f * f, 0.0f, 0.0f, 3);
+  } else if (VLM_KeyboardDown('D')) {
+    VLM_CameraPosition(10.0f * f, 0.0f, 0.0f, 3);
+  }
+}
+
+// The statistics overlay: one VLM_DrawText line each, in the font's size.
+void DrawOverlay() {
+  constexpr int64_t kFontColour = -65535;
+  struct Line {
+    float y;
+    int64_t colour;
+    std::string text;
+  };
+  char number[64];
+  const auto fixed = [&number](double value, int decimals) {
+    std::snprintf(number, sizeof number, "%.*f", decimals, value);
+    return std::string(number);
+  };
+  const int objects = VLM_CountObjects();
+  const int lights = VLM_CountLights();
+  const Line lines[] = {
+      {25, kFontColour, "Grafik: " + fixed(VLM_RenderFrequency(), 1) + " Hz"},
+      {50, kFontColour, "Physik: " + fixed(VLM_PhysicsFrequency(), 1) + " Hz"},
+      {100, kFontColour, "Gesamtenergie: " + fixed(VLM_GetPhysicsEnergy(15), 3)},
+      {125, 0xFF80FFFF, "  Lage: " + fixed(VLM_GetPhysicsEnergy(4), 1)},
+      {150, 0xFF4080FF, "  Spannung: " + fixed(VLM_GetPhysicsEnergy(8), 1)},
+      {175, 0xFF40FF80, "  Translation: " + fixed(VLM_GetPhysicsEnergy(1), 1)},
+      {200, 0xFFFFC080, "  Rotation: " + fixed(VLM_GetPhysicsEnergy(2), 1)},
+      {250, kFontColour,
+       "Bodies: " + std::to_string(VLM_CountBodies(1)) + " (dyn) + " +
+           std::to_string(VLM_CountBodies(0)) + " (stc)"},
+      {275, kFontColour, "Joints: " + std::to_string(VLM_CountJoints())},
+      {300, kFontColour, "Particle: " + std::to_string(VLM_CountParticles(-1))},
+      {350, kFontColour,
+       "Rendered Objects: " + std::to_string(VLM_RenderedCount(VLM_RENDERED_OBJECTS)) + " / " +
+           std::to_string(objects)},
+      {375, kFontColour,
+       "Rendered Lights: " + std::to_string(VLM_RenderedCount(VLM_RENDERED_LIGHTS)) + " / " +
+           std::to_string(lights)},
+      {400, kFontColour,
+       "Rendered Shadow Objects: " +
+           std::to_string(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS)) + " / " +
+           std::to_string(static_cast<int64_t>(lights) * 6 * objects)},
+  };
+  for (const Line& line : lines) {
+    VLM_DrawText(kFont, 20.0f, line.y, line.text.c_str(), line.colour, kUnset, kUnset);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -285,8 +374,9 @@ int main(int argc, char** argv) {
   VLM_OpenWindow(0, 0, 0, kWidth, kHeight, kTitle,
                  VLM_WINDOW_CENTERED | VLM_WINDOW_TITLEBAR | VLM_WINDOW_SYSTEMMENU |
                      VLM_WINDOW_SIZEGADGET);
-  if (VLM_OpenScreenInWindow(VLM_WindowID(0), 0, 0, VLM_WindowInnerWidth(0),
-                             VLM_WindowInnerHeight(0), 32) == 0) {
+  const int screenWidth = VLM_WindowInnerWidth(0);
+  const int screenHeight = VLM_WindowInnerHeight(0);
+  if (VLM_OpenScreenInWindow(VLM_WindowID(0), 0, 0, screenWidth, screenHeight, 32) == 0) {
     // Without a surface there is nothing to show and no event would ever
     // end the loop.
     std::fprintf(stderr, "%s: the window or its OpenGL surface cannot be opened\n", argv[0]);
@@ -311,16 +401,14 @@ int main(int argc, char** argv) {
   auto frameStart = std::chrono::steady_clock::now();
   for (;; ++frame) {
     if (!HandleWindowEvents()) break;
-    // PARTICLES (arrive with particle emitters): update the emitters here.
+    VLM_UpdateParticles();
     VLM_UpdateSounds();
     nextEvent = demo::PostEvents(script, nextEvent, frame);
     VLM_ExamineMouse();
     VLM_ExamineKeyboard();
     if (recordFile) recorder.Frame(frame);
     VLM_UpdatePhysics(debugView);
-    // NODE 47 (arrives with nodes): when it exists, with t = elapsed ms,
-    // position (3 cos(t/1000), 3 sin(t/500) + 3, 3 sin(t/750)) and rotation
-    // (90 cos(t/1000), 90 sin(t/500), 90 sin(t/750)), both mode 0.
+    MoveNode(VLM_ElapsedTime() * 1000.0);
 
     // Once per release, however many clicks the frame held.
     if (VLM_MouseButtonReleased(VLM_MOUSE_LEFT)) {
@@ -329,18 +417,15 @@ int main(int argc, char** argv) {
     if (VLM_MouseButtonReleased(VLM_MOUSE_RIGHT)) {
       shots.push_back(Shoot(true));
     }
-    // CAMERA (arrives with the camera): mouse look
-    // VLM_CameraRotation(0, -0.1 * VLM_MouseDeltaX(), 0, 5), then
-    // VLM_CameraRotation(-0.1 * VLM_MouseDeltaY(), 0, 0, 3); with
-    // f = VLM_FrameTime(), W moves by (0, 0, -10 f), else S by (0, 0, 10 f);
-    // A by (-10 f, 0, 0), else D by (10 f, 0, 0), VLM_CameraPosition mode 3.
+    FlyCamera();
 
     if (VLM_KeyboardDown(VLM_KEY_ESCAPE)) break;
     if (VLM_KeyboardReleased('P')) debugView = 1 - debugView;
 
     // FRAME (arrives with the frame pipeline): VLM_RenderWorld(-1).
-    // SCREEN ELEMENT: VLM_DisplayElement(27, width / 2, height / 2).
-    // FONT: the overlay of VLM_DrawText(26, 20, y, ...) lines.
+    VLM_DisplayElement(kElementCross, static_cast<float>(screenWidth) / 2.0f,
+                       static_cast<float>(screenHeight) / 2.0f);
+    DrawOverlay();
     if (fixedSteps) {
       // Every frame at least one step long, so every update runs one step.
       const auto due = frameStart + std::chrono::duration<double>(kScriptStep * 1.02);

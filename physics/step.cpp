@@ -170,6 +170,12 @@ int VLM_UpdatePhysics(int debug) {
   return 0;
 }
 
+float VLM_PhysicsFrequency(void) {
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  return static_cast<float>(world.frameRate);
+}
+
 int VLM_SetPhysicsTimeStep(float seconds, int maxSteps) {
   if (!std::isfinite(seconds) || seconds < 0.0f || maxSteps < 1) {
     return vlm::RefuseNumber("VLM_SetPhysicsTimeStep",

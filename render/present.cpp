@@ -9,8 +9,10 @@
 #include "platform/screen.h"
 #include "render/element_record.h"
 #include "render/gl/gl_table.h"
+#include "render/render_state.h"
 #include "velmora/core.h"
 #include "velmora/platform.h"
+#include "velmora/render.h"
 
 namespace {
 
@@ -75,16 +77,27 @@ extern "C" {
 int VLM_FlipBuffers(void) {
   MeasureFrame(vlm::Timing());
   if (!vlm::Engine().hasGL) return 0;
-  // Until the renderer's gamma pass covers the default framebuffer, a clear
-  // stands in for it.
   if (vlmgl.glBindFramebuffer) vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  if (vlmgl.glClear) vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   int width = 0, height = 0;
   vlm::platform::DrawableSize(&width, &height);
   vlm::render::DrawLogo(width, height);
   KeepFrame();
   vlm::platform::SwapBuffers();
+  // Until the renderer's gamma pass covers the default framebuffer, a clear
+  // stands in for it. It comes after the swap, so that what the application
+  // draws between two flips (text, screen elements) is presented.
+  if (vlmgl.glClear) vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   return 0;
+}
+
+int VLM_RenderedCount(int which) {
+  const vlm::RenderedCounts& rendered = vlm::Render().rendered;
+  switch (which) {
+    case VLM_RENDERED_OBJECTS: return rendered.objects;
+    case VLM_RENDERED_LIGHTS: return rendered.lights;
+    case VLM_RENDERED_SHADOW_OBJECTS: return rendered.shadowObjects;
+    default: return 0;
+  }
 }
 
 float VLM_FrameTime(void) { return vlm::Timing().frameTimeFactor; }

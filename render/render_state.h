@@ -69,8 +69,16 @@ struct DefaultResources {
   intptr_t logoElement = 0;             // 102 x 102, drawn while showLogo is on
 };
 
+// Per-frame counters of the frame pipeline, reset by the pass that fills each.
+struct RenderedCounts {
+  int32_t objects = 0;
+  int32_t lights = 0;
+  int32_t shadowObjects = 0;
+};
+
 struct RenderState {
   RenderStateCache cache;
+  RenderedCounts rendered;
   LightingState lighting;
   EffectParameters effects;
   QuadBatch quadBatch;

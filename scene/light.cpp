@@ -57,6 +57,8 @@ extern "C" {
 
 VLM_LIGHT* VLM_IsLight(VLM_HANDLE handle) { return vlm::LightRegistry().Find(handle); }
 
+int VLM_CountLights(void) { return static_cast<int>(vlm::LightRegistry().Count()); }
+
 VLM_HANDLE VLM_CreateLight(VLM_HANDLE id, float x, float y, float z, int lightType) {
   VLM_HANDLE handle = id;
   VLM_LIGHT* light = vlm::LightRegistry().CreateEntry(&handle, "");

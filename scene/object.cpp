@@ -234,6 +234,8 @@ int VLM_SetObjectMesh(VLM_HANDLE handle, VLM_HANDLE mesh) {
   });
 }
 
+int VLM_CountObjects(void) { return static_cast<int>(vlm::ObjectRegistry().Count()); }
+
 int VLM_SetObjectVisible(VLM_HANDLE handle, int visible) { return vlm::SetRenderSwitch(handle, 0, visible); }
 
 int VLM_SetObjectShadow(VLM_HANDLE handle, int castsShadow) { return vlm::SetRenderSwitch(handle, 1, castsShadow); }

@@ -44,6 +44,8 @@ typedef struct VLM_DEFINITION_NODE VLM_DEFINITION_NODE;
 VLM_HANDLE VLM_LoadLightDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* node);
 /* Frees the light and its shadow cube. Returns 1, or 0 for an unknown light. */
 int VLM_FreeLight(VLM_HANDLE light);
+/* Live lights, for statistics. */
+int VLM_CountLights(void);
 
 /* Global parameters read by the renderer. The ambient colour keeps alpha 1;
  * the background colour is also the GL clear colour. Return 0. */

@@ -117,6 +117,9 @@ int VLM_SetJointDamping(VLM_HANDLE joint, float damping);
 int VLM_UpdatePhysics(int debug);
 /* Sum of the energies selected by the flags over all bodies and joints. */
 float VLM_GetPhysicsEnergy(int flags);
+/* The physics frequency: the measured frame rate (rounded) that the last
+ * VLM_UpdatePhysics copied, in steps of the world per second. */
+float VLM_PhysicsFrequency(void);
 /* Runs the shape test for two bodies. Outside a step it only reports:
  * 1 for a contact (stored as the world's contact), else 0. */
 int VLM_CollideBodies(VLM_HANDLE p, VLM_HANDLE q);

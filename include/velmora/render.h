@@ -24,6 +24,13 @@ int VLM_InitGBuffer(void);
  * (cubeSize per face) with their framebuffers. Returns 0. */
 int VLM_InitShadowMaps(int size, int cubeSize);
 
+/* Counters of the last rendered frame, for statistics. */
+#define VLM_RENDERED_OBJECTS 0        /* objects drawn by the geometry pass (not instanced) */
+#define VLM_RENDERED_LIGHTS 1         /* point lights drawn */
+#define VLM_RENDERED_SHADOW_OBJECTS 2 /* objects drawn into shadow maps */
+/* The counter `which`, or 0 for an unknown one. */
+int VLM_RenderedCount(int which);
+
 #ifdef __cplusplus
 }
 #endif

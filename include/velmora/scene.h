@@ -105,6 +105,8 @@ VLM_NODE* VLM_CreateNode(VLM_HANDLE id, const char* name);
 int VLM_NodePosition(VLM_HANDLE node, const v4f* vector, int mode);
 int VLM_NodeRotation(VLM_HANDLE node, float ax, float ay, float az, int mode);
 int VLM_NodeScale(VLM_HANDLE node, float x, float y, float z, int mode);
+/* Live objects (bodies not included), for statistics. */
+int VLM_CountObjects(void);
 
 #ifdef __cplusplus
 }

@@ -66,6 +66,9 @@ void SetInitialState() {
   vlmgl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   vlmgl.glEnable(GL_PROGRAM_POINT_SIZE);
   vlmgl.glPointSize(1.0f);
+  // The first frame starts from a cleared back buffer, as later ones do
+  // after each swap.
+  if (vlmgl.glClear) vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   DrainErrors();
 }
 
