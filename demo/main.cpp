@@ -267,6 +267,10 @@ std::string Statistics(const std::vector<VLM_HANDLE>& shots) {
   const float axle = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) +
                                (a.z - b.z) * (a.z - b.z));
   std::snprintf(text, sizeof text, "Lowest body centre: %.3f\nAxle length: %.4f\n", lowest, axle);
+  out += text;
+  v4f camera{};
+  VLM_GetCameraPosition(&camera, VLM_CAMERA_WORLD);
+  std::snprintf(text, sizeof text, "Camera: %.4f %.4f %.4f\n", camera.x, camera.y, camera.z);
   return out + text;
 }
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "demo_run.h"
+#include "platform/image.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 
@@ -35,6 +36,32 @@ std::vector<std::string> Events(const std::string& text) {
     if (!line.empty()) events.push_back(line);
   }
   return events;
+}
+
+// Pixels of the picture's rectangle [x0, x1) x [y0, y1) (rows from the top)
+// that stand out from the grey background 0x808080 by more than 60 in some
+// channel, and those of them that are near white (the font's own colour).
+struct Marks {
+  int standOut = 0;
+  int white = 0;
+};
+Marks CountMarks(const vlm::platform::Image& image, int x0, int y0, int x1, int y1) {
+  Marks marks;
+  const int bpp = image.BytesPerPixel();
+  for (int y = y0; y < y1; ++y) {
+    const uint8_t* row = image.PictureRow(y);
+    for (int x = x0; x < x1; ++x) {
+      const uint8_t* p = row + static_cast<size_t>(x) * static_cast<size_t>(bpp);
+      bool differs = false, white = true;
+      for (int c = 0; c < 3; ++c) {
+        differs = differs || std::abs(int{p[c]} - 0x80) > 60;
+        white = white && p[c] > 200;
+      }
+      marks.standOut += differs;
+      marks.white += white;
+    }
+  }
+  return marks;
 }
 
 // Every bad line is refused before a window opens, naming file, line and
@@ -144,7 +171,43 @@ TEST_F(DemoScript, ScriptedGameEndsWithTheBodiesItShot) {
   // Plate, wheels and every shot find their mesh and their named material.
   EXPECT_EQ(log.find("Material not found"), std::string::npos);
   EXPECT_EQ(log.find("Mesh not found"), std::string::npos);
-  EXPECT_TRUE(fs::exists(dir_.File("shot.png")));
+
+  // The overlay and the cross-hair are in the screenshot: text in the left
+  // column (the white "Bodies" line at y 250 among it), the cross-hair at
+  // the centre, and nothing of the overlay in the right half.
+  const vlm::platform::Image shot = vlm::platform::LoadImageFile(dir_.File("shot.png").c_str());
+  ASSERT_TRUE(shot);
+  ASSERT_EQ(shot.Width(), 1600);
+  ASSERT_EQ(shot.Height(), 900);
+  EXPECT_GT(CountMarks(shot, 20, 20, 400, 425).standOut, 2000);
+  EXPECT_GT(CountMarks(shot, 20, 250, 260, 272).white, 100);
+  EXPECT_EQ(CountMarks(shot, 20, 75, 400, 95).standOut, 0);  // the gap before "Gesamtenergie"
+  EXPECT_GT(CountMarks(shot, 784, 434, 816, 466).standOut, 20);
+}
+
+// W and A held for frames 0 to 19: each frame moves the camera by 10 f
+// forward (-z) and 10 f to the left (-x), f being the last frame's time. So
+// both moves are equal, the height stays, and the distance is at least the
+// 18 frames with a measured time (the first two have none) of at least
+// 1.02 / 60 s each, and at most 10 units per second of the whole run.
+TEST_F(DemoScript, CameraFliesByTheFrameTime) {
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
+  const std::string path =
+      Write("fly.txt", "0 key down W\n0 key down A\n20 key up W\n20 key up A\n");
+  const auto start = std::chrono::steady_clock::now();
+  const DemoRun run = RunDemo(dir_.Path(), {"--script", path, "--frames", "25"});
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_EQ(run.status, 0) << run.output;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(run.output, m,
+                                std::regex("Camera: (-?[0-9.]+) (-?[0-9.]+) (-?[0-9.]+)")))
+      << run.output;
+  const float x = std::stof(m[1]), y = std::stof(m[2]), z = std::stof(m[3]);
+  EXPECT_NEAR(y, 5.0f, 1e-3f);
+  EXPECT_NEAR(10.0f - z, -x, 1e-3f);
+  EXPECT_GE(-x, 10.0f * 18.0f * 1.02f / 60.0f - 1e-3f);
+  EXPECT_LE(-x, 10.0f * seconds);
 }
 
 }  // namespace
