@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/engine_state.h"
+#include "platform/image.h"
 #include "platform/screen.h"
 #include "platform/screen_state.h"
 #include "platform/testing/window_probe.h"
@@ -226,8 +227,9 @@ TEST(Present, ScreenshotOfThePresentedFrame) {
   }
 
   EXPECT_EQ(VLM_KeepPresentedFrames(1), 1);
-  // Whole frame red, then the presentation's own clear paints the lower
-  // half green through a scissor box.
+  // Whole frame red: what is drawn before the flip is presented as it is.
+  // The presentation's own clear comes after the swap and paints the lower
+  // half of the next frame green through a scissor box.
   vlmgl.glClearColor(1, 0, 0, 1);
   vlmgl.glClear(GL_COLOR_BUFFER_BIT);
   vlmgl.glEnable(GL_SCISSOR_TEST);
@@ -237,8 +239,16 @@ TEST(Present, ScreenshotOfThePresentedFrame) {
   vlmgl.glDisable(GL_SCISSOR_TEST);
   vlmgl.glClearColor(0, 0, 0, 1);
   ASSERT_EQ(VLM_SavePresentedFrame(file.c_str()), 1);
+  const std::string next = dir.File("next.png");
+  VLM_FlipBuffers();
+  ASSERT_EQ(VLM_SavePresentedFrame(next.c_str()), 1);
   EXPECT_EQ(VLM_KeepPresentedFrames(0), 1);
-
+  {
+    const vlm::platform::Image second = vlm::platform::LoadImageFile(next.c_str());
+    ASSERT_TRUE(second);
+    const uint8_t* p = second.PictureRow(h - 1);  // bottom left
+    EXPECT_EQ((std::vector<int>{p[0], p[1], p[2]}), (std::vector<int>{0, 255, 0}));
+  }
   FILE* in = std::fopen(file.c_str(), "rb");
   ASSERT_NE(in, nullptr);
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -262,8 +272,8 @@ TEST(Present, ScreenshotOfThePresentedFrame) {
   };
   EXPECT_EQ(pixel(0, 0), (std::vector<int>{255, 0, 0, 255}));          // top: red
   EXPECT_EQ(pixel(w - 1, h / 2 - 1), (std::vector<int>{255, 0, 0, 255}));
-  EXPECT_EQ(pixel(0, h / 2), (std::vector<int>{0, 255, 0, 255}));      // bottom: green
-  EXPECT_EQ(pixel(w - 1, h - 1), (std::vector<int>{0, 255, 0, 255}));
+  EXPECT_EQ(pixel(0, h / 2), (std::vector<int>{255, 0, 0, 255}));      // bottom: red too
+  EXPECT_EQ(pixel(w - 1, h - 1), (std::vector<int>{255, 0, 0, 255}));
   EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
