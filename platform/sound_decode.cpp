@@ -184,26 +184,26 @@ bool DecodeWave(const std::vector<uint8_t>& original, DecodedSound* out, std::st
     *why = SDL_GetError();
     return false;
   }
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec wav{};
   Uint8* data = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(rw, 1, &spec, &data, &length)) {
+  if (!SDL_LoadWAV_RW(rw, 1, &wav, &data, &length)) {
     *why = std::string("wave file refused: ") + SDL_GetError();
     return false;
   }
   std::unique_ptr<Uint8, void (*)(Uint8*)> owned(data, SDL_FreeWAV);
-  if (spec.channels < 1 || spec.channels > 2 || spec.freq <= 0 || spec.freq > 384000) {
+  if (wav.channels < 1 || wav.channels > 2 || wav.freq <= 0 || wav.freq > 384000) {
     *why = "unsupported channel count or rate";
     return false;
   }
   SDL_AudioCVT cvt{};
-  if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, spec.channels,
-                        spec.freq) < 0) {
+  if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, wav.channels,
+                        wav.freq) < 0) {
     *why = std::string("sample format refused: ") + SDL_GetError();
     return false;
   }
-  const size_t sampleBytes = SDL_AUDIO_BITSIZE(spec.format) / 8;
-  const size_t frameBytes = sampleBytes * spec.channels;
+  const size_t sampleBytes = SDL_AUDIO_BITSIZE(wav.format) / 8;
+  const size_t frameBytes = sampleBytes * wav.channels;
   if (frameBytes == 0) {
     *why = "unsupported sample format";
     return false;
@@ -214,7 +214,7 @@ bool DecodeWave(const std::vector<uint8_t>& original, DecodedSound* out, std::st
     *why = "no samples";
     return false;
   }
-  if (frames * spec.channels * 2 > kMaxDecodedBytes) {
+  if (frames * wav.channels * 2 > kMaxDecodedBytes) {
     *why = "file too large";
     return false;
   }
@@ -226,9 +226,9 @@ bool DecodeWave(const std::vector<uint8_t>& original, DecodedSound* out, std::st
     *why = std::string("conversion failed: ") + SDL_GetError();
     return false;
   }
-  out->channels = spec.channels;
-  out->rate = spec.freq;
-  out->samples.resize(frames * spec.channels);
+  out->channels = wav.channels;
+  out->rate = wav.freq;
+  out->samples.resize(frames * wav.channels);
   std::memcpy(out->samples.data(), work.data(), out->samples.size() * sizeof(int16_t));
   return true;
 }
