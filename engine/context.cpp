@@ -1,7 +1,6 @@
 // The engine context and the accessors through which the subsystems reach
 // their parts of it.
 #include "engine/context.h"
-#include "scene/object.h"
 
 namespace vlm {
 
@@ -24,7 +23,6 @@ SoundMasterState& SoundMaster() { return Ctx().sound; }
 PhysicsWorld& World() { return Ctx().physics; }
 InputState& Input() { return Ctx().input; }
 DefinitionState& Definitions() { return Ctx().definition; }
-VLM_MATERIAL* DefaultObjectMaterial() { return Ctx().registries.materials.Resolve(Ctx().render.defaults.material); }
 
 void ResetTiming() {
   TimingState& timing = Timing();

@@ -14,6 +14,7 @@
 #include "velmora/core.h"
 #include "velmora/math.h"
 #include "velmora/registry.h"
+#include "velmora/texture.h"
 
 namespace vlm {
 
@@ -98,6 +99,12 @@ void ForgetMesh(const VLM_MESH* mesh) {
     UnqueueObject(object);
     object->pMesh = nullptr;
   });
+}
+
+// The engine's default material, or null while there is none.
+VLM_MATERIAL* DefaultObjectMaterial() {
+  const VLM_HANDLE handle = VLM_GetDefaultResource(VLM_RESOURCE_MATERIAL);
+  return handle ? MaterialRegistry().Resolve(handle) : nullptr;
 }
 
 // The material an object gets for a handle: -1 the default; a handle that
