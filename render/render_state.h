@@ -76,8 +76,16 @@ struct RenderedCounts {
   int32_t shadowObjects = 0;
 };
 
+// Drawing that floors above the renderer add to a frame. The effect pass
+// calls it with the frame's view matrix; the particle floor sets it at
+// start-up (the renderer never includes that floor).
+struct FrameHooks {
+  void (*drawParticles)(const m4f& view) = nullptr;
+};
+
 struct RenderState {
   RenderStateCache cache;
+  FrameHooks hooks;
   RenderedCounts rendered;
   LightingState lighting;
   EffectParameters effects;
@@ -88,6 +96,7 @@ struct RenderState {
   uint32_t depthRenderbuffer = 0;          // the spare framebuffer with its depth buffer
   uint32_t depthFramebuffer = 0;
   int32_t showLogo = 0;                    // VLM_ShowEngineLogo
+  int32_t frustumCulling = 1;              // VLM_FrustumCulling
 };
 
 RenderState& Render();

@@ -6,6 +6,7 @@
 #ifndef VELMORA_RENDER_H
 #define VELMORA_RENDER_H
 
+#include "registry.h"
 #include "types.h"
 
 #ifdef __cplusplus
@@ -23,6 +24,26 @@ int VLM_InitGBuffer(void);
 /* The directional shadow map (size x size) and the point-light shadow cube
  * (cubeSize per face) with their framebuffers. Returns 0. */
 int VLM_InitShadowMaps(int size, int cubeSize);
+
+/* Draws one frame of the 3D world: geometry into the G-buffer, shadows,
+ * lights, forward passes, effects and glow. `target` -1 is the screen: the
+ * frame then waits in G-buffer layer 7, where 2D drawing lands, until
+ * VLM_FlipBuffers presents it. Any other value is a GL framebuffer that
+ * receives the lit scene. Returns 0. */
+int VLM_RenderWorld(intptr_t target);
+/* Makes the program current and points its samplers at their texture
+ * units. Returns 1, or 0 for a handle that names no live program. */
+int VLM_UseShaderProgram(VLM_HANDLE shader);
+/* Binds the material's textures to the units its program reads them from
+ * and uploads its Material-block values. Returns 1, or 0 for a bad handle. */
+int VLM_ApplyMaterial(VLM_HANDLE material);
+/* Frustum culling of instances and lights, on (1) at start-up. Returns 0. */
+int VLM_FrustumCulling(int on);
+/* Copies a width x height rectangle at (x, y) (pixels, y up from the
+ * bottom) of G-buffer layer `layer` (0..7) into rgba as 4 floats per pixel,
+ * bottom row first. Returns 1, or 0 (with a failure row) without render
+ * targets or for a layer or rectangle outside them. */
+int VLM_ReadGBufferLayer(int layer, int x, int y, int width, int height, float* rgba);
 
 /* Counters of the last rendered frame, for statistics. */
 #define VLM_RENDERED_OBJECTS 0        /* objects drawn by the geometry pass (not instanced) */
