@@ -1,23 +1,87 @@
 // VLM_RenderWorld: one frame of the 3D world, pass by pass.
 #include "render/frame.h"
 
+#include <cstdio>
 #include <string>
 
 #include "core/engine_state.h"
 #include "core/fail.h"
+#include "definition/records.h"
+#include "mesh/mesh_record.h"
+#include "render/frustum.h"
 #include "render/gl/gl_table.h"
 #include "render/render_state.h"
+#include "render/shader_state.h"
+#include "scene/object_record.h"
+#include "velmora/scene.h"
 #include "render/targets.h"
 #include "velmora/render.h"
 
 namespace vlm::render {
 
-Drawn DrawInstance(const MeshInstance& /*instance*/, const m4f& /*view*/,
-                   const m4f* /*cullProjection*/) {
-  return Drawn::kSkipped;
+m4f Multiply(const m4f& first, const m4f& then) {
+  m4f out;
+  for (int row = 0; row < 4; ++row)
+    for (int column = 0; column < 4; ++column) {
+      float sum = 0.0f;
+      for (int k = 0; k < 4; ++k) sum += first.e[row * 4 + k] * then.e[k * 4 + column];
+      out.e[row * 4 + column] = sum;
+    }
+  return out;
 }
 
-void CheckPass(const char* /*pass*/) {}
+void SetModelView(const m4f& modelView) {
+  ModelBlock& block = Shaders().buffers.model.data;
+  block.mModelViewMatrix = modelView;
+  // A mat3 in std140 is three 16-byte columns; GLSL reads the engine's
+  // rows as its columns, as it does for the 4 x 4 matrix.
+  for (int row = 0; row < 3; ++row) {
+    for (int column = 0; column < 3; ++column)
+      block.mNormalMatrix[row * 4 + column] = modelView.e[row * 4 + column];
+    block.mNormalMatrix[row * 4 + 3] = 0.0f;
+  }
+  UploadBlock(Block::kModel);
+}
+
+Drawn DrawInstance(const MeshInstance& instance, const m4f& view, const m4f* cullProjection) {
+  const VLM_OBJECT* object = instance.object;
+  const VLM_MESH* mesh = instance.mesh;
+  if (!object || !mesh || object->aiRenderSwitch[0] == 0 || mesh->iVertexArray < 0 ||
+      mesh->iIndexCount <= 0)
+    return Drawn::kSkipped;
+  m4f world;
+  VLM_EntityWorldMatrix(&world, object, 1);
+  const m4f modelView = Multiply(world, view);
+  const bool instanced = object->iInstanceCount > 1 && object->iInstanceTexture != 0;
+  // An instanced object's instances spread beyond the mesh's own box.
+  if (cullProjection && !instanced &&
+      TestBox(FrustumOf(Multiply(modelView, *cullProjection)), mesh->v4fBoxCentre,
+              mesh->v4fBoxHalfExtents) == Containment::kOutside)
+    return Drawn::kSkipped;
+  SetModelView(modelView);
+  vlmgl.glBindVertexArray(static_cast<GLuint>(mesh->iVertexArray));
+  if (instanced) {
+    vlmgl.glActiveTexture(GL_TEXTURE0);
+    vlmgl.glBindTexture(GL_TEXTURE_BUFFER, object->iInstanceTexture);
+    vlmgl.glDrawElementsInstanced(GL_TRIANGLES, mesh->iIndexCount, GL_UNSIGNED_INT, nullptr,
+                                  object->iInstanceCount);
+    return Drawn::kInstanced;
+  }
+  vlmgl.glDrawElements(GL_TRIANGLES, mesh->iIndexCount, GL_UNSIGNED_INT, nullptr);
+  return Drawn::kSingle;
+}
+
+void CheckPass([[maybe_unused]] const char* pass) {
+#ifndef NDEBUG
+  // Debug builds name the pass that left a GL error; release builds do not
+  // stall the pipeline to ask.
+  for (GLenum error = vlmgl.glGetError(); error != GL_NO_ERROR; error = vlmgl.glGetError()) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Fail: GL error 0x%04X after the %s pass!", error, pass);
+    Fail(text, "VLM_RenderWorld");
+  }
+#endif
+}
 
 }  // namespace vlm::render
 

@@ -22,6 +22,13 @@ struct FrameContext {
   bool culling = true;       // frustum culling switch at the start of the frame
 };
 
+// first x then in row-vector form: transforming by the result applies
+// `first`, then `then`.
+m4f Multiply(const m4f& first, const m4f& then);
+// The Model block: model-view and its upper 3 x 3 as the normal matrix,
+// uploaded whole.
+void SetModelView(const m4f& modelView);
+
 enum class Drawn { kSkipped, kSingle, kInstanced };
 
 // Draws one mesh instance: model-view = the object's world matrix x `view`

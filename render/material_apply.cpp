@@ -1,0 +1,126 @@
+// Making a program and a material current for 3D drawing: the program's
+// samplers on their units, the material's textures bound where its program
+// reads them, and its values in the Material block.
+#include "render/material_apply.h"
+
+#include <cstring>
+
+#include "core/registries.h"
+#include "definition/records.h"
+#include "render/gl/gl_table.h"
+#include "render/render_state.h"
+#include "render/shader_internal.h"
+#include "render/shader_state.h"
+#include "velmora/render.h"
+
+namespace vlm::render {
+namespace {
+
+// Where a program reads the material's texture slots: unit by slot
+// (colour, normal, specular, mask, cube), -1 where it reads none, and how
+// much of the Material block it declares.
+struct UnitTable {
+  int8_t units[VLM_SLOT_COUNT];
+  bool wholeBlock;
+};
+
+constexpr UnitTable kColourOnly{{-1, -1, -1, -1, -1}, false};
+constexpr UnitTable kColourMap{{0, -1, -1, -1, -1}, false};
+constexpr UnitTable kTwoMaps{{0, 1, -1, -1, -1}, true};
+constexpr UnitTable kThreeMaps{{0, 1, 2, -1, -1}, true};
+
+UnitTable UnitsOf(int program) {
+  switch (program) {
+    case 15: case 17: return kColourOnly;
+    case 18: case 19: case 40: return kColourMap;
+    case 20: case 21: case 31: return kTwoMaps;
+    case 22: case 24: case 25: case 32: return kThreeMaps;
+    case 23: return {{1, 2, 3, -1, -1}, true};  // unit 0 holds the instance buffer
+    case 26: return {{0, 1, -1, -1, 2}, true};
+    case 27: return {{0, 1, 2, 3, 4}, true};
+    case 28: return {{1, -1, 2, -1, -1}, true};  // unit 0 holds the instance buffer
+    case 30: return {{-1, 0, -1, -1, -1}, true};
+    // The glass reads colour, normal and specular maps and the cube.
+    case 29: return {{0, 1, 2, -1, 3}, true};
+    default: return kThreeMaps;
+  }
+}
+
+// Programs whose third Material float is the refraction strength, and
+// those whose fourth is the reflection strength.
+bool Refracts(int program) { return program == 29 || program == 33 || program == 35; }
+
+// The texture a material slot draws with: its own, or for an empty colour,
+// normal or specular slot the substitute that changes nothing, so that an
+// unbound unit never reads as black.
+const VLM_TEXTURE* SlotTexture(const VLM_MATERIAL& material, int slot) {
+  if (material.apTextures[slot]) return material.apTextures[slot];
+  const DefaultResources& defaults = Render().defaults;
+  if (slot <= VLM_SLOT_SPECULAR) return TextureRegistry().Resolve(defaults.substituteTextures[slot]);
+  if (slot == VLM_SLOT_CUBE) return TextureRegistry().Resolve(defaults.cubeMap);
+  return TextureRegistry().Resolve(defaults.texture);
+}
+
+}  // namespace
+
+void UseProgram(const VLM_SHADER& shader) {
+  vlmgl.glUseProgram(shader.iProgram);
+  // A sampler's slot is its texture unit.
+  const auto& samplers = shader.aUniforms[VLM_UNIFORMS_SAMPLER];
+  for (size_t slot = 0; slot < shader.aSlotsA.size(); ++slot) {
+    const VLM_SHADER_UNIFORM* entry = shader.aSlotsA[slot];
+    if (!entry || entry->iLocation < 0) continue;
+    for (const VLM_SHADER_UNIFORM& sampler : samplers) {
+      if (&sampler == entry) {
+        vlmgl.glUniform1i(entry->iLocation, static_cast<GLint>(slot));
+        break;
+      }
+    }
+  }
+}
+
+void ApplyMaterial(const VLM_MATERIAL& material) {
+  const int program = material.pShader ? material.pShader->iProgramNumber : 0;
+  const UnitTable table = UnitsOf(program);
+  for (int slot = 0; slot < VLM_SLOT_COUNT; ++slot) {
+    if (table.units[slot] < 0) continue;
+    const VLM_TEXTURE* texture = SlotTexture(material, slot);
+    if (!texture || texture->iTexture == 0) continue;
+    vlmgl.glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(table.units[slot]));
+    vlmgl.glBindTexture(texture->iTarget, texture->iTexture);
+  }
+  vlmgl.glActiveTexture(GL_TEXTURE0);
+
+  MaterialBlock& block = Shaders().buffers.material.data;
+  block.vColor = material.v4fColor;
+  if (!table.wholeBlock) {
+    UploadBlockRange(Block::kMaterial, 0, sizeof(v4f));
+    return;
+  }
+  block.fIntensity = material.fShine;
+  block.fHardness = material.fHardness;
+  block.fSurfaceScattering = Refracts(program) ? material.fRefraction : material.fSurfaceScattering;
+  block.fEmission = material.fReflection;
+  block.vSpecularColor = material.v4fShineColor;
+  UploadBlock(Block::kMaterial);
+}
+
+}  // namespace vlm::render
+
+extern "C" {
+
+int VLM_UseShaderProgram(VLM_HANDLE handle) {
+  VLM_SHADER* shader = vlm::render::ResolveShader(handle);
+  if (!shader || !vlm::render::HasGL()) return 0;
+  vlm::render::UseProgram(*shader);
+  return 1;
+}
+
+int VLM_ApplyMaterial(VLM_HANDLE handle) {
+  VLM_MATERIAL* material = vlm::MaterialRegistry().Resolve(handle);
+  if (!material || !vlm::render::HasGL()) return 0;
+  vlm::render::ApplyMaterial(*material);
+  return 1;
+}
+
+}  // extern "C"
