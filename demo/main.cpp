@@ -426,7 +426,7 @@ int main(int argc, char** argv) {
     if (VLM_KeyboardDown(VLM_KEY_ESCAPE)) break;
     if (VLM_KeyboardReleased('P')) debugView = 1 - debugView;
 
-    // FRAME (arrives with the frame pipeline): VLM_RenderWorld(-1).
+    VLM_RenderWorld(-1);
     VLM_DisplayElement(kElementCross, static_cast<float>(screenWidth) / 2.0f,
                        static_cast<float>(screenHeight) / 2.0f);
     DrawOverlay();

@@ -37,6 +37,7 @@ int VLM_Init(void) {
     vlm::gl::SetInitialState();
   }
   ctx.render.cache = vlm::RenderStateCache{};
+  ctx.render.screenFrameReady = 0;
   if (hasGL) vlm::gl::LogSystemInfo();
 
   ctx.render.lighting.directLightIntensity = 1.0f;

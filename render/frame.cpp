@@ -88,8 +88,22 @@ void CheckPass([[maybe_unused]] const char* pass) {
 extern "C" {
 
 int VLM_RenderWorld(intptr_t target) {
+  constexpr const char* kProc = "VLM_RenderWorld";
   if (!vlm::Engine().hasGL) return 0;
   using namespace vlm::render;
+  const RenderTargets& targets = Targets();
+  if (targets.gbufferArray == 0 || targets.framebuffers[1].framebuffer == 0) {
+    vlm::Fail("Fail: There are no render targets!", kProc);
+    return 0;
+  }
+  // Any other target must be a framebuffer of this context (0 is the
+  // window's own); binding a made-up name is a GL error.
+  if (target != -1 && (target < 0 || target > static_cast<intptr_t>(UINT32_MAX) ||
+                       (target != 0 && !vlmgl.glIsFramebuffer(static_cast<GLuint>(target))))) {
+    const std::string text = "Fail: The target " + std::to_string(target) + " is not a framebuffer!";
+    vlm::Fail(text.c_str(), kProc);
+    return 0;
+  }
   FrameContext frame;
   frame.target = target;
   frame.culling = vlm::Render().frustumCulling != 0;

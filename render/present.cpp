@@ -1,4 +1,5 @@
-// Presenting the frame: frame timing, then the swap.
+// Presenting the frame: the logo, gamma onto the screen, frame timing, then
+// the swap.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,13 +9,19 @@
 #include "platform/image.h"
 #include "platform/screen.h"
 #include "render/element_record.h"
+#include "render/frame_state.h"
 #include "render/gl/gl_table.h"
 #include "render/render_state.h"
+#include "render/shader_record.h"
+#include "render/targets.h"
 #include "velmora/core.h"
 #include "velmora/platform.h"
 #include "velmora/render.h"
 
 namespace {
+
+constexpr int kGammaProgram = 44;      // "PP Gamma TA"
+constexpr float kPresentedLayer = 7.0f;
 
 // The last presented frame for screenshots (automation only, so it is not
 // part of the engine context): RGBA rows as GL reads them, bottom row first.
@@ -75,18 +82,43 @@ void KeepFrame() {
 extern "C" {
 
 int VLM_FlipBuffers(void) {
-  MeasureFrame(vlm::Timing());
-  if (!vlm::Engine().hasGL) return 0;
-  if (vlmgl.glBindFramebuffer) vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  if (!vlm::Engine().hasGL) {
+    MeasureFrame(vlm::Timing());
+    return 0;
+  }
+  using namespace vlm::render;
   int width = 0, height = 0;
   vlm::platform::DrawableSize(&width, &height);
-  vlm::render::DrawLogo(width, height);
+  vlmgl.glEnable(GL_BLEND);
+  SetAlphaTest(true);
+  SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  vlm::RenderState& render = vlm::Render();
+  if (render.screenFrameReady) {
+    // The frame and the 2D drawing after it wait in layer 7; the logo goes
+    // there too, then gamma puts the layer on the screen.
+    render.screenFrameReady = 0;
+    const RenderTargets& targets = Targets();
+    DrawLogo(targets.width, targets.height);
+    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    vlmgl.glViewport(0, 0, targets.width, targets.height);
+    if (const VLM_SHADER* gamma = UseBuiltIn(kGammaProgram)) {
+      // A gamma of 0 or below has no inverse: such a frame goes out as it is.
+      const float value = vlm::Timing().gamma;
+      SetFloatUniform(*gamma, "fGamma", value > 0.0f ? value : 1.0f);
+      // A copy, not a blend: the back buffer's old contents must not show
+      // through where the frame is transparent.
+      DrawLayerQuad(*gamma, kPresentedLayer);
+      vlmgl.glEnable(GL_BLEND);
+    }
+  } else {
+    // No frame of the pipeline since the last present: what the
+    // application drew went straight to the screen.
+    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    DrawLogo(width, height);
+  }
+  MeasureFrame(vlm::Timing());
   KeepFrame();
   vlm::platform::SwapBuffers();
-  // Until the renderer's gamma pass covers the default framebuffer, a clear
-  // stands in for it. It comes after the swap, so that what the application
-  // draws between two flips (text, screen elements) is presented.
-  if (vlmgl.glClear) vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   return 0;
 }
 

@@ -97,6 +97,7 @@ struct RenderState {
   uint32_t depthFramebuffer = 0;
   int32_t showLogo = 0;                    // VLM_ShowEngineLogo
   int32_t frustumCulling = 1;              // VLM_FrustumCulling
+  int32_t screenFrameReady = 0;            // a frame for the screen waits in layer 7
 };
 
 RenderState& Render();
