@@ -6,6 +6,7 @@
 #include "platform/sdl_input.h"
 #include "render/gl/gl_context.h"
 #include "render/default_resources.h"
+#include "render/frame_state.h"
 #include "render/gl_init.h"
 #include "render/targets.h"
 #include "render/uniform_buffers.h"
@@ -97,7 +98,9 @@ int VLM_Shutdown(void) {
   if (ctx.engine.hasGL) {
     vlm::gl::DeleteGlobalObjects();
     vlm::render::DeleteRenderTargets();
+    vlm::render::DeleteSceneDrawing();
   }
+  ctx.render.scene = vlm::SceneDrawing{};
   // Sounds and channels go before the output device closes under them.
   vlm::sound::ShutdownSound();
   vlm::platform::CloseScreen();

@@ -34,4 +34,7 @@ void SetFloatUniform(const VLM_SHADER& shader, const char* name, float value);
 // as the mirror says.
 void DrawLayerQuad(const VLM_SHADER& shader, float layer);
 
+// Deletes the sky box's and the line pass's GL objects (shutdown).
+void DeleteSceneDrawing();
+
 }  // namespace vlm::render

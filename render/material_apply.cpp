@@ -61,6 +61,46 @@ const VLM_TEXTURE* SlotTexture(const VLM_MATERIAL& material, int slot) {
   return TextureRegistry().Resolve(defaults.texture);
 }
 
+bool IsSamplerType(GLint type) {
+  switch (type) {
+    case GL_SAMPLER_2D: case GL_SAMPLER_3D: case GL_SAMPLER_CUBE: case GL_SAMPLER_2D_ARRAY:
+    case GL_SAMPLER_BUFFER: case GL_SAMPLER_2D_SHADOW: case GL_SAMPLER_CUBE_SHADOW:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The slot of a registered uniform of `list` at `location`, or -1.
+int SlotAt(const VLM_SHADER& shader, int list, GLint location) {
+  for (size_t slot = 0; slot < shader.aSlotsA.size(); ++slot) {
+    const VLM_SHADER_UNIFORM* entry = shader.aSlotsA[slot];
+    if (!entry || entry->iLocation != location) continue;
+    for (const VLM_SHADER_UNIFORM& registered : shader.aUniforms[list])
+      if (&registered == entry) return static_cast<int>(slot);
+  }
+  return -1;
+}
+
+// The hand-built programs register their samplers as integers. Those that
+// the program declares as samplers get their slot's unit too: left on unit
+// 0, a cube and an array sampler would share it and every draw would fail.
+void PointIntegerSamplers(const VLM_SHADER& shader) {
+  if (shader.aUniforms[VLM_UNIFORMS_INTEGER].empty()) return;
+  GLint count = 0;
+  vlmgl.glGetProgramiv(shader.iProgram, GL_ACTIVE_UNIFORMS, &count);
+  for (GLuint index = 0; index < static_cast<GLuint>(count); ++index) {
+    GLint type = 0;
+    vlmgl.glGetActiveUniformsiv(shader.iProgram, 1, &index, GL_UNIFORM_TYPE, &type);
+    if (!IsSamplerType(type)) continue;
+    char name[128] = {};
+    vlmgl.glGetActiveUniformName(shader.iProgram, index, sizeof name, nullptr, name);
+    const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
+    const int slot = location < 0 ? -1 : SlotAt(shader, VLM_UNIFORMS_INTEGER, location);
+    if (slot >= 0) vlmgl.glUniform1i(location, slot);
+  }
+}
+
 }  // namespace
 
 void UseProgram(const VLM_SHADER& shader) {
@@ -77,6 +117,7 @@ void UseProgram(const VLM_SHADER& shader) {
       }
     }
   }
+  PointIntegerSamplers(shader);
 }
 
 void ApplyMaterial(const VLM_MATERIAL& material) {

@@ -2,7 +2,9 @@
 // the lights, the post-processing parameters and the global GL objects.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "velmora/types.h"
 
@@ -83,6 +85,16 @@ struct FrameHooks {
   void (*drawParticles)(const m4f& view) = nullptr;
 };
 
+// GL objects and settings of the frame's scene passes: the sky box and
+// its cube, and the 3D line list with its stream buffer.
+struct SceneDrawing {
+  intptr_t skyTexture = 0;      // VLM_SkyBox: a cube texture handle, 0 for none
+  uint32_t skyArray = 0, skyVertices = 0, skyIndices = 0;
+  uint32_t lineArray = 0, lineBuffer = 0;
+  size_t lineBufferBytes = 0;
+  std::vector<float> lines;     // queued 3D lines: per vertex position xyzw, colour rgba
+};
+
 struct RenderState {
   RenderStateCache cache;
   FrameHooks hooks;
@@ -92,6 +104,7 @@ struct RenderState {
   QuadBatch quadBatch;
   QuadGrid quadGrid;
   DefaultResources defaults;
+  SceneDrawing scene;
   uint32_t defaultTextureFilter = 0x2601;  // GL_LINEAR
   uint32_t depthRenderbuffer = 0;          // the spare framebuffer with its depth buffer
   uint32_t depthFramebuffer = 0;

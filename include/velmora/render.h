@@ -45,6 +45,16 @@ int VLM_FrustumCulling(int on);
  * targets or for a layer or rectangle outside them. */
 int VLM_ReadGBufferLayer(int layer, int x, int y, int width, int height, float* rgba);
 
+/* The sky drawn behind the scene: a cube texture, or 0 for none (the
+ * default). Returns 1, or 0 (with a failure row) for a handle that names
+ * no cube texture, which leaves the sky as it was. */
+int VLM_SkyBox(VLM_HANDLE cubeTexture);
+/* Queues a line in world space for the next frame's 3D line pass, which
+ * draws it with the physics debug view and then drops it. `colour` as
+ * VLM_v4fFromColor reads it. Returns 1, or 0 (with a failure row) for a
+ * coordinate that is not finite. */
+int VLM_DrawLine3D(float x0, float y0, float z0, float x1, float y1, float z1, uint32_t colour);
+
 /* Counters of the last rendered frame, for statistics. */
 #define VLM_RENDERED_OBJECTS 0        /* objects drawn by the geometry pass (not instanced) */
 #define VLM_RENDERED_LIGHTS 1         /* point lights drawn */

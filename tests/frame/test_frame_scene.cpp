@@ -8,7 +8,10 @@
 #include "definition/records.h"
 #include "frame/frame_fixture.h"
 #include "render/gl/gl_table.h"
+#include "physics/world_state.h"
+#include "platform/image.h"
 #include "render/render_state.h"
+#include "render/targets.h"
 #include "support/test_support.h"
 
 namespace {
@@ -48,7 +51,60 @@ VLM_OBJECT* Place(VLM_HANDLE mesh, VLM_HANDLE material, float x, float y, float 
 
 VLM_HANDLE H(const void* record) { return reinterpret_cast<VLM_HANDLE>(record); }
 
+// Debug builds turn a GL error after a pass into a failure row (and take it
+// off the error queue); release builds leave it queued. A test's frames are
+// clean when neither shows one.
+class NoGLErrors {
+ public:
+  NoGLErrors() : log_(vlmtest::OpenTestLog(dir_, VLM_LOG_PROCEDURE)) {}
+  ~NoGLErrors() {
+    VLM_OpenLogFile(nullptr, 0, 1);
+    EXPECT_EQ(vlmtest::LogBody(log_).find("GL error"), std::string::npos) << vlmtest::LogBody(log_);
+    EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  }
+  std::string Body() const { return vlmtest::LogBody(log_); }
+
+ private:
+  vlmtest::TempDir dir_;
+  std::string log_;
+};
+
+// A forward material ("3D Draw Mesh": flat vColor, render list 1). Each
+// gets its own name: a material made under a name in use replaces the old one.
+VLM_MATERIAL* FlatMaterial(float r, float g, float b) {
+  static int count = 0;
+  const std::string name = "flat " + std::to_string(++count);
+  VLM_MATERIAL* material = VLM_CreateMaterial(-1, 0, 17, name.c_str());
+  EXPECT_NE(material, nullptr);
+  if (material) material->v4fColor = v4f{r, g, b, 1.0f};
+  return material;
+}
+
+// The light passes fill the lit layer; these tests start it at 0 so that
+// what the forward passes add is all there is.
+void ClearLitLayer() {
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, vlm::render::Targets().framebuffers[1].framebuffer);
+  const GLenum layer6 = GL_COLOR_ATTACHMENT0;
+  vlmgl.glDrawBuffers(1, &layer6);
+  vlmgl.glClearColor(0, 0, 0, 0);
+  vlmgl.glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// Screen pixel of a view-space point (the camera at the origin looking
+// down -z, default field of view).
+std::pair<int, int> Project(double x, double y, double z) {
+  const double f = (kH / 2.0) / std::tan(22.5 * kPi / 180.0);
+  return {static_cast<int>(std::floor(kW / 2.0 + x / -z * f)),
+          static_cast<int>(std::floor(kH / 2.0 + y / -z * f))};
+}
+
+bool Near(const float* rgba, float r, float g, float b, float tolerance = 1e-5f) {
+  return std::fabs(rgba[0] - r) <= tolerance && std::fabs(rgba[1] - g) <= tolerance &&
+         std::fabs(rgba[2] - b) <= tolerance;
+}
+
 TEST_F(FrameTest, APlaneFillsTheFiveGBufferLayersFromItsMaterial) {
+  NoGLErrors clean;
   VLM_MATERIAL* material = DeferredMaterial();
   material->v4fColor = v4f{0.6f, 0.4f, 0.2f, 1.0f};
   material->fShine = 0.7f;               // specular intensity
@@ -102,6 +158,7 @@ TEST_F(FrameTest, APlaneFillsTheFiveGBufferLayersFromItsMaterial) {
 }
 
 TEST_F(FrameTest, CullingSkipsAndUncountsWhatLiesOutsideAndInstancedDrawsAreNotCounted) {
+  NoGLErrors clean;
   VLM_MATERIAL* material = DeferredMaterial();
   VLM_MESH* cube = VLM_CreateCubeMesh(-1, 1.0f, 1.0f, 0, "cube");
   ASSERT_NE(cube, nullptr);
@@ -148,6 +205,7 @@ TEST_F(FrameTest, ARefusedTargetDrawsNothingAndSaysWhy) {
 // The presented frame is layer 7 with rgb^(1 / gamma): what the frame and
 // the 2D drawing after it left there.
 TEST_F(FrameTest, GammaMapsAGreyInThePresentedFrame) {
+  NoGLErrors clean;
   vlmtest::TempDir dir;
   VLM_KeepPresentedFrames(1);
   for (const float gamma : {1.0f, 2.2f}) {
@@ -171,6 +229,153 @@ TEST_F(FrameTest, GammaMapsAGreyInThePresentedFrame) {
   VLM_KeepPresentedFrames(0);
   vlm::Timing().gamma = 1.0f;
   EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(FrameTest, AWireFrameMaterialDrawsEdgesOnlyAndTheNextMaterialIsFilledAgain) {
+  NoGLErrors clean;
+  VLM_MESH* ground = VLM_CreatePlaneMesh(-1, 100.0f, 1.0f, "ground");
+  VLM_MESH* quad = VLM_CreatePlaneMesh(-1, 4.0f, 1.0f, "quad");
+  VLM_MESH* small = VLM_CreatePlaneMesh(-1, 1.0f, 1.0f, "small");
+  // In list order: a black ground, the white wire frame, a red filled quad.
+  Place(H(ground), H(FlatMaterial(0, 0, 0)), 0.0f, -1.5f, 0.0f);
+  VLM_MATERIAL* wire = FlatMaterial(1, 1, 1);
+  wire->iWireframe = 1;
+  Place(H(quad), H(wire), 0.0f, -1.0f, -6.0f);
+  Place(H(small), H(FlatMaterial(1, 0, 0)), 1.5f, -1.0f, -6.0f);
+
+  ClearLitLayer();
+  VLM_RenderWorld(-1);
+  EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  const frametest::Layer lit = ReadLayer(6);
+  // The quad spans x -2..2, z -4..-8 at y = -1. Inside, away from its
+  // edges and its diagonal, the black ground shows through.
+  const auto [ix, iy] = Project(-1.5, -1.0, -6.0);
+  EXPECT_TRUE(Near(lit.At(ix, iy), 0, 0, 0)) << ix << "," << iy;
+  // The near and far edges cross the centre column as white lines.
+  for (const double z : {-4.0, -8.0}) {
+    const auto [ex, ey] = Project(0.0, -1.0, z);
+    bool white = false;
+    for (int y = ey - 1; y <= ey + 1; ++y) white = white || Near(lit.At(ex, y), 1, 1, 1);
+    EXPECT_TRUE(white) << "edge at z " << z;
+  }
+  // The red quad after it is filled again, in its middle too.
+  const auto [rx, ry] = Project(1.5, -1.0, -6.0);
+  EXPECT_TRUE(Near(lit.At(rx, ry), 1, 0, 0));
+  GLint mode[2] = {};
+  vlmgl.glGetIntegerv(GL_POLYGON_MODE, mode);
+  EXPECT_EQ(mode[0], GL_FILL);
+  EXPECT_EQ(vlm::Render().cache.wireframe, 0);
+  EXPECT_EQ(vlmgl.glIsEnabled(GL_CULL_FACE), GL_TRUE);
+}
+
+TEST_F(FrameTest, AdditiveBlendingAddsTwoColoursAndTheFactorsComeBack) {
+  NoGLErrors clean;
+  VLM_MESH* ground = VLM_CreatePlaneMesh(-1, 100.0f, 1.0f, "ground");
+  VLM_MESH* quad = VLM_CreatePlaneMesh(-1, 4.0f, 1.0f, "quad");
+  Place(H(ground), H(FlatMaterial(0.25f, 0.5f, 0.125f)), 0.0f, -2.0f, 0.0f);
+  VLM_MATERIAL* glow = FlatMaterial(0.5f, 0.25f, 0.125f);
+  glow->iBlendSource = GL_ONE;
+  glow->iBlendDestination = GL_ONE;
+  glow->iDepthMask = 0;
+  Place(H(quad), H(glow), 0.0f, -1.9f, -6.0f);
+
+  ClearLitLayer();
+  VLM_RenderWorld(-1);
+  const frametest::Layer lit = ReadLayer(6);
+  const auto [bx, by] = Project(0.0, -1.9, -6.0);
+  EXPECT_TRUE(Near(lit.At(bx, by), 0.75f, 0.75f, 0.25f));  // both
+  const auto [gx, gy] = Project(-3.0, -2.0, -6.0);
+  EXPECT_TRUE(Near(lit.At(gx, gy), 0.25f, 0.5f, 0.125f));   // the ground alone
+  GLint source = 0, destination = 0;
+  vlmgl.glGetIntegerv(GL_BLEND_SRC_RGB, &source);
+  vlmgl.glGetIntegerv(GL_BLEND_DST_RGB, &destination);
+  EXPECT_EQ(source, GL_SRC_ALPHA);
+  EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+  EXPECT_EQ(vlm::Render().cache.blendSource, GL_SRC_ALPHA);
+  GLint depthWrites = 0;
+  vlmgl.glGetIntegerv(GL_DEPTH_WRITEMASK, &depthWrites);
+  EXPECT_EQ(depthWrites, GL_TRUE);
+  EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Six faces of one colour each; the sky program looks up (x, y, -z), so the
+// view down -z shows the +z face.
+TEST_F(FrameTest, TheSkyBoxFillsOnlyWhereNothingWasDrawn) {
+  static constexpr uint8_t kFaces[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255},
+                                           {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
+  std::vector<uint8_t> pngs[6];
+  const void* images[6];
+  size_t sizes[6];
+  for (int f = 0; f < 6; ++f) {
+    std::vector<uint8_t> rgb(8 * 8 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = kFaces[f][i % 3];
+    pngs[f] = vlm::platform::EncodePng(rgb.data(), 8, 8, 3, 8 * 3);
+    images[f] = pngs[f].data();
+    sizes[f] = pngs[f].size();
+  }
+  VLM_TEXTURE* sky = VLM_CatchCubeMapTexture(-1, images, sizes, VLM_DEFAULT, 0, "sky");
+  ASSERT_NE(sky, nullptr);
+  VLM_MESH* cube = VLM_CreateCubeMesh(-1, 1.0f, 1.0f, 0, "cube");
+  Place(H(cube), H(DeferredMaterial()), 1.5f, 0.0f, -5.0f);
+
+  vlmtest::TempDir dir;
+  const std::string log = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  EXPECT_EQ(VLM_SkyBox(VLM_GetDefaultResource(VLM_RESOURCE_TEXTURE)), 0);  // a 2D texture
+  VLM_OpenLogFile(nullptr, 0, 1);
+  EXPECT_NE(vlmtest::LogBody(log).find("Fail: The sky box needs a cube texture!"), std::string::npos);
+  NoGLErrors clean;
+
+  ClearLitLayer();
+  VLM_RenderWorld(-1);  // no sky by default
+  EXPECT_TRUE(Near(ReadLayer(6).At(kW / 2, kH / 2), 0, 0, 0));
+
+  ASSERT_EQ(VLM_SkyBox(H(sky)), 1);
+  ClearLitLayer();
+  VLM_RenderWorld(-1);
+  EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  const frametest::Layer lit = ReadLayer(6);
+  EXPECT_TRUE(Near(lit.At(kW / 2, kH / 2), 0, 1, 1));
+  EXPECT_TRUE(Near(lit.At(5, 5), 0, 1, 1));
+  const auto [cx, cy] = Project(1.5, 0.0, -4.5);  // the cube's front face
+  EXPECT_FALSE(Near(lit.At(cx, cy), 0, 1, 1));
+
+  // Released, the texture leaves no sky behind.
+  VLM_FreeTexture(H(sky));
+  ClearLitLayer();
+  VLM_RenderWorld(-1);
+  EXPECT_TRUE(Near(ReadLayer(6).At(kW / 2, kH / 2), 0, 0, 0));
+  EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(FrameTest, TheLinePassDrawsTheDebugViewAndQueuedLinesOnce) {
+  NoGLErrors clean;
+  // A sphere cage of radius 1 at z = -5: its rings are the debug view's.
+  VLM_CAGE* ball = VLM_CreateSphereCage(-1, 2.0f, "ball");
+  VLM_OBJECT* body = VLM_CreateBody(-1, H(ball), -1, "ball");
+  const v4f at{0, 0, -5, 0};
+  VLM_BodyPosition(H(body), &at, VLM_TRANSFORM_RELATIVE);
+  VLM_UpdatePhysics(1);
+  ASSERT_FALSE(vlm::World().debugLines.empty());
+  // 0xFF00FF00 reads as (0, 1, 0, 1).
+  EXPECT_EQ(VLM_DrawLine3D(-1.0f, 0.1f, -5.0f, 1.0f, 0.1f, -5.0f, 0xFF00FF00u), 1);
+  EXPECT_EQ(VLM_DrawLine3D(0, 0, 0, NAN, 0, 0, 0xFFFFFFFFu), 0);
+
+  ClearLitLayer();
+  VLM_RenderWorld(-1);
+  EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  const frametest::Layer lit = ReadLayer(6);
+  const auto [lx, ly] = Project(0.5, 0.1, -5.0);
+  bool green = false;
+  for (int y = ly - 1; y <= ly + 1; ++y) green = green || Near(lit.At(lx, y), 0, 1, 0);
+  EXPECT_TRUE(green);
+  // The sphere's rings in 0xC000: (0, 192 / 255, 0).
+  int ring = 0;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) ring += Near(lit.At(x, y), 0, 192.0f / 255.0f, 0, 1e-4f);
+  EXPECT_GT(ring, 200);
+  // Both lists were drawn by this frame and are gone.
+  EXPECT_TRUE(vlm::World().debugLines.empty());
+  EXPECT_TRUE(vlm::Render().scene.lines.empty());
 }
 
 }  // namespace
