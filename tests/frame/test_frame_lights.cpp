@@ -1,0 +1,188 @@
+// The shadow and light passes against the light programs' formulas: the
+// G-buffer is written with known surfaces, the passes run, and the lit
+// scene (layer 6) is compared with the value worked out here.
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "frame/frame_fixture.h"
+#include "render/frame.h"
+#include "render/gl/gl_table.h"
+#include "render/render_state.h"
+#include "scene/light.h"
+#include "scene/object_record.h"
+#include "scene/scene_state.h"
+
+namespace {
+
+using frametest::FrameTest;
+using frametest::Layer;
+
+// llvmpipe's pow, normalize and acos on 32-bit floats.
+constexpr float kTolerance = 2e-4f;
+
+struct V3 {
+  float x, y, z;
+};
+V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+V3 operator*(V3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+float Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+float Length(V3 a) { return std::sqrt(Dot(a, a)); }
+V3 Unit(V3 a) { return a * (1.0f / Length(a)); }
+V3 Reflect(V3 i, V3 n) { return i - n * (2.0f * Dot(n, i)); }
+
+// One surface as the geometry pass leaves it in layers 0-4 (view space).
+struct Surface {
+  V3 position;
+  float scattering = 0.0f;
+  V3 normal;
+  float hardness = 1.0f;
+  V3 diffuse;
+  float emission = 0.0f;
+  V3 specular{0, 0, 0};
+  float specularIntensity = 0.0f;
+  bool drawn = true;
+};
+
+// The shared N.L with the scattering rule and the specular term.
+float Diffuse(const Surface& s, V3 toLight) {
+  float d = Dot(Unit(s.normal), Unit(toLight));
+  if (d < s.scattering) d = s.scattering * (1.0f - d);
+  return d;
+}
+float Specular(const Surface& s, V3 toLight) {
+  const float r = Dot(Reflect(Unit(toLight), Unit(s.normal)), Unit(s.position));
+  return std::pow(std::max(0.0f, r), s.hardness) * s.specularIntensity;
+}
+V3 Lit(const Surface& s, V3 toLight, V3 colour, float scale) {
+  const float d = Diffuse(s, toLight), sp = Specular(s, toLight);
+  return {(s.diffuse.x * d + s.specular.x * sp) * colour.x * scale,
+          (s.diffuse.y * d + s.specular.y * sp) * colour.y * scale,
+          (s.diffuse.z * d + s.specular.z * sp) * colour.z * scale};
+}
+
+class FrameLightsTest : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    if (IsSkipped()) return;
+    width_ = vlm::render::Targets().width;
+    height_ = vlm::render::Targets().height;
+    frame_.target = -1;
+    frame_.width = width_;
+    frame_.height = height_;
+    frame_.view = Identity();
+    frame_.projection = vlm::CurrentProjection();
+    frame_.culling = true;
+    vlm::LightingState& lighting = vlm::Render().lighting;
+    lighting.ambientColour = {0, 0, 0, 1};
+    lighting.backgroundColour = {0, 0, 0, 0};
+    lighting.directLightOn = 0;
+    lighting.shadowsOn = 0;
+  }
+
+  static m4f Identity() { return m4f{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}; }
+
+  // Layers 0-4 from the surface at each pixel (x, y from the bottom left).
+  void WriteGBuffer(const std::function<Surface(int x, int y)>& at) {
+    std::vector<std::vector<float>> layers(5, std::vector<float>(static_cast<size_t>(width_) * height_ * 4));
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) {
+        const Surface s = at(x, y);
+        const float values[5][4] = {{s.position.x, s.position.y, s.position.z, s.scattering},
+                                    {s.normal.x, s.normal.y, s.normal.z, s.hardness},
+                                    {s.diffuse.x, s.diffuse.y, s.diffuse.z, s.emission},
+                                    {s.specular.x, s.specular.y, s.specular.z, s.specularIntensity},
+                                    {-s.position.z, 1.0f, 0.0f, s.drawn ? 1.0f : 0.0f}};
+        const size_t i = (static_cast<size_t>(y) * width_ + x) * 4;
+        for (int layer = 0; layer < 5; ++layer) std::copy(values[layer], values[layer] + 4, &layers[layer][i]);
+      }
+    vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, vlm::render::Targets().gbufferArray);
+    for (int layer = 0; layer < 5; ++layer)
+      vlmgl.glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, layer, width_, height_, 1, GL_RGBA, GL_FLOAT,
+                            layers[static_cast<size_t>(layer)].data());
+    vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+  }
+
+  void RunLightPasses() {
+    vlm::render::DirectionalShadowPass(frame_);
+    vlm::render::BeginLightPasses(frame_);
+    vlm::render::DirectLightPass(frame_);
+    vlm::render::PointLightPass(frame_);
+    EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  }
+
+  static void ExpectPixel(const Layer& layer, int x, int y, V3 expected, float tolerance = kTolerance) {
+    const float* p = layer.At(x, y);
+    const float scale = std::max({1.0f, std::fabs(expected.x), std::fabs(expected.y), std::fabs(expected.z)});
+    EXPECT_NEAR(p[0], expected.x, tolerance * scale) << "red at " << x << ", " << y;
+    EXPECT_NEAR(p[1], expected.y, tolerance * scale) << "green at " << x << ", " << y;
+    EXPECT_NEAR(p[2], expected.z, tolerance * scale) << "blue at " << x << ", " << y;
+  }
+
+  int width_ = 0, height_ = 0;
+  vlm::render::FrameContext frame_;
+};
+
+// (a) The direct light over four kinds of surface, one per quarter of the
+// screen: lit face on with a highlight, turned away with scattering, a
+// grazing face under a high scattering threshold, and no geometry at all.
+TEST_F(FrameLightsTest, DirectLightFollowsAmbientEmissionScatteringAndSpecular) {
+  vlm::LightingState& lighting = vlm::Render().lighting;
+  lighting.ambientColour = {0.1f, 0.2f, 0.3f, 1.0f};
+  lighting.backgroundColour = {0.05f, 0.06f, 0.07f, 1.0f};
+  lighting.directLightOn = 1;
+  lighting.directLightDirection = {0.3f, -1.0f, -0.5f, 0.0f};  // travels down, away from the camera
+  lighting.directLightColour = {1.0f, 0.8f, 0.6f, 1.0f};
+  lighting.directLightIntensity = 1.5f;
+  // The camera turned 30 degrees about y: the light reaches the program in view space.
+  const float c = std::cos(0.5236f), s = std::sin(0.5236f);
+  frame_.view = m4f{{c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1}};
+  const V3 worldDirection = Unit({0.3f, -1.0f, -0.5f});
+  // Row vector times the view's rotation.
+  const V3 direction{worldDirection.x * c + worldDirection.z * s, worldDirection.y,
+                     -worldDirection.x * s + worldDirection.z * c};
+  const V3 toLight = direction * -1.0f;
+
+  Surface faceOn{{0.5f, -1.0f, -4.0f}, 0.0f, {0.0f, 1.0f, 0.0f}, 8.0f, {0.6f, 0.5f, 0.4f}, 0.25f,
+                 {0.9f, 0.9f, 1.0f}, 0.7f};
+  faceOn.normal = Unit(toLight + Unit(faceOn.position * -1.0f));  // halfway: a full highlight
+  Surface away{{-1.0f, 0.5f, -6.0f}, 0.3f, toLight * -1.0f, 4.0f, {0.2f, 0.7f, 0.3f}, 0.0f,
+               {1.0f, 1.0f, 1.0f}, 0.5f};
+  Surface grazing{{1.0f, 1.0f, -5.0f}, 0.9f, Unit({0.0f, 0.0f, 1.0f}), 2.0f, {0.5f, 0.5f, 0.5f}, 0.1f,
+                  {0.0f, 0.0f, 0.0f}, 0.0f};
+  Surface empty = faceOn;
+  empty.drawn = false;
+  const int w = width_, h = height_;
+  WriteGBuffer([&](int x, int y) {
+    if (y < h / 2) return x < w / 2 ? faceOn : away;
+    return x < w / 2 ? grazing : empty;
+  });
+  RunLightPasses();
+  const Layer lit = ReadLayer(6);
+
+  const V3 ambient{0.1f, 0.2f, 0.3f}, colour{1.0f, 0.8f, 0.6f};
+  const auto expected = [&](const Surface& surface) {
+    const V3 base{surface.diffuse.x * (ambient.x + surface.emission),
+                  surface.diffuse.y * (ambient.y + surface.emission),
+                  surface.diffuse.z * (ambient.z + surface.emission)};
+    return base + Lit(surface, toLight, colour, 1.5f);
+  };
+  // Worked by hand for the face-on surface: N.L and the highlight are both
+  // well above 0, so neither rule can hide a wrong sign.
+  ASSERT_GT(Diffuse(faceOn, toLight), 0.5f);
+  ASSERT_GT(Specular(faceOn, toLight), 0.6f);
+  ASSERT_NEAR(Diffuse(away, toLight), 0.6f, 1e-5f);  // 0.3 x (1 - (-1))
+  for (const auto& [x, y] : {std::pair{w / 4, h / 4}, std::pair{w / 8, h / 3}}) ExpectPixel(lit, x, y, expected(faceOn));
+  ExpectPixel(lit, 3 * w / 4, h / 4, expected(away));
+  ExpectPixel(lit, w / 4, 3 * h / 4, expected(grazing));
+  // Nothing drawn: the background colour the pass cleared to.
+  const float* background = lit.At(3 * w / 4, 3 * h / 4);
+  EXPECT_FLOAT_EQ(background[0], 0.05f);
+  EXPECT_FLOAT_EQ(background[2], 0.07f);
+  EXPECT_FLOAT_EQ(background[3], 1.0f);
+}
+
+}  // namespace
