@@ -185,4 +185,168 @@ TEST_F(FrameLightsTest, DirectLightFollowsAmbientEmissionScatteringAndSpecular) 
   EXPECT_FLOAT_EQ(background[3], 1.0f);
 }
 
+// A point light of range R fades linearly to nothing at 0.982 R, where its
+// shadow cube ends too. Surfaces facing the light at 1/4, 1/2 and 3/4 of
+// that distance, and one beyond it, in four strips across the middle of the
+// screen. 800 lights of 1/800 the intensity, which take two instanced draws
+// (768 + 32), add up to the same picture.
+TEST_F(FrameLightsTest, PointLightFadesLinearlyOverItsRange) {
+  const V3 light{0.0f, 0.0f, -40.0f};  // far enough to cover only the middle of the screen
+  const float range = 8.0f, reach = range * 0.982f;
+  const V3 diffuse{0.8f, 0.6f, 0.4f}, colour{1.0f, 0.5f, 0.25f};
+  const V3 directions[4] = {Unit({1, 0, 0}), Unit({0, 1, 1}), Unit({-1, -1, 0}), Unit({0, 0, 1})};
+  const float fractions[4] = {0.25f, 0.5f, 0.75f, 1.05f};
+  Surface strips[4];
+  for (int i = 0; i < 4; ++i) {
+    strips[i].position = light + directions[i] * (fractions[i] * reach);
+    strips[i].normal = directions[i] * -1.0f;  // facing the light: N.L = 1
+    strips[i].diffuse = diffuse;
+  }
+  const int w = width_, h = height_;
+  WriteGBuffer([&](int x, int y) {
+    Surface s = strips[std::clamp((x - (w / 2 - 80)) / 40, 0, 3)];
+    s.drawn = std::abs(y - h / 2) < 20 && std::abs(x - w / 2) < 80;
+    return s;
+  });
+
+  for (const int count : {1, 800}) {
+    SCOPED_TRACE(count);
+    std::vector<VLM_HANDLE> lights;
+    for (int i = 0; i < count; ++i) {
+      const VLM_HANDLE handle = VLM_CreateLight(-1, light.x, light.y, light.z, VLM_LIGHT_POINT);
+      ASSERT_NE(handle, 0);
+      VLM_LightRange(handle, range);
+      VLM_LightIntensity(handle, 2.0f / static_cast<float>(count));
+      VLM_IsLight(handle)->v4fColour = {colour.x, colour.y, colour.z, 1.0f};
+      lights.push_back(handle);
+    }
+    RunLightPasses();
+    EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), count);
+    const Layer lit = ReadLayer(6);
+    for (int i = 0; i < 4; ++i) {
+      const float a = std::max(0.0f, 1.0f - fractions[i]);
+      ExpectPixel(lit, w / 2 - 60 + 40 * i, h / 2, {diffuse.x * colour.x * 2 * a, diffuse.y * colour.y * 2 * a,
+                                                     diffuse.z * colour.z * 2 * a});
+    }
+    ExpectPixel(lit, w / 2 - 60, h / 2, {0.8f * 1.0f * 2 * 0.75f, 0.6f * 0.5f * 2 * 0.75f, 0.4f * 0.25f * 2 * 0.75f});
+    for (const VLM_HANDLE handle : lights) VLM_FreeLight(handle);
+  }
+}
+
+// A spot light 5 units above a floor, pointing down (its local -y) with the
+// cone factor 2: the light fades with the angle off its axis and is gone
+// 0.5 radians out.
+TEST_F(FrameLightsTest, SpotLightEndsAtItsConeEdge) {
+  const V3 spot{0.0f, 5.0f, -10.0f};
+  const float range = 20.0f, reach = range * 0.982f;
+  const float angles[4] = {0.2f, 0.45f, 0.49f, 0.55f};
+  Surface strips[4];
+  for (int i = 0; i < 4; ++i) {
+    strips[i].position = {5.0f * std::tan(angles[i]), 0.0f, -10.0f};
+    strips[i].normal = {0.0f, 1.0f, 0.0f};
+    strips[i].diffuse = {0.5f, 0.7f, 0.9f};
+    strips[i].specular = {1.0f, 1.0f, 1.0f};
+    strips[i].specularIntensity = 0.5f;
+    strips[i].hardness = 2.0f;
+  }
+  const int w = width_, h = height_;
+  WriteGBuffer([&](int x, int) { return strips[std::clamp(x * 4 / w, 0, 3)]; });
+  const VLM_HANDLE handle = VLM_CreateLight(-1, spot.x, spot.y, spot.z, VLM_LIGHT_SPOT);
+  VLM_LightRange(handle, range);
+  ASSERT_FLOAT_EQ(VLM_IsLight(handle)->afSpot[1], 2.0f);
+  RunLightPasses();
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 1);
+  const Layer lit = ReadLayer(6);
+  for (int i = 0; i < 4; ++i) {
+    const V3 toLight = spot - strips[i].position;
+    const float a = (1.0f - Length(toLight) / reach) * std::max(0.0f, 1.0f - angles[i] * 2.0f);
+    ExpectPixel(lit, w / 8 + i * w / 4, h / 2, Lit(strips[i], toLight, {1, 1, 1}, a));
+  }
+  EXPECT_GT(lit.At(w / 8 + 2 * w / 4, h / 2)[0], 0.001f);  // just inside the edge
+  EXPECT_EQ(lit.At(w / 8 + 3 * w / 4, h / 2)[0], 0.0f);    // just outside
+}
+
+// A box in render list 0 that casts shadows; its material program 22.
+VLM_OBJECT* MakeBox(float x, float y, float z) {
+  VLM_MESH* mesh = VLM_CreateCubeMesh(-1, 1.0f, 1.0f, 0, "box");
+  VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 22, "box");
+  if (!mesh || !material) return nullptr;
+  VLM_OBJECT* box = VLM_CreateObject(-1, reinterpret_cast<VLM_HANDLE>(mesh),
+                                     reinterpret_cast<VLM_HANDLE>(material), 1, "box");
+  const v4f position{x, y, z, 1.0f};
+  if (box) VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(box), &position, 0);
+  return box;
+}
+
+GLint DirectLightState() {
+  const vlm::render::LightProgram& direct = vlm::render::Targets().direct;
+  GLint state = -1;
+  vlmgl.glGetUniformiv(direct.program, direct.locations[vlm::render::kDirectLightState], &state);
+  return state;
+}
+
+float ShadowMapDepth(int x, int y) {
+  float depth = -1.0f;
+  vlmgl.glBindFramebuffer(GL_READ_FRAMEBUFFER, vlm::render::Targets().shadowFramebuffer);
+  vlmgl.glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  vlmgl.glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  return depth;
+}
+
+// With shadows off an enabled direct light that casts shadows is drawn
+// unshadowed (iLightState 1), the shadow map is not touched and no shadow
+// object is counted; with shadows on the map holds the box under the
+// camera and the state is 5. Switched off, the direct light is state 0.
+TEST_F(FrameLightsTest, DirectShadowRunsOnlyWithShadowsOn) {
+  ASSERT_NE(MakeBox(0.0f, 0.0f, 0.0f), nullptr);
+  const vlm::render::RenderTargets& t = vlm::render::Targets();
+  ASSERT_NE(t.shadowFramebuffer, 0u);
+  // A mark in the middle of the map that only a shadow pass would clear.
+  const std::vector<float> mark(64, 0.25f);
+  vlmgl.glBindTexture(GL_TEXTURE_2D, t.shadowMap);
+  vlmgl.glTexSubImage2D(GL_TEXTURE_2D, 0, t.shadowSize / 2 - 4, t.shadowSize / 2 - 4, 8, 8, GL_DEPTH_COMPONENT,
+                        GL_FLOAT, mark.data());
+  vlmgl.glBindTexture(GL_TEXTURE_2D, 0);
+  vlm::LightingState& lighting = vlm::Render().lighting;
+  lighting.directLightOn = 1;
+  lighting.directLightShadows = 1;
+  WriteGBuffer([](int, int) { return Surface{{0, -1, -5}, 0, {0, 1, 0}, 1, {1, 1, 1}}; });
+
+  RunLightPasses();
+  EXPECT_EQ(DirectLightState(), 1);
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 0);
+  EXPECT_FLOAT_EQ(ShadowMapDepth(t.shadowSize / 2, t.shadowSize / 2), 0.25f);
+
+  lighting.shadowsOn = 1;
+  RunLightPasses();
+  EXPECT_EQ(DirectLightState(), 5);
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 0);  // the directional map counts nothing
+  // The box's top 0.5 above the camera, seen from 2048 units up a 4096-deep box.
+  EXPECT_NEAR(ShadowMapDepth(t.shadowSize / 2, t.shadowSize / 2), (2048.0f - 0.5f - 0.01f) / (4096.0f - 0.01f), 1e-3f);
+  EXPECT_FLOAT_EQ(ShadowMapDepth(2, 2), 1.0f);
+
+  lighting.directLightOn = 0;
+  RunLightPasses();
+  EXPECT_EQ(DirectLightState(), 0);
+}
+
+// Enabled lights whose range reaches the frustum are counted; a light
+// behind the camera only with culling off; a disabled light never.
+TEST_F(FrameLightsTest, RenderedLightsCountsWhatTheFrustumCanSee) {
+  WriteGBuffer([](int, int) { return Surface{{0, 0, -10}, 0, {0, 0, 1}, 1, {1, 1, 1}}; });
+  const VLM_HANDLE ahead = VLM_CreateLight(-1, 0.0f, 0.0f, -10.0f, VLM_LIGHT_POINT);
+  const VLM_HANDLE behind = VLM_CreateLight(-1, 0.0f, 0.0f, 50.0f, VLM_LIGHT_POINT);
+  const VLM_HANDLE offside = VLM_CreateLight(-1, 30.0f, 0.0f, -10.0f, VLM_LIGHT_SPOT);
+  const VLM_HANDLE off = VLM_CreateLight(-1, 0.0f, 0.0f, -10.0f, VLM_LIGHT_POINT);
+  for (const VLM_HANDLE light : {ahead, behind, offside, off}) VLM_LightRange(light, 8.0f);
+  VLM_LightRange(offside, 28.0f);  // its sphere reaches across the left... right plane
+  VLM_IsLight(off)->iEnabled = 0;
+  RunLightPasses();
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 2);
+  frame_.culling = false;
+  RunLightPasses();
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 3);
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 0);
+}
+
 }  // namespace
