@@ -349,4 +349,102 @@ TEST_F(FrameLightsTest, RenderedLightsCountsWhatTheFrustumCanSee) {
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 0);
 }
 
+// Whether the segment from p to q passes through the box of half extent
+// `half` around `centre` (slab test).
+bool SegmentHitsBox(V3 p, V3 q, V3 centre, float half) {
+  float enter = 0.0f, leave = 1.0f;
+  const float from[3] = {p.x - centre.x, p.y - centre.y, p.z - centre.z};
+  const float along[3] = {q.x - p.x, q.y - p.y, q.z - p.z};
+  for (int axis = 0; axis < 3; ++axis) {
+    if (std::fabs(along[axis]) < 1e-9f) {
+      if (std::fabs(from[axis]) > half) return false;
+      continue;
+    }
+    float t0 = (-half - from[axis]) / along[axis], t1 = (half - from[axis]) / along[axis];
+    if (t0 > t1) std::swap(t0, t1);
+    enter = std::max(enter, t0);
+    leave = std::min(leave, t1);
+    if (enter > leave) return false;
+  }
+  return true;
+}
+
+// A point light 4 units above a floor with a unit box hanging between them
+// (1.0 above the floor, off to one side so a mirrored lookup shows): the six cube faces see the box, and the floor goes
+// dark exactly where the box stands between it and the light. Every floor
+// pixel more than 0.04 units inside or outside that region is checked.
+TEST_F(FrameLightsTest, ShadowedPointLightDarkensWhatTheBoxHides) {
+  const V3 eye{0.0f, 8.0f, 10.0f}, light{0.0f, 4.0f, 0.0f}, boxCentre{1.2f, 1.0f, -0.7f};
+  const float range = 20.0f, reach = range * 0.982f, margin = 0.04f;
+  ASSERT_NE(MakeBox(boxCentre.x, boxCentre.y, boxCentre.z), nullptr);
+  const VLM_HANDLE lamp = VLM_CreateLight(-1, light.x, light.y, light.z, VLM_LIGHT_POINT);
+  VLM_LightRange(lamp, range);
+  VLM_LightIntensity(lamp, 1.5f);
+  VLM_LightShadow(lamp, 1, 0);
+  vlm::Render().lighting.shadowsOn = 1;
+
+  frame_.view = vlm::render::LookAt({eye.x, eye.y, eye.z, 1}, {0, 0, 0, 1}, {0, 1, 0, 0});
+  const V3 forward = Unit(eye * -1.0f);
+  const V3 side = Unit({forward.y * 0 - forward.z * 1, forward.z * 0 - forward.x * 0, forward.x * 1 - forward.y * 0});
+  const V3 up{side.y * forward.z - side.z * forward.y, side.z * forward.x - side.x * forward.z,
+              side.x * forward.y - side.y * forward.x};
+  const auto toView = [&](V3 v) { return V3{Dot(v, side), Dot(v, up), -Dot(v, forward)}; };
+  const float p00 = frame_.projection.e[0], p11 = frame_.projection.e[5];
+  const int w = width_, h = height_;
+  // The floor point each pixel sees, if any.
+  const auto floorAt = [&](int x, int y, V3* point) {
+    const float a = ((x + 0.5f) / w * 2.0f - 1.0f) / p00, b = ((y + 0.5f) / h * 2.0f - 1.0f) / p11;
+    const V3 ray = side * a + up * b + forward;
+    if (ray.y >= 0.0f) return false;
+    *point = eye + ray * (-eye.y / ray.y);
+    return std::fabs(point->x) < 6.0f && std::fabs(point->z) < 6.0f;
+  };
+  const auto surfaceAt = [&](V3 p) {
+    Surface s{toView(p - eye), 0.0f, toView({0, 1, 0}), 4.0f, {0.7f, 0.6f, 0.5f}};
+    s.specular = {1.0f, 1.0f, 1.0f};
+    s.specularIntensity = 0.3f;
+    return s;
+  };
+  WriteGBuffer([&](int x, int y) {
+    V3 p;
+    Surface s = surfaceAt({0, 0, 0});
+    s.drawn = floorAt(x, y, &p);
+    return s.drawn ? surfaceAt(p) : s;
+  });
+  RunLightPasses();
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 1);
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 6);  // the box once per face
+  const Layer lit = ReadLayer(6);
+
+  int shadowed = 0, litPixels = 0, wrong = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      V3 p;
+      if (!floorAt(x, y, &p)) continue;
+      V3 expected;
+      if (SegmentHitsBox(p, light, boxCentre, 0.5f - margin)) {
+        expected = {0, 0, 0};
+        ++shadowed;
+      } else if (!SegmentHitsBox(p, light, boxCentre, 0.5f + margin)) {
+        const float a = std::max(0.0f, 1.0f - Length(light - p) / reach);
+        expected = Lit(surfaceAt(p), toView(light - p), {1, 1, 1}, 1.5f * a);
+        ++litPixels;
+      } else {
+        continue;  // the shadow's edge, where the four taps blend
+      }
+      const float* got = lit.At(x, y);
+      const bool near = std::fabs(got[0] - expected.x) <= kTolerance && std::fabs(got[1] - expected.y) <= kTolerance &&
+                        std::fabs(got[2] - expected.z) <= kTolerance;
+      if (!near && ++wrong <= 5)
+        ADD_FAILURE() << "pixel " << x << ", " << y << " (floor " << p.x << ", " << p.z << "): " << got[0] << " "
+                      << got[1] << " " << got[2] << ", expected " << expected.x << " " << expected.y << " "
+                      << expected.z;
+    }
+  EXPECT_EQ(wrong, 0);
+  // The shadow is a square of about 1.6 x 1.6 units on the floor: a region
+  // of its own, not a handful of pixels.
+  EXPECT_GT(shadowed, 2000);
+  EXPECT_GT(litPixels, 50000);
+}
+
 }  // namespace
