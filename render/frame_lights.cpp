@@ -9,6 +9,7 @@
 #include "core/registries.h"
 #include "definition/records.h"
 #include "render/frame.h"
+#include "render/frame_state.h"
 #include "render/frustum.h"
 #include "render/gl/gl_table.h"
 #include "render/material_apply.h"
@@ -205,10 +206,10 @@ void BindLightTarget(const FrameContext& frame) {
 // depth clamping keeps a far side beyond the far plane.
 void BeginLightVolumes() {
   vlmgl.glEnable(GL_BLEND);
-  vlmgl.glBlendFunc(GL_ONE, GL_ONE);
-  vlmgl.glDisable(GL_DEPTH_TEST);
+  SetBlendFactors(GL_ONE, GL_ONE);
+  SetDepthTest(false);
   vlmgl.glDepthMask(GL_FALSE);
-  vlmgl.glEnable(GL_CULL_FACE);
+  SetCulling(true);
   vlmgl.glCullFace(GL_FRONT);
   vlmgl.glEnable(GL_DEPTH_CLAMP);
 }
@@ -243,7 +244,7 @@ int RenderShadowCube(const FrameContext& frame, const VLM_LIGHT& light, const m4
   const RenderTargets& t = Targets();
   vlmgl.glDisable(GL_BLEND);
   vlmgl.glDisable(GL_DEPTH_CLAMP);
-  vlmgl.glEnable(GL_DEPTH_TEST);
+  SetDepthTest(true);
   vlmgl.glDepthMask(GL_TRUE);
   vlmgl.glCullFace(GL_BACK);
   vlmgl.glViewport(0, 0, t.cubeSize, t.cubeSize);
@@ -343,11 +344,13 @@ void DirectionalShadowPass(const FrameContext& frame) {
   vlmgl.glViewport(0, 0, t.shadowSize, t.shadowSize);
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.shadowFramebuffer);
   vlmgl.glDisable(GL_BLEND);
-  vlmgl.glEnable(GL_DEPTH_TEST);
+  SetDepthTest(true);
   vlmgl.glDepthMask(GL_TRUE);
+  vlmgl.glCullFace(GL_BACK);
   vlmgl.glClear(GL_DEPTH_BUFFER_BIT);
   UploadProjection(DirectionalLightProjection());
   DrawShadowCasters(DirectionalLightView(frame));
+  CheckPass("directional shadow");
 }
 
 void BeginLightPasses(const FrameContext& frame) {
@@ -356,8 +359,8 @@ void BeginLightPasses(const FrameContext& frame) {
   vlmgl.glClearColor(background.x, background.y, background.z, background.w);
   vlmgl.glClear(GL_COLOR_BUFFER_BIT);
   vlmgl.glEnable(GL_BLEND);
-  vlmgl.glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  vlmgl.glDisable(GL_DEPTH_TEST);
+  SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  SetDepthTest(false);
   vlmgl.glDepthMask(GL_FALSE);
   BindGBuffer(0);
 
@@ -376,6 +379,7 @@ void BeginLightPasses(const FrameContext& frame) {
                                     : v4f{0.0f, -1.0f, 0.0f, 0.0f};
     }
   }
+  CheckPass("light set-up");
 }
 
 void DirectLightPass(const FrameContext& frame) {
@@ -412,6 +416,7 @@ void DirectLightPass(const FrameContext& frame) {
   vlmgl.glBindVertexArray(t.directQuadArray);
   vlmgl.glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
   vlmgl.glBindVertexArray(0);
+  CheckPass("direct light");
 }
 
 void PointLightPass(const FrameContext& frame) {
@@ -456,8 +461,12 @@ void PointLightPass(const FrameContext& frame) {
     VLM_EntityWorldMatrix(&world, light, 1);
     DrawSpotLight(*light, Multiply(world, frame.view));
   }
+  // Back to the faces and blending every later pass draws with.
   vlmgl.glDisable(GL_DEPTH_CLAMP);
+  vlmgl.glCullFace(GL_BACK);
+  SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   vlmgl.glBindVertexArray(0);
+  CheckPass("point light");
 }
 
 }  // namespace vlm::render
