@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frame/frame_fixture.h"
+#include "definition/records.h"
 #include "render/frame.h"
 #include "render/gl/gl_table.h"
 #include "render/render_state.h"
@@ -35,11 +36,11 @@ V3 Reflect(V3 i, V3 n) { return i - n * (2.0f * Dot(n, i)); }
 
 // One surface as the geometry pass leaves it in layers 0-4 (view space).
 struct Surface {
-  V3 position;
+  V3 position{0, 0, 0};
   float scattering = 0.0f;
-  V3 normal;
+  V3 normal{0, 0, 1};
   float hardness = 1.0f;
-  V3 diffuse;
+  V3 diffuse{0, 0, 0};
   float emission = 0.0f;
   V3 specular{0, 0, 0};
   float specularIntensity = 0.0f;
@@ -445,6 +446,82 @@ TEST_F(FrameLightsTest, ShadowedPointLightDarkensWhatTheBoxHides) {
   // of its own, not a handful of pixels.
   EXPECT_GT(shadowed, 2000);
   EXPECT_GT(litPixels, 50000);
+}
+
+// The whole frame: a floor and a box drawn by the geometry pass, lit once
+// by a shadowed point light and once by the shadowed direct light. The
+// expected colour of each floor pixel comes from the G-buffer the frame
+// wrote; pixels whose way to the light the box blocks (by 0.1 units or
+// more) get nothing, those it clearly misses the full light. The floor
+// casts shadows too, so it must not shadow itself.
+TEST_F(FrameLightsTest, AWholeFrameShadowsTheFloorUnderABox) {
+  VLM_MESH* plane = VLM_CreatePlaneMesh(-1, 40.0f, 1.0f, "floor");
+  VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 20, "floor");
+  ASSERT_NE(plane, nullptr);
+  ASSERT_NE(material, nullptr);
+  material->fShine = 0.4f;
+  material->fHardness = 6.0f;
+  VLM_OBJECT* floor = VLM_CreateObject(-1, reinterpret_cast<VLM_HANDLE>(plane), reinterpret_cast<VLM_HANDLE>(material), 1, "");
+  const v4f down{0.0f, -2.0f, 0.0f, 1.0f};
+  VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(floor), &down, 0);
+  const V3 boxCentre{0.8f, -1.0f, -8.0f};  // 0.5 above the floor
+  ASSERT_NE(MakeBox(boxCentre.x, boxCentre.y, boxCentre.z), nullptr);
+  VLM_AmbientColour(0xFF000000u);
+  VLM_Shadows(1);
+  const V3 lampAt{0.0f, 2.0f, -8.0f};
+  const VLM_HANDLE lamp = VLM_CreateLight(-1, lampAt.x, lampAt.y, lampAt.z, VLM_LIGHT_POINT);
+  VLM_LightRange(lamp, 20.0f);
+  VLM_LightShadow(lamp, 1, 0);
+  const V3 sunDirection = Unit({0.3f, -1.0f, 0.2f});
+
+  for (const bool sun : {false, true}) {
+    SCOPED_TRACE(sun ? "direct light" : "point light");
+    VLM_IsLight(lamp)->iEnabled = sun ? 0 : 1;
+    VLM_DirectLight(sun ? 1 : 0);
+    vlm::Render().lighting.directLightShadows = 1;
+    vlm::Render().lighting.directLightDirection = {sunDirection.x, sunDirection.y, sunDirection.z, 0.0f};
+    VLM_RenderWorld(-1);
+    EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), sun ? 0 : 12);  // floor and box, six faces
+    const Layer layers[5] = {ReadLayer(0), ReadLayer(1), ReadLayer(2), ReadLayer(3), ReadLayer(6)};
+
+    int shadowed = 0, litPixels = 0, wrong = 0;
+    for (int y = 0; y < height_; y += 2)
+      for (int x = 0; x < width_; x += 2) {
+        const float* p = layers[0].At(x, y);
+        // The camera is at the origin looking down -z: view space is world space.
+        const V3 position{p[0], p[1], p[2]};
+        if (std::fabs(position.y + 2.0f) > 1e-3f || position.z < -30.0f) continue;  // not the floor
+        Surface surface{position, p[3]};
+        const float* n = layers[1].At(x, y);
+        const float* d = layers[2].At(x, y);
+        const float* sp = layers[3].At(x, y);
+        surface.normal = {n[0], n[1], n[2]};
+        surface.hardness = n[3];
+        surface.diffuse = {d[0], d[1], d[2]};
+        surface.specular = {sp[0], sp[1], sp[2]};
+        surface.specularIntensity = sp[3];
+        const V3 toward = sun ? position - sunDirection * 100.0f : lampAt;
+        V3 expected{0, 0, 0};
+        if (SegmentHitsBox(position, toward, boxCentre, 0.4f)) {
+          ++shadowed;
+        } else if (!SegmentHitsBox(position, toward, boxCentre, 0.6f)) {
+          const float a = sun ? 1.0f : std::max(0.0f, 1.0f - Length(lampAt - position) / (20.0f * 0.982f));
+          expected = Lit(surface, sun ? sunDirection * -1.0f : lampAt - position, {1, 1, 1}, a);
+          ++litPixels;
+        } else {
+          continue;
+        }
+        const float* got = layers[4].At(x, y);
+        const float tolerance = 1e-3f;  // positions rebuilt from depth-tested geometry, not written by hand
+        if ((std::fabs(got[0] - expected.x) > tolerance || std::fabs(got[1] - expected.y) > tolerance) && ++wrong <= 5)
+          ADD_FAILURE() << "pixel " << x << ", " << y << " (floor " << position.x << ", " << position.z << "): " << got[0]
+                        << " " << got[1] << ", expected " << expected.x << " " << expected.y;
+      }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(shadowed, 100);
+    EXPECT_GT(litPixels, 5000);
+  }
 }
 
 }  // namespace
