@@ -1,12 +1,472 @@
 // The frame's shadow and light passes: the directional shadow map, the
-// direct light, and point lights (shadowed one by one, the rest instanced).
+// direct light, and point lights (shadowed one by one, the rest instanced)
+// and spot lights, all added into the lit-scene layer.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "core/engine_state.h"
+#include "core/registries.h"
+#include "definition/records.h"
 #include "render/frame.h"
+#include "render/frame_state.h"
+#include "render/frustum.h"
+#include "render/gl/gl_table.h"
+#include "render/material_apply.h"
+#include "render/render_state.h"
+#include "render/shader_state.h"
+#include "render/targets.h"
+#include "scene/light.h"
+#include "scene/object_record.h"
+#include "scene/scene_state.h"
+#include "velmora/math.h"
+#include "velmora/scene.h"
 
 namespace vlm::render {
+namespace {
 
-void DirectionalShadowPass(const FrameContext& /*frame*/) {}
-void BeginLightPasses(const FrameContext& /*frame*/) {}
-void DirectLightPass(const FrameContext& /*frame*/) {}
-void PointLightPass(const FrameContext& /*frame*/) {}
+// The directional shadow covers a box of +-20 units across around the
+// camera, 4096 deep; its eye sits half that depth back towards the light,
+// so casters well above the camera still reach the map.
+constexpr float kDirectionalHalfWidth = 20.0f;
+constexpr float kShadowNear = 0.01f;
+constexpr float kDirectionalFar = 4096.0f;
+constexpr float kDirectionalEyeDistance = kDirectionalFar * 0.5f;
+// Point-light shadows and attenuation end just inside the light volume.
+constexpr float kLightRangeScale = 0.982f;
+
+// Shadow program numbers.
+constexpr int kShadowInstancing = 5;
+constexpr int kShadowTextureArray = 6;
+constexpr int kShadowGrass = 7;
+
+constexpr m4f kIdentity{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
+
+float Length3(const v4f& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+
+// v x M for a point (w = 1) or a direction (w = 0).
+v4f Transform(const v4f& v, const m4f& m) {
+  v4f out = v;
+  VLM_v4fTransformInto(&out, &m, &v);
+  return out;
+}
+
+m4f Inverse(const m4f& m) {
+  m4f out = m;
+  VLM_m4fInverse(&out, &m);
+  return out;
+}
+
+m4f Translation(float x, float y, float z) {
+  m4f m = kIdentity;
+  m.e[12] = x;
+  m.e[13] = y;
+  m.e[14] = z;
+  return m;
+}
+
+void UploadProjection(const m4f& projection) {
+  Shaders().buffers.projection.data.mProjectionMatrix = projection;
+  UploadBlockRange(Block::kProjection, 0, sizeof(m4f));
+}
+
+void SetMatrix(GLint location, const m4f& m) {
+  // The engine's rows are GLSL's columns: the program applies v x M.
+  if (location >= 0) vlmgl.glUniformMatrix4fv(location, 1, GL_FALSE, m.e);
+}
+
+GLint SlotLocation(const VLM_SHADER& shader, size_t slot) {
+  if (slot >= shader.aSlotsA.size() || !shader.aSlotsA[slot]) return -1;
+  return shader.aSlotsA[slot]->iLocation;
+}
+
+// The direct light's travel direction, unit length; false when it has none.
+bool DirectDirection(v4f* direction) {
+  const v4f d = Render().lighting.directLightDirection;
+  const float length = Length3(d);
+  if (!(length > 1e-6f) || !std::isfinite(length)) return false;
+  *direction = {d.x / length, d.y / length, d.z / length, 0.0f};
+  return true;
+}
+
+bool DirectShadowed() {
+  const LightingState& lighting = Render().lighting;
+  v4f direction;
+  return lighting.shadowsOn && lighting.directLightOn && lighting.directLightShadows &&
+         Targets().shadowFramebuffer != 0 && Targets().shadowMap != 0 &&
+         DirectDirection(&direction);
+}
+
+// World -> light view of the directional shadow: looking along the light's
+// direction at the camera's position.
+m4f DirectionalLightView(const FrameContext& frame) {
+  v4f d{0.0f, -1.0f, 0.0f, 0.0f};
+  DirectDirection(&d);
+  const m4f cameraWorld = Inverse(frame.view);
+  const v4f centre{cameraWorld.e[12], cameraWorld.e[13], cameraWorld.e[14], 1.0f};
+  const v4f eye{centre.x - d.x * kDirectionalEyeDistance, centre.y - d.y * kDirectionalEyeDistance,
+                centre.z - d.z * kDirectionalEyeDistance, 1.0f};
+  // Any up vector that is not along the direction.
+  const v4f up = std::fabs(d.y) > 0.9f ? v4f{0.0f, 0.0f, -1.0f, 0.0f} : v4f{0.0f, 1.0f, 0.0f, 0.0f};
+  return LookAt(eye, centre, up);
+}
+
+m4f DirectionalLightProjection() {
+  return OrthographicMatrix(-kDirectionalHalfWidth, kDirectionalHalfWidth, -kDirectionalHalfWidth,
+                            kDirectionalHalfWidth, kShadowNear, kDirectionalFar);
+}
+
+// The shadow program of `shader` with its samplers on the units its
+// textures go to; the colour texture's unit, or -1 for none.
+int UseShadowProgram(const VLM_SHADER& shadow) {
+  vlmgl.glUseProgram(shadow.iProgram);
+  int colourUnit = 0;
+  switch (shadow.iProgramNumber) {
+    case kShadowInstancing:  // instance buffer on unit 0, colour map on 1
+      vlmgl.glUniform1i(SlotLocation(shadow, 0), 0);
+      vlmgl.glUniform1i(SlotLocation(shadow, 1), 1);
+      colourUnit = 1;
+      break;
+    case kShadowGrass: {  // instance buffer 0, fTime 1, vWind 2, colour map 3 on unit 1
+      vlmgl.glUniform1i(SlotLocation(shadow, 0), 0);
+      vlmgl.glUniform1i(SlotLocation(shadow, 3), 1);
+      const GLint time = SlotLocation(shadow, 1);
+      if (time >= 0) vlmgl.glUniform1f(time, static_cast<float>(Timing().elapsedSeconds));
+      const GLint wind = SlotLocation(shadow, 2);
+      const float windVector[3] = {Render().effects.grassWind, 0.0f, 0.0f};
+      if (wind >= 0) vlmgl.glUniform3fv(wind, 1, windVector);
+      colourUnit = 1;
+      break;
+    }
+    default:
+      vlmgl.glUniform1i(SlotLocation(shadow, 0), 0);
+      break;
+  }
+  return colourUnit;
+}
+
+// The material's colour map for the alpha test. An empty slot binds the
+// opaque substitute, so that whatever the unit held cannot discard the
+// caster; an array program without an array reads the unbound unit as
+// opaque black.
+void BindShadowColour(const VLM_MATERIAL& material, int shadowProgram, int unit) {
+  const VLM_TEXTURE* texture = material.apTextures[VLM_SLOT_COLOUR];
+  vlmgl.glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+  if (shadowProgram == kShadowTextureArray) {
+    const bool array = texture && texture->iTarget == GL_TEXTURE_2D_ARRAY;
+    vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, array ? texture->iTexture : 0);
+  } else {
+    if (!texture || texture->iTarget != GL_TEXTURE_2D)
+      texture = TextureRegistry().Resolve(Render().defaults.substituteTextures[VLM_SLOT_COLOUR]);
+    vlmgl.glBindTexture(GL_TEXTURE_2D, texture ? texture->iTexture : 0);
+  }
+  vlmgl.glActiveTexture(GL_TEXTURE0);
+}
+
+// Render lists 0 and 1 into the bound depth target through each program's
+// shadow program, seen from `lightView`: every visible instance that casts
+// shadows, uncounted and unculled. Returns the number of draws.
+int DrawShadowCasters(const m4f& lightView) {
+  int drawn = 0;
+  for (int list = 0; list <= 1; ++list) {
+    for (const VLM_SHADER* shader : Shaders().renderLists[static_cast<size_t>(list)]) {
+      const VLM_SHADER* shadow = shader ? shader->pShadowProgram : nullptr;
+      if (!shadow || !shadow->iProgram) continue;
+      const int colourUnit = UseShadowProgram(*shadow);
+      for (const VLM_MATERIAL* material : shader->materials) {
+        if (!material || material->instances.empty()) continue;
+        const bool noCulling = material->iBackFaceCulling == 0;
+        if (noCulling) vlmgl.glDisable(GL_CULL_FACE);
+        BindShadowColour(*material, shadow->iProgramNumber, colourUnit);
+        for (const MeshInstance& instance : material->instances) {
+          if (!instance.object || instance.object->aiRenderSwitch[1] == 0) continue;
+          if (DrawInstance(instance, lightView, nullptr) != Drawn::kSkipped) ++drawn;
+        }
+        if (noCulling) vlmgl.glEnable(GL_CULL_FACE);
+      }
+    }
+  }
+  vlmgl.glBindVertexArray(0);
+  return drawn;
+}
+
+// Viewport, framebuffer 1 with layers 6 and 5 as draw buffers, and the
+// camera's projection: where every light volume draws.
+void BindLightTarget(const FrameContext& frame) {
+  const RenderTargets& t = Targets();
+  vlmgl.glViewport(0, 0, frame.width, frame.height);
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[1].framebuffer);
+  const GLenum drawBuffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT3};
+  vlmgl.glDrawBuffers(2, drawBuffers);
+  UploadProjection(frame.projection);
+}
+
+// The additive state of the light volumes: blend (1, 1), no depth, front
+// faces culled so that a camera inside a volume still sees its far side;
+// depth clamping keeps a far side beyond the far plane.
+void BeginLightVolumes() {
+  vlmgl.glEnable(GL_BLEND);
+  SetBlendFactors(GL_ONE, GL_ONE);
+  SetDepthTest(false);
+  vlmgl.glDepthMask(GL_FALSE);
+  SetCulling(true);
+  vlmgl.glCullFace(GL_FRONT);
+  vlmgl.glEnable(GL_DEPTH_CLAMP);
+}
+
+void BindGBuffer(GLenum unit) {
+  vlmgl.glActiveTexture(GL_TEXTURE0 + unit);
+  vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, Targets().gbufferArray);
+}
+
+// The Light block for one light drawn on its own.
+void UploadLight(const VLM_LIGHT& light, int32_t staticCube) {
+  LightBlock& block = Shaders().buffers.light.data;
+  block.vLightPosition[0] = light.v4fViewPosition.x;
+  block.vLightPosition[1] = light.v4fViewPosition.y;
+  block.vLightPosition[2] = light.v4fViewPosition.z;
+  block.fLightRange = light.fRange * kLightRangeScale;
+  block.vLightColor[0] = light.v4fColour.x;
+  block.vLightColor[1] = light.v4fColour.y;
+  block.vLightColor[2] = light.v4fColour.z;
+  block.fLightIntensity = light.fIntensity;
+  block.vLightDirection[0] = light.v4fViewDirection.x;
+  block.vLightDirection[1] = light.v4fViewDirection.y;
+  block.vLightDirection[2] = light.v4fViewDirection.z;
+  block.fLightConeAngle = light.afSpot[1];
+  block.iStatic = staticCube;
+  UploadBlock(Block::kLight);
+}
+
+// Renders the six faces of the dynamic cube from the light's position;
+// returns the number of shadow-object draws.
+int RenderShadowCube(const FrameContext& frame, const VLM_LIGHT& light, const m4f& lightWorld) {
+  const RenderTargets& t = Targets();
+  vlmgl.glDisable(GL_BLEND);
+  vlmgl.glDisable(GL_DEPTH_CLAMP);
+  SetDepthTest(true);
+  vlmgl.glDepthMask(GL_TRUE);
+  vlmgl.glCullFace(GL_BACK);
+  vlmgl.glViewport(0, 0, t.cubeSize, t.cubeSize);
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.cubeFramebuffer);
+  UploadProjection(
+      PerspectiveMatrix(90.0f, 1.0f, kShadowNear, std::max(light.fRange * kLightRangeScale, 0.02f)));
+  const m4f toLight = Translation(-lightWorld.e[12], -lightWorld.e[13], -lightWorld.e[14]);
+  int drawn = 0;
+  for (int face = 0; face < 6; ++face) {
+    vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
+                                 GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face),
+                                 t.shadowCube, 0);
+    vlmgl.glClear(GL_DEPTH_BUFFER_BIT);
+    drawn += DrawShadowCasters(Multiply(toLight, t.cubeFaceViews[static_cast<size_t>(face)]));
+  }
+  BindLightTarget(frame);
+  BeginLightVolumes();
+  return drawn;
+}
+
+// One shadowed point light: its cube, then its volume through the shadow
+// program.
+void DrawShadowedPointLight(const FrameContext& frame, const VLM_LIGHT& light, const m4f& lightWorld,
+                            const m4f& modelView) {
+  const RenderTargets& t = Targets();
+  Render().rendered.shadowObjects += RenderShadowCube(frame, light, lightWorld);
+  const LightProgram& program = t.pointShadow;
+  vlmgl.glUseProgram(program.program);
+  vlmgl.glUniform1i(program.locations[kPointGBufferMap], 0);
+  vlmgl.glUniform1i(program.locations[kPointShadowMap], 1);
+  vlmgl.glUniform1i(program.locations[kPointStaticShadowMap], 2);
+  // View-space vectors back into world axes, which are the cube's axes.
+  m4f viewToWorld = Inverse(frame.view);
+  viewToWorld.e[12] = viewToWorld.e[13] = viewToWorld.e[14] = 0.0f;
+  SetMatrix(program.locations[kPointWorldViewMatrix], viewToWorld);
+  SetMatrix(program.locations[kPointShadowTextureMatrix], kIdentity);
+  BindGBuffer(0);
+  vlmgl.glActiveTexture(GL_TEXTURE1);
+  vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, t.shadowCube);
+  vlmgl.glActiveTexture(GL_TEXTURE0);
+  SetModelView(modelView);
+  // A light's own static cube is not filled by any pass yet: reading its
+  // undefined depths would darken the whole light, so it is not used.
+  UploadLight(light, 0);
+  vlmgl.glBindVertexArray(t.sphereArray);
+  vlmgl.glDrawElements(GL_TRIANGLES, kIcosphereIndices, GL_UNSIGNED_INT, nullptr);
+}
+
+// The lights without shadow, at most kMaxPointLightInstances per draw.
+void DrawInstancedPointLights(const std::vector<PointLightInstance>& instances) {
+  if (instances.empty()) return;
+  const RenderTargets& t = Targets();
+  vlmgl.glUseProgram(t.point.program);
+  vlmgl.glUniform1i(t.point.locations[0], 0);
+  BindGBuffer(0);
+  vlmgl.glBindVertexArray(t.instancedSphereArray);
+  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
+  for (size_t first = 0; first < instances.size(); first += kMaxPointLightInstances) {
+    const size_t count = std::min(instances.size() - first, static_cast<size_t>(kMaxPointLightInstances));
+    vlmgl.glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(count * sizeof(PointLightInstance)),
+                          &instances[first]);
+    vlmgl.glDrawElementsInstanced(GL_TRIANGLES, kIcosphereIndices, GL_UNSIGNED_INT, nullptr,
+                                  static_cast<GLsizei>(count));
+  }
+  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+// One spot light: each of the program's five maps is the G-buffer array on
+// its own unit, read at its own layer.
+void DrawSpotLight(const VLM_LIGHT& light, const m4f& modelView) {
+  const RenderTargets& t = Targets();
+  vlmgl.glUseProgram(t.spot.program);
+  for (GLenum unit = 0; unit < 5; ++unit) {
+    vlmgl.glUniform1i(t.spot.locations[unit], static_cast<GLint>(unit));
+    BindGBuffer(unit);
+  }
+  vlmgl.glActiveTexture(GL_TEXTURE0);
+  SetModelView(modelView);
+  UploadLight(light, 0);
+  vlmgl.glBindVertexArray(t.sphereArray);
+  vlmgl.glDrawElements(GL_TRIANGLES, kIcosphereIndices, GL_UNSIGNED_INT, nullptr);
+}
+
+// Whether a light's volume can reach the picture: with culling on, the
+// sphere of its range around its view-space position against the camera's
+// frustum.
+bool LightVisible(const FrameContext& frame, const Frustum& frustum, const VLM_LIGHT& light) {
+  if (!frame.culling) return true;
+  return TestSphere(frustum, light.v4fViewPosition, light.fRange) != Containment::kOutside;
+}
+
+}  // namespace
+
+void DirectionalShadowPass(const FrameContext& frame) {
+  if (!DirectShadowed()) return;
+  const RenderTargets& t = Targets();
+  vlmgl.glViewport(0, 0, t.shadowSize, t.shadowSize);
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.shadowFramebuffer);
+  vlmgl.glDisable(GL_BLEND);
+  SetDepthTest(true);
+  vlmgl.glDepthMask(GL_TRUE);
+  vlmgl.glCullFace(GL_BACK);
+  vlmgl.glClear(GL_DEPTH_BUFFER_BIT);
+  UploadProjection(DirectionalLightProjection());
+  DrawShadowCasters(DirectionalLightView(frame));
+  CheckPass("directional shadow");
+}
+
+void BeginLightPasses(const FrameContext& frame) {
+  BindLightTarget(frame);
+  const v4f& background = Render().lighting.backgroundColour;
+  vlmgl.glClearColor(background.x, background.y, background.z, background.w);
+  vlmgl.glClear(GL_COLOR_BUFFER_BIT);
+  vlmgl.glEnable(GL_BLEND);
+  SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  SetDepthTest(false);
+  vlmgl.glDepthMask(GL_FALSE);
+  BindGBuffer(0);
+
+  SceneState& scene = Scene();
+  for (auto* lights : {&scene.pointLights, &scene.spotLights}) {
+    for (VLM_LIGHT* light : *lights) {
+      m4f world;
+      VLM_EntityWorldMatrix(&world, light, 1);
+      const m4f toView = Multiply(world, frame.view);
+      light->v4fViewPosition = {toView.e[12], toView.e[13], toView.e[14], 1.0f};
+      // The volume's rows carry the range; the axis needs only the turn.
+      const v4f axis = Transform({0.0f, -1.0f, 0.0f, 0.0f}, toView);
+      const float length = Length3(axis);
+      light->v4fViewDirection = length > 0.0f
+                                    ? v4f{axis.x / length, axis.y / length, axis.z / length, 0.0f}
+                                    : v4f{0.0f, -1.0f, 0.0f, 0.0f};
+    }
+  }
+  CheckPass("light set-up");
+}
+
+void DirectLightPass(const FrameContext& frame) {
+  const RenderTargets& t = Targets();
+  const LightingState& lighting = Render().lighting;
+  const LightProgram& program = t.direct;
+  const auto at = [&](int slot) { return program.locations[static_cast<size_t>(slot)]; };
+  vlmgl.glUseProgram(program.program);
+  vlmgl.glUniform1i(at(kDirectGBufferMap), 0);
+  vlmgl.glUniform1i(at(kDirectShadowMap), 1);
+  vlmgl.glUniform4fv(at(kDirectAmbientColor), 1, &lighting.ambientColour.x);
+  v4f direction;
+  int state = 0;
+  if (lighting.directLightOn && DirectDirection(&direction)) {
+    // The program lights along -vLightDirection, towards the light: it
+    // takes the travel direction itself, in view space.
+    const v4f inView = Transform(direction, frame.view);
+    vlmgl.glUniform3fv(at(kDirectLightDirection), 1, &inView.x);
+    vlmgl.glUniform3fv(at(kDirectLightColor), 1, &lighting.directLightColour.x);
+    vlmgl.glUniform1f(at(kDirectLightIntensity), lighting.directLightIntensity);
+    state = 1;
+    if (DirectShadowed()) {
+      vlmgl.glActiveTexture(GL_TEXTURE1);
+      vlmgl.glBindTexture(GL_TEXTURE_2D, t.shadowMap);
+      vlmgl.glActiveTexture(GL_TEXTURE0);
+      SetMatrix(at(kDirectWorldToLightView), DirectionalLightView(frame));
+      SetMatrix(at(kDirectLightViewToProjection), DirectionalLightProjection());
+      SetMatrix(at(kDirectWorldToCameraView), frame.view);
+      state = 5;
+    }
+  }
+  vlmgl.glUniform1i(at(kDirectLightState), state);
+  BindGBuffer(0);
+  vlmgl.glBindVertexArray(t.directQuadArray);
+  vlmgl.glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+  vlmgl.glBindVertexArray(0);
+  CheckPass("direct light");
+}
+
+void PointLightPass(const FrameContext& frame) {
+  const RenderTargets& t = Targets();
+  RenderedCounts& rendered = Render().rendered;
+  rendered.lights = 0;
+  rendered.shadowObjects = 0;
+  BeginLightVolumes();
+  const Frustum frustum = FrustumOf(frame.projection);
+  const bool shadows = Render().lighting.shadowsOn && t.cubeFramebuffer != 0 && t.shadowCube != 0;
+
+  SceneState& scene = Scene();
+  std::vector<PointLightInstance> instances;
+  instances.reserve(scene.pointLights.size());
+  for (const VLM_LIGHT* light : scene.pointLights) {
+    if (!light->iEnabled || !LightVisible(frame, frustum, *light)) continue;
+    ++rendered.lights;
+    m4f world;
+    VLM_EntityWorldMatrix(&world, light, 1);
+    const m4f modelView = Multiply(world, frame.view);
+    if (shadows && light->iCastsShadow) {
+      DrawShadowedPointLight(frame, *light, world, modelView);
+      continue;
+    }
+    PointLightInstance& instance = instances.emplace_back();
+    instance.modelView = modelView;
+    instance.position[0] = light->v4fViewPosition.x;
+    instance.position[1] = light->v4fViewPosition.y;
+    instance.position[2] = light->v4fViewPosition.z;
+    instance.range = light->fRange * kLightRangeScale;
+    instance.colour[0] = light->v4fColour.x;
+    instance.colour[1] = light->v4fColour.y;
+    instance.colour[2] = light->v4fColour.z;
+    instance.intensity = light->fIntensity;
+  }
+  DrawInstancedPointLights(instances);
+
+  for (const VLM_LIGHT* light : scene.spotLights) {
+    if (!light->iEnabled || !LightVisible(frame, frustum, *light)) continue;
+    ++rendered.lights;
+    m4f world;
+    VLM_EntityWorldMatrix(&world, light, 1);
+    DrawSpotLight(*light, Multiply(world, frame.view));
+  }
+  // Back to the faces and blending every later pass draws with.
+  vlmgl.glDisable(GL_DEPTH_CLAMP);
+  vlmgl.glCullFace(GL_BACK);
+  SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  vlmgl.glBindVertexArray(0);
+  CheckPass("point light");
+}
 
 }  // namespace vlm::render

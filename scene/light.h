@@ -35,7 +35,13 @@ struct VLM_LIGHT {
   float fRange = 128.0f;     // units
   v4f v4fColour{1.0f, 1.0f, 1.0f, 1.0f};
   float fIntensity = 1.0f;
-  float afSpot[2] = {-1.0f, 2.0f};  // spot parameters, not read yet
+  // Spot parameters: [0] unread; [1] the cone factor: the light fades to
+  // nothing 1 / [1] radians off its axis (its local -y, down at creation).
+  float afSpot[2] = {-1.0f, 2.0f};
+  // Where the frame's light passes see the light, in the camera's view
+  // space: position (w = 1) and, for a spot light, its unit axis (w = 0).
+  v4f v4fViewPosition{0.0f, 0.0f, 0.0f, 1.0f};
+  v4f v4fViewDirection{0.0f, -1.0f, 0.0f, 0.0f};
 };
 
 namespace vlm {

@@ -15,6 +15,8 @@ layout(location = 0) out vec4 vFragColor;
 void main()
 {
     vec2 uv = gl_FragCoord.xy / vMapSize;
+    // Where no geometry was drawn the layers hold the clear colour, not a surface.
+    if (texture(GBufferMap, vec3(uv, 4.0)).a == 0.0) discard;
     vec4 position = texture(GBufferMap, vec3(uv, 0.0));
     vec3 toLight = vLightPosition - position.xyz;
     float a = max(0.0, 1.0 - length(toLight / fLightRange));

@@ -44,6 +44,8 @@ float Occlusion(samplerCube map, vec3 direction, float depth)
 void main()
 {
     vec2 uv = gl_FragCoord.xy / vMapSize;
+    // Where no geometry was drawn the layers hold the clear colour, not a surface.
+    if (texture(GBufferMap, vec3(uv, 4.0)).a == 0.0) discard;
     vec4 position = texture(GBufferMap, vec3(uv, 0.0));
     vec3 toLight = vLightPosition - position.xyz;
     float a = max(0.0, 1.0 - length(toLight / fLightRange));
