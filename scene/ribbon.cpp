@@ -144,8 +144,9 @@ int VLM_FreeRibbon(VLM_HANDLE handle) {
   if (!ribbon) return 0;
   vlm::DetachChildren(ribbon);
   // Handles, resolved again: the user may have released either already.
-  VLM_FreeObject(ribbon->hObject);
-  VLM_FreeMesh(ribbon->hMesh);
+  // A bare registry entry has none (0 would name ID 0 of the user's).
+  if (ribbon->hObject) VLM_FreeObject(ribbon->hObject);
+  if (ribbon->hMesh) VLM_FreeMesh(ribbon->hMesh);
   vlm::RibbonRegistry().Remove(ribbon);
   return 1;
 }

@@ -392,6 +392,59 @@ TEST_F(FrameTest, BillboardGroupDrawsOneQuadPerBillboardWhereItsMatrixPlacesIt) 
   EXPECT_EQ(ReadLayer(7).At(static_cast<int>(px), static_cast<int>(py))[0], 0.0f);
 }
 
+// Drawn pixels (red above one half) on row y of layer 7.
+int RowWidth(const Layer& layer, int y) {
+  int count = 0;
+  for (int x = 0; x < layer.width; ++x) count += layer.At(x, y)[0] > 0.5f ? 1 : 0;
+  return count;
+}
+
+TEST_F(FrameTest, BillboardProjectionModesTurnWithTheViewOnlyWhenPlaced) {
+  // The camera turned 40 degrees about y; one unturned billboard 10 units
+  // straight ahead of it.
+  VLM_CameraRotation(0.0f, 40.0f, 0.0f, 0);
+  VLM_UpdateCamera();
+  const m4f view = vlm::Scene().camera.mView;
+  m4f world;
+  ASSERT_NE(VLM_m4fInverse(&world, &view), nullptr);
+  v4f ahead{0.0f, 0.0f, -10.0f, 1.0f};
+  VLM_v4fTransform(&ahead, &world);
+  VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 47, "");
+  VLM_BILLBOARD* group = VLM_CreateBillboardGroup(-1, reinterpret_cast<VLM_HANDLE>(material), 2.0f,
+                                                  1.0f, VLM_BILLBOARD_PLACED, "");
+  ASSERT_NE(group, nullptr);
+  const VLM_HANDLE g = reinterpret_cast<VLM_HANDLE>(group);
+  const m4f at = Translation(ahead.x, ahead.y, ahead.z);
+  VLM_AddBillboard(g, &at);
+
+  // Facing the camera, the quad spans 2 units across at distance 10.
+  float left = 0, right = 0, y = 0;
+  ProjectToPixel(-1.0f, 0.0f, -10.0f, &left, &y);
+  ProjectToPixel(1.0f, 0.0f, -10.0f, &right, &y);
+  const int facingWidth = static_cast<int>(std::lround(right - left));
+  ASSERT_GT(facingWidth, 40);
+  // Placed, it lies in the world's x axis, seen 40 degrees off: its ends
+  // are (+-1, 0, 0) from its centre in world space.
+  v4f ends[2] = {{ahead.x - 1.0f, ahead.y, ahead.z, 1.0f}, {ahead.x + 1.0f, ahead.y, ahead.z, 1.0f}};
+  float endPixels[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    VLM_v4fTransform(&ends[i], &view);
+    ProjectToPixel(ends[i].x, ends[i].y, ends[i].z, &endPixels[i], &y);
+  }
+  const int placedWidth = static_cast<int>(std::lround(std::abs(endPixels[1] - endPixels[0])));
+  ASSERT_LT(placedWidth, facingWidth - 10);
+
+  const int row = static_cast<int>(y);
+  const int expected[3] = {placedWidth, facingWidth, facingWidth};
+  for (int mode = VLM_BILLBOARD_PLACED; mode <= VLM_BILLBOARD_FACING; ++mode) {
+    SCOPED_TRACE(mode);
+    ASSERT_EQ(VLM_SetBillboardProjection(g, mode), 1);
+    BeginScreenOutput(0.0f, 0.0f, 0.0f);
+    vlm::render::EffectPass(ScreenFrame());
+    EXPECT_NEAR(RowWidth(ReadLayer(7), row), expected[mode], 2);
+  }
+}
+
 TEST_F(FrameTest, ParticleEmitterIsDrawnInsideTheFrame) {
   ASSERT_NE(vlm::Render().hooks.drawParticles, nullptr);
   VLM_PARTICLE_EMITTER* emitter = VLM_CreateParticleEmitter(-1, -1, "");
