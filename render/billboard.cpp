@@ -87,11 +87,6 @@ void Upload(VLM_BILLBOARD& group) {
   vlmgl.glBindBuffer(GL_TEXTURE_BUFFER, 0);
 }
 
-void SetInt(const VLM_SHADER& shader, const char* name, int value) {
-  const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
-  if (location >= 0) vlmgl.glUniform1i(location, value);
-}
-
 void DrawGroup(VLM_BILLBOARD& group, const m4f& view) {
   const VLM_MATERIAL* material = MaterialRegistry().Resolve(group.hMaterial);
   if (!material || !material->pShader || !group.iQuadArray) return;
@@ -112,10 +107,10 @@ void DrawGroup(VLM_BILLBOARD& group, const m4f& view) {
     vlmgl.glActiveTexture(GL_TEXTURE2);
     vlmgl.glBindTexture(GL_TEXTURE_BUFFER, group.iInstanceTexture);
     vlmgl.glActiveTexture(GL_TEXTURE0);
-    SetInt(shader, "ColorMap", 0);
-    SetInt(shader, "DepthMap", 1);
-    SetInt(shader, "InstancesTextureBuffer", 2);
-    SetInt(shader, "iProjectionMode", group.iProjectionMode);
+    SetUniformInt(shader, "ColorMap", 0);
+    SetUniformInt(shader, "DepthMap", 1);
+    SetUniformInt(shader, "InstancesTextureBuffer", 2);
+    SetUniformInt(shader, "iProjectionMode", group.iProjectionMode);
   } else {
     ApplyMaterial(*material);
   }

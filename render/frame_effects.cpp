@@ -27,12 +27,6 @@ constexpr int kBlurLayer = 46;
 
 const VLM_SHADER* BuiltIn(int number) { return Shaders().builtIn[static_cast<size_t>(number)]; }
 
-// Uniforms by name: these passes set a handful per frame, and the
-// hand-built programs register their samplers as plain integers.
-void SetInt(const VLM_SHADER& shader, const char* name, int value) {
-  const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
-  if (location >= 0) vlmgl.glUniform1i(location, value);
-}
 void SetFloat(const VLM_SHADER& shader, const char* name, float value) {
   const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
   if (location >= 0) vlmgl.glUniform1f(location, value);
@@ -66,6 +60,11 @@ void RestoreDefaultBlend() {
 
 }  // namespace
 
+void SetUniformInt(const VLM_SHADER& shader, const char* name, int value) {
+  const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
+  if (location >= 0) vlmgl.glUniform1i(location, value);
+}
+
 void PostInputPass(const FrameContext& frame) {
   const RenderTargets& t = Targets();
   const VLM_SHADER* depth = BuiltIn(kDepthLinearization);
@@ -80,7 +79,7 @@ void PostInputPass(const FrameContext& frame) {
   vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT2);
   BindUnit(0, GL_TEXTURE_2D, t.depthTexture);
   UseProgram(*depth);
-  SetInt(*depth, "DepthMap", 0);
+  SetUniformInt(*depth, "DepthMap", 0);
   DrawScreenQuad();
 
   // Layer 5: the glow map, left alone while glow and bloom are both off.
@@ -89,7 +88,7 @@ void PostInputPass(const FrameContext& frame) {
     vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT3);
     BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
     UseProgram(*glow);
-    SetInt(*glow, "BufferMap", 0);
+    SetUniformInt(*glow, "BufferMap", 0);
     SetFloat(*glow, "fGlow", Render().effects.glowStrength);
     SetFloat(*glow, "fBloom", Render().effects.bloomStrength);
     DrawScreenQuad();
@@ -119,13 +118,13 @@ bool SetUpParticleMaterial(const VLM_MATERIAL* material, const m4f& modelView) {
   BindUnit(2, GL_TEXTURE_2D, colour ? colour->iTexture : 0);
   vlmgl.glActiveTexture(GL_TEXTURE0);
   vlmgl.glUseProgram(shader.iProgram);
-  SetInt(shader, "ColorMap", 2);
+  SetUniformInt(shader, "ColorMap", 2);
   if (program == kSoftParticle) {
     // The soft variant reads linear depth from G-buffer layer 4.
-    SetInt(shader, "DepthMap", 0);
+    SetUniformInt(shader, "DepthMap", 0);
     SetFloat(shader, "fBlend", material->fHardness);
   } else {
-    SetInt(shader, "DepthMap", 1);
+    SetUniformInt(shader, "DepthMap", 1);
   }
   vlmgl.glBlendFunc(material->iBlendSource, material->iBlendDestination);
   return true;
@@ -157,7 +156,7 @@ void GlowPass(const FrameContext& frame) {
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[2].framebuffer);
   vlmgl.glViewport(0, 0, t.halfWidth, t.halfHeight);
   UseProgram(*blur);
-  SetInt(*blur, "ColorMap", 0);
+  SetUniformInt(*blur, "ColorMap", 0);
 
   // Horizontal: the glow map (layer 5) into half-size layer 0.
   vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0);
@@ -186,7 +185,7 @@ void GlowPass(const FrameContext& frame) {
   vlmgl.glEnable(GL_BLEND);
   vlmgl.glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   UseProgram(*copy);
-  SetInt(*copy, "ColorMap", 0);
+  SetUniformInt(*copy, "ColorMap", 0);
   SetFloat(*copy, "fIndex", 1.0f);
   DrawScreenQuad();
   RestoreDefaultBlend();
