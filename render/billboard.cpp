@@ -10,6 +10,7 @@
 #include "definition/records.h"
 #include "render/effects.h"
 #include "render/frame.h"
+#include "render/frame_state.h"
 #include "render/gl/gl_objects.h"
 #include "render/material_apply.h"
 #include "render/render_state.h"
@@ -127,7 +128,7 @@ void DrawBillboards(const m4f& view) {
                                [](const VLM_BILLBOARD* g) { return !g->aMatrices.empty(); });
   if (!any) return;
   vlmgl.glDepthMask(GL_FALSE);
-  vlmgl.glEnable(GL_ALPHA_TEST);
+  SetAlphaTest(true);
   vlmgl.glEnable(GL_BLEND);
   // A quad is seen from both sides.
   vlmgl.glDisable(GL_CULL_FACE);

@@ -7,6 +7,7 @@
 #include "definition/records.h"
 #include "render/effects.h"
 #include "render/frame.h"
+#include "render/frame_state.h"
 #include "render/gl/gl_table.h"
 #include "render/material_apply.h"
 #include "render/render_state.h"
@@ -25,12 +26,6 @@ constexpr int kSoftParticle = 39;
 constexpr int kCopyLayer = 42;
 constexpr int kBlurLayer = 46;
 
-const VLM_SHADER* BuiltIn(int number) { return Shaders().builtIn[static_cast<size_t>(number)]; }
-
-void SetFloat(const VLM_SHADER& shader, const char* name, float value) {
-  const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
-  if (location >= 0) vlmgl.glUniform1f(location, value);
-}
 void SetVec2(const VLM_SHADER& shader, const char* name, float x, float y) {
   const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
   const float value[2] = {x, y};
@@ -65,10 +60,9 @@ void SetUniformInt(const VLM_SHADER& shader, const char* name, int value) {
   if (location >= 0) vlmgl.glUniform1i(location, value);
 }
 
-void PostInputPass(const FrameContext& frame) {
+void PostInputPass(const FrameContext& /*frame*/) {
   const RenderTargets& t = Targets();
-  const VLM_SHADER* depth = BuiltIn(kDepthLinearization);
-  if (!t.gbufferArray || !depth) return;
+  if (!t.gbufferArray) return;
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[1].framebuffer);
   vlmgl.glViewport(0, 0, t.width, t.height);
   vlmgl.glDisable(GL_BLEND);
@@ -78,23 +72,24 @@ void PostInputPass(const FrameContext& frame) {
   // Layer 4 red: linear depth.
   vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT2);
   BindUnit(0, GL_TEXTURE_2D, t.depthTexture);
-  UseProgram(*depth);
-  SetUniformInt(*depth, "DepthMap", 0);
-  DrawScreenQuad();
-
-  // Layer 5: the glow map, left alone while glow and bloom are both off.
-  const VLM_SHADER* glow = BuiltIn(kGlowMap);
-  if (GlowOn() && glow) {
-    vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT3);
-    BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
-    UseProgram(*glow);
-    SetUniformInt(*glow, "BufferMap", 0);
-    SetFloat(*glow, "fGlow", Render().effects.glowStrength);
-    SetFloat(*glow, "fBloom", Render().effects.bloomStrength);
+  if (const VLM_SHADER* depth = UseBuiltIn(kDepthLinearization)) {
+    SetUniformInt(*depth, "DepthMap", 0);
     DrawScreenQuad();
   }
+
+  // Layer 5: the glow map, left alone while glow and bloom are both off.
+  if (GlowOn()) {
+    vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT3);
+    BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
+    if (const VLM_SHADER* glow = UseBuiltIn(kGlowMap)) {
+      SetUniformInt(*glow, "BufferMap", 0);
+      SetFloatUniform(*glow, "fGlow", Render().effects.glowStrength);
+      SetFloatUniform(*glow, "fBloom", Render().effects.bloomStrength);
+      DrawScreenQuad();
+    }
+  }
   vlmgl.glActiveTexture(GL_TEXTURE0);
-  CheckPass(frame.target == -1 ? "post-processing input" : "post-processing input (target)");
+  CheckPass("post-processing input");
 }
 
 void BeginParticles() {
@@ -122,7 +117,7 @@ bool SetUpParticleMaterial(const VLM_MATERIAL* material, const m4f& modelView) {
   if (program == kSoftParticle) {
     // The soft variant reads linear depth from G-buffer layer 4.
     SetUniformInt(shader, "DepthMap", 0);
-    SetFloat(shader, "fBlend", material->fHardness);
+    SetFloatUniform(shader, "fBlend", material->fHardness);
   } else {
     SetUniformInt(shader, "DepthMap", 1);
   }
@@ -147,9 +142,9 @@ void EffectPass(const FrameContext& frame) {
 
 void GlowPass(const FrameContext& frame) {
   const RenderTargets& t = Targets();
-  const VLM_SHADER* blur = BuiltIn(kBlurLayer);
-  const VLM_SHADER* copy = BuiltIn(kCopyLayer);
-  if (!GlowOn() || !blur || !copy || !t.halfArray) return;
+  const VLM_SHADER* blur = Shaders().builtIn[kBlurLayer];
+  const VLM_SHADER* copy = Shaders().builtIn[kCopyLayer];
+  if (!GlowOn() || !blur || !blur->iProgram || !copy || !copy->iProgram || !t.halfArray) return;
   const float blurWidth = Render().effects.glowBlurWidth;
   vlmgl.glDisable(GL_BLEND);
   vlmgl.glDisable(GL_DEPTH_TEST);
@@ -161,14 +156,14 @@ void GlowPass(const FrameContext& frame) {
   // Horizontal: the glow map (layer 5) into half-size layer 0.
   vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0);
   BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
-  SetFloat(*blur, "fIndex", 5.0f);
+  SetFloatUniform(*blur, "fIndex", 5.0f);
   SetVec2(*blur, "vShift", blurWidth / static_cast<float>(t.width), 0.0f);
   DrawScreenQuad();
 
   // Vertical: half-size layer 0 into half-size layer 1.
   vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT1);
   BindUnit(0, GL_TEXTURE_2D_ARRAY, t.halfArray);
-  SetFloat(*blur, "fIndex", 0.0f);
+  SetFloatUniform(*blur, "fIndex", 0.0f);
   SetVec2(*blur, "vShift", 0.0f, blurWidth / static_cast<float>(t.height));
   DrawScreenQuad();
 
@@ -186,7 +181,7 @@ void GlowPass(const FrameContext& frame) {
   vlmgl.glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   UseProgram(*copy);
   SetUniformInt(*copy, "ColorMap", 0);
-  SetFloat(*copy, "fIndex", 1.0f);
+  SetFloatUniform(*copy, "fIndex", 1.0f);
   DrawScreenQuad();
   RestoreDefaultBlend();
   CheckPass("glow");

@@ -459,19 +459,24 @@ TEST_F(FrameTest, ParticleEmitterIsDrawnInsideTheFrame) {
   vlm::particles::UpdateEmitters(vlm::particles::NowMilliseconds(), 0.0f, vlm::Scene().camera.mView);
   ASSERT_EQ(emitter->iDrawn, 1);
 
-  BeginScreenOutput(0.0f, 0.0f, 0.5f);
-  vlm::render::EffectPass(ScreenFrame());
+  // A whole frame: the emitter is drawn by the effect pass onto layer 7.
+  vlm::Render().effects.glowStrength = 0.0f;
+  vlm::Render().effects.bloomStrength = 0.0f;
+  ASSERT_EQ(VLM_RenderWorld(-1), 0);
   ASSERT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   const Layer target = ReadLayer(7);
-  float px = 0, py = 0;
+  float px = 0, py = 0, ex = 0, ey = 0;
   ProjectToPixel(2.0f, 0.0f, -10.0f, &px, &py);
   const float* centre = target.At(static_cast<int>(px), static_cast<int>(py));
-  EXPECT_GT(centre[0], 0.25f);  // red over the blue background
-  EXPECT_LT(centre[1], 0.01f);
-  ProjectToPixel(-2.0f, 0.0f, -10.0f, &px, &py);
-  const float* empty = target.At(static_cast<int>(px), static_cast<int>(py));
-  EXPECT_EQ(empty[0], 0.0f);
-  EXPECT_EQ(empty[2], 0.5f);
+  ProjectToPixel(-2.0f, 0.0f, -10.0f, &ex, &ey);
+  const float* empty = target.At(static_cast<int>(ex), static_cast<int>(ey));
+  EXPECT_GT(centre[0], empty[0] + 0.25f);  // red where the particle is
+  EXPECT_NEAR(centre[1], empty[1], 0.01f);
+  // Particles write no depth: the scene's depth is still the far plane.
+  float depth = 0.0f;
+  vlmgl.glBindFramebuffer(GL_READ_FRAMEBUFFER, Targets().framebuffers[1].framebuffer);
+  vlmgl.glReadPixels(static_cast<int>(px), static_cast<int>(py), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+  EXPECT_EQ(depth, 1.0f);
 }
 
 }  // namespace
