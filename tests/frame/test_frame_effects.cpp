@@ -232,6 +232,47 @@ TEST_F(FrameTest, GlowBlurSpreadsOnePixelByTheKernelAtHalfSizeAndTheCompositeAdd
   EXPECT_NEAR(target.At(10, 10)[0], 0.2f, 1e-6f);
 }
 
+TEST_F(FrameTest, GlowOfARenderTargetFrameIsAddedToThatTarget) {
+  const int w = Targets().width, h = Targets().height;
+  GLuint texture = 0, framebuffer = 0;
+  vlmgl.glGenTextures(1, &texture);
+  vlmgl.glBindTexture(GL_TEXTURE_2D, texture);
+  vlmgl.glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, w, h, 0, GL_RGBA, GL_FLOAT, nullptr);
+  vlmgl.glGenFramebuffers(1, &framebuffer);
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  ASSERT_EQ(vlmgl.glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+  vlmgl.glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
+  vlmgl.glClear(GL_COLOR_BUFFER_BIT);
+
+  // An even glow of 0.25 (alpha 0): each blur multiplies a constant by
+  // 1.25 x (sum of the 11 weights) = 1.41375, rounded to 8 bits in between.
+  vlm::Render().effects.glowStrength = 1.0f;
+  FillLayer(5, 0.25f, 0.0f, 0.0f, 0.0f);
+  FillLayer(7, 0.0f, 0.0f, 0.0f, 1.0f);
+  vlm::render::FrameContext frame = ScreenFrame();
+  frame.target = static_cast<intptr_t>(framebuffer);
+  vlm::render::GlowPass(frame);
+  ASSERT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+  const float horizontal = std::round(0.25f * 1.41375f * 255.0f) / 255.0f;
+  const float expected = 0.2f + std::round(horizontal * 1.41375f * 255.0f) / 255.0f;
+  std::vector<float> pixels(static_cast<size_t>(w) * h * 4);
+  vlmgl.glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+  vlmgl.glReadPixels(0, 0, w, h, GL_RGBA, GL_FLOAT, pixels.data());
+  for (int y : {0, 240, 479})
+    for (int x : {0, 320, 639}) {
+      const float* p = &pixels[(static_cast<size_t>(y) * w + x) * 4];
+      EXPECT_NEAR(p[0], expected, 1.5f * kByte) << x << ", " << y;
+      EXPECT_NEAR(p[1], 0.2f, 1e-6f);
+    }
+  // Layer 7 is the screen's: untouched.
+  EXPECT_EQ(ReadLayer(7).At(320, 240)[0], 0.0f);
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  vlmgl.glDeleteFramebuffers(1, &framebuffer);
+  vlmgl.glDeleteTextures(1, &texture);
+}
+
 TEST_F(FrameTest, RibbonMeshLayoutAndItsAdvanceTowardTheTail) {
   VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 18, "trail");
   ASSERT_NE(material, nullptr);
