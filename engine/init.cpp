@@ -1,6 +1,7 @@
 // Engine start-up and shutdown.
 #include "core/layout_check.h"
 #include "engine/context.h"
+#include "particles/particle_state.h"
 #include "physics/world.h"
 #include "platform/screen.h"
 #include "platform/sdl_input.h"
@@ -74,6 +75,7 @@ int VLM_Init(void) {
   ctx.timing.gamma = 1.0f;
 
   if (hasGL) vlm::render::CreateDefaultResources();
+  vlm::particles::InstallFrameHook();
 
   VLM_BeginLogSection("Program", VLM_COLOR_PROGRAM);
   ctx.engine.initialised = true;
@@ -87,7 +89,10 @@ int VLM_Shutdown(void) {
   // Renderable kinds, in the order their users depend on them.
   reg.fonts.ReleaseAll();
   reg.elements.ReleaseAll();
+  vlm::particles::RemoveFrameHook();
   reg.particleEmitters.ReleaseAll();
+  reg.ribbons.ReleaseAll();
+  reg.billboards.ReleaseAll();
   reg.meshes.ReleaseAll();
   reg.objects.ReleaseAll();
   reg.materials.ReleaseAll();

@@ -28,5 +28,6 @@
 #include "velmora/camera.h"
 #include "velmora/light.h"
 #include "velmora/render.h"
+#include "velmora/effects.h"
 
 #endif

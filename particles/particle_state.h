@@ -49,5 +49,9 @@ void UpdateEmitters(int64_t nowMs, float dt, const m4f& view);
 // the emitter lock throughout. Returns the number of emitters drawn.
 int DrawEmitters(const std::function<bool(const VLM_PARTICLE_EMITTER&)>& setUp);
 
+// The frame pipeline's particle hook: set at start-up, cleared at shutdown.
+void InstallFrameHook();
+void RemoveFrameHook();
+
 }  // namespace particles
 }  // namespace vlm

@@ -1,8 +1,5 @@
-// Records of the renderer's object kinds.
+// Records of the renderer's object kinds (ribbons and billboard groups are
+// entities: scene/records.h).
 #pragma once
 
-#include "core/named_record.h"
 #include "render/shader_record.h"
-
-struct VLM_RIBBON : vlm::NamedRecord {};
-struct VLM_BILLBOARD : vlm::NamedRecord {};

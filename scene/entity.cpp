@@ -169,6 +169,8 @@ void DetachChildren(const void* parent) {
   BodyRegistry().ForEach(detach);
   NodeRegistry().ForEach(detach);
   LightRegistry().ForEach(detach);
+  RibbonRegistry().ForEach(detach);
+  BillboardRegistry().ForEach(detach);
   detach(&Scene().camera);
 }
 

@@ -22,6 +22,7 @@ extern "C" {
 #define VLM_ENTITY_BONE 8
 #define VLM_ENTITY_BODY 9
 #define VLM_ENTITY_RIBBON 10
+#define VLM_ENTITY_BILLBOARD 11 /* a billboard group */
 
 /* How an entity hangs on its parent. Any other value adds nothing. */
 #define VLM_LINK_FULL 7     /* the parent's whole transform */
