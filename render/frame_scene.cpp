@@ -28,11 +28,10 @@ namespace vlm::render {
 namespace {
 
 // Program numbers of the passes drawn here.
+constexpr int kLineProgram = 16;       // "3D Drawing"
+constexpr int kSkyBoxProgram = 37;     // "Skybox"
 constexpr int kCopyLayerProgram = 42;  // "PP Default TA"
 constexpr float kLitSceneLayer = 6.0f;
-
-constexpr int kSkyBoxProgram = 37;     // "Skybox"
-constexpr int kLineProgram = 16;       // "3D Drawing"
 
 void BindFramebuffer(int record) {
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, Targets().framebuffers[static_cast<size_t>(record)].framebuffer);
