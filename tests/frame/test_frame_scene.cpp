@@ -3,6 +3,7 @@
 // state switches and the presented frame with its gamma.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "core/engine_state.h"
 #include "definition/records.h"
@@ -203,29 +204,51 @@ TEST_F(FrameTest, ARefusedTargetDrawsNothingAndSaysWhy) {
 }
 
 // The presented frame is layer 7 with rgb^(1 / gamma): what the frame and
-// the 2D drawing after it left there.
+// the 2D drawing after it left there, replacing the window's old contents
+// even where it is transparent.
 TEST_F(FrameTest, GammaMapsAGreyInThePresentedFrame) {
   NoGLErrors clean;
   vlmtest::TempDir dir;
+  const std::string file = dir.File("presented.png");
   VLM_KeepPresentedFrames(1);
+  auto presented = [&](int x, int y) {
+    std::vector<int> rgb;
+    VLM_IMAGE* image = VLM_LoadImage(file.c_str());
+    if (!image) return rgb;
+    const uint8_t* p = VLM_ImagePixels(image) +
+                       (static_cast<size_t>(y) * kW + static_cast<size_t>(x)) * VLM_ImageBytesPerPixel(image);
+    rgb = {p[0], p[1], p[2]};
+    VLM_FreeImage(image);
+    return rgb;
+  };
   for (const float gamma : {1.0f, 2.2f}) {
+    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    vlmgl.glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    vlmgl.glClear(GL_COLOR_BUFFER_BIT);
     VLM_RenderWorld(-1);
-    // After the frame layer 7 is the draw buffer; a grey fills it as a 2D
-    // overlay would.
-    vlmgl.glClearColor(0.25f, 0.25f, 0.25f, 1.0f);
+    // After the frame layer 7 is the draw buffer; a grey, with alpha 0 the
+    // second time, fills it as a 2D overlay would.
+    vlmgl.glClearColor(0.25f, 0.25f, 0.25f, gamma == 1.0f ? 1.0f : 0.0f);
     vlmgl.glClear(GL_COLOR_BUFFER_BIT);
     vlm::Timing().gamma = gamma;
     VLM_FlipBuffers();
-    const std::string file = dir.File("gamma.png");
     ASSERT_EQ(VLM_SavePresentedFrame(file.c_str()), 1);
-    VLM_IMAGE* image = VLM_LoadImage(file.c_str());
-    ASSERT_NE(image, nullptr);
-    const uint8_t* pixel = VLM_ImagePixels(image) +
-                           (static_cast<size_t>(kH / 2) * kW + kW / 2) * VLM_ImageBytesPerPixel(image);
+    const std::vector<int> pixel = presented(kW / 2, kH / 2);
+    ASSERT_EQ(pixel.size(), 3u);
     const double expected = std::pow(0.25, 1.0 / gamma) * 255.0;  // 63.75, then 135.8
     for (int c = 0; c < 3; ++c) EXPECT_NEAR(pixel[c], expected, 1.0) << "gamma " << gamma;
-    VLM_FreeImage(image);
   }
+  // The logo lands in the waiting frame, 16 px from the bottom-right corner.
+  vlm::Timing().gamma = 1.0f;
+  VLM_ShowEngineLogo(1);
+  VLM_RenderWorld(-1);
+  VLM_FlipBuffers();
+  VLM_ShowEngineLogo(0);
+  ASSERT_EQ(VLM_SavePresentedFrame(file.c_str()), 1);
+  const std::vector<int> logo = presented(kW - 16 - 51, kH - 16 - 51);
+  ASSERT_EQ(logo.size(), 3u);
+  EXPECT_GT(logo[0] + logo[1] + logo[2], 0);
+  EXPECT_EQ(presented(kW - 8, kH - 8), (std::vector<int>{0, 0, 0}));
   VLM_KeepPresentedFrames(0);
   vlm::Timing().gamma = 1.0f;
   EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
