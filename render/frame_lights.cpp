@@ -238,9 +238,9 @@ void UploadLight(const VLM_LIGHT& light, int32_t staticCube) {
   UploadBlock(Block::kLight);
 }
 
-// Renders the six faces of the dynamic cube from the light's position;
-// returns the number of shadow-object draws.
-int RenderShadowCube(const FrameContext& frame, const VLM_LIGHT& light, const m4f& lightWorld) {
+// Renders the casters into the six faces of `cube` from the light's
+// position; returns the number of shadow-object draws.
+int RenderShadowCube(const VLM_LIGHT& light, const m4f& lightWorld, GLuint cube) {
   const RenderTargets& t = Targets();
   vlmgl.glDisable(GL_BLEND);
   vlmgl.glDisable(GL_DEPTH_CLAMP);
@@ -255,22 +255,30 @@ int RenderShadowCube(const FrameContext& frame, const VLM_LIGHT& light, const m4
   int drawn = 0;
   for (int face = 0; face < 6; ++face) {
     vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
-                                 GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face),
-                                 t.shadowCube, 0);
+                                 GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face), cube, 0);
     vlmgl.glClear(GL_DEPTH_BUFFER_BIT);
     drawn += DrawShadowCasters(Multiply(toLight, t.cubeFaceViews[static_cast<size_t>(face)]));
   }
-  BindLightTarget(frame);
-  BeginLightVolumes();
   return drawn;
 }
 
-// One shadowed point light: its cube, then its volume through the shadow
-// program.
-void DrawShadowedPointLight(const FrameContext& frame, const VLM_LIGHT& light, const m4f& lightWorld,
+// One shadowed point light: its cubes, then its volume through the shadow
+// program. A light's own static cube is rendered once, the first time the
+// light is drawn with it, and keeps the shadows of that moment.
+void DrawShadowedPointLight(const FrameContext& frame, VLM_LIGHT& light, const m4f& lightWorld,
                             const m4f& modelView) {
   const RenderTargets& t = Targets();
-  Render().rendered.shadowObjects += RenderShadowCube(frame, light, lightWorld);
+  int32_t& counted = Render().rendered.shadowObjects;
+  const bool hasStatic = light.iStaticShadow != 0 && light.iShadowCube > 0;
+  const auto staticCube = static_cast<GLuint>(hasStatic ? light.iShadowCube : 0);
+  if (hasStatic && !light.iShadowCubeFilled) {
+    counted += RenderShadowCube(light, lightWorld, staticCube);
+    light.iShadowCubeFilled = 1;
+  }
+  counted += RenderShadowCube(light, lightWorld, t.shadowCube);
+  BindLightTarget(frame);
+  BeginLightVolumes();
+
   const LightProgram& program = t.pointShadow;
   vlmgl.glUseProgram(program.program);
   vlmgl.glUniform1i(program.locations[kPointGBufferMap], 0);
@@ -284,11 +292,11 @@ void DrawShadowedPointLight(const FrameContext& frame, const VLM_LIGHT& light, c
   BindGBuffer(0);
   vlmgl.glActiveTexture(GL_TEXTURE1);
   vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, t.shadowCube);
+  vlmgl.glActiveTexture(GL_TEXTURE2);
+  vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, staticCube);
   vlmgl.glActiveTexture(GL_TEXTURE0);
   SetModelView(modelView);
-  // A light's own static cube is not filled by any pass yet: reading its
-  // undefined depths would darken the whole light, so it is not used.
-  UploadLight(light, 0);
+  UploadLight(light, hasStatic ? 1 : 0);
   vlmgl.glBindVertexArray(t.sphereArray);
   vlmgl.glDrawElements(GL_TRIANGLES, kIcosphereIndices, GL_UNSIGNED_INT, nullptr);
 }
@@ -328,10 +336,12 @@ void DrawSpotLight(const VLM_LIGHT& light, const m4f& modelView) {
   vlmgl.glDrawElements(GL_TRIANGLES, kIcosphereIndices, GL_UNSIGNED_INT, nullptr);
 }
 
-// Whether a light's volume can reach the picture: with culling on, the
+// Whether a light is drawn: enabled, with a range, and with culling on the
 // sphere of its range around its view-space position against the camera's
 // frustum.
 bool LightVisible(const FrameContext& frame, const Frustum& frustum, const VLM_LIGHT& light) {
+  // A light of range 0 reaches nothing (and would divide by its range).
+  if (!light.iEnabled || !(light.fRange > 0.0f)) return false;
   if (!frame.culling) return true;
   return TestSphere(frustum, light.v4fViewPosition, light.fRange) != Containment::kOutside;
 }
@@ -431,8 +441,8 @@ void PointLightPass(const FrameContext& frame) {
   SceneState& scene = Scene();
   std::vector<PointLightInstance> instances;
   instances.reserve(scene.pointLights.size());
-  for (const VLM_LIGHT* light : scene.pointLights) {
-    if (!light->iEnabled || !LightVisible(frame, frustum, *light)) continue;
+  for (VLM_LIGHT* light : scene.pointLights) {
+    if (!LightVisible(frame, frustum, *light)) continue;
     ++rendered.lights;
     m4f world;
     VLM_EntityWorldMatrix(&world, light, 1);
@@ -455,7 +465,7 @@ void PointLightPass(const FrameContext& frame) {
   DrawInstancedPointLights(instances);
 
   for (const VLM_LIGHT* light : scene.spotLights) {
-    if (!light->iEnabled || !LightVisible(frame, frustum, *light)) continue;
+    if (!LightVisible(frame, frustum, *light)) continue;
     ++rendered.lights;
     m4f world;
     VLM_EntityWorldMatrix(&world, light, 1);

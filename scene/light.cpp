@@ -110,6 +110,7 @@ int VLM_LightShadow(VLM_HANDLE handle, int castsShadow, int staticShadow) {
   } else if (light->iShadowCube == -1 && light->iLightType == VLM_LIGHT_POINT && vlm::Engine().hasGL) {
     const GLuint cube = vlm::gl::CreateDepthCubeMap(vlm::Scene().shadowCubeSize);
     if (cube != 0) light->iShadowCube = static_cast<int32_t>(cube);
+    light->iShadowCubeFilled = 0;  // rendered by the next frame that draws the light
   }
   return 1;
 }

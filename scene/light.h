@@ -26,6 +26,7 @@ struct VLM_LIGHT {
   int32_t iCastsShadow = 0;
   int32_t iStaticShadow = 0;
   int32_t iShadowCube = -1;  // GL cube-map texture of a static shadow, -1: none
+  int32_t iShadowCubeFilled = 0;  // 1 once a light pass has rendered that cube
   v4f v4fPosition{0.0f, 0.0f, 0.0f, 1.0f};
   v4f q4fOrientation{0.0f, 0.0f, 0.0f, 1.0f};
   // Rotation of the orientation, rows 0..2 scaled by range x 1.01 (the

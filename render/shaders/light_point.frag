@@ -25,7 +25,8 @@ void main()
     vec4 diffuse = texture(GBufferMap, vec3(uv, 2.0));
     vec4 specular = texture(GBufferMap, vec3(uv, 3.0));
     vec3 N = normalize(normal.xyz);
-    vec3 L = normalize(toLight);
+    // A surface point at the light itself has no direction to it: lit face on.
+    vec3 L = dot(toLight, toLight) > 0.0 ? normalize(toLight) : N;
     float d = dot(N, L);
     if (d < position.a) d = position.a * (1.0 - d);
     float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;

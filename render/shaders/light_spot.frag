@@ -30,13 +30,15 @@ void main()
     vec4 position = texture(PositionMap, vec3(uv, 0.0));
     vec3 v = (vLightPosition - position.xyz) / fLightRange;
     float a = max(0.0, 1.0 - length(v));
-    a *= max(0.0, 1.0 - acos(clamp(dot(-vLightDirection, normalize(v)), -1.0, 1.0)) * fConeAngle);
+    // A surface point at the light itself has no direction to it: on the axis.
+    vec3 toSurface = dot(v, v) > 0.0 ? -normalize(v) : vLightDirection;
+    a *= max(0.0, 1.0 - acos(clamp(dot(vLightDirection, toSurface), -1.0, 1.0)) * fConeAngle);
     if (a <= 0.0) discard;
     vec4 normal = texture(NormalMap, vec3(uv, 1.0));
     vec4 diffuse = texture(DiffuseMap, vec3(uv, 2.0));
     vec4 specular = texture(SpecularMap, vec3(uv, 3.0));
     vec3 N = normalize(normal.xyz);
-    vec3 L = normalize(v);
+    vec3 L = -toSurface;
     float d = dot(N, L);
     if (d < position.a) d = position.a * (1.0 - d);
     float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;

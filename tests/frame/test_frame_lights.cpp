@@ -332,8 +332,11 @@ TEST_F(FrameLightsTest, DirectShadowRunsOnlyWithShadowsOn) {
 }
 
 // Enabled lights whose range reaches the frustum are counted; a light
-// behind the camera only with culling off; a disabled light never.
+// behind the camera only with culling off; a disabled light or one of
+// range 0 never.
 TEST_F(FrameLightsTest, RenderedLightsCountsWhatTheFrustumCanSee) {
+  // The surface lies at the first light itself: no direction to the light,
+  // which must not turn into a NaN in the lit scene.
   WriteGBuffer([](int, int) { return Surface{{0, 0, -10}, 0, {0, 0, 1}, 1, {1, 1, 1}}; });
   const VLM_HANDLE ahead = VLM_CreateLight(-1, 0.0f, 0.0f, -10.0f, VLM_LIGHT_POINT);
   const VLM_HANDLE behind = VLM_CreateLight(-1, 0.0f, 0.0f, 50.0f, VLM_LIGHT_POINT);
@@ -342,11 +345,16 @@ TEST_F(FrameLightsTest, RenderedLightsCountsWhatTheFrustumCanSee) {
   for (const VLM_HANDLE light : {ahead, behind, offside, off}) VLM_LightRange(light, 8.0f);
   VLM_LightRange(offside, 28.0f);  // its sphere reaches across the left... right plane
   VLM_IsLight(off)->iEnabled = 0;
+  // Range 0 on the surface itself: it reaches nothing and must not divide by 0.
+  const VLM_HANDLE point = VLM_CreateLight(-1, 0.0f, 0.0f, -10.0f, VLM_LIGHT_POINT);
+  VLM_LightRange(point, 0.0f);
   RunLightPasses();
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 2);
   frame_.culling = false;
   RunLightPasses();
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 3);
+  // Lit face on, at full strength, by the one light that reaches it.
+  ExpectPixel(ReadLayer(6), width_ / 2, height_ / 2, {1, 1, 1});
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 0);
 }
 
@@ -374,8 +382,56 @@ bool SegmentHitsBox(V3 p, V3 q, V3 centre, float half) {
 // (1.0 above the floor, off to one side so a mirrored lookup shows): the six cube faces see the box, and the floor goes
 // dark exactly where the box stands between it and the light. Every floor
 // pixel more than 0.04 units inside or outside that region is checked.
-TEST_F(FrameLightsTest, ShadowedPointLightDarkensWhatTheBoxHides) {
-  const V3 eye{0.0f, 8.0f, 10.0f}, light{0.0f, 4.0f, 0.0f}, boxCentre{1.2f, 1.0f, -0.7f};
+// A floor at y = 0 as the geometry pass would leave it for a camera at
+// `eye` looking at the origin: each pixel's floor point within 6 units of
+// the origin, in view space, with a little highlight.
+class FloorTest : public FrameLightsTest {
+ protected:
+  void LookFrom(V3 eye) {
+    eye_ = eye;
+    frame_.view = vlm::render::LookAt({eye.x, eye.y, eye.z, 1}, {0, 0, 0, 1}, {0, 1, 0, 0});
+    forward_ = Unit(eye * -1.0f);
+    side_ = Unit({-forward_.z, 0.0f, forward_.x});  // forward x (0, 1, 0)
+    up_ = {side_.y * forward_.z - side_.z * forward_.y, side_.z * forward_.x - side_.x * forward_.z,
+           side_.x * forward_.y - side_.y * forward_.x};
+    WriteGBuffer([&](int x, int y) {
+      V3 p{0, 0, 0};
+      Surface s = FloorSurface(p);
+      s.drawn = FloorAt(x, y, &p);
+      return s.drawn ? FloorSurface(p) : s;
+    });
+  }
+  V3 ToView(V3 v) const { return {Dot(v, side_), Dot(v, up_), -Dot(v, forward_)}; }
+  bool FloorAt(int x, int y, V3* point) const {
+    const float p00 = frame_.projection.e[0], p11 = frame_.projection.e[5];
+    const float a = ((x + 0.5f) / width_ * 2.0f - 1.0f) / p00, b = ((y + 0.5f) / height_ * 2.0f - 1.0f) / p11;
+    const V3 ray = side_ * a + up_ * b + forward_;
+    if (ray.y >= 0.0f) return false;
+    *point = eye_ + ray * (-eye_.y / ray.y);
+    return std::fabs(point->x) < 6.0f && std::fabs(point->z) < 6.0f;
+  }
+  Surface FloorSurface(V3 p) const {
+    Surface s{ToView(p - eye_), 0.0f, ToView({0, 1, 0}), 4.0f, {0.7f, 0.6f, 0.5f}};
+    s.specular = {1.0f, 1.0f, 1.0f};
+    s.specularIntensity = 0.3f;
+    return s;
+  }
+  // The lit colour a point light of `reach` gives the floor at p.
+  V3 FloorLit(V3 p, V3 light, float reach, float intensity) const {
+    const float a = std::max(0.0f, 1.0f - Length(light - p) / reach);
+    return Lit(FloorSurface(p), ToView(light - p), {1, 1, 1}, intensity * a);
+  }
+
+  V3 eye_{0, 0, 0}, forward_{0, 0, -1}, side_{1, 0, 0}, up_{0, 1, 0};
+};
+
+// A point light 4 units above a floor with a unit box hanging between them
+// (1.0 above the floor, off to one side so a mirrored lookup shows): the
+// six cube faces see the box, and the floor goes dark exactly where the box
+// stands between it and the light. Every floor pixel more than 0.04 units
+// inside or outside that region is checked.
+TEST_F(FloorTest, ShadowedPointLightDarkensWhatTheBoxHides) {
+  const V3 light{0.0f, 4.0f, 0.0f}, boxCentre{1.2f, 1.0f, -0.7f};
   const float range = 20.0f, reach = range * 0.982f, margin = 0.04f;
   ASSERT_NE(MakeBox(boxCentre.x, boxCentre.y, boxCentre.z), nullptr);
   const VLM_HANDLE lamp = VLM_CreateLight(-1, light.x, light.y, light.z, VLM_LIGHT_POINT);
@@ -383,35 +439,8 @@ TEST_F(FrameLightsTest, ShadowedPointLightDarkensWhatTheBoxHides) {
   VLM_LightIntensity(lamp, 1.5f);
   VLM_LightShadow(lamp, 1, 0);
   vlm::Render().lighting.shadowsOn = 1;
-
-  frame_.view = vlm::render::LookAt({eye.x, eye.y, eye.z, 1}, {0, 0, 0, 1}, {0, 1, 0, 0});
-  const V3 forward = Unit(eye * -1.0f);
-  const V3 side = Unit({forward.y * 0 - forward.z * 1, forward.z * 0 - forward.x * 0, forward.x * 1 - forward.y * 0});
-  const V3 up{side.y * forward.z - side.z * forward.y, side.z * forward.x - side.x * forward.z,
-              side.x * forward.y - side.y * forward.x};
-  const auto toView = [&](V3 v) { return V3{Dot(v, side), Dot(v, up), -Dot(v, forward)}; };
-  const float p00 = frame_.projection.e[0], p11 = frame_.projection.e[5];
+  LookFrom({0.0f, 8.0f, 10.0f});
   const int w = width_, h = height_;
-  // The floor point each pixel sees, if any.
-  const auto floorAt = [&](int x, int y, V3* point) {
-    const float a = ((x + 0.5f) / w * 2.0f - 1.0f) / p00, b = ((y + 0.5f) / h * 2.0f - 1.0f) / p11;
-    const V3 ray = side * a + up * b + forward;
-    if (ray.y >= 0.0f) return false;
-    *point = eye + ray * (-eye.y / ray.y);
-    return std::fabs(point->x) < 6.0f && std::fabs(point->z) < 6.0f;
-  };
-  const auto surfaceAt = [&](V3 p) {
-    Surface s{toView(p - eye), 0.0f, toView({0, 1, 0}), 4.0f, {0.7f, 0.6f, 0.5f}};
-    s.specular = {1.0f, 1.0f, 1.0f};
-    s.specularIntensity = 0.3f;
-    return s;
-  };
-  WriteGBuffer([&](int x, int y) {
-    V3 p;
-    Surface s = surfaceAt({0, 0, 0});
-    s.drawn = floorAt(x, y, &p);
-    return s.drawn ? surfaceAt(p) : s;
-  });
   RunLightPasses();
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 1);
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 6);  // the box once per face
@@ -421,14 +450,13 @@ TEST_F(FrameLightsTest, ShadowedPointLightDarkensWhatTheBoxHides) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       V3 p;
-      if (!floorAt(x, y, &p)) continue;
+      if (!FloorAt(x, y, &p)) continue;
       V3 expected;
       if (SegmentHitsBox(p, light, boxCentre, 0.5f - margin)) {
         expected = {0, 0, 0};
         ++shadowed;
       } else if (!SegmentHitsBox(p, light, boxCentre, 0.5f + margin)) {
-        const float a = std::max(0.0f, 1.0f - Length(light - p) / reach);
-        expected = Lit(surfaceAt(p), toView(light - p), {1, 1, 1}, 1.5f * a);
+        expected = FloorLit(p, light, reach, 1.5f);
         ++litPixels;
       } else {
         continue;  // the shadow's edge, where the four taps blend
@@ -446,6 +474,49 @@ TEST_F(FrameLightsTest, ShadowedPointLightDarkensWhatTheBoxHides) {
   // of its own, not a handful of pixels.
   EXPECT_GT(shadowed, 2000);
   EXPECT_GT(litPixels, 50000);
+}
+
+// A light's own static cube keeps the shadow of the first frame that drew
+// the light: after the box moves across, the floor stays dark where the
+// box was and goes dark where it is now; elsewhere it is lit.
+TEST_F(FloorTest, StaticShadowCubeKeepsTheFirstFramesShadow) {
+  const V3 light{0.0f, 4.0f, 0.0f}, was{1.2f, 1.0f, -0.7f}, now{-1.2f, 1.0f, 0.7f};
+  VLM_OBJECT* box = MakeBox(was.x, was.y, was.z);
+  ASSERT_NE(box, nullptr);
+  const VLM_HANDLE lamp = VLM_CreateLight(-1, light.x, light.y, light.z, VLM_LIGHT_POINT);
+  VLM_LightRange(lamp, 20.0f);
+  VLM_LightShadow(lamp, 1, 1);
+  ASSERT_GT(VLM_IsLight(lamp)->iShadowCube, 0);
+  vlm::Render().lighting.shadowsOn = 1;
+  LookFrom({0.0f, 8.0f, 10.0f});
+  RunLightPasses();
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 12);  // the static cube, then the dynamic one
+  const v4f moved{now.x, now.y, now.z, 1.0f};
+  VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(box), &moved, 0);
+  RunLightPasses();
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 6);
+  const Layer lit = ReadLayer(6);
+
+  // The pixel that shows floor point p.
+  const auto pixelOf = [&](V3 p, int* x, int* y) {
+    const V3 v = ToView(p - eye_);
+    *x = static_cast<int>(std::lround((v.x * frame_.projection.e[0] / -v.z + 1.0f) * 0.5f * width_ - 0.5f));
+    *y = static_cast<int>(std::lround((v.y * frame_.projection.e[5] / -v.z + 1.0f) * 0.5f * height_ - 0.5f));
+  };
+  // Under a box centre 1 above the floor, seen from 4 up: 4/3 of the way out.
+  for (const V3 centre : {was, now}) {
+    const V3 under{centre.x * 4.0f / 3.0f, 0.0f, centre.z * 4.0f / 3.0f};
+    int x = 0, y = 0;
+    pixelOf(under, &x, &y);
+    ExpectPixel(lit, x, y, {0, 0, 0});
+  }
+  const V3 open{0.0f, 0.0f, 2.5f};
+  int x = 0, y = 0;
+  pixelOf(open, &x, &y);
+  V3 floorPoint{0, 0, 0};
+  ASSERT_TRUE(FloorAt(x, y, &floorPoint));
+  ExpectPixel(lit, x, y, FloorLit(floorPoint, light, 20.0f * 0.982f, 1.0f));
+  EXPECT_GT(lit.At(x, y)[0], 0.1f);
 }
 
 // The whole frame: a floor and a box drawn by the geometry pass, lit once
