@@ -130,13 +130,11 @@ float ApplyImpulse(VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca
   const float j = amount / (aFixed ? 1.0f / mB + formB
                                    : 1.0f / ca.mass + 1.0f / mB + Form(kA, ca.inverseInertia) + formB);
   if (!aFixed) {
-    VLM_v4fAddScaled(&a->Body.v4fVelocity, &d, -j / ca.mass);
-    const v4f turnA = Times(kA, ca.inverseInertia);
-    VLM_v4fAddScaled(&a->Body.v4fAngularVelocity, &turnA, -j);
+    AddScaled3(a->Body.v4fVelocity, d, -j / ca.mass);
+    AddScaled3(a->Body.v4fAngularVelocity, Times(kA, ca.inverseInertia), -j);
   }
-  VLM_v4fAddScaled(&b->Body.v4fVelocity, &d, j / mB);
-  const v4f turnB = Times(kB, cb.inverseInertia);
-  VLM_v4fAddScaled(&b->Body.v4fAngularVelocity, &turnB, j);
+  AddScaled3(b->Body.v4fVelocity, d, j / mB);
+  AddScaled3(b->Body.v4fAngularVelocity, Times(kB, cb.inverseInertia), j);
   return j;
 }
 
@@ -192,7 +190,7 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
     v4f u;
     VLM_v4fSubInto(&u, &uA, &uB);
     u.w = 0.0f;
-    const float sliding = VLM_v4fLength(&u);
+    const float sliding = std::sqrt(Dot3(u, u));  // as VLM_v4fLength rounds it
     // A sliding speed too small to give a direction counts as none.
     v4f t = u;
     if (sliding > 0.0f && Direction(&t)) {
@@ -206,7 +204,7 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
     v4f w;
     VLM_v4fSubInto(&w, &A.v4fAngularVelocity, &B.v4fAngularVelocity);
     w.w = 0.0f;
-    const float spin = VLM_v4fLength(&w);
+    const float spin = std::sqrt(Dot3(w, w));
     if (spin > 0.001f) {
       VLM_v4fNormalizeFast(&w);
       const float jr = std::clamp(0.1f * f, 0.0f, spin);

@@ -3,6 +3,7 @@
 // bodies follow.
 #pragma once
 
+#include "physics/vec3.h"
 #include "velmora/math.h"
 #include "velmora/types.h"
 
@@ -14,14 +15,13 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b);
 
 // The direction v (w = 0) turned by an inverse inertia: v * M.
 inline v4f Times(const v4f& v, const m4f& m) {
-  v4f out;
-  VLM_v4fTransformInto(&out, &m, &v);
+  v4f out = Transform4(v, m);
   out.w = 0.0f;
   return out;
 }
 
 // The bilinear form k . M . k: the rotational share of an effective inverse mass.
-inline float Form(const v4f& k, const m4f& m) { return VLM_v4fDot(&k, &k, &m); }
+inline float Form(const v4f& k, const m4f& m) { return Form4(k, m); }
 
 // A body together with every body that a rigid rod joins to it.
 struct Compound {

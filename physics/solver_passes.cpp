@@ -34,14 +34,6 @@ constexpr uint32_t kNoPush = UINT32_MAX;
 
 v4f Minus(const v4f& a, const v4f& b) { return v4f{a.x - b.x, a.y - b.y, a.z - b.z, 0.0f}; }
 
-// a += b * s on x, y and z, inline: the passes call it four times per
-// impulse, where a call costs more than the arithmetic.
-inline void AddScaled3(v4f& a, const v4f& b, float s) {
-  a.x += b.x * s;
-  a.y += b.y * s;
-  a.z += b.z * s;
-}
-
 bool Finite(const v4f& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 bool HasRods(const VLM_OBJECT* body) {
@@ -59,9 +51,10 @@ void TangentAxes(const v4f& n, v4f& t1, v4f& t2) {
   } else {
     t1 = v4f{0.0f, n.z, -n.y, 0.0f};
   }
-  const float length = std::sqrt(Dot3(t1, t1));
-  VLM_v4fScale(&t1, 1.0f / length);
-  t1.w = 0.0f;
+  const float scale = 1.0f / std::sqrt(Dot3(t1, t1));
+  t1.x *= scale;
+  t1.y *= scale;
+  t1.z *= scale;
   t2 = Cross3(n, t1);
 }
 
@@ -90,7 +83,14 @@ void Apply(const PassContact& c, int k, float j) {
 // Scales the friction sums (t1, t2) down to at most limit: the friction
 // cone, mu times the normal sum.
 void HoldInCone(float& t1, float& t2, float limit) {
-  const float length = std::sqrt(t1 * t1 + t2 * t2);
+  const float squared = t1 * t1 + t2 * t2;
+  // Well inside the cone (the usual case at rest) the square root could only
+  // confirm it: a margin of 2 % on the square covers every rounding. A limit
+  // that is not positive, or whose square is too small to be a normal
+  // number, takes the exact way.
+  const float inside = limit * limit;
+  if (limit > 0.0f && inside >= std::numeric_limits<float>::min() && squared < 0.98f * inside) return;
+  const float length = std::sqrt(squared);
   if (length > limit) {
     const float scale = length > 0.0f ? limit / length : 0.0f;
     t1 *= scale;
@@ -100,8 +100,9 @@ void HoldInCone(float& t1, float& t2, float limit) {
 
 // Sets the friction sums to (t1, t2), held within the friction cone (mu
 // times the normal sum), and applies the change. Returns the largest change
-// of sliding speed it caused.
-float SetFriction(PassContact& c, float t1, float t2) {
+// of sliding speed it caused, or 0 unless measure is set: once a pass has
+// seen a change above the tolerance, the divisions would decide nothing.
+float SetFriction(PassContact& c, float t1, float t2, bool measure) {
   HoldInCone(t1, t2, c.friction * c.normalImpulse);
   const float d1 = t1 - c.tangentImpulse[0];
   const float d2 = t2 - c.tangentImpulse[1];
@@ -110,19 +111,20 @@ float SetFriction(PassContact& c, float t1, float t2) {
   c.tangentImpulse[1] = t2;
   if (d1 != 0.0f) Apply(c, 1, d1);
   if (d2 != 0.0f) Apply(c, 2, d2);
+  if (!measure) return 0.0f;
   return std::max(std::fabs(d1) / c.mass[1], std::fabs(d2) / c.mass[2]);
 }
 
 // Friction first, bounded by the normal impulse so far, then the normal
 // impulse towards the separating speed the contact asks for, never pulling.
 // A point standing off by a gap may still close it within this step.
-// Returns the largest change of relative speed.
-float SolveVelocity(PassContact& c, float closing) {
+// Returns the largest change of relative speed (0 unless measure is set).
+float SolveVelocity(PassContact& c, float closing, bool measure) {
   float change = 0.0f;
   if (c.friction > 0.0f && c.normalImpulse > 0.0f) {
     const float t1 = c.tangentImpulse[0] + Approach(c, 1) * c.mass[1];
     const float t2 = c.tangentImpulse[1] + Approach(c, 2) * c.mass[2];
-    change = SetFriction(c, t1, t2);
+    change = SetFriction(c, t1, t2, measure);
   }
   const float approach = Approach(c, 0) + c.bounce - closing;
   const float total = std::max(c.normalImpulse + approach * c.mass[0], 0.0f);
@@ -130,7 +132,7 @@ float SolveVelocity(PassContact& c, float closing) {
   if (dj != 0.0f && std::isfinite(dj)) {
     c.normalImpulse = total;
     Apply(c, 0, dj);
-    change = std::max(change, std::fabs(dj) / c.mass[0]);
+    if (measure) change = std::max(change, std::fabs(dj) / c.mass[0]);
   }
   return change;
 }
@@ -151,8 +153,8 @@ inline void ApplyPush(const PassContact& c, PushBody* A, PushBody& B, int k, flo
 // passed up a stack along a slightly tilted normal does not slide one body
 // over the other. It moves the bodies without turning them: turning a box
 // out of one corner's penetration tips it into its neighbours'. Returns the
-// largest change of the push.
-float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target) {
+// largest change of the push (0 unless measure is set).
+float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target, bool measure) {
   PushBody* A = c.pushA == kNoPush ? nullptr : &pushes[c.pushA];
   PushBody& B = pushes[c.pushB];
   float change = 0.0f;
@@ -167,7 +169,7 @@ float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target) {
       c.pushTangent[1] = t2;
       ApplyPush(c, A, B, 1, d1);
       ApplyPush(c, A, B, 2, d2);
-      change = std::max(std::fabs(d1), std::fabs(d2)) / c.pushMass;
+      if (measure) change = std::max(std::fabs(d1), std::fabs(d2)) / c.pushMass;
     }
   }
   const float total = std::max(c.push + (target + PushApproach(c, A, B, 0)) * c.pushMass, 0.0f);
@@ -175,7 +177,7 @@ float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target) {
   if (dj == 0.0f || !std::isfinite(dj)) return change;
   c.push = total;
   ApplyPush(c, A, B, 0, dj);
-  return std::max(change, std::fabs(dj) / c.pushMass);
+  return measure ? std::max(change, std::fabs(dj) / c.pushMass) : 0.0f;
 }
 
 uint64_t PairKey(const VLM_OBJECT* a, const VLM_OBJECT* b) {
@@ -212,9 +214,10 @@ void WarmStart(ContactPasses& passes) {
     }
     // Last step's friction, turned into this step's axes, within the cone.
     v4f last{};
-    VLM_v4fAddScaled(&last, &p->direction[1], p->tangentImpulse[0]);
-    VLM_v4fAddScaled(&last, &p->direction[2], p->tangentImpulse[1]);
-    SetFriction(c, c.tangentImpulse[0] + Dot3(last, c.direction[1]), c.tangentImpulse[1] + Dot3(last, c.direction[2]));
+    AddScaled3(last, p->direction[1], p->tangentImpulse[0]);
+    AddScaled3(last, p->direction[2], p->tangentImpulse[1]);
+    SetFriction(c, c.tangentImpulse[0] + Dot3(last, c.direction[1]), c.tangentImpulse[1] + Dot3(last, c.direction[2]),
+                false);
   }
 }
 
@@ -400,14 +403,17 @@ void RunContactPasses(PhysicsWorld& world) {
     for (int32_t pass = 2; pass <= passes.count; ++pass) {
       const bool back = (pass & 1) != 0;
       float change = 0.0f;
+      // The changes only decide whether another pass runs (and whether the
+      // pushes go on): once that is settled, they are not measured.
       for (size_t k = 0; k < count; ++k) {
         const size_t i = back ? count - 1 - k : k;
-        change = std::max(change, SolveVelocity(passes.contacts[i], closing[i]));
+        change = std::max(change, SolveVelocity(passes.contacts[i], closing[i], !(change > kSpeedTolerance)));
       }
       if (pushing) {
         float pushed = 0.0f;
         for (size_t i = 0; i < count; ++i) {
-          pushed = std::max(pushed, SolvePush(passes.contacts[i], passes.pushes, target[i]));
+          const bool settled = pushed > 0.0f && std::max(change, pushed * perStep) > kSpeedTolerance;
+          pushed = std::max(pushed, SolvePush(passes.contacts[i], passes.pushes, target[i], !settled));
         }
         pushing = pushed > 0.0f;
         change = std::max(change, pushed * perStep);
