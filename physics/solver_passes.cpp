@@ -221,7 +221,12 @@ void WarmStart(ContactPasses& passes) {
   }
 }
 
-uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body) {
+// side: 0 for body A of a contact, 1 for body B. The pair loop hands on the
+// contacts of one body in a row, so the entry of the last contact's body on
+// the same side is tried before the table.
+uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body, int side) {
+  uint32_t& recent = passes.recentPush[side];
+  if (recent < passes.pushes.size() && passes.pushes[recent].body == body) return recent;
   const auto next = static_cast<uint32_t>(passes.pushes.size());
   const uint32_t index = passes.pushIndex.Insert(reinterpret_cast<uintptr_t>(body), next);
   if (index == next) {
@@ -229,6 +234,7 @@ uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body) {
     entry.body = body;
     passes.pushes.push_back(entry);
   }
+  recent = index;
   return index;
 }
 
@@ -307,8 +313,8 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   c.aFixed = aFixed;
   c.rodsA = !aFixed && HasRods(a);
   c.rodsB = HasRods(b);
-  c.pushA = aFixed ? kNoPush : PushEntry(passes, a);
-  c.pushB = PushEntry(passes, b);
+  c.pushA = aFixed ? kNoPush : PushEntry(passes, a, 0);
+  c.pushB = PushEntry(passes, b, 1);
   c.inverseMassA = aFixed || !(ca.mass > 0.0f) ? 0.0f : 1.0f / ca.mass;
   c.inverseMassB = cb.mass > 0.0f ? 1.0f / cb.mass : 0.0f;
   c.centreA = ca.centre;
@@ -424,6 +430,7 @@ void RunContactPasses(PhysicsWorld& world) {
   }
   passes.pushes.clear();
   passes.pushIndex.Clear();
+  passes.recentPush[0] = passes.recentPush[1] = kNoPush;
   std::swap(passes.previous, passes.contacts);
   passes.contacts.clear();
   passes.previousPairs.Clear();

@@ -97,6 +97,7 @@ struct ContactPasses {
   std::vector<ManifoldPoint> manifold;   // points of the contact being stored, if several
   std::vector<PushBody> pushes;          // this step's non-fixed contact bodies
   KeyIndex pushIndex;
+  uint32_t recentPush[2] = {UINT32_MAX, UINT32_MAX};  // last entries found for A and B
 };
 
 // Below this penetration depth (units) the passes move nothing, so resting
