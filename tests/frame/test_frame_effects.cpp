@@ -149,23 +149,27 @@ TEST_F(FrameTest, GlowMapIsEmissionByAlphaPlusBloomOfTheLitScene) {
 
 TEST_F(FrameTest, LinearDepthFollowsTheLinearisationOfAPlaneAtKnownDistance) {
   const VLM_CAMERA& camera = vlm::Scene().camera;
-  const float n = camera.fNear, f = camera.fFar;
+  const double n = camera.fNear, f = camera.fFar;
   // A plane 10 units in front: its window depth under the perspective.
   const double z = 10.0;
   const double d = f * (1.0 - n / z) / (f - n);
   FillDepth(static_cast<float>(d), 1.0f);
   vlm::render::PostInputPass(ScreenFrame());
   const Layer depth = ReadLayer(4);
-  const double expected = 2.0 * n / (f + n - d * (f - n));
-  // The depth texture keeps 24 bits.
-  const double tolerance = 2.0 * n * (f - n) / ((f + n - d * (f - n)) * (f + n - d * (f - n))) * 0x1p-23;
+  // Distance over far, from the depth in device coordinates 2d - 1.
+  const double zNdc = 2.0 * d - 1.0;
+  const double expected = 2.0 * n / (f + n - zNdc * (f - n));
+  EXPECT_NEAR(expected, z / f, 1e-9);
+  // The depth texture keeps 24 bits: d is off by up to 2^-24, z by twice that.
+  const double denominator = f + n - zNdc * (f - n);
+  const double tolerance = 2.0 * n * (f - n) / (denominator * denominator) * 0x1p-23;
   EXPECT_NEAR(depth.At(5, 5)[0], expected, tolerance + 1e-6);
   EXPECT_NEAR(depth.At(300, 400)[0], expected, tolerance + 1e-6);
   EXPECT_EQ(depth.At(300, 400)[1], 1.0f);  // no occlusion
   EXPECT_EQ(depth.At(300, 400)[3], 1.0f);
   // The far plane: d = 1 gives 2n / 2n = 1, not drawn. In 32-bit floats
   // f + n - (f - n) keeps only a few ulps of f against 2n.
-  EXPECT_NEAR(depth.At(600, 5)[0], 1.0f, 4.0f * 128.0f * 0x1p-24f / (2.0f * n));
+  EXPECT_NEAR(depth.At(600, 5)[0], 1.0, 4.0 * 128.0 * 0x1p-24 / (2.0 * n));
   EXPECT_EQ(depth.At(600, 5)[3], 0.0f);
 }
 
