@@ -107,22 +107,43 @@ int VLM_RenderWorld(intptr_t target) {
   FrameContext frame;
   frame.target = target;
   frame.culling = vlm::Render().frustumCulling != 0;
+  // Benchmarks may watch each pass end; without a hook this costs a test.
+  void (*const hook)(const char*) = vlm::Render().hooks.passEnded;
+  const auto ended = [hook](const char* pass) {
+    if (hook) hook(pass);
+  };
   BeginFrame(frame);
+  ended("BeginFrame");
   StripMeshPass(frame);
+  ended("StripMesh");
   GeometryPass(frame);
+  ended("Geometry");
   DirectionalShadowPass(frame);
+  ended("DirectionalShadow");
   BeginLightPasses(frame);
+  ended("BeginLights");
   DirectLightPass(frame);
+  ended("DirectLight");
   PointLightPass(frame);
+  ended("PointLight");
   SkyBoxPass(frame);
+  ended("SkyBox");
   ForwardPass(frame, 1);
+  ended("Forward1");
   LinePass(frame);
+  ended("Line");
   PostInputPass(frame);
+  ended("PostInput");
   OutputPass(frame);
+  ended("Output");
   ForwardPass(frame, 2);
+  ended("Forward2");
   EffectPass(frame);
+  ended("Effect");
   GlowPass(frame);
+  ended("Glow");
   EndFrame(frame);
+  ended("EndFrame");
   return 0;
 }
 

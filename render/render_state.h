@@ -83,6 +83,9 @@ struct RenderedCounts {
 // start-up (the renderer never includes that floor).
 struct FrameHooks {
   void (*drawParticles)(const m4f& view) = nullptr;
+  // Called by VLM_RenderWorld after each pass with the pass's name; off
+  // unless set (benchmarks time the passes with it).
+  void (*passEnded)(const char* pass) = nullptr;
 };
 
 // GL objects and settings of the frame's scene passes: the sky box and

@@ -17,6 +17,8 @@ PACKAGES=(
   xvfb xauth
   # tests and benchmarks (Bullet, tinyobjloader and stb_image are reference points)
   libgtest-dev libgmock-dev libbenchmark-dev libbullet-dev libtinyobjloader-dev libstb-dev
+  # bench_render draws its scene with Irrlicht's OpenGL driver as well
+  libirrlicht-dev
 )
 
 missing=()

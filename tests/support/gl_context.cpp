@@ -124,7 +124,7 @@ bool Display(std::string& error) {
   return true;
 }
 
-bool Open() {
+bool Open(int width, int height) {
   State& s = S();
   s.error.clear();
   if (!Display(s.error)) return false;
@@ -134,8 +134,8 @@ bool Open() {
   fs::create_directories(s.logDir, ec);
   const fs::path previous = fs::current_path(ec);
   fs::current_path(s.logDir, ec);
-  const intptr_t id = VLM_OpenScreenWindow(GLContext::kWidth, GLContext::kHeight, 32,
-                                           "Velmora test", VLM_WINDOW_HIDDEN, 0);
+  const intptr_t id =
+      VLM_OpenScreenWindow(width, height, 32, "Velmora test", VLM_WINDOW_HIDDEN, 0);
   fs::current_path(previous, ec);
   if (id == 0 || !vlm::Engine().hasGL) {
     s.error = std::string("no OpenGL context: ") + vlm::testing::LastError();
@@ -154,8 +154,10 @@ bool EnsureDisplay(std::string* error) {
   return ok;
 }
 
-GLContext::GLContext() {
-  if (!vlm::Engine().hasGL) Open();
+GLContext::GLContext() : GLContext(kWidth, kHeight) {}
+
+GLContext::GLContext(int width, int height) {
+  if (!vlm::Engine().hasGL) Open(width, height);
 }
 
 bool GLContext::ok() const { return vlm::Engine().hasGL; }

@@ -29,6 +29,9 @@ class GLContext {
   static constexpr int kHeight = 480;
 
   GLContext();
+  // The same with a window of another size, for a test program whose
+  // contexts all have that size (the first open of a context decides it).
+  GLContext(int width, int height);
   // True when a context is current and VLM_Init ran with it.
   bool ok() const;
   // Why there is no context ("" when there is one).

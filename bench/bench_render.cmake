@@ -1,0 +1,18 @@
+# The frame against Irrlicht (Debian's libirrlicht-dev) needs its headers,
+# its library and libGL for glFinish and the timer queries; without
+# Irrlicht the benchmark is not built. The per-pass part draws the demo's
+# scene from the demo's generated Resources folder.
+find_path(VLM_IRRLICHT_INCLUDE_DIR irrlicht.h PATH_SUFFIXES irrlicht)
+find_library(VLM_IRRLICHT_LIBRARY NAMES Irrlicht)
+find_package(OpenGL COMPONENTS OpenGL)
+if(VLM_IRRLICHT_INCLUDE_DIR AND VLM_IRRLICHT_LIBRARY AND TARGET OpenGL::GL AND TARGET velmora-demo-resources)
+  vlm_bench_gl_context(bench_render)
+  target_include_directories(bench_render SYSTEM PRIVATE ${VLM_IRRLICHT_INCLUDE_DIR})
+  target_link_libraries(bench_render PRIVATE ${VLM_IRRLICHT_LIBRARY} OpenGL::GL)
+  target_compile_definitions(bench_render PRIVATE
+    "VLM_DEMO_RESOURCES=\"${CMAKE_BINARY_DIR}/demo/Resources\"")
+  add_dependencies(bench_render velmora-demo-resources)
+else()
+  message(STATUS "bench_render needs Irrlicht (libirrlicht-dev), libGL and the demo; not built")
+  set_target_properties(bench_render PROPERTIES EXCLUDE_FROM_ALL TRUE)
+endif()

@@ -1,0 +1,471 @@
+// The 3D frame against Irrlicht's OpenGL driver: N textured boxes lit by one
+// point light (no shadows, no glow) at 320 x 180 and 1600 x 900, vertical
+// sync off, the median of 200 frames each, one line per case:
+//
+//   N=1000 res=320x180 ours_ms=... irrlicht_ms=... ratio=...
+//
+// followed by the time of each pass of our frame for the demo's scene at
+// 1600 x 900. Every measurement runs in a child process of its own (this
+// program with --ours, --irrlicht or --passes), so that each engine opens
+// its window and GL context on a clean slate; the parent starts Xvfb when
+// there is no display and collects the children's "result" lines.
+// Frame times include the present and end with glFinish before the clock
+// is read.
+#include <irrlicht.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/image.h"
+#include "render/gl/gl_table.h"
+#include "render/render_state.h"
+#include "support/gl_context.h"
+#include "support/test_support.h"
+#include "velmora.h"
+
+namespace {
+
+constexpr int kWarmupFrames = 10;
+constexpr int kFrames = 200;
+constexpr int kCheckerSide = 64;
+constexpr float kBoxSize = 1.0f;
+constexpr float kSpacing = 1.6f;
+constexpr float kFov = 60.0f;  // degrees, vertical in both engines
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+// The scene both engines draw: a grid of boxes centred on the origin,
+// seen from 45 degrees above, with the light over the middle.
+struct Layout {
+  int columns = 0;
+  int rows = 0;
+  float span = 0.0f;      // larger side of the grid
+  float distance = 0.0f;  // camera to the grid's centre
+  float lightHeight = 0.0f;
+  float lightRange = 0.0f;
+  explicit Layout(int n) {
+    columns = static_cast<int>(std::ceil(std::sqrt(2.0 * n)));
+    rows = (n + columns - 1) / columns;
+    span = static_cast<float>(std::max(columns, rows)) * kSpacing;
+    distance = span * 1.1f;
+    lightHeight = span * 0.3f + 3.0f;
+    lightRange = span * 1.5f;
+  }
+  // x and z of box i, z growing away from the camera's side.
+  void Place(int i, float& x, float& z) const {
+    x = (static_cast<float>(i % columns) - 0.5f * static_cast<float>(columns - 1)) * kSpacing;
+    z = (static_cast<float>(i / columns) - 0.5f * static_cast<float>(rows - 1)) * kSpacing;
+  }
+};
+
+// The same checker texels for both engines: 8 x 8 squares, warm and cool.
+uint32_t CheckerTexel(int x, int y) {
+  return ((x / 8 + y / 8) % 2) ? 0xFFE0C080u : 0xFF4060A0u;  // A R G B
+}
+
+// ---- Our frame -------------------------------------------------------------
+
+bool OpenOurScreen(int width, int height) {
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) {
+    std::fprintf(stderr, "bench_render: %s\n", error.c_str());
+    return false;
+  }
+  if (VLM_OpenScreenWindow(width, height, 32, "bench_render", VLM_WINDOW_HIDDEN, 0) == 0) {
+    std::fprintf(stderr, "bench_render: our screen cannot be opened\n");
+    return false;
+  }
+  VLM_SetVSync(0);
+  return true;
+}
+
+void BuildOurBoxes(int n) {
+  const Layout layout(n);
+  VLM_BackgroundColour(0xFF202020u);
+  VLM_AmbientColour(0xFF202020u);
+  VLM_DirectLight(0);
+  VLM_Shadows(0);
+  VLM_Glow(0.0f);
+  VLM_Bloom(0.0f);
+  VLM_CameraFOV(kFov);
+  VLM_CameraNear(0.1f);
+  VLM_CameraFar(layout.distance * 3.0f);
+  const float d = layout.distance * 0.70710678f;
+  VLM_CameraPosition(0.0f, d, d, 0);
+  VLM_CameraRotation(-45.0f, 0.0f, 0.0f, 0);
+
+  std::vector<uint8_t> rgb(kCheckerSide * kCheckerSide * 3);
+  for (int y = 0; y < kCheckerSide; ++y)
+    for (int x = 0; x < kCheckerSide; ++x) {
+      const uint32_t texel = CheckerTexel(x, y);
+      uint8_t* p = &rgb[static_cast<size_t>(y * kCheckerSide + x) * 3];
+      p[0] = static_cast<uint8_t>(texel >> 16), p[1] = static_cast<uint8_t>(texel >> 8),
+      p[2] = static_cast<uint8_t>(texel);
+    }
+  const std::vector<uint8_t> png =
+      vlm::platform::EncodePng(rgb.data(), kCheckerSide, kCheckerSide, 3, kCheckerSide * 3);
+  VLM_CatchTexture(1, png.data(), png.size(), 0x2601 /* GL_LINEAR */, "checker");
+  // Program 20: deferred and lit, the flat normal map stands in for slot 1.
+  VLM_CreateMaterial(1, 1, 20, "box");
+  VLM_CreateCubeMesh(1, kBoxSize, 1.0f, 0, "box");
+  for (int i = 0; i < n; ++i) {
+    v4f at{0.0f, 0.5f * kBoxSize, 0.0f, 1.0f};
+    layout.Place(i, at.x, at.z);
+    VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(VLM_CreateObject(-1, 1, 1, 0, "")), &at, 0);
+  }
+  VLM_CreateLight(1, 0.0f, layout.lightHeight, 0.0f, VLM_LIGHT_POINT);
+  VLM_LightRange(1, layout.lightRange);
+}
+
+double TimeOurFrames(const std::string& shot) {
+  std::vector<double> times;
+  if (!shot.empty()) VLM_KeepPresentedFrames(1);
+  for (int frame = 0; frame < kWarmupFrames + kFrames; ++frame) {
+    const Clock::time_point start = Clock::now();
+    VLM_RenderWorld(-1);
+    VLM_FlipBuffers();
+    vlmgl.glFinish();
+    if (frame >= kWarmupFrames) times.push_back(Milliseconds(start, Clock::now()));
+  }
+  if (!shot.empty()) VLM_SavePresentedFrame(shot.c_str());
+  return Median(times);
+}
+
+int RunOurs(int n, int width, int height, const std::string& shot) {
+  if (!OpenOurScreen(width, height)) return 1;
+  BuildOurBoxes(n);
+  const double ms = TimeOurFrames(shot);
+  std::printf("result ms=%.3f objects=%d\n", ms, VLM_RenderedCount(VLM_RENDERED_OBJECTS));
+  VLM_Shutdown();
+  return 0;
+}
+
+// ---- Irrlicht's frame ------------------------------------------------------
+
+// A cube of 24 vertices (flat faces, texture 0..1 on each) like ours; the
+// corners of each triangle turn so that the edge cross product points out,
+// which is the front side in both engines.
+irr::scene::SMesh* IrrlichtCube(irr::video::ITexture* texture) {
+  using namespace irr;
+  auto* buffer = new scene::SMeshBuffer();
+  const float h = 0.5f * kBoxSize;
+  const core::vector3df normals[6] = {{0, 1, 0}, {0, -1, 0}, {1, 0, 0},
+                                       {-1, 0, 0}, {0, 0, 1}, {0, 0, -1}};
+  for (const core::vector3df& n : normals) {
+    const core::vector3df u = std::fabs(n.Y) > 0.5f ? core::vector3df(1, 0, 0) : core::vector3df(0, 1, 0);
+    const core::vector3df v = n.crossProduct(u);  // u x v = n
+    const u16 base = static_cast<u16>(buffer->Vertices.size());
+    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (const auto& c : corners) {
+      const core::vector3df p = (n + u * c[0] + v * c[1]) * h;
+      buffer->Vertices.push_back(video::S3DVertex(p, n, video::SColor(255, 255, 255, 255),
+                                                  core::vector2df(0.5f * (c[0] + 1), 0.5f * (c[1] + 1))));
+    }
+    const u16 quad[6] = {0, 1, 2, 0, 2, 3};
+    for (u16 k : quad) buffer->Indices.push_back(static_cast<u16>(base + k));
+  }
+  buffer->Material.setTexture(0, texture);
+  buffer->Material.Lighting = true;
+  buffer->Material.setFlag(video::EMF_BILINEAR_FILTER, true);
+  buffer->recalculateBoundingBox();
+  auto* mesh = new scene::SMesh();
+  mesh->addMeshBuffer(buffer);
+  buffer->drop();
+  mesh->recalculateBoundingBox();
+  return mesh;
+}
+
+int RunIrrlicht(int n, int width, int height, const std::string& shot) {
+  using namespace irr;
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) {
+    std::fprintf(stderr, "bench_render: %s\n", error.c_str());
+    return 1;
+  }
+  IrrlichtDevice* device =
+      createDevice(video::EDT_OPENGL, core::dimension2d<u32>(static_cast<u32>(width), static_cast<u32>(height)),
+                   32, false, false, false /* vsync */);
+  if (!device) {
+    std::fprintf(stderr, "bench_render: Irrlicht's OpenGL device cannot be opened\n");
+    return 1;
+  }
+  device->getLogger()->setLogLevel(ELL_NONE);
+  video::IVideoDriver* driver = device->getVideoDriver();
+  scene::ISceneManager* scene = device->getSceneManager();
+  const Layout layout(n);
+
+  // Ours has no mipmaps on a texture made in memory; neither has this one.
+  driver->setTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS, false);
+  std::vector<u32> texels(kCheckerSide * kCheckerSide);
+  for (int y = 0; y < kCheckerSide; ++y)
+    for (int x = 0; x < kCheckerSide; ++x) texels[static_cast<size_t>(y * kCheckerSide + x)] = CheckerTexel(x, y);
+  video::IImage* image = driver->createImageFromData(
+      video::ECF_A8R8G8B8, core::dimension2d<u32>(kCheckerSide, kCheckerSide), texels.data(), false, false);
+  video::ITexture* texture = driver->addTexture("checker", image);
+  image->drop();
+
+  scene::SMesh* cube = IrrlichtCube(texture);
+  for (int i = 0; i < n; ++i) {
+    float x = 0.0f, z = 0.0f;
+    layout.Place(i, x, z);
+    // Irrlicht's z runs into the screen: the grid is mirrored, as is the camera.
+    scene->addMeshSceneNode(cube, nullptr, -1, core::vector3df(x, 0.5f * kBoxSize, -z));
+  }
+  cube->drop();
+  const float d = layout.distance * 0.70710678f;
+  scene::ICameraSceneNode* camera =
+      scene->addCameraSceneNode(nullptr, core::vector3df(0, d, -d), core::vector3df(0, 0, 0));
+  camera->setFOV(kFov * core::DEGTORAD);
+  camera->setAspectRatio(static_cast<f32>(width) / static_cast<f32>(height));
+  camera->setNearValue(0.1f);
+  camera->setFarValue(layout.distance * 3.0f);
+  scene->addLightSceneNode(nullptr, core::vector3df(0, layout.lightHeight, 0), video::SColorf(1, 1, 1),
+                           layout.lightRange);
+  scene->setAmbientLight(video::SColorf(0.125f, 0.125f, 0.125f));
+
+  std::vector<double> times;
+  for (int frame = 0; frame < kWarmupFrames + kFrames && device->run(); ++frame) {
+    const Clock::time_point start = Clock::now();
+    driver->beginScene(true, true, video::SColor(255, 32, 32, 32));
+    scene->drawAll();
+    driver->endScene();
+    glFinish();
+    if (frame >= kWarmupFrames) times.push_back(Milliseconds(start, Clock::now()));
+  }
+  if (!shot.empty()) {
+    if (video::IImage* screen = driver->createScreenShot()) {
+      driver->writeImageToFile(screen, shot.c_str());
+      screen->drop();
+    }
+  }
+  const bool complete = static_cast<int>(times.size()) == kFrames;
+  std::printf("result ms=%.3f\n", Median(times));
+  device->drop();
+  return complete ? 0 : 1;
+}
+
+// ---- Our passes in the demo's scene ----------------------------------------
+
+// The demo's start scene as it looks before the first shot: the ground
+// plate, the two wheels on their axle, the shadowed point light, and a few
+// balls and wall slabs lying about as after some play.
+void BuildDemoScene() {
+  VLM_Glow(0.0f);
+  VLM_Bloom(0.0f);
+  VLM_BackgroundColour(0xFF808080u);
+  VLM_DirectLight(0);
+  VLM_CreateLight(34, 20.0f, 20.0f, 20.0f, VLM_LIGHT_POINT);
+  VLM_LightShadow(34, 1, 0);
+  VLM_LightRange(34, 100.0f);
+  VLM_AmbientColour(0xFF101010u);
+  VLM_Shadows(1);
+  VLM_CameraFar(2000.0f);
+  VLM_CameraNear(0.1f);
+  VLM_CameraFOV(60.0f);
+  VLM_CameraPosition(0.0f, 5.0f, 10.0f, 0);
+  VLM_ParseDefinitionFiles("Materials.vld", VLM_DEFINITION_ALL);
+  VLM_LoadMesh(1, "Plane.vlm", "");
+  VLM_LoadOBJMesh(9, "Ball.obj", "");
+  VLM_LoadMesh(17, "Cube.vlm", "");
+  VLM_LoadOBJMesh(20, "Wheel.obj", "");
+  VLM_ScaleMesh(20, 2.0f, 2.0f, 2.0f);
+  const auto place = [](VLM_HANDLE mesh, const char* material, v4f at, float turn, v4f scale) {
+    const auto object =
+        reinterpret_cast<VLM_HANDLE>(VLM_CreateObject(-1, mesh, VLM_GetMaterialByName(material), 0, ""));
+    VLM_ObjectPosition(object, &at, 0);
+    VLM_ObjectRotation(object, 0.0f, turn, 0.0f, 0);
+    VLM_ObjectScale(object, scale.x, scale.y, scale.z, 0);
+  };
+  place(1, "Plane", {0, 0, 0, 1}, 0.0f, {10, 10, 10, 0});
+  place(20, "Wheel", {-2, 1, -14, 1}, 180.0f, {1, -1, -1, 0});
+  place(20, "Wheel", {2, 1, -14, 1}, 0.0f, {1, -1, -1, 0});
+  for (int i = 0; i < 8; ++i) {
+    const float x = -6.0f + 1.7f * static_cast<float>(i);
+    place(9, "Ball", {x, 1, -6.0f - static_cast<float>(i % 3), 1}, 0.0f, {1, 1, 1, 0});
+    place(17, "Wall", {x, 2, -10.0f + static_cast<float>(i % 2), 1}, 20.0f * static_cast<float>(i),
+          {2, 2, 0.3f, 0});
+  }
+}
+
+struct PassClock {
+  static constexpr int kMaxMarks = 32;
+  GLuint queries[kMaxMarks + 2] = {};
+  const char* names[kMaxMarks] = {};
+  Clock::time_point cpu[kMaxMarks + 1];
+  int marks = 0;
+  bool finishEachPass = false;
+};
+
+PassClock& Passes() {
+  static PassClock clock;
+  return clock;
+}
+
+void MarkPass(const char* pass) {
+  PassClock& clock = Passes();
+  if (clock.marks >= PassClock::kMaxMarks) return;
+  if (clock.finishEachPass) vlmgl.glFinish();
+  glQueryCounter(clock.queries[clock.marks + 1], GL_TIMESTAMP);
+  clock.names[clock.marks] = pass;
+  clock.cpu[++clock.marks] = Clock::now();
+}
+
+// One line per pass (and the present): the GPU time between timer queries,
+// the CPU time spent issuing the pass, and in a second series with
+// glFinish after every pass, the wall time until the pass is done.
+int RunPasses(const char* resources) {
+  if (!OpenOurScreen(1600, 900)) return 1;
+  const std::string previous = VLM_GetCurrentDirectory();
+  if (!VLM_SetCurrentDirectory(resources)) {
+    std::fprintf(stderr, "bench_render: the demo's resources %s are not there\n", resources);
+    return 1;
+  }
+  BuildDemoScene();
+  VLM_SetCurrentDirectory(previous.c_str());
+  PassClock& clock = Passes();
+  glGenQueries(PassClock::kMaxMarks + 2, clock.queries);
+  vlm::Render().hooks.passEnded = MarkPass;
+  std::map<std::string, std::vector<double>> gpu, cpu, finished;
+  std::vector<std::string> order;
+  std::vector<double> totals;
+  for (int series = 0; series < 2; ++series) {
+    clock.finishEachPass = series == 1;
+    for (int frame = 0; frame < kWarmupFrames + kFrames; ++frame) {
+      vlmgl.glFinish();
+      clock.marks = 0;
+      glQueryCounter(clock.queries[0], GL_TIMESTAMP);
+      clock.cpu[0] = Clock::now();
+      VLM_RenderWorld(-1);
+      VLM_FlipBuffers();
+      MarkPass("Present");
+      vlmgl.glFinish();
+      const Clock::time_point end = Clock::now();
+      if (frame < kWarmupFrames) continue;
+      if (series == 0) totals.push_back(Milliseconds(clock.cpu[0], end));
+      GLuint64 stamps[PassClock::kMaxMarks + 1] = {};
+      for (int k = 0; k <= clock.marks; ++k)
+        glGetQueryObjectui64v(clock.queries[k], GL_QUERY_RESULT, &stamps[k]);
+      for (int k = 0; k < clock.marks; ++k) {
+        const std::string name = clock.names[k];
+        if (frame == kWarmupFrames && series == 0) order.push_back(name);
+        if (series == 0) {
+          gpu[name].push_back(static_cast<double>(stamps[k + 1] - stamps[k]) * 1e-6);
+          cpu[name].push_back(Milliseconds(clock.cpu[k], clock.cpu[k + 1]));
+        } else {
+          finished[name].push_back(Milliseconds(clock.cpu[k], clock.cpu[k + 1]));
+        }
+      }
+    }
+  }
+  vlm::Render().hooks.passEnded = nullptr;
+  glDeleteQueries(PassClock::kMaxMarks + 2, clock.queries);
+  for (const std::string& name : order)
+    std::printf("result pass=%s gpu_ms=%.3f cpu_ms=%.3f finished_ms=%.3f\n", name.c_str(),
+                Median(gpu[name]), Median(cpu[name]), Median(finished[name]));
+  std::printf("result pass=frame total_ms=%.3f objects=%d lights=%d shadow_objects=%d\n",
+              Median(totals), VLM_RenderedCount(VLM_RENDERED_OBJECTS),
+              VLM_RenderedCount(VLM_RENDERED_LIGHTS),
+              VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS));
+  VLM_Shutdown();
+  return 0;
+}
+
+// ---- The parent --------------------------------------------------------------
+
+// Runs this program with `arguments`; its "result " lines without the
+// prefix, or none when it failed.
+std::vector<std::string> RunChild(const std::string& arguments) {
+  const std::string command = "\"/proc/" + std::to_string(getpid()) + "/exe\" " + arguments;
+  std::vector<std::string> results;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return results;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe)) {
+    if (std::strncmp(line, "result ", 7) != 0) continue;
+    std::string text = line + 7;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    results.push_back(text);
+  }
+  if (pclose(pipe) != 0) results.clear();
+  return results;
+}
+
+double Value(const std::vector<std::string>& results, const char* key) {
+  const std::string prefix = std::string(key) + "=";
+  for (const std::string& line : results) {
+    const size_t at = line.find(prefix);
+    if (at != std::string::npos) return std::atof(line.c_str() + at + prefix.size());
+  }
+  return -1.0;
+}
+
+int RunAll() {
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) {
+    std::fprintf(stderr, "bench_render: %s\n", error.c_str());
+    return 1;
+  }
+  // The children write the engine's log into the current folder.
+  const std::filesystem::path work = vlmtest::TempRoot() / "bench_render";
+  std::error_code ec;
+  std::filesystem::create_directories(work, ec);
+  std::filesystem::current_path(work, ec);
+  std::printf("frames=%d warmup=%d vsync=off shadows=off glow=off light=1 point\n", kFrames,
+              kWarmupFrames);
+  int failures = 0;
+  for (const auto& [width, height] : {std::pair{320, 180}, std::pair{1600, 900}}) {
+    for (int n : {100, 1000, 5000}) {
+      const std::string size = std::to_string(n) + " " + std::to_string(width) + " " + std::to_string(height);
+      const double ours = Value(RunChild("--ours " + size), "ms");
+      const double irrlicht = Value(RunChild("--irrlicht " + size), "ms");
+      if (ours < 0 || irrlicht < 0) ++failures;
+      std::printf("N=%d res=%dx%d ours_ms=%.3f irrlicht_ms=%.3f ratio=%.3f\n", n, width, height,
+                  ours, irrlicht, irrlicht > 0 ? ours / irrlicht : 0.0);
+      std::fflush(stdout);
+    }
+  }
+  const std::vector<std::string> passes = RunChild("--passes");
+  if (passes.empty()) ++failures;
+  for (const std::string& line : passes) std::printf("demo 1600x900 %s\n", line.c_str());
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if ((mode == "--ours" || mode == "--irrlicht") && argc >= 5) {
+    const int n = std::atoi(argv[2]), width = std::atoi(argv[3]), height = std::atoi(argv[4]);
+    const std::string shot = argc > 5 ? argv[5] : "";
+    if (n <= 0 || width <= 0 || height <= 0) return 2;
+    return mode == "--ours" ? RunOurs(n, width, height, shot) : RunIrrlicht(n, width, height, shot);
+  }
+  if (mode == "--passes") return RunPasses(argc > 2 ? argv[2] : VLM_DEMO_RESOURCES);
+  if (!mode.empty()) {
+    std::fprintf(stderr,
+                 "Usage: %s [--ours|--irrlicht N WIDTH HEIGHT [SCREENSHOT.png] | --passes [RESOURCES]]\n",
+                 argv[0]);
+    return 2;
+  }
+  return RunAll();
+}
