@@ -7,6 +7,10 @@ find_library(VLM_IRRLICHT_LIBRARY NAMES Irrlicht)
 find_package(OpenGL COMPONENTS OpenGL)
 if(VLM_IRRLICHT_INCLUDE_DIR AND VLM_IRRLICHT_LIBRARY AND TARGET OpenGL::GL AND TARGET velmora-demo-resources)
   vlm_bench_gl_context(bench_render)
+  # Irrlicht's headers are not valid C++20.
+  target_sources(bench_render PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/irrlicht_scene.cpp)
+  set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/irrlicht_scene.cpp
+    PROPERTIES COMPILE_OPTIONS "-std=c++17")
   target_include_directories(bench_render SYSTEM PRIVATE ${VLM_IRRLICHT_INCLUDE_DIR})
   target_link_libraries(bench_render PRIVATE ${VLM_IRRLICHT_LIBRARY} OpenGL::GL)
   target_compile_definitions(bench_render PRIVATE

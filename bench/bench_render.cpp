@@ -11,7 +11,6 @@
 // there is no display and collects the children's "result" lines.
 // Frame times include the present and end with glFinish before the clock
 // is read.
-#include <irrlicht.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/irrlicht_scene.h"
 #include "platform/image.h"
 #include "render/gl/gl_table.h"
 #include "render/render_state.h"
@@ -67,7 +67,7 @@ struct Layout {
     columns = static_cast<int>(std::ceil(std::sqrt(2.0 * n)));
     rows = (n + columns - 1) / columns;
     span = static_cast<float>(std::max(columns, rows)) * kSpacing;
-    distance = span * 1.1f;
+    distance = span * 0.8f;
     lightHeight = span * 0.3f + 3.0f;
     lightRange = span * 1.5f;
   }
@@ -162,106 +162,42 @@ int RunOurs(int n, int width, int height, const std::string& shot) {
 
 // ---- Irrlicht's frame ------------------------------------------------------
 
-// A cube of 24 vertices (flat faces, texture 0..1 on each) like ours; the
-// corners of each triangle turn so that the edge cross product points out,
-// which is the front side in both engines.
-irr::scene::SMesh* IrrlichtCube(irr::video::ITexture* texture) {
-  using namespace irr;
-  auto* buffer = new scene::SMeshBuffer();
-  const float h = 0.5f * kBoxSize;
-  const core::vector3df normals[6] = {{0, 1, 0}, {0, -1, 0}, {1, 0, 0},
-                                       {-1, 0, 0}, {0, 0, 1}, {0, 0, -1}};
-  for (const core::vector3df& n : normals) {
-    const core::vector3df u = std::fabs(n.Y) > 0.5f ? core::vector3df(1, 0, 0) : core::vector3df(0, 1, 0);
-    const core::vector3df v = n.crossProduct(u);  // u x v = n
-    const u16 base = static_cast<u16>(buffer->Vertices.size());
-    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-    for (const auto& c : corners) {
-      const core::vector3df p = (n + u * c[0] + v * c[1]) * h;
-      buffer->Vertices.push_back(video::S3DVertex(p, n, video::SColor(255, 255, 255, 255),
-                                                  core::vector2df(0.5f * (c[0] + 1), 0.5f * (c[1] + 1))));
-    }
-    const u16 quad[6] = {0, 1, 2, 0, 2, 3};
-    for (u16 k : quad) buffer->Indices.push_back(static_cast<u16>(base + k));
-  }
-  buffer->Material.setTexture(0, texture);
-  buffer->Material.Lighting = true;
-  buffer->Material.setFlag(video::EMF_BILINEAR_FILTER, true);
-  buffer->recalculateBoundingBox();
-  auto* mesh = new scene::SMesh();
-  mesh->addMeshBuffer(buffer);
-  buffer->drop();
-  mesh->recalculateBoundingBox();
-  return mesh;
-}
-
 int RunIrrlicht(int n, int width, int height, const std::string& shot) {
-  using namespace irr;
   std::string error;
   if (!vlmtest::EnsureDisplay(&error)) {
     std::fprintf(stderr, "bench_render: %s\n", error.c_str());
     return 1;
   }
-  IrrlichtDevice* device =
-      createDevice(video::EDT_OPENGL, core::dimension2d<u32>(static_cast<u32>(width), static_cast<u32>(height)),
-                   32, false, false, false /* vsync */);
-  if (!device) {
-    std::fprintf(stderr, "bench_render: Irrlicht's OpenGL device cannot be opened\n");
-    return 1;
-  }
-  device->getLogger()->setLogLevel(ELL_NONE);
-  video::IVideoDriver* driver = device->getVideoDriver();
-  scene::ISceneManager* scene = device->getSceneManager();
   const Layout layout(n);
-
-  // Ours has no mipmaps on a texture made in memory; neither has this one.
-  driver->setTextureCreationFlag(video::ETCF_CREATE_MIP_MAPS, false);
-  std::vector<u32> texels(kCheckerSide * kCheckerSide);
-  for (int y = 0; y < kCheckerSide; ++y)
-    for (int x = 0; x < kCheckerSide; ++x) texels[static_cast<size_t>(y * kCheckerSide + x)] = CheckerTexel(x, y);
-  video::IImage* image = driver->createImageFromData(
-      video::ECF_A8R8G8B8, core::dimension2d<u32>(kCheckerSide, kCheckerSide), texels.data(), false, false);
-  video::ITexture* texture = driver->addTexture("checker", image);
-  image->drop();
-
-  scene::SMesh* cube = IrrlichtCube(texture);
+  vlmbench::IrrlichtBoxes scene;
+  scene.width = width;
+  scene.height = height;
+  scene.boxSize = kBoxSize;
   for (int i = 0; i < n; ++i) {
     float x = 0.0f, z = 0.0f;
     layout.Place(i, x, z);
-    // Irrlicht's z runs into the screen: the grid is mirrored, as is the camera.
-    scene->addMeshSceneNode(cube, nullptr, -1, core::vector3df(x, 0.5f * kBoxSize, -z));
+    scene.boxes.push_back({x, z});
   }
-  cube->drop();
-  const float d = layout.distance * 0.70710678f;
-  scene::ICameraSceneNode* camera =
-      scene->addCameraSceneNode(nullptr, core::vector3df(0, d, -d), core::vector3df(0, 0, 0));
-  camera->setFOV(kFov * core::DEGTORAD);
-  camera->setAspectRatio(static_cast<f32>(width) / static_cast<f32>(height));
-  camera->setNearValue(0.1f);
-  camera->setFarValue(layout.distance * 3.0f);
-  scene->addLightSceneNode(nullptr, core::vector3df(0, layout.lightHeight, 0), video::SColorf(1, 1, 1),
-                           layout.lightRange);
-  scene->setAmbientLight(video::SColorf(0.125f, 0.125f, 0.125f));
-
+  scene.cameraHeight = scene.cameraBack = layout.distance * 0.70710678f;
+  scene.fovDegrees = kFov;
+  scene.nearPlane = 0.1f;
+  scene.farPlane = layout.distance * 3.0f;
+  scene.lightHeight = layout.lightHeight;
+  scene.lightRange = layout.lightRange;
+  scene.ambient = 0x20 / 255.0f;
+  scene.checkerSide = kCheckerSide;
+  for (int y = 0; y < kCheckerSide; ++y)
+    for (int x = 0; x < kCheckerSide; ++x) scene.checker.push_back(CheckerTexel(x, y));
+  scene.warmupFrames = kWarmupFrames;
+  scene.frames = kFrames;
+  scene.screenshot = shot;
   std::vector<double> times;
-  for (int frame = 0; frame < kWarmupFrames + kFrames && device->run(); ++frame) {
-    const Clock::time_point start = Clock::now();
-    driver->beginScene(true, true, video::SColor(255, 32, 32, 32));
-    scene->drawAll();
-    driver->endScene();
-    glFinish();
-    if (frame >= kWarmupFrames) times.push_back(Milliseconds(start, Clock::now()));
+  if (!vlmbench::TimeIrrlichtFrames(scene, times, error)) {
+    std::fprintf(stderr, "bench_render: %s\n", error.c_str());
+    return 1;
   }
-  if (!shot.empty()) {
-    if (video::IImage* screen = driver->createScreenShot()) {
-      driver->writeImageToFile(screen, shot.c_str());
-      screen->drop();
-    }
-  }
-  const bool complete = static_cast<int>(times.size()) == kFrames;
   std::printf("result ms=%.3f\n", Median(times));
-  device->drop();
-  return complete ? 0 : 1;
+  return 0;
 }
 
 // ---- Our passes in the demo's scene ----------------------------------------
