@@ -17,6 +17,7 @@
 #include "definition/records.h"
 #include "platform/image.h"
 #include "reference/frame_compare.h"
+#include "render/gl/gl_table.h"
 #include "render/targets.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
@@ -216,12 +217,15 @@ class ReferenceFrame : public ::testing::Test {
 
   // Renders two frames (the second sees every state the first left) and
   // compares the presented one with frames/<name>.png.
-  static void ExpectReference(const std::string& name) {
+  void ExpectReference(const std::string& name) {
     VLM_KeepPresentedFrames(1);
     for (int frame = 0; frame < 2; ++frame) {
       VLM_RenderWorld(-1);
       VLM_FlipBuffers();
     }
+    // Debug builds log a pass that left a GL error; any build may leave one.
+    EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(vlmtest::ReadFile(gl_->LogPath()).find("GL error"), std::string::npos);
     const fs::path actualFile = OutputDir() / (name + "_actual.png");
     ASSERT_EQ(VLM_SavePresentedFrame(actualFile.string().c_str()), 1);
     const vlm::platform::Image actualImage = vlm::platform::LoadImageFile(actualFile.string().c_str());
