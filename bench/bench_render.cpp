@@ -35,7 +35,12 @@
 namespace {
 
 constexpr int kWarmupFrames = 10;
-constexpr int kFrames = 200;
+// 200 measured frames; VLM_BENCH_FRAMES may ask for fewer for a quick look.
+const int kFrames = [] {
+  const char* text = std::getenv("VLM_BENCH_FRAMES");
+  const int n = text ? std::atoi(text) : 0;
+  return n > 0 ? n : 200;
+}();
 constexpr int kCheckerSide = 64;
 constexpr float kBoxSize = 1.0f;
 constexpr float kSpacing = 1.6f;

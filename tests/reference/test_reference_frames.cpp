@@ -18,6 +18,7 @@
 #include "platform/image.h"
 #include "reference/frame_compare.h"
 #include "render/gl/gl_table.h"
+#include "render/render_state.h"
 #include "render/targets.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
@@ -158,6 +159,7 @@ VLM_MATERIAL* CreateColouredMaterial(VLM_HANDLE id, float r, float g, float b) {
   if (material) {
     material->v4fColor = {r, g, b, 1.0f};
     material->fShine = 0.5f;
+    material->fHardness = 20.0f;
   }
   return material;
 }
@@ -205,7 +207,10 @@ class ReferenceFrame : public ::testing::Test {
     const std::vector<uint8_t> png = CheckerPng();
     VLM_TEXTURE* checker = VLM_CatchTexture(kChecker, png.data(), png.size(), VLM_DEFAULT, "");
     ASSERT_NE(checker, nullptr);
-    ASSERT_NE(VLM_CreateMaterial(kGroundMaterial, kChecker, 20, ""), nullptr);
+    VLM_MATERIAL* ground = VLM_CreateMaterial(kGroundMaterial, kChecker, 20, "");
+    ASSERT_NE(ground, nullptr);
+    ground->fShine = 0.3f;  // dull, so that the light's highlight does not flood the floor
+    ground->fHardness = 8.0f;
     ASSERT_NE(VLM_CreatePlaneMesh(kGroundMesh, 20.0f, 5.0f, ""), nullptr);
     PlaceObject(kGroundMesh, kGroundMaterial, 0.0f, 0.0f, 0.0f);
     ASSERT_NE(VLM_CreateLight(kLight, 3.0f, 7.0f, 4.0f, VLM_LIGHT_POINT), 0);
@@ -296,6 +301,10 @@ TEST_F(ReferenceFrame, BoxesAndSpheresUnshadowed) {
   VLM_LightRange(kSecondLight, 10.0f);
   VLM_LightColour(kSecondLight, 0xFFFF8040u);
   VLM_DirectLight(1);
+  // A weak slanting sun, so that the point lights still show.
+  vlm::LightingState& lighting = vlm::Render().lighting;
+  lighting.directLightIntensity = 0.35f;
+  lighting.directLightDirection = {-0.48f, -0.64f, -0.6f, 0.0f};
   ASSERT_NE(VLM_CreateCubeMesh(kBoxMesh, 2.0f, 1.0f, 0, ""), nullptr);
   CreateSphereMesh(kSphereMesh, 1.0f);
   CreateColouredMaterial(kRedMaterial, 0.8f, 0.8f, 0.8f);
