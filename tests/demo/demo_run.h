@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
 #include <fstream>
+#include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -27,10 +28,16 @@ struct DemoRun {
   std::string output;
 };
 
+// How long a run may take, and what to do every 20 ms while it runs.
+struct Watch {
+  int timeoutSeconds = 300;
+  std::function<void(pid_t)> tick;
+};
+
 // Runs the demo once in `dir` with `args`; stdout and stderr go to one file.
 // `leakCheck` false turns the leak checker of a sanitizer build off.
 inline DemoRun RunDemoOnce(const fs::path& dir, const std::vector<std::string>& args,
-                           const char* display, bool leakCheck) {
+                           const char* display, bool leakCheck, const Watch& watch = {}) {
   DemoRun run;
   const std::string log = (dir / "demo-output.txt").string();
   const pid_t pid = fork();
@@ -58,8 +65,9 @@ inline DemoRun RunDemoOnce(const fs::path& dir, const std::vector<std::string>& 
     _exit(127);
   }
   int status = 0;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(watch.timeoutSeconds);
   while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (watch.tick) watch.tick(pid);
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
@@ -79,12 +87,12 @@ inline DemoRun RunDemoOnce(const fs::path& dir, const std::vector<std::string>& 
 // fatal error"), which says nothing about the demo. Such a run is repeated
 // once without the leak check. A leak the checker did find is not retried.
 inline DemoRun RunDemo(const fs::path& dir, const std::vector<std::string>& args,
-                       const char* display = nullptr) {
-  DemoRun run = RunDemoOnce(dir, args, display, true);
+                       const char* display = nullptr, const Watch& watch = {}) {
+  DemoRun run = RunDemoOnce(dir, args, display, true, watch);
   if (run.output.find("LeakSanitizer has encountered a fatal error") != std::string::npos &&
       run.output.find("ERROR: LeakSanitizer: detected memory leaks") == std::string::npos) {
     std::fprintf(stderr, "note: the leak checker itself failed; the run is repeated without it\n");
-    run = RunDemoOnce(dir, args, display, false);
+    run = RunDemoOnce(dir, args, display, false, watch);
   }
   return run;
 }

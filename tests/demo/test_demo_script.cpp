@@ -147,6 +147,16 @@ TEST_F(DemoScript, ScriptedGameEndsWithTheBodiesItShot) {
 
   EXPECT_NE(run.output.find("Bodies: 17 (dyn) + 1 (stc)\n"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Joints: 1\n"), std::string::npos) << run.output;
+  // P released twice switched the debug view on and off again.
+  EXPECT_NE(run.output.find("Debug view: 0\n"), std::string::npos) << run.output;
+  // Plate, two wheels and 15 shots: 18 objects, one light, 108 possible
+  // shadow draws.
+  EXPECT_TRUE(std::regex_search(run.output, std::regex("\nRendered Objects: [0-9]+ / 18\n")))
+      << run.output;
+  EXPECT_TRUE(std::regex_search(run.output, std::regex("\nRendered Lights: [01] / 1\n")))
+      << run.output;
+  EXPECT_TRUE(std::regex_search(run.output, std::regex("\nRendered Shadow Objects: [0-9]+ / 108\n")))
+      << run.output;
   // The plate's top is at y = 0.5: no centre of a ball (radius 1), slab
   // (half thickness 0.3) or wheel may be below it.
   std::smatch m;

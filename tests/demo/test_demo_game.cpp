@@ -1,0 +1,107 @@
+// The demo's scene and overlay in this process: the thirteen overlay lines
+// with their exact texts, heights and colours, and the event loop's close.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "game.h"
+#include "platform/testing/window_probe.h"
+#include "support/gl_context.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class DemoGame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gl_ = std::make_unique<vlmtest::GLContext>();
+    if (!gl_->ok()) GTEST_SKIP() << "no GL context: " << gl_->error();
+    before_ = fs::current_path();
+  }
+  void TearDown() override {
+    if (!gl_ || !gl_->ok()) return;
+    VLM_Shutdown();
+    fs::current_path(before_);
+  }
+  std::unique_ptr<vlmtest::GLContext> gl_;
+  fs::path before_;
+};
+
+constexpr int64_t kFontColour = -65535;
+
+// An empty world: every count is 0, the energies are 0 with their decimals
+// kept, and with no light the shadow line's product is 0 too.
+TEST_F(DemoGame, OverlayOfAnEmptyWorld) {
+  const std::vector<demo::OverlayLine> lines = demo::OverlayLines();
+  ASSERT_EQ(lines.size(), 13u);
+  const struct {
+    float y;
+    int64_t colour;
+    const char* text;  // a pattern
+  } expected[] = {
+      {25, kFontColour, "Grafik: [0-9]+\\.[0-9] Hz"},
+      {50, kFontColour, "Physik: [0-9]+\\.[0-9] Hz"},
+      {100, kFontColour, "Gesamtenergie: 0\\.000"},
+      {125, 0xFF80FFFF, "  Lage: 0\\.0"},
+      {150, 0xFF4080FF, "  Spannung: 0\\.0"},
+      {175, 0xFF40FF80, "  Translation: 0\\.0"},
+      {200, 0xFFFFC080, "  Rotation: 0\\.0"},
+      {250, kFontColour, "Bodies: 0 \\(dyn\\) \\+ 0 \\(stc\\)"},
+      {275, kFontColour, "Joints: 0"},
+      {300, kFontColour, "Particle: 0"},
+      {350, kFontColour, "Rendered Objects: 0 / 0"},
+      {375, kFontColour, "Rendered Lights: 0 / 0"},
+      {400, kFontColour, "Rendered Shadow Objects: 0 / 0"},
+  };
+  for (size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].y, expected[i].y) << i;
+    EXPECT_EQ(lines[i].colour, expected[i].colour) << lines[i].text;
+    EXPECT_TRUE(std::regex_match(lines[i].text, std::regex(expected[i].text))) << lines[i].text;
+  }
+  // Objects without a light: the product stays 0.
+  ASSERT_NE(VLM_CreateObject(-1, -1, -1, 0, ""), nullptr);
+  ASSERT_NE(VLM_CreateObject(-1, -1, -1, 0, ""), nullptr);
+  EXPECT_EQ(demo::OverlayLines()[10].text, "Rendered Objects: 0 / 2");
+  EXPECT_EQ(demo::OverlayLines()[12].text, "Rendered Shadow Objects: 0 / 0");
+}
+
+// The demo's scene: two wheels on an axle over a static plate, one light,
+// three objects; the wheels hang 9.5 above the plate's top. The shadow
+// total is lights x 6 faces x objects.
+TEST_F(DemoGame, OverlayOfTheScene) {
+  VLM_SetCurrentDirectory(VLM_BINARY_DIR "/demo/Resources");
+  demo::BuildScene();
+  const std::vector<demo::OverlayLine> lines = demo::OverlayLines();
+  EXPECT_EQ(lines[7].text, "Bodies: 2 (dyn) + 1 (stc)");
+  EXPECT_EQ(lines[8].text, "Joints: 1");
+  EXPECT_TRUE(std::regex_match(lines[10].text, std::regex("Rendered Objects: [0-3] / 3")))
+      << lines[10].text;
+  EXPECT_TRUE(std::regex_match(lines[11].text, std::regex("Rendered Lights: [01] / 1")))
+      << lines[11].text;
+  EXPECT_TRUE(std::regex_match(lines[12].text, std::regex("Rendered Shadow Objects: [0-9]+ / 18")))
+      << lines[12].text;
+  // A shot adds one dynamic body and one object.
+  demo::Shoot(false);
+  demo::Shoot(true);
+  EXPECT_EQ(demo::OverlayLines()[7].text, "Bodies: 4 (dyn) + 1 (stc)");
+  EXPECT_TRUE(std::regex_match(demo::OverlayLines()[12].text,
+                               std::regex("Rendered Shadow Objects: [0-9]+ / 30")));
+}
+
+// A close request behind other events ends the event loop at once; what
+// stands behind it is not fetched.
+TEST_F(DemoGame, CloseLeavesWithEventsStillQueued) {
+  while (VLM_WindowEvent() != VLM_EVENT_NONE) {
+  }
+  ASSERT_TRUE(vlm::testing::QueueUserEvent()) << vlm::testing::LastError();
+  ASSERT_TRUE(vlm::testing::QueueQuitRequest()) << vlm::testing::LastError();
+  ASSERT_TRUE(vlm::testing::QueueUserEvent()) << vlm::testing::LastError();
+  EXPECT_FALSE(demo::HandleWindowEvents());
+  EXPECT_EQ(VLM_WindowEvent(), VLM_EVENT_OTHER);
+  EXPECT_EQ(VLM_WindowEvent(), VLM_EVENT_NONE);
+  EXPECT_TRUE(demo::HandleWindowEvents());
+}
+
+}  // namespace
