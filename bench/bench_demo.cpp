@@ -93,14 +93,14 @@ FrameTimes Frame() {
 }
 
 // Shoots `count` bodies as the mouse buttons do (balls and slabs by turns),
-// then places them in layers of 10 x 10, 4 apart, above the plate's middle,
-// at rest, so that they fall and settle while the frames are timed.
+// then stands them at rest on the plate (top at y = 0.5) in rows of 32,
+// 5 apart: every body then has its contact with the plate in every step.
 void Spawn(int count) {
   for (int i = 0; i < count; ++i) {
-    const VLM_HANDLE body = demo::Shoot(i % 2 != 0);
-    const int layer = i / 100, row = (i / 10) % 10, column = i % 10;
-    const v4f at{-18.0f + 4.0f * static_cast<float>(column), 3.0f + 5.0f * static_cast<float>(layer),
-                 -38.0f + 4.0f * static_cast<float>(row), 1.0f};
+    const bool slab = i % 2 != 0;
+    const VLM_HANDLE body = demo::Shoot(slab);
+    const v4f at{-77.5f + 5.0f * static_cast<float>(i % 32), slab ? 2.5f : 1.5f,
+                 -77.5f + 5.0f * static_cast<float>(i / 32 % 32), 1.0f};
     VLM_BodyPosition(body, &at, 0);
     VLM_SetBodyVelocity(body, nullptr, 0.0f, 0.0f, 0.0f, 0);
   }
@@ -142,6 +142,51 @@ double TimeToFirstFrame() {
   return static_cast<double>(std::strtoll(text.c_str(), nullptr, 10) - start) / 1e6;
 }
 
+// Child of one body count: start-up, the reference frames when asked,
+// the bodies, ten frames to settle, then the timed frames.
+int MeasureChild(int count, int frames, bool reference) {
+  if (!StartDemo()) {
+    std::fprintf(stderr, "bench_demo: the demo's screen cannot be opened\n");
+    return 1;
+  }
+  if (reference) {
+    // The reference: what clearing and presenting alone take here.
+    std::vector<double> empty;
+    for (int i = 0; i < frames; ++i) {
+      const auto start = Clock::now();
+      VLM_FlipBuffers();
+      empty.push_back(Ms(Clock::now() - start));
+    }
+    std::printf("reference_empty_frame_ms=%.3f\n", Median(empty));
+  }
+  Spawn(count);
+  for (int i = 0; i < 10; ++i) Frame();  // contacts form; caches fill
+  std::vector<double> frame, physics, submit, gpu, overlay, present, cpu;
+  for (int i = 0; i < frames; ++i) {
+    const FrameTimes t = Frame();
+    frame.push_back(t.frame);
+    physics.push_back(t.physics);
+    submit.push_back(t.submit);
+    gpu.push_back(t.gpu);
+    overlay.push_back(t.overlay);
+    present.push_back(t.present);
+    cpu.push_back(t.physics + t.submit + t.overlay);
+  }
+  const std::string at = "_at_" + std::to_string(count);
+  std::printf("dynamic_bodies%s=%d\n", at.c_str(), VLM_CountBodies(1));
+  const struct {
+    const char* key;
+    const std::vector<double>& values;
+  } medians[] = {{"frame_ms", frame},     {"physics_ms", physics}, {"submit_ms", submit},
+                 {"gpu_ms", gpu},         {"overlay_ms", overlay}, {"present_ms", present},
+                 {"engine_cpu_ms", cpu}};
+  for (const auto& m : medians) std::printf("%s%s=%.3f\n", m.key, at.c_str(), Median(m.values));
+  std::printf("fps%s=%.1f\n", at.c_str(), 1000.0 / Median(frame));
+  std::fflush(stdout);
+  VLM_Shutdown();
+  return 0;
+}
+
 std::vector<int> ParseList(const char* text) {
   std::vector<int> out;
   std::stringstream in(text);
@@ -156,6 +201,9 @@ int main(int argc, char** argv) {
   int frames = 60, starts = 3;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--first-frame") == 0) return FirstFrameChild();
+    if (std::strcmp(argv[i], "--measure") == 0 && i + 3 < argc) {
+      return MeasureChild(std::atoi(argv[i + 1]), std::atoi(argv[i + 2]), std::atoi(argv[i + 3]) != 0);
+    }
     if (std::strcmp(argv[i], "--bodies") == 0 && i + 1 < argc) {
       bodies = ParseList(argv[++i]);
     } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
@@ -181,46 +229,24 @@ int main(int argc, char** argv) {
   }
   std::printf("first_frame_ms=%.1f\n", Median(firstFrames));
 
-  for (int count : bodies) {
-    if (!StartDemo()) {
-      std::fprintf(stderr, "bench_demo: the demo's screen cannot be opened\n");
+  // Bodies, cages and joints outlive VLM_Shutdown, so every count runs in
+  // a new process of its own (started afresh: a forked copy would share
+  // this process's display connection).
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    std::fflush(stdout);
+    const std::string count = std::to_string(bodies[i]), frameCount = std::to_string(frames);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      execl("/proc/self/exe", "bench_demo", "--measure", count.c_str(), frameCount.c_str(),
+            i == 0 ? "1" : "0", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      std::fprintf(stderr, "bench_demo: the run with %d bodies failed\n", bodies[i]);
       return 1;
     }
-    if (count == bodies.front()) {
-      // The reference: what clearing and presenting alone take here.
-      std::vector<double> empty;
-      for (int i = 0; i < frames; ++i) {
-        const auto start = Clock::now();
-        VLM_FlipBuffers();
-        empty.push_back(Ms(Clock::now() - start));
-      }
-      std::printf("reference_empty_frame_ms=%.3f\n", Median(empty));
-    }
-    Spawn(count);
-    for (int i = 0; i < 10; ++i) Frame();  // the bodies start falling; caches fill
-    std::vector<double> frame, physics, submit, gpu, overlay, present, cpu;
-    for (int i = 0; i < frames; ++i) {
-      const FrameTimes t = Frame();
-      frame.push_back(t.frame);
-      physics.push_back(t.physics);
-      submit.push_back(t.submit);
-      gpu.push_back(t.gpu);
-      overlay.push_back(t.overlay);
-      present.push_back(t.present);
-      cpu.push_back(t.physics + t.submit + t.overlay);
-    }
-    const std::string at = "_at_" + std::to_string(count);
-    std::printf("dynamic_bodies%s=%d\n", at.c_str(), VLM_CountBodies(1));
-    const struct {
-      const char* key;
-      const std::vector<double>& values;
-    } medians[] = {{"frame_ms", frame},     {"physics_ms", physics}, {"submit_ms", submit},
-                   {"gpu_ms", gpu},         {"overlay_ms", overlay}, {"present_ms", present},
-                   {"engine_cpu_ms", cpu}};
-    for (const auto& m : medians) std::printf("%s%s=%.3f\n", m.key, at.c_str(), Median(m.values));
-    std::printf("fps%s=%.1f\n", at.c_str(), 1000.0 / Median(frame));
-    std::fflush(stdout);
-    VLM_Shutdown();
   }
   return 0;
 }
