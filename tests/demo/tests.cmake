@@ -8,8 +8,11 @@ else()
   target_sources(test_demo PRIVATE ${CMAKE_SOURCE_DIR}/demo/game.cpp)
   target_include_directories(test_demo PRIVATE ${CMAKE_SOURCE_DIR}/demo)
 endif()
-# The ten-minute soak (1,200 bodies): by hand, `ctest -L soak -V`; test.sh
-# leaves it out.
-add_test(NAME demo_soak_10_minutes COMMAND test_demo --gtest_filter=DemoSoak.BallAndSlabEverySecond)
-set_tests_properties(demo_soak_10_minutes PROPERTIES LABELS soak TIMEOUT 7200
-  ENVIRONMENT "VLM_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;VLM_SOAK_SECONDS=600;VLM_SOAK_SAMPLE_SECONDS=30")
+# The soaks run by hand (`ctest -L soak -V`); test.sh leaves them out.
+function(vlm_demo_soak name seconds every)
+  add_test(NAME demo_soak_${name} COMMAND test_demo --gtest_filter=DemoSoak.BallAndSlabEverySecond)
+  set_tests_properties(demo_soak_${name} PROPERTIES LABELS soak TIMEOUT 20000
+    ENVIRONMENT "VLM_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;VLM_SOAK_SECONDS=${seconds};VLM_SOAK_SAMPLE_SECONDS=${every}")
+endfunction()
+vlm_demo_soak(20_seconds 20 5)
+vlm_demo_soak(10_minutes 600 30)
