@@ -152,10 +152,10 @@ void MoveNode(double milliseconds) {
 
 // The frame time factor keeps the speed at 10 units per second whatever
 // the frame rate.
-void FlyCamera() {
+void FlyCamera(float frameTime) {
   VLM_CameraRotation(0.0f, -0.1f * static_cast<float>(VLM_MouseDeltaX()), 0.0f, 5);
   VLM_CameraRotation(-0.1f * static_cast<float>(VLM_MouseDeltaY()), 0.0f, 0.0f, 3);
-  const float f = VLM_FrameTime();
+  const float f = frameTime;
   if (VLM_KeyboardDown('W')) {
     VLM_CameraPosition(0.0f, 0.0f, -10.0f * f, 3);
   } else if (VLM_KeyboardDown('S')) {

@@ -67,8 +67,8 @@ VLM_HANDLE Shoot(bool slab);
 // `milliseconds` is the engine's elapsed time.
 void MoveNode(double milliseconds);
 
-// Mouse look, then W/A/S/D scaled by the frame time.
-void FlyCamera();
+// Mouse look, then W/A/S/D by 10 units per second of `frameTime`.
+void FlyCamera(float frameTime);
 
 // One line of the statistics overlay.
 struct OverlayLine {

@@ -10,8 +10,9 @@
 //   --script FILE      play the timed input events of FILE (demo_script.h)
 //   --record FILE      write the input of this run to FILE as such a script
 //   --help             print this and exit
-// With --script or --record the physics runs one step of 1/60 s per frame
-// and each frame lasts at least that long, so a replay repeats the run.
+// With --script or --record the physics runs one step of 1/60 s per frame,
+// the camera flies by 1/60 s per frame and each frame lasts at least that
+// long, so a replay repeats the run.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -174,7 +175,9 @@ int main(int argc, char** argv) {
     if (VLM_MouseButtonReleased(VLM_MOUSE_RIGHT)) {
       shots.push_back(Shoot(true));
     }
-    FlyCamera();
+    // A replay flies by the fixed step too, or a slower machine would fly
+    // the camera farther and shoot from elsewhere.
+    FlyCamera(fixedSteps ? kScriptStep : VLM_FrameTime());
 
     if (VLM_KeyboardDown(VLM_KEY_ESCAPE)) break;
     if (VLM_KeyboardReleased('P')) debugView = 1 - debugView;

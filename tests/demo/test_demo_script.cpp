@@ -263,29 +263,26 @@ TEST_F(DemoScript, ScriptedGameEndsWithTheBodiesItShot) {
   EXPECT_LE(sum / (3.0 * compared), 4.0);
 }
 
-// W and A held for frames 0 to 19: each frame moves the camera by 10 f
-// forward (-z) and 10 f to the left (-x), f being the last frame's time. So
-// both moves are equal, the height stays, and the distance is at least the
-// 18 frames with a measured time (the first two have none) of at least
-// 1.02 / 60 s each, and at most 10 units per second of the whole run.
-TEST_F(DemoScript, CameraFliesByTheFrameTime) {
+// W and A held for frames 0 to 19 of a scripted run, which flies by the
+// fixed step of 1/60 s whatever the machine's speed: 20 moves of 10 / 60
+// forward (-z) and to the left (-x) each, the height unchanged. Then S and
+// D for frames 25 to 29 take 5 of them back.
+TEST_F(DemoScript, ScriptedRunFliesByTheFixedStep) {
   std::string error;
   if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
-  const std::string path =
-      Write("fly.txt", "0 key down W\n0 key down A\n20 key up W\n20 key up A\n");
-  const auto start = std::chrono::steady_clock::now();
-  const DemoRun run = RunDemo(dir_.Path(), {"--script", path, "--frames", "25"});
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const std::string path = Write("fly.txt",
+                                 "0 key down W\n0 key down A\n20 key up W\n20 key up A\n"
+                                 "25 key down S\n25 key down D\n30 key up S\n30 key up D\n");
+  const DemoRun run = RunDemo(dir_.Path(), {"--script", path, "--frames", "35"});
   ASSERT_EQ(run.status, 0) << run.output;
   std::smatch m;
   ASSERT_TRUE(std::regex_search(run.output, m,
                                 std::regex("Camera: (-?[0-9.]+) (-?[0-9.]+) (-?[0-9.]+)")))
       << run.output;
-  const float x = std::stof(m[1]), y = std::stof(m[2]), z = std::stof(m[3]);
-  EXPECT_NEAR(y, 5.0f, 1e-3f);
-  EXPECT_NEAR(10.0f - z, -x, 1e-3f);
-  EXPECT_GE(-x, 10.0f * 18.0f * 1.02f / 60.0f - 1e-3f);
-  EXPECT_LE(-x, 10.0f * seconds);
+  const float step = 10.0f / 60.0f;
+  EXPECT_NEAR(std::stof(m[1]), -15.0f * step, 1e-3f);
+  EXPECT_NEAR(std::stof(m[2]), 5.0f, 1e-3f);
+  EXPECT_NEAR(std::stof(m[3]), 10.0f - 15.0f * step, 1e-3f);
 }
 
 }  // namespace
