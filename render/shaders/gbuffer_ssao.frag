@@ -13,6 +13,7 @@ layout(location = 0) out vec4 vFragMisc;
 void main()
 {
     float d = texture(DepthMap, vUV).r;
-    float depth = 2.0 * fNear / (fFar + fNear - d * (fFar - fNear));
+    float z = 2.0 * d - 1.0;
+    float depth = 2.0 * fNear / (fFar + fNear - z * (fFar - fNear));
     vFragMisc = vec4(depth, 1.0, 0.0, d < 1.0 ? 1.0 : 0.0);
 }

@@ -170,8 +170,10 @@ TEST_F(ShaderPixels, DepthLinearisationAndOcclusion) {
     bench.Set("DepthMap", 0);
     bench.Draw(bench.ScreenQuad());
     ExpectImage(bench.Read(), [&](int x, int, float* out) {
+      // Distance over far, from the device depth 2d - 1.
+      const float z = 2.0f * depth[static_cast<size_t>(x)] - 1.0f;
       const float d = depth[static_cast<size_t>(x)];
-      out[0] = 2.0f * n / (f + n - d * (f - n));
+      out[0] = 2.0f * n / (f + n - z * (f - n));
       out[1] = 1.0f;  // no occlusion
       out[2] = 0.0f;
       out[3] = d < 1.0f ? 1.0f : 0.0f;
