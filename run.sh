@@ -22,6 +22,6 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exit 0
 fi
 SHOT="$DEMO_DIR/velmora-demo.png"
-xvfb-run -a -s "-screen 0 1920x1080x24" "$DEMO" --frames 300 --screenshot "$SHOT" "$@"
+xvfb-run -a -s "-screen 0 1920x1080x24" "$DEMO" --frames 120 --screenshot "$SHOT" "$@"
 echo "Screenshot: $SHOT"
 echo "Log: $DEMO_DIR/VLM LogFile.html"

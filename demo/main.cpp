@@ -10,9 +10,12 @@
 //   --script FILE      play the timed input events of FILE (demo_script.h)
 //   --record FILE      write the input of this run to FILE as such a script
 //   --help             print this and exit
-// With --script or --record the physics runs one step of 1/60 s per frame,
-// the camera flies by 1/60 s per frame and each frame lasts at least that
-// long, so a replay repeats the run.
+// With --script, --record or --frames the physics runs one step of 1/60 s
+// per frame, the camera flies by 1/60 s per frame and each frame lasts at
+// least that long, so a replay repeats the run, and a run on a slow
+// renderer (a headless screenshot on a software rasteriser, a second or
+// more per frame) shows the first seconds of play instead of bodies that
+// one huge step carried through the plate.
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -135,7 +138,7 @@ int main(int argc, char** argv) {
     }
     std::fputs("# velmora-demo input record: frame, then the event\n", recordFile);
   }
-  const bool fixedSteps = !options.script.empty() || recordFile;
+  const bool fixedSteps = !options.script.empty() || recordFile || options.frames > 0;
 
   int screenWidth = 0, screenHeight = 0;
   if (!OpenScreen(screenWidth, screenHeight)) {
