@@ -15,18 +15,14 @@
 #include "scene/object_record.h"
 #include "velmora/scene.h"
 #include "render/targets.h"
+#include "velmora/math.h"
 #include "velmora/render.h"
 
 namespace vlm::render {
 
 m4f Multiply(const m4f& first, const m4f& then) {
   m4f out;
-  for (int row = 0; row < 4; ++row)
-    for (int column = 0; column < 4; ++column) {
-      float sum = 0.0f;
-      for (int k = 0; k < 4; ++k) sum += first.e[row * 4 + k] * then.e[k * 4 + column];
-      out.e[row * 4 + column] = sum;
-    }
+  VLM_m4fMultiply(&out, &then, &first);  // applies its last argument first
   return out;
 }
 
