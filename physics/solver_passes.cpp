@@ -137,15 +137,18 @@ float SolveVelocity(PassContact& c, float closing, bool measure) {
   return change;
 }
 
-// Push of A relative to B along direction k.
+// Push of A relative to B along direction k: the normal n for the depth,
+// the push's own axes across.
 inline float PushApproach(const PassContact& c, const PushBody* A, const PushBody& B, int k) {
-  const float apart = Dot3(B.linear, c.direction[k]);
-  return A ? Dot3(A->linear, c.direction[k]) - apart : -apart;
+  const v4f& d = k == 0 ? c.n : c.pushDirection[k];
+  const float apart = Dot3(B.linear, d);
+  return A ? Dot3(A->linear, d) - apart : -apart;
 }
 
 inline void ApplyPush(const PassContact& c, PushBody* A, PushBody& B, int k, float j) {
-  AddScaled3(B.linear, c.direction[k], j * c.inverseMassB);
-  if (A) AddScaled3(A->linear, c.direction[k], -j * c.inverseMassA);
+  const v4f& d = c.pushDirection[k];
+  AddScaled3(B.linear, d, j * c.inverseMassB);
+  if (A) AddScaled3(A->linear, d, -j * c.inverseMassA);
 }
 
 // The push: like the normal impulse, but on the push displacements, aiming
@@ -172,12 +175,12 @@ float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target, boo
       if (measure) change = std::max(std::fabs(d1), std::fabs(d2)) / c.pushMass;
     }
   }
-  const float total = std::max(c.push + (target + PushApproach(c, A, B, 0)) * c.pushMass, 0.0f);
+  const float total = std::max(c.push + (target + PushApproach(c, A, B, 0)) * c.pushNormalMass, 0.0f);
   const float dj = total - c.push;
   if (dj == 0.0f || !std::isfinite(dj)) return change;
   c.push = total;
   ApplyPush(c, A, B, 0, dj);
-  return measure ? std::max(change, std::fabs(dj) / c.pushMass) : 0.0f;
+  return measure ? std::max(change, std::fabs(dj) / c.pushNormalMass) : 0.0f;
 }
 
 uint64_t PairKey(const VLM_OBJECT* a, const VLM_OBJECT* b) {
@@ -323,6 +326,14 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   c.n.w = 0.0f;
   c.direction[0] = c.n;
   TangentAxes(c.n, c.direction[1], c.direction[2]);
+  const float along = Dot3(c.n, passes.up);
+  if (std::fabs(along) > kLevelCosine) {
+    const float sign = along > 0.0f ? 1.0f : -1.0f;
+    c.pushDirection[0] = v4f{sign * passes.up.x, sign * passes.up.y, sign * passes.up.z, 0.0f};
+    TangentAxes(c.pushDirection[0], c.pushDirection[1], c.pushDirection[2]);
+  } else {
+    for (int k = 0; k < 3; ++k) c.pushDirection[k] = c.direction[k];
+  }
   c.startA = a->v4fPosition;
   c.startB = b->v4fPosition;
   c.bounce = approach > kBounceThreshold ? elasticity * approach : 0.0f;
@@ -344,6 +355,8 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
     }
     const float linear = c.inverseMassA + c.inverseMassB;
     c.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
+    // A push of 1 along the push normal removes its cosine with n of depth.
+    c.pushNormalMass = c.pushMass / Dot3(c.pushDirection[0], c.n);
   };
   // The first resolution's impulses, in this contact's axes.
   auto first = [&](float normal, const v4f& tangent) {
@@ -377,6 +390,14 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
     passes.contacts.push_back(c);
   }
   passes.manifold.clear();
+}
+
+void PrepareContactPasses(PhysicsWorld& world) {
+  ContactPasses& passes = world.passes;
+  if (passes.count <= 1) return;
+  const v4f& g = world.gravity;
+  const float length = std::sqrt(Dot3(g, g));
+  passes.up = length > 0.0f && std::isfinite(length) ? v4f{-g.x / length, -g.y / length, -g.z / length, 0.0f} : v4f{};
 }
 
 void RunContactPasses(PhysicsWorld& world) {
