@@ -24,9 +24,15 @@ namespace {
 constexpr float kSameNormal = 0.95f;
 constexpr float kSamePlace = 0.1f;  // units
 // A pass that changes no contact's relative speed by more than this (units
-// per second) ends the passes: none is still approaching or sliding, and
-// none is pushed apart harder than it asks for.
+// per second) ends the impulse passes: none is still approaching or
+// sliding, and none is pushed apart harder than it asks for.
 constexpr float kSpeedTolerance = 1e-4f;
+// A pass that moves no push by more than this (units) ends the pushes. A
+// stack hands each push down to the ground and back, which removes only
+// about half of what is left per pass, so a tolerance on the push's speed
+// as tight as the one above kept a column of three running every pass; a
+// twenty-fifth of the slop left over is pushed out on the next step.
+constexpr float kPushTolerance = kPenetrationSlop / 25.0f;
 // Share of the penetration beyond the slop that one step's push removes.
 // Below 1 so that a push never overshoots into the next body of a stack.
 constexpr float kPushShare = 0.8f;
@@ -137,15 +143,18 @@ float SolveVelocity(PassContact& c, float closing, bool measure) {
   return change;
 }
 
-// Push of A relative to B along direction k.
+// Push of A relative to B along direction k: the normal n for the depth,
+// the push's own axes across.
 inline float PushApproach(const PassContact& c, const PushBody* A, const PushBody& B, int k) {
-  const float apart = Dot3(B.linear, c.direction[k]);
-  return A ? Dot3(A->linear, c.direction[k]) - apart : -apart;
+  const v4f& d = k == 0 ? c.n : c.pushDirection[k];
+  const float apart = Dot3(B.linear, d);
+  return A ? Dot3(A->linear, d) - apart : -apart;
 }
 
 inline void ApplyPush(const PassContact& c, PushBody* A, PushBody& B, int k, float j) {
-  AddScaled3(B.linear, c.direction[k], j * c.inverseMassB);
-  if (A) AddScaled3(A->linear, c.direction[k], -j * c.inverseMassA);
+  const v4f& d = c.pushDirection[k];
+  AddScaled3(B.linear, d, j * c.inverseMassB);
+  if (A) AddScaled3(A->linear, d, -j * c.inverseMassA);
 }
 
 // The push: like the normal impulse, but on the push displacements, aiming
@@ -172,12 +181,12 @@ float SolvePush(PassContact& c, std::vector<PushBody>& pushes, float target, boo
       if (measure) change = std::max(std::fabs(d1), std::fabs(d2)) / c.pushMass;
     }
   }
-  const float total = std::max(c.push + (target + PushApproach(c, A, B, 0)) * c.pushMass, 0.0f);
+  const float total = std::max(c.push + (target + PushApproach(c, A, B, 0)) * c.pushNormalMass, 0.0f);
   const float dj = total - c.push;
   if (dj == 0.0f || !std::isfinite(dj)) return change;
   c.push = total;
   ApplyPush(c, A, B, 0, dj);
-  return measure ? std::max(change, std::fabs(dj) / c.pushMass) : 0.0f;
+  return measure ? std::max(change, std::fabs(dj) / c.pushNormalMass) : 0.0f;
 }
 
 uint64_t PairKey(const VLM_OBJECT* a, const VLM_OBJECT* b) {
@@ -323,6 +332,14 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   c.n.w = 0.0f;
   c.direction[0] = c.n;
   TangentAxes(c.n, c.direction[1], c.direction[2]);
+  const float along = Dot3(c.n, passes.up);
+  if (std::fabs(along) > kLevelCosine) {
+    const float sign = along > 0.0f ? 1.0f : -1.0f;
+    c.pushDirection[0] = v4f{sign * passes.up.x, sign * passes.up.y, sign * passes.up.z, 0.0f};
+    TangentAxes(c.pushDirection[0], c.pushDirection[1], c.pushDirection[2]);
+  } else {
+    for (int k = 0; k < 3; ++k) c.pushDirection[k] = c.direction[k];
+  }
   c.startA = a->v4fPosition;
   c.startB = b->v4fPosition;
   c.bounce = approach > kBounceThreshold ? elasticity * approach : 0.0f;
@@ -344,6 +361,8 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
     }
     const float linear = c.inverseMassA + c.inverseMassB;
     c.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
+    // A push of 1 along the push normal removes its cosine with n of depth.
+    c.pushNormalMass = c.pushMass / Dot3(c.pushDirection[0], c.n);
   };
   // The first resolution's impulses, in this contact's axes.
   auto first = [&](float normal, const v4f& tangent) {
@@ -379,6 +398,14 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   passes.manifold.clear();
 }
 
+void PrepareContactPasses(PhysicsWorld& world) {
+  ContactPasses& passes = world.passes;
+  if (passes.count <= 1) return;
+  const v4f& g = world.gravity;
+  const float length = std::sqrt(Dot3(g, g));
+  passes.up = length > 0.0f && std::isfinite(length) ? v4f{-g.x / length, -g.y / length, -g.z / length, 0.0f} : v4f{};
+}
+
 void RunContactPasses(PhysicsWorld& world) {
   ContactPasses& passes = world.passes;
   passes.manifold.clear();
@@ -403,28 +430,33 @@ void RunContactPasses(PhysicsWorld& world) {
     // Sweeps alternate their direction, so that no point of a face contact
     // is always solved first and takes more than its share.
     const size_t count = passes.contacts.size();
-    // The pushes depend on nothing but one another: once a pass leaves
-    // every push as it was, later passes would too.
-    bool pushing = true;
-    for (int32_t pass = 2; pass <= passes.count; ++pass) {
-      const bool back = (pass & 1) != 0;
-      float change = 0.0f;
-      // The changes only decide whether another pass runs (and whether the
-      // pushes go on): once that is settled, they are not measured.
-      for (size_t k = 0; k < count; ++k) {
-        const size_t i = back ? count - 1 - k : k;
-        change = std::max(change, SolveVelocity(passes.contacts[i], closing[i], !(change > kSpeedTolerance)));
+    // Impulses and pushes do not touch each other (a push changes no
+    // velocity, and its friction is bounded by the push alone), so each
+    // stops on its own: the velocities once a pass changes no relative
+    // speed by more than the tolerance, the pushes once a pass moves none
+    // by more than theirs. A stack's pushes settle in more passes than its
+    // impulses, and those passes no longer sweep the impulses too.
+    bool solving = true, pushing = true;
+    for (int32_t pass = 2; pass <= passes.count && (solving || pushing); ++pass) {
+      if (solving) {
+        const bool back = (pass & 1) != 0;
+        float change = 0.0f;
+        // Once a change above the tolerance is seen, the pass is decided and
+        // the changes are not measured.
+        for (size_t k = 0; k < count; ++k) {
+          const size_t i = back ? count - 1 - k : k;
+          change = std::max(change, SolveVelocity(passes.contacts[i], closing[i], !(change > kSpeedTolerance)));
+        }
+        solving = change > kSpeedTolerance;
       }
       if (pushing) {
         float pushed = 0.0f;
         for (size_t i = 0; i < count; ++i) {
-          const bool settled = pushed > 0.0f && std::max(change, pushed * perStep) > kSpeedTolerance;
+          const bool settled = pushed > kPushTolerance;
           pushed = std::max(pushed, SolvePush(passes.contacts[i], passes.pushes, target[i], !settled));
         }
-        pushing = pushed > 0.0f;
-        change = std::max(change, pushed * perStep);
+        pushing = pushed > kPushTolerance;
       }
-      if (!(change > kSpeedTolerance)) break;
     }
     ApplyPushes(passes);
   }

@@ -4,7 +4,8 @@
 // were found: a normal impulse that never pulls (its running sum stays at or
 // above 0), Coulomb friction bounded by it on two fixed tangent axes, and a
 // separate push (split impulse) that moves the bodies out of penetration
-// deeper than a slop without giving them any velocity. A contact
+// deeper than a slop without giving them any velocity (straight up across a
+// face that lies level, so that it never steps a resting body sideways). A contact
 // point that persists from the last step (same bodies, same direction, same
 // place) starts from the impulses it ended with (warm starting).
 #pragma once
@@ -38,6 +39,8 @@ struct PassContact {
   v4f turnA[3]{}, turnB[3]{};            // angular change per unit impulse
   float mass[3]{};                       // 1 / effective inverse mass
   float pushMass = 0.0f;                 // the same for a push, which only moves
+  v4f pushDirection[3]{};                // the push's: direction, or straight up and across
+  float pushNormalMass = 0.0f;           // 1 / the depth it removes per unit
   v4f startA{}, startB{};                // positions when found
   float separation = 0.0f;               // along n then: 0 touching, negative inside
   float bounce = 0.0f;                   // separating speed the contact asks for
@@ -98,11 +101,17 @@ struct ContactPasses {
   std::vector<PushBody> pushes;          // this step's non-fixed contact bodies
   KeyIndex pushIndex;
   uint32_t recentPush[2] = {UINT32_MAX, UINT32_MAX};  // last entries found for A and B
+  v4f up{};                              // unit, against gravity; 0 without gravity
 };
 
 // Below this penetration depth (units) the passes move nothing, so resting
 // bodies are not pushed about by rounding.
 inline constexpr float kPenetrationSlop = 0.005f;
+// A contact whose normal lies within this cosine of the up direction (against
+// gravity), about 2.6 degrees, is pushed straight up: a box resting slightly
+// tilted would otherwise be stepped sideways by the push that lifts it back
+// out of each step's sink under gravity, and a tower would creep.
+inline constexpr float kLevelCosine = 0.999f;
 // Approach speeds (units per second) below this do not bounce: resting
 // contacts come to rest instead of hopping on every step's gravity.
 inline constexpr float kBounceThreshold = 1.0f;
@@ -113,6 +122,9 @@ struct Compound;
 void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca,
                  const Compound& cb, const v4f& point, const v4f& n, float approach, float elasticity,
                  float friction, float normalImpulse, const v4f& tangentImpulse);
+
+// Before the pair loop: what the passes need of the world's settings.
+void PrepareContactPasses(PhysicsWorld& world);
 
 // After the pair loop: the passes 2 to count over the kept contacts.
 void RunContactPasses(PhysicsWorld& world);

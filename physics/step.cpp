@@ -142,6 +142,7 @@ void SimulationStep() {
     // Restored rather than cleared, for a step run from a collision procedure.
     const int32_t outer = world.collisionPhase;
     world.collisionPhase = 1;
+    PrepareContactPasses(world);
     CollisionPhase(world);
     RunContactPasses(world);
     world.collisionPhase = outer;

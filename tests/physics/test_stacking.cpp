@@ -1,6 +1,7 @@
 // Stacks with more contact passes: a box tower, a sphere column and a box
 // pyramid stand on a box ground with a fixed step of 1/60 s, and nothing
 // sinks through the ground.
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -59,8 +60,11 @@ TEST_F(Stacking, FourBoxesStandStillForAMinute) {
 
 // Ten boxes stand a minute. The boxes settle a few hundredths of a unit
 // apart sideways in the first second, while the first steps' impulses are
-// still building up; after that they creep by less than a tenth of a unit a
-// minute at the top and come to rest.
+// still building up. After that no box ever strays more than a twentieth of
+// a unit from where it stood (a tower that creeps by pushes along its
+// slightly tilted faces passes that within the minute and goes on) and each
+// ends within a fiftieth of it; the heights keep to a few thousandths, the
+// depth the pushes leave below the slop.
 TEST_F(Stacking, TenBoxesStandStillForAMinute) {
   VLM_CreateBoxCage(2, 1.0f, VLM_DEFAULTF, VLM_DEFAULTF, "");
   std::vector<VLM_OBJECT*> boxes;
@@ -68,18 +72,42 @@ TEST_F(Stacking, TenBoxesStandStillForAMinute) {
   Run(1.0f, boxes, 0.5f);
   std::vector<v4f> settled;
   for (const VLM_OBJECT* box : boxes) settled.push_back(box->v4fPosition);
-  Run(59.0f, boxes, 0.5f);
+  float strayed = 0.0f, rose = 0.0f;
+  for (int second = 1; second < 60; ++second) {
+    Run(1.0f, boxes, 0.5f);
+    for (int k = 0; k < 10; ++k) {
+      const v4f& at = boxes[k]->v4fPosition;
+      strayed = std::max(strayed, std::hypot(at.x - settled[k].x, at.z - settled[k].z));
+      rose = std::max(rose, std::fabs(at.y - settled[k].y));
+    }
+  }
+  EXPECT_LT(strayed, 0.05f);
+  EXPECT_LT(rose, 0.005f);
   for (int k = 0; k < 10; ++k) {
     const VLM_OBJECT* box = boxes[k];
-    EXPECT_NEAR(box->v4fPosition.y, 0.5f + k, 0.02f * (0.5f + k) + 0.02f) << k;
-    EXPECT_NEAR(box->v4fPosition.x, 0.0f, 0.15f) << k;
-    EXPECT_NEAR(box->v4fPosition.z, 0.0f, 0.15f) << k;
-    EXPECT_NEAR(box->v4fPosition.x, settled[k].x, 0.1f) << k;  // creep after the first second
-    EXPECT_NEAR(box->v4fPosition.z, settled[k].z, 0.1f) << k;
+    EXPECT_NEAR(box->v4fPosition.y, 0.5f + k, 0.01f * k + 0.01f) << k;
+    EXPECT_NEAR(box->v4fPosition.x, settled[k].x, 0.02f) << k;
+    EXPECT_NEAR(box->v4fPosition.z, settled[k].z, 0.02f) << k;
+    EXPECT_NEAR(box->v4fPosition.x, 0.0f, 0.05f) << k;
+    EXPECT_NEAR(box->v4fPosition.z, 0.0f, 0.05f) << k;
     EXPECT_LT(VLM_v4fLength(&box->Body.v4fVelocity), 0.05f) << k;  // no jitter
     EXPECT_LT(VLM_v4fLength(&box->Body.v4fAngularVelocity), 0.05f) << k;
-    EXPECT_GT(std::fabs(box->q4fOrientation.w), 0.999f) << k;  // still upright
+    EXPECT_GT(std::fabs(box->q4fOrientation.w), 0.9999f) << k;  // still upright
   }
+}
+
+// Only faces that lie level are pushed straight up: a box resting on the
+// ground and sunk a tenth of a unit into a wall is pushed out sideways, to
+// within the slop, and not lifted.
+TEST_F(Stacking, BoxSunkIntoAWallIsPushedOutSideways) {
+  VLM_CreateBoxCage(2, 1.0f, VLM_DEFAULTF, VLM_DEFAULTF, "");
+  VLM_CreateBoxCage(3, 2.0f, 4.0f, 4.0f, "");
+  Body(-1, 3, 0.0f, P(1.4f, 2.0f, 0));  // its face x = 0.4 stands in the box
+  VLM_OBJECT* box = Body(-1, 2, 1.0f, P(0, 0.5f, 0));
+  Run(1.0f, {box}, 0.5f);
+  EXPECT_LT(box->v4fPosition.x, -0.1f + 0.01f);
+  EXPECT_GT(box->v4fPosition.x, -0.2f);
+  EXPECT_NEAR(box->v4fPosition.y, 0.5f, 0.01f);
 }
 
 TEST_F(Stacking, TwentySpheresKeepTheirColumnHeight) {
