@@ -5,7 +5,8 @@
 //   N=1000 res=320x180 ours_ms=... irrlicht_ms=... ratio=...
 //
 // followed by the time of each pass of our frame for the demo's scene at
-// 1600 x 900. Every measurement runs in a child process of its own (this
+// 1600 x 900. `--box-passes N WIDTH HEIGHT` gives the same per-pass lines
+// for one case of the box scene. Every measurement runs in a child process of its own (this
 // program with --ours, --irrlicht or --passes), so that each engine opens
 // its window and GL context on a clean slate; the parent starts Xvfb when
 // there is no display and collects the children's "result" lines.
