@@ -5,7 +5,8 @@
 //   N=1000 res=320x180 ours_ms=... irrlicht_ms=... ratio=...
 //
 // followed by the time of each pass of our frame for the demo's scene at
-// 1600 x 900. Every measurement runs in a child process of its own (this
+// 1600 x 900. `--box-passes N WIDTH HEIGHT` gives the same per-pass lines
+// for one case of the box scene. Every measurement runs in a child process of its own (this
 // program with --ours, --irrlicht or --passes), so that each engine opens
 // its window and GL context on a clean slate; the parent starts Xvfb when
 // there is no display and collects the children's "result" lines.
@@ -275,18 +276,11 @@ void MarkPass(const char* pass) {
 // takes llvmpipe about a second: the passes take the median of fewer frames.
 const int kPassFrames = std::min(kFrames, 20);
 
-// One line per pass (and the present): the GPU time between timer queries,
-// the CPU time spent issuing the pass, and in a second series with
-// glFinish after every pass, the wall time until the pass is done.
-int RunPasses(const char* resources) {
-  if (!OpenOurScreen(1600, 900)) return 1;
-  const std::string previous = VLM_GetCurrentDirectory();
-  if (!VLM_SetCurrentDirectory(resources)) {
-    std::fprintf(stderr, "bench_render: the demo's resources %s are not there\n", resources);
-    return 1;
-  }
-  BuildDemoScene();
-  VLM_SetCurrentDirectory(previous.c_str());
+// One line per pass (and the present) of the scene already built: the GPU
+// time between timer queries, the CPU time spent issuing the pass, and in a
+// second series with glFinish after every pass, the wall time until the
+// pass is done.
+void MeasurePasses(int frames) {
   PassClock& clock = Passes();
   glGenQueries(PassClock::kMaxMarks + 2, clock.queries);
   vlm::Render().hooks.passEnded = MarkPass;
@@ -295,7 +289,7 @@ int RunPasses(const char* resources) {
   std::vector<double> totals;
   for (int series = 0; series < 2; ++series) {
     clock.finishEachPass = series == 1;
-    for (int frame = 0; frame < kWarmupFrames + kPassFrames; ++frame) {
+    for (int frame = 0; frame < kWarmupFrames + frames; ++frame) {
       vlmgl.glFinish();
       clock.marks = 0;
       glQueryCounter(clock.queries[0], GL_TIMESTAMP);
@@ -331,6 +325,27 @@ int RunPasses(const char* resources) {
               Median(totals), VLM_RenderedCount(VLM_RENDERED_OBJECTS),
               VLM_RenderedCount(VLM_RENDERED_LIGHTS),
               VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS));
+}
+
+int RunDemoPasses(const char* resources) {
+  if (!OpenOurScreen(1600, 900)) return 1;
+  const std::string previous = VLM_GetCurrentDirectory();
+  if (!VLM_SetCurrentDirectory(resources)) {
+    std::fprintf(stderr, "bench_render: the demo's resources %s are not there\n", resources);
+    return 1;
+  }
+  BuildDemoScene();
+  VLM_SetCurrentDirectory(previous.c_str());
+  MeasurePasses(kPassFrames);
+  VLM_Shutdown();
+  return 0;
+}
+
+// The passes of the box scene, to see where a case's frame goes.
+int RunBoxPasses(int n, int width, int height) {
+  if (!OpenOurScreen(width, height)) return 1;
+  BuildOurBoxes(n);
+  MeasurePasses(kFrames);
   VLM_Shutdown();
   return 0;
 }
@@ -405,10 +420,16 @@ int main(int argc, char** argv) {
     if (n <= 0 || width <= 0 || height <= 0) return 2;
     return mode == "--ours" ? RunOurs(n, width, height, shot) : RunIrrlicht(n, width, height, shot);
   }
-  if (mode == "--passes") return RunPasses(argc > 2 ? argv[2] : VLM_DEMO_RESOURCES);
+  if (mode == "--passes") return RunDemoPasses(argc > 2 ? argv[2] : VLM_DEMO_RESOURCES);
+  if (mode == "--box-passes" && argc >= 5) {
+    const int n = std::atoi(argv[2]), width = std::atoi(argv[3]), height = std::atoi(argv[4]);
+    if (n <= 0 || width <= 0 || height <= 0) return 2;
+    return RunBoxPasses(n, width, height);
+  }
   if (!mode.empty()) {
     std::fprintf(stderr,
-                 "Usage: %s [--ours|--irrlicht N WIDTH HEIGHT [SCREENSHOT.png] | --passes [RESOURCES]]\n",
+                 "Usage: %s [--ours|--irrlicht N WIDTH HEIGHT [SCREENSHOT.png] | --passes [RESOURCES] |\n"
+                 "          --box-passes N WIDTH HEIGHT]\n",
                  argv[0]);
     return 2;
   }

@@ -108,10 +108,10 @@ void DrawGroup(VLM_BILLBOARD& group, const m4f& view) {
     vlmgl.glActiveTexture(GL_TEXTURE2);
     vlmgl.glBindTexture(GL_TEXTURE_BUFFER, group.iInstanceTexture);
     vlmgl.glActiveTexture(GL_TEXTURE0);
-    SetUniformInt(shader, "ColorMap", 0);
-    SetUniformInt(shader, "DepthMap", 1);
-    SetUniformInt(shader, "InstancesTextureBuffer", 2);
-    SetUniformInt(shader, "iProjectionMode", group.iProjectionMode);
+    SetUniform(shader, slot::kBillboardColorMap, "ColorMap", 0);
+    SetUniform(shader, slot::kBillboardDepthMap, "DepthMap", 1);
+    SetUniform(shader, slot::kBillboardInstances, "InstancesTextureBuffer", 2);
+    SetUniform(shader, slot::kBillboardProjectionMode, "iProjectionMode", group.iProjectionMode);
   } else {
     ApplyMaterial(*material);
   }

@@ -21,11 +21,6 @@ bool SetUpParticleMaterial(const VLM_MATERIAL* material, const m4f& modelView);
 // After the emitters: depth writes and the default blend factors back.
 void EndParticles();
 
-// A uniform of the program in use, by name (nothing when it has none): the
-// effect passes set a handful per frame, and the hand-built programs
-// register their samplers as plain integers.
-void SetUniformInt(const VLM_SHADER& shader, const char* name, int value);
-
 // Uploads changed billboards and draws every shown group, instanced.
 void DrawBillboards(const m4f& view);
 

@@ -26,12 +26,6 @@ constexpr int kSoftParticle = 39;
 constexpr int kCopyLayer = 42;
 constexpr int kBlurLayer = 46;
 
-void SetVec2(const VLM_SHADER& shader, const char* name, float x, float y) {
-  const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
-  const float value[2] = {x, y};
-  if (location >= 0) vlmgl.glUniform2fv(location, 1, value);
-}
-
 void BindUnit(int unit, GLenum target, GLuint texture) {
   vlmgl.glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
   vlmgl.glBindTexture(target, texture);
@@ -55,11 +49,6 @@ void RestoreDefaultBlend() {
 
 }  // namespace
 
-void SetUniformInt(const VLM_SHADER& shader, const char* name, int value) {
-  const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
-  if (location >= 0) vlmgl.glUniform1i(location, value);
-}
-
 void PostInputPass(const FrameContext& /*frame*/) {
   const RenderTargets& t = Targets();
   if (!t.gbufferArray) return;
@@ -73,7 +62,7 @@ void PostInputPass(const FrameContext& /*frame*/) {
   vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT2);
   BindUnit(0, GL_TEXTURE_2D, t.depthTexture);
   if (const VLM_SHADER* depth = UseBuiltIn(kDepthLinearization)) {
-    SetUniformInt(*depth, "DepthMap", 0);
+    SetUniform(*depth, slot::kDepthLinearizationDepthMap, "DepthMap", 0);
     DrawScreenQuad();
   }
 
@@ -82,9 +71,9 @@ void PostInputPass(const FrameContext& /*frame*/) {
     vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT3);
     BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
     if (const VLM_SHADER* glow = UseBuiltIn(kGlowMap)) {
-      SetUniformInt(*glow, "BufferMap", 0);
-      SetFloatUniform(*glow, "fGlow", Render().effects.glowStrength);
-      SetFloatUniform(*glow, "fBloom", Render().effects.bloomStrength);
+      SetUniform(*glow, slot::kGlowMapBufferMap, "BufferMap", 0);
+      SetUniform(*glow, slot::kGlowMapGlow, "fGlow", Render().effects.glowStrength);
+      SetUniform(*glow, slot::kGlowMapBloom, "fBloom", Render().effects.bloomStrength);
       DrawScreenQuad();
     }
   }
@@ -113,13 +102,14 @@ bool SetUpParticleMaterial(const VLM_MATERIAL* material, const m4f& modelView) {
   BindUnit(2, GL_TEXTURE_2D, colour ? colour->iTexture : 0);
   vlmgl.glActiveTexture(GL_TEXTURE0);
   vlmgl.glUseProgram(shader.iProgram);
-  SetUniformInt(shader, "ColorMap", 2);
   if (program == kSoftParticle) {
     // The soft variant reads linear depth from G-buffer layer 4.
-    SetUniformInt(shader, "DepthMap", 0);
-    SetFloatUniform(shader, "fBlend", material->fHardness);
+    SetUniform(shader, slot::kSoftParticleColorMap, "ColorMap", 2);
+    SetUniform(shader, slot::kSoftParticleDepthMap, "DepthMap", 0);
+    SetUniform(shader, slot::kSoftParticleBlend, "fBlend", material->fHardness);
   } else {
-    SetUniformInt(shader, "DepthMap", 1);
+    SetUniform(shader, slot::kParticleColorMap, "ColorMap", 2);
+    SetUniform(shader, slot::kParticleDepthMap, "DepthMap", 1);
   }
   vlmgl.glBlendFunc(material->iBlendSource, material->iBlendDestination);
   return true;
@@ -151,20 +141,20 @@ void GlowPass(const FrameContext& frame) {
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[2].framebuffer);
   vlmgl.glViewport(0, 0, t.halfWidth, t.halfHeight);
   UseProgram(*blur);
-  SetUniformInt(*blur, "ColorMap", 0);
+  SetUniform(*blur, slot::kLayerColorMap, "ColorMap", 0);
 
   // Horizontal: the glow map (layer 5) into half-size layer 0.
   vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0);
   BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
-  SetFloatUniform(*blur, "fIndex", 5.0f);
-  SetVec2(*blur, "vShift", blurWidth / static_cast<float>(t.width), 0.0f);
+  SetUniform(*blur, slot::kLayerIndex, "fIndex", 5.0f);
+  SetUniform(*blur, slot::kBlurShift, "vShift", blurWidth / static_cast<float>(t.width), 0.0f);
   DrawScreenQuad();
 
   // Vertical: half-size layer 0 into half-size layer 1.
   vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT1);
   BindUnit(0, GL_TEXTURE_2D_ARRAY, t.halfArray);
-  SetFloatUniform(*blur, "fIndex", 0.0f);
-  SetVec2(*blur, "vShift", 0.0f, blurWidth / static_cast<float>(t.height));
+  SetUniform(*blur, slot::kLayerIndex, "fIndex", 0.0f);
+  SetUniform(*blur, slot::kBlurShift, "vShift", 0.0f, blurWidth / static_cast<float>(t.height));
   DrawScreenQuad();
 
   // Composite onto the frame's target: layer 7 of the forward framebuffer
@@ -180,8 +170,8 @@ void GlowPass(const FrameContext& frame) {
   vlmgl.glEnable(GL_BLEND);
   vlmgl.glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   UseProgram(*copy);
-  SetUniformInt(*copy, "ColorMap", 0);
-  SetFloatUniform(*copy, "fIndex", 1.0f);
+  SetUniform(*copy, slot::kLayerColorMap, "ColorMap", 0);
+  SetUniform(*copy, slot::kLayerIndex, "fIndex", 1.0f);
   DrawScreenQuad();
   RestoreDefaultBlend();
   CheckPass("glow");

@@ -75,10 +75,7 @@ void SetMatrix(GLint location, const m4f& m) {
   if (location >= 0) vlmgl.glUniformMatrix4fv(location, 1, GL_FALSE, m.e);
 }
 
-GLint SlotLocation(const VLM_SHADER& shader, size_t slot) {
-  if (slot >= shader.aSlotsA.size() || !shader.aSlotsA[slot]) return -1;
-  return shader.aSlotsA[slot]->iLocation;
-}
+GLint SlotLocation(const VLM_SHADER& shader, int slot) { return UniformLocation(shader, slot, nullptr); }
 
 // The direct light's travel direction, unit length; false when it has none.
 bool DirectDirection(v4f* direction) {
@@ -190,14 +187,15 @@ int DrawShadowCasters(const m4f& lightView) {
   return drawn;
 }
 
-// Viewport, framebuffer 1 with layers 6 and 5 as draw buffers, and the
-// camera's projection: where every light volume draws.
+// Viewport, framebuffer 1 and the camera's projection: where every light
+// volume draws. The light programs write only the lit scene (layer 6): with
+// the glow map (layer 5) as a second draw buffer its contents would be
+// undefined after every light, so only layer 6 is drawn into.
 void BindLightTarget(const FrameContext& frame) {
   const RenderTargets& t = Targets();
   vlmgl.glViewport(0, 0, frame.width, frame.height);
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[1].framebuffer);
-  const GLenum drawBuffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT3};
-  vlmgl.glDrawBuffers(2, drawBuffers);
+  vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0);
   UploadProjection(frame.projection);
 }
 
@@ -365,9 +363,14 @@ void DirectionalShadowPass(const FrameContext& frame) {
 
 void BeginLightPasses(const FrameContext& frame) {
   BindLightTarget(frame);
+  // Both of the forward framebuffer's layers (6 and 5) start as the
+  // background; the light volumes then draw into layer 6 alone.
+  const GLenum both[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT3};
+  vlmgl.glDrawBuffers(2, both);
   const v4f& background = Render().lighting.backgroundColour;
   vlmgl.glClearColor(background.x, background.y, background.z, background.w);
   vlmgl.glClear(GL_COLOR_BUFFER_BIT);
+  vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0);
   vlmgl.glEnable(GL_BLEND);
   SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   SetDepthTest(false);
@@ -395,37 +398,48 @@ void BeginLightPasses(const FrameContext& frame) {
 void DirectLightPass(const FrameContext& frame) {
   const RenderTargets& t = Targets();
   const LightingState& lighting = Render().lighting;
-  const LightProgram& program = t.direct;
-  const auto at = [&](int slot) { return program.locations[static_cast<size_t>(slot)]; };
-  vlmgl.glUseProgram(program.program);
-  vlmgl.glUniform1i(at(kDirectGBufferMap), 0);
-  vlmgl.glUniform1i(at(kDirectShadowMap), 1);
-  vlmgl.glUniform4fv(at(kDirectAmbientColor), 1, &lighting.ambientColour.x);
   v4f direction;
-  int state = 0;
-  if (lighting.directLightOn && DirectDirection(&direction)) {
-    // The program lights along -vLightDirection, towards the light: it
-    // takes the travel direction itself, in view space.
-    const v4f inView = Transform(direction, frame.view);
-    vlmgl.glUniform3fv(at(kDirectLightDirection), 1, &inView.x);
-    vlmgl.glUniform3fv(at(kDirectLightColor), 1, &lighting.directLightColour.x);
-    vlmgl.glUniform1f(at(kDirectLightIntensity), lighting.directLightIntensity);
-    state = 1;
-    if (DirectShadowed()) {
-      vlmgl.glActiveTexture(GL_TEXTURE1);
-      vlmgl.glBindTexture(GL_TEXTURE_2D, t.shadowMap);
-      vlmgl.glActiveTexture(GL_TEXTURE0);
+  const bool lit = lighting.directLightOn && DirectDirection(&direction);
+  const bool shadowed = lit && DirectShadowed();
+  const int state = shadowed ? 5 : lit ? 1 : 0;
+  // The program's uniforms say what the frame lit with, whichever copy
+  // draws; without a shadow the copy compiled without the test draws.
+  const bool copy = !shadowed && t.directUnshadowed.program != 0;
+  for (const LightProgram* program : {&t.direct, copy ? &t.directUnshadowed : nullptr}) {
+    if (!program) continue;
+    const auto at = [&](int slot) { return program->locations[static_cast<size_t>(slot)]; };
+    vlmgl.glUseProgram(program->program);
+    vlmgl.glUniform1i(at(kDirectGBufferMap), 0);
+    vlmgl.glUniform1i(at(kDirectShadowMap), 1);
+    vlmgl.glUniform4fv(at(kDirectAmbientColor), 1, &lighting.ambientColour.x);
+    if (lit) {
+      // The program lights along -vLightDirection, towards the light: it
+      // takes the travel direction itself, in view space.
+      const v4f inView = Transform(direction, frame.view);
+      vlmgl.glUniform3fv(at(kDirectLightDirection), 1, &inView.x);
+      vlmgl.glUniform3fv(at(kDirectLightColor), 1, &lighting.directLightColour.x);
+      vlmgl.glUniform1f(at(kDirectLightIntensity), lighting.directLightIntensity);
+    }
+    if (shadowed) {
       SetMatrix(at(kDirectWorldToLightView), DirectionalLightView(frame));
       SetMatrix(at(kDirectLightViewToProjection), DirectionalLightProjection());
       SetMatrix(at(kDirectWorldToCameraView), frame.view);
-      state = 5;
     }
+    vlmgl.glUniform1i(at(kDirectLightState), state);
   }
-  vlmgl.glUniform1i(at(kDirectLightState), state);
+  if (shadowed) {
+    vlmgl.glActiveTexture(GL_TEXTURE1);
+    vlmgl.glBindTexture(GL_TEXTURE_2D, t.shadowMap);
+    vlmgl.glActiveTexture(GL_TEXTURE0);
+  }
   BindGBuffer(0);
+  // Its alpha is 1 wherever it draws, so blending would return the source
+  // unchanged: drawing without it gives the same colours for less work.
+  vlmgl.glDisable(GL_BLEND);
   vlmgl.glBindVertexArray(t.directQuadArray);
   vlmgl.glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
   vlmgl.glBindVertexArray(0);
+  vlmgl.glEnable(GL_BLEND);
   CheckPass("direct light");
 }
 

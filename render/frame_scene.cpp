@@ -32,6 +32,7 @@ constexpr int kLineProgram = 16;       // "3D Drawing"
 constexpr int kSkyBoxProgram = 37;     // "Skybox"
 constexpr int kCopyLayerProgram = 42;  // "PP Default TA"
 constexpr float kLitSceneLayer = 6.0f;
+constexpr GLint kScreenLayer = 7;  // where the frame and the 2D drawing wait for the present
 
 void BindFramebuffer(int record) {
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, Targets().framebuffers[static_cast<size_t>(record)].framebuffer);
@@ -152,9 +153,8 @@ void SkyBoxPass(const FrameContext& frame) {
       vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, Targets().gbufferArray);
       vlmgl.glActiveTexture(GL_TEXTURE0);
       vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, cube->iTexture);
-      const GLint colour = vlmgl.glGetUniformLocation(program->iProgram, "vColor");
       static constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-      if (colour >= 0) vlmgl.glUniform4fv(colour, 1, kWhite);
+      SetUniform(*program, slot::kSkyBoxColour, "vColor", kWhite);
       vlmgl.glBindVertexArray(sky.skyArray);
       vlmgl.glDrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_INT, nullptr);
       vlmgl.glBindVertexArray(0);
@@ -254,6 +254,18 @@ void OutputPass(const FrameContext& frame) {
   if (frame.target == -1) {
     BindFramebuffer(1);
     vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT1);
+    vlmgl.glViewport(0, 0, frame.width, frame.height);
+    if (vlmgl.glCopyImageSubData) {
+      // Layer to layer of the same array: every texel of layer 7 is
+      // replaced, so it needs no clear, and no program runs per pixel.
+      const RenderTargets& targets = Targets();
+      vlmgl.glCopyImageSubData(targets.gbufferArray, GL_TEXTURE_2D_ARRAY, 0, 0, 0, static_cast<GLint>(kLitSceneLayer),
+                               targets.gbufferArray, GL_TEXTURE_2D_ARRAY, 0, 0, 0, kScreenLayer,
+                               targets.width, targets.height, 1);
+      vlmgl.glDisable(GL_BLEND);  // as the copy through a program leaves it
+      CheckPass("output");
+      return;
+    }
     vlmgl.glClear(GL_COLOR_BUFFER_BIT);
   } else {
     vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame.target));

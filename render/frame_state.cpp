@@ -5,6 +5,7 @@
 #include "render/material_apply.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
+#include "render/shader_record.h"
 #include "render/targets.h"
 
 namespace vlm::render {
@@ -53,14 +54,36 @@ const VLM_SHADER* UseBuiltIn(int number) {
   return shader;
 }
 
-void SetFloatUniform(const VLM_SHADER& shader, const char* name, float value) {
-  const GLint location = vlmgl.glGetUniformLocation(shader.iProgram, name);
+int32_t UniformLocation(const VLM_SHADER& shader, int slot, const char* name) {
+  if (slot >= 0 && static_cast<size_t>(slot) < shader.aSlotsA.size() && shader.aSlotsA[slot])
+    return shader.aSlotsA[static_cast<size_t>(slot)]->iLocation;
+  return name ? vlmgl.glGetUniformLocation(shader.iProgram, name) : -1;
+}
+
+void SetUniform(const VLM_SHADER& shader, int slot, const char* name, int value) {
+  const GLint location = UniformLocation(shader, slot, name);
+  if (location >= 0) vlmgl.glUniform1i(location, value);
+}
+
+void SetUniform(const VLM_SHADER& shader, int slot, const char* name, float value) {
+  const GLint location = UniformLocation(shader, slot, name);
   if (location >= 0) vlmgl.glUniform1f(location, value);
+}
+
+void SetUniform(const VLM_SHADER& shader, int slot, const char* name, float x, float y) {
+  const GLint location = UniformLocation(shader, slot, name);
+  const float value[2] = {x, y};
+  if (location >= 0) vlmgl.glUniform2fv(location, 1, value);
+}
+
+void SetUniform(const VLM_SHADER& shader, int slot, const char* name, const float (&rgba)[4]) {
+  const GLint location = UniformLocation(shader, slot, name);
+  if (location >= 0) vlmgl.glUniform4fv(location, 1, rgba);
 }
 
 void DrawLayerQuad(const VLM_SHADER& shader, float layer) {
   const RenderTargets& targets = Targets();
-  SetFloatUniform(shader, "fIndex", layer);
+  SetUniform(shader, slot::kLayerIndex, "fIndex", layer);
   vlmgl.glActiveTexture(GL_TEXTURE0);
   vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, targets.gbufferArray);
   vlmgl.glDisable(GL_BLEND);

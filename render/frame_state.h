@@ -24,9 +24,41 @@ void SetAlphaTest(bool on);
 // A built-in program made current with its samplers on their units, or
 // null when start-up did not build it.
 const VLM_SHADER* UseBuiltIn(int number);
-// A float uniform of the current program by name (nothing when the
-// program does not declare it).
-void SetFloatUniform(const VLM_SHADER& shader, const char* name, float value);
+
+// Slots of the uniforms the frame sets in built-in programs: the builder
+// numbers a program's uniforms in source order, vertex stage first; the
+// hand-built programs register theirs at fixed slots.
+namespace slot {
+constexpr int kDepthLinearizationDepthMap = 0;  // 1 "GBuffer Depth Linearization"
+constexpr int kGlowMapBufferMap = 0;            // 2 "GBuffer Bloom Glow Map"
+constexpr int kGlowMapGlow = 1;
+constexpr int kGlowMapBloom = 2;
+constexpr int kSkyBoxColour = 2;                // 37 "Skybox": vColor
+constexpr int kParticleDepthMap = 1;            // 38 "Particle"
+constexpr int kParticleColorMap = 2;
+constexpr int kSoftParticleDepthMap = 0;        // 39 "Soft Particle"
+constexpr int kSoftParticleColorMap = 2;
+constexpr int kSoftParticleBlend = 3;
+constexpr int kLayerColorMap = 0;               // 42, 44, 46: ColorMap
+constexpr int kLayerIndex = 1;                  // 42, 44, 46: fIndex
+constexpr int kGammaValue = 2;                  // 44 "PP Gamma TA": fGamma
+constexpr int kBlurShift = 2;                   // 46 "PP Blur TA": vShift
+constexpr int kBillboardColorMap = 0;           // 47 "Billboard"
+constexpr int kBillboardDepthMap = 1;
+constexpr int kBillboardInstances = 2;
+constexpr int kBillboardProjectionMode = 3;
+}  // namespace slot
+
+// The location of a uniform of `shader`: the one registered at `slot` of
+// its slot table, without asking the driver; by `name` only where nothing
+// is registered there (a program made elsewhere), -1 without a name.
+int32_t UniformLocation(const VLM_SHADER& shader, int slot, const char* name);
+// Sets an int, float, vec2 or vec4 uniform of the current program found
+// so; nothing when the program does not use it.
+void SetUniform(const VLM_SHADER& shader, int slot, const char* name, int value);
+void SetUniform(const VLM_SHADER& shader, int slot, const char* name, float value);
+void SetUniform(const VLM_SHADER& shader, int slot, const char* name, float x, float y);
+void SetUniform(const VLM_SHADER& shader, int slot, const char* name, const float (&rgba)[4]);
 
 // Draws the screen quad (triangle strip of 4) with blending, depth test and
 // culling off, the G-buffer array on unit 0, through `shader` with

@@ -1,8 +1,10 @@
 // The light passes' programs and volumes: the direct light over a
 // full-screen quad, point lights (instanced, and one at a time with a
 // shadow cube) and spot lights over the unit icosphere.
+#include <algorithm>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -47,17 +49,31 @@ bool HasProgramFunctions() {
 }
 
 // Compiles a stage, logs "<label><compile log>" as information whatever
-// it says, attaches it and lets the program own it.
-void AttachStage(GLuint program, GLenum type, const src::Source& source, const char* label) {
+// it says, attaches it and lets the program own it. With `define` the
+// stage is compiled with "#define <define>" after its version line, and
+// without a row: a variant of a program whose rows are already written.
+void AttachStage(GLuint program, GLenum type, const src::Source& source, const char* label,
+                 const char* define = nullptr) {
   const GLuint stage = vlmgl.glCreateShader(type);
-  const GLchar* text = source.begin;
   const auto length = static_cast<GLint>(source.end - source.begin);
-  vlmgl.glShaderSource(stage, 1, &text, &length);
-  vlmgl.glCompileShader(stage);
-  // A driver that reports no log for a clean compile reads as the success
-  // phrase, as in the program builder's rows.
-  const std::string log = VLM_GetShaderCompileLog(stage);
-  Info(std::string(label) + (log.empty() ? "Compiling successfull!" : log));
+  if (define) {
+    const std::string_view text(source.begin, static_cast<size_t>(length));
+    const size_t body = std::min(text.find('\n') + 1, text.size());  // after "#version ..."
+    const std::string line = std::string("#define ") + define + "\n";
+    const GLchar* parts[3] = {source.begin, line.c_str(), source.begin + body};
+    const GLint lengths[3] = {static_cast<GLint>(body), static_cast<GLint>(line.size()),
+                              static_cast<GLint>(static_cast<size_t>(length) - body)};
+    vlmgl.glShaderSource(stage, 3, parts, lengths);
+    vlmgl.glCompileShader(stage);
+  } else {
+    const GLchar* text = source.begin;
+    vlmgl.glShaderSource(stage, 1, &text, &length);
+    vlmgl.glCompileShader(stage);
+    // A driver that reports no log for a clean compile reads as the success
+    // phrase, as in the program builder's rows.
+    const std::string log = VLM_GetShaderCompileLog(stage);
+    Info(std::string(label) + (log.empty() ? "Compiling successfull!" : log));
+  }
   vlmgl.glAttachShader(program, stage);
   vlmgl.glDeleteShader(stage);
 }
@@ -68,12 +84,13 @@ void AttachStage(GLuint program, GLenum type, const src::Source& source, const c
 // different types never share a unit (a draw would fail).
 LightProgram BuildProgram(const src::Source& vertex, const src::Source& fragment,
                           std::initializer_list<Block> blocks,
-                          std::initializer_list<std::pair<int, const char*>> slots, int samplers) {
+                          std::initializer_list<std::pair<int, const char*>> slots, int samplers,
+                          const char* define = nullptr) {
   LightProgram light;
   light.locations.fill(-1);
   light.program = gl::CreateProgram();
-  AttachStage(light.program, GL_VERTEX_SHADER, vertex, "VertexShader: ");
-  AttachStage(light.program, GL_FRAGMENT_SHADER, fragment, "FragmentShader: ");
+  AttachStage(light.program, GL_VERTEX_SHADER, vertex, "VertexShader: ", define);
+  AttachStage(light.program, GL_FRAGMENT_SHADER, fragment, "FragmentShader: ", define);
   vlmgl.glBindAttribLocation(light.program, 0, "vVertex");
   vlmgl.glBindFragDataLocation(light.program, 0, "vFragColor");
   std::string log;
@@ -158,7 +175,8 @@ void DeleteLightProgram(LightProgram& light) {
 
 void DeleteLightPrograms() {
   RenderTargets& t = Targets();
-  for (LightProgram* light : {&t.direct, &t.point, &t.pointShadow, &t.spot}) DeleteLightProgram(*light);
+  for (LightProgram* light : {&t.direct, &t.directUnshadowed, &t.point, &t.pointShadow, &t.spot})
+    DeleteLightProgram(*light);
   for (uint32_t* array : {&t.directQuadArray, &t.sphereArray, &t.instancedSphereArray})
     gl::DeleteVertexArray(*array);
   for (uint32_t* buffer : {&t.directQuadBuffer, &t.sphereVertices, &t.sphereIndices, &t.instanceBuffer})
@@ -183,19 +201,25 @@ int VLM_InitGBuffer(void) {
 
   Info("Direct Light initialization:");
   CreateDirectQuad(t);
+  const std::initializer_list<std::pair<int, const char*>> directSlots = {
+      {kDirectGBufferMap, "GBufferMap"},
+      {kDirectShadowMap, "ShadowMap"},
+      {kDirectAmbientColor, "vAmbientColor"},
+      {kDirectLightState, "iLightState"},
+      {kDirectLightDirection, "vLightDirection"},
+      {kDirectLightColor, "vLightColor"},
+      {kDirectLightIntensity, "fLightIntensity"},
+      {kDirectWorldToLightView, "mWorldToLightViewMatrix"},
+      {kDirectLightViewToProjection, "mLightViewToProjectionMatrix"},
+      {kDirectWorldToCameraView, "mWorldToCameraViewMatrix"}};
   t.direct = BuildProgram(src::s_light_direct_vert, src::s_light_direct_frag,
-                          {Block::kProjection, Block::kMisc},
-                          {{kDirectGBufferMap, "GBufferMap"},
-                           {kDirectShadowMap, "ShadowMap"},
-                           {kDirectAmbientColor, "vAmbientColor"},
-                           {kDirectLightState, "iLightState"},
-                           {kDirectLightDirection, "vLightDirection"},
-                           {kDirectLightColor, "vLightColor"},
-                           {kDirectLightIntensity, "fLightIntensity"},
-                           {kDirectWorldToLightView, "mWorldToLightViewMatrix"},
-                           {kDirectLightViewToProjection, "mLightViewToProjectionMatrix"},
-                           {kDirectWorldToCameraView, "mWorldToCameraViewMatrix"}},
-                          2);
+                          {Block::kProjection, Block::kMisc}, directSlots, 2);
+  // The same program without the shadow test, for frames whose direct
+  // light casts none: a branch on iLightState still runs the test's four
+  // taps for every pixel on a driver that shades pixels in lock-step.
+  t.directUnshadowed = BuildProgram(src::s_light_direct_vert, src::s_light_direct_frag,
+                                    {Block::kProjection, Block::kMisc}, directSlots, 2,
+                                    "VLM_UNSHADOWED");
 
   Info("Point Light initialization:");
   CreateLightVolumes(t);

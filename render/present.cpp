@@ -104,7 +104,7 @@ int VLM_FlipBuffers(void) {
     if (const VLM_SHADER* gamma = UseBuiltIn(kGammaProgram)) {
       // A gamma of 0 or below has no inverse: such a frame goes out as it is.
       const float value = vlm::Timing().gamma;
-      SetFloatUniform(*gamma, "fGamma", value > 0.0f ? value : 1.0f);
+      SetUniform(*gamma, slot::kGammaValue, "fGamma", value > 0.0f ? value : 1.0f);
       // A copy, not a blend: the back buffer's old contents must not show
       // through where the frame is transparent.
       DrawLayerQuad(*gamma, kPresentedLayer);

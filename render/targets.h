@@ -78,6 +78,7 @@ struct RenderTargets {
   uint32_t sphereArray = 0, instancedSphereArray = 0;
   uint32_t sphereVertices = 0, sphereIndices = 0, instanceBuffer = 0;
   LightProgram direct, point, pointShadow, spot;
+  LightProgram directUnshadowed;  // direct compiled without the shadow test
 
   // Shadow maps.
   int32_t shadowSize = 0, cubeSize = 0;

@@ -116,7 +116,11 @@ bool UploadBlockRange(Block block, size_t offset, size_t bytes) {
     return false;
   }
   if (bytes == 0) return true;
-  if (!gl::HasFunctions(kUpload, {"glBindBuffer", "glBufferSubData"})) return false;
+  // Runs before every draw: the slots are checked directly, by name (and
+  // with a row) only when one is missing.
+  if ((!vlmgl.glBindBuffer || !vlmgl.glBufferSubData) &&
+      !gl::HasFunctions(kUpload, {"glBindBuffer", "glBufferSubData"}))
+    return false;
   vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, header.iBuffer);
   vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(offset),
                         static_cast<GLsizeiptr>(bytes), static_cast<const char*>(BlockData(block)) + offset);

@@ -36,6 +36,13 @@ bool IsCoreContext() {
   return (mask & GL_CONTEXT_CORE_PROFILE_BIT) != 0;
 }
 
+// The context's version as major * 10 + minor, 0 when it cannot be read.
+int VersionNumber() {
+  int major = 0, minor = 0;
+  if (std::sscanf(GLText(GL_VERSION).c_str(), "%d.%d", &major, &minor) != 2) return 0;
+  return major * 10 + minor;
+}
+
 }  // namespace
 
 void LoadFunctionTable() {
@@ -43,6 +50,10 @@ void LoadFunctionTable() {
   vlmgl.name = reinterpret_cast<decltype(vlmgl.name)>(platform::GetGLProcAddress(#name));
   VLM_GL_FUNCTIONS(VLM_GL_LOAD)
 #undef VLM_GL_LOAD
+  // A window system may hand out an entry point for any name: the one
+  // beyond 3.3 that the frame uses when it can (layer copies, 4.3) stays
+  // only where the context's version has it.
+  if (VersionNumber() < 43) vlmgl.glCopyImageSubData = nullptr;
 }
 
 void SetInitialState() {
@@ -83,9 +94,7 @@ void LogSystemInfo() {
   VLM_EndLogSection();
   // The renderer is written for 3.3; an older driver is told in the log
   // rather than found out by its first failing feature.
-  int major = 0, minor = 0;
-  if (std::sscanf(version.c_str(), "%d.%d", &major, &minor) != 2 ||
-      major * 10 + minor < 33) {
+  if (VersionNumber() < 33) {
     const std::string text = "Fail: OpenGL 3.3 or later is needed, the driver offers \"" +
                              version + "\"!";
     vlm::Fail(text.c_str(), kProc);

@@ -72,6 +72,7 @@
   X(glTexImage3D)                                   \
   X(glTexSubImage2D)                                   \
   X(glTexSubImage3D)                             \
+  X(glCopyImageSubData)                          \
   X(glTexParameteri)                             \
   X(glTexParameterf)                             \
   X(glGenerateMipmap)                           \

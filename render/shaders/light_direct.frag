@@ -16,7 +16,9 @@ uniform vec3 vLightColor;
 uniform float fLightIntensity;
 uniform mat4 mWorldToLightViewMatrix;
 uniform mat4 mLightViewToProjectionMatrix;
-uniform mat4 mWorldToCameraViewMatrix;
+// inverse(mWorldToCameraViewMatrix), the same for every fragment: the
+// vertex stage works it out once per corner.
+flat in mat4 mCameraViewToWorld;
 layout(location = 0) out vec4 vFragColor;
 
 const vec2 kTaps[4] = vec2[4](vec2(-0.00094201624, -0.00049906216), vec2(0.00094558609, -0.00076890725),
@@ -24,7 +26,7 @@ const vec2 kTaps[4] = vec2[4](vec2(-0.00094201624, -0.00049906216), vec2(0.00094
 
 float DirectionalShadow(vec3 position)
 {
-    vec4 world = inverse(mWorldToCameraViewMatrix) * vec4(position, 1.0);
+    vec4 world = mCameraViewToWorld * vec4(position, 1.0);
     vec4 p = mLightViewToProjectionMatrix * (mWorldToLightViewMatrix * world);
     vec3 c = p.xyz / p.w * 0.5 + 0.5;
     float visibility = 1.0;
@@ -38,12 +40,14 @@ float DirectionalShadow(vec3 position)
 
 void main()
 {
-    vec2 uv = gl_FragCoord.xy / vMapSize;
-    if (texture(GBufferMap, vec3(uv, 4.0)).a == 0.0) discard;
-    vec4 position = texture(GBufferMap, vec3(uv, 0.0));
-    vec4 normal = texture(GBufferMap, vec3(uv, 1.0));
-    vec4 diffuse = texture(GBufferMap, vec3(uv, 2.0));
-    vec4 specular = texture(GBufferMap, vec3(uv, 3.0));
+    // The texel under the fragment, read without filtering: at a texel's
+    // centre the linear filter returns that texel alone anyway.
+    ivec2 texel = ivec2(gl_FragCoord.xy / vMapSize * vec2(textureSize(GBufferMap, 0).xy));
+    if (texelFetch(GBufferMap, ivec3(texel, 4), 0).a == 0.0) discard;
+    vec4 position = texelFetch(GBufferMap, ivec3(texel, 0), 0);
+    vec4 normal = texelFetch(GBufferMap, ivec3(texel, 1), 0);
+    vec4 diffuse = texelFetch(GBufferMap, ivec3(texel, 2), 0);
+    vec4 specular = texelFetch(GBufferMap, ivec3(texel, 3), 0);
     vec3 colour = diffuse.rgb * vAmbientColor.rgb + diffuse.rgb * diffuse.a;
     if (iLightState > 0)
     {
@@ -52,7 +56,11 @@ void main()
         float d = dot(N, L);
         if (d < position.a) d = position.a * (1.0 - d);
         float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;
+#ifdef VLM_UNSHADOWED
+        float shadow = 1.0;  // the engine's copy for frames without the shadow
+#else
         float shadow = iLightState > 1 ? DirectionalShadow(position.xyz) : 1.0;
+#endif
         colour += (diffuse.rgb * d + specular.rgb * s) * vLightColor * fLightIntensity * shadow;
     }
     vFragColor = vec4(colour, 1.0);

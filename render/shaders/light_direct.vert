@@ -7,7 +7,10 @@ layout(std140) uniform Projection
     mat4 mInvProjectionMatrix;
     mat4 mScreenMatrix;
 };
+uniform mat4 mWorldToCameraViewMatrix;
+flat out mat4 mCameraViewToWorld;
 void main()
 {
+    mCameraViewToWorld = inverse(mWorldToCameraViewMatrix);
     gl_Position = mScreenMatrix * vVertex;
 }

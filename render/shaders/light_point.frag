@@ -14,16 +14,16 @@ flat in float fLightIntensity;
 layout(location = 0) out vec4 vFragColor;
 void main()
 {
-    vec2 uv = gl_FragCoord.xy / vMapSize;
+    ivec2 texel = ivec2(gl_FragCoord.xy / vMapSize * vec2(textureSize(GBufferMap, 0).xy));
     // Where no geometry was drawn the layers hold the clear colour, not a surface.
-    if (texture(GBufferMap, vec3(uv, 4.0)).a == 0.0) discard;
-    vec4 position = texture(GBufferMap, vec3(uv, 0.0));
+    if (texelFetch(GBufferMap, ivec3(texel, 4), 0).a == 0.0) discard;
+    vec4 position = texelFetch(GBufferMap, ivec3(texel, 0), 0);
     vec3 toLight = vLightPosition - position.xyz;
     float a = max(0.0, 1.0 - length(toLight / fLightRange));
     if (a <= 0.0) discard;
-    vec4 normal = texture(GBufferMap, vec3(uv, 1.0));
-    vec4 diffuse = texture(GBufferMap, vec3(uv, 2.0));
-    vec4 specular = texture(GBufferMap, vec3(uv, 3.0));
+    vec4 normal = texelFetch(GBufferMap, ivec3(texel, 1), 0);
+    vec4 diffuse = texelFetch(GBufferMap, ivec3(texel, 2), 0);
+    vec4 specular = texelFetch(GBufferMap, ivec3(texel, 3), 0);
     vec3 N = normalize(normal.xyz);
     // A surface point at the light itself has no direction to it: lit face on.
     vec3 L = dot(toLight, toLight) > 0.0 ? normalize(toLight) : N;

@@ -401,4 +401,46 @@ TEST_F(FrameTest, TheLinePassDrawsTheDebugViewAndQueuedLinesOnce) {
   EXPECT_TRUE(vlm::Render().scene.lines.empty());
 }
 
+// The lit scene reaches layer 7 by a layer copy where the driver has one,
+// else by a clear and program 42, also where the last frame left something
+// else in layer 7. The copy is exact; the program's linear filter may lean
+// on a neighbouring texel by the rounding of its interpolated coordinate.
+TEST_F(FrameTest, TheOutputCopyAndItsFallbackBothPutLayerSixIntoLayerSeven) {
+  NoGLErrors clean;
+  VLM_MATERIAL* material = DeferredMaterial();
+  material->v4fColor = v4f{0.6f, 0.4f, 0.2f, 1.0f};
+  VLM_MESH* plane = VLM_CreatePlaneMesh(-1, 100.0f, 1.0f, "floor");
+  ASSERT_NE(plane, nullptr);
+  Place(H(plane), H(material), 0.0f, -2.0f, 0.0f);
+  VLM_BackgroundColour(0xFF666666u);
+  VLM_AmbientColour(0xFFFFFFFFu);
+  const auto copyImage = vlmgl.glCopyImageSubData;
+  std::vector<frametest::Layer> screens;
+  for (const bool fallback : {false, true}) {
+    SCOPED_TRACE(fallback ? "program 42" : "layer copy");
+    if (fallback) vlmgl.glCopyImageSubData = nullptr;
+    // Something else in layer 7 first: the output must replace all of it.
+    const vlm::render::RenderTargets& t = vlm::render::Targets();
+    std::vector<float> stale(static_cast<size_t>(t.width) * static_cast<size_t>(t.height) * 4, 0.75f);
+    vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, t.gbufferArray);
+    vlmgl.glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, 7, t.width, t.height, 1, GL_RGBA,
+                          GL_FLOAT, stale.data());
+    EXPECT_EQ(VLM_RenderWorld(-1), 0);
+    vlmgl.glCopyImageSubData = copyImage;
+    const frametest::Layer lit = ReadLayer(6);
+    screens.push_back(ReadLayer(7));
+    const float tolerance = fallback ? 1e-5f : 0.0f;
+    size_t differ = 0;
+    for (size_t i = 0; i < lit.rgba.size(); ++i)
+      if (std::fabs(lit.rgba[i] - screens.back().rgba[i]) > tolerance) ++differ;
+    EXPECT_EQ(differ, 0u);
+    // Lit floor below the horizon, the background above it.
+    EXPECT_NEAR(lit.At(320, 60)[0], 0.6f, 1e-6);
+    EXPECT_NEAR(lit.At(320, 400)[2], 0x66 / 255.0f, 1e-6);
+  }
+  ASSERT_EQ(screens[0].rgba.size(), screens[1].rgba.size());
+  for (size_t i = 0; i < screens[0].rgba.size(); ++i)
+    ASSERT_NEAR(screens[0].rgba[i], screens[1].rgba[i], 1e-5f) << i;
+}
+
 }  // namespace
