@@ -145,7 +145,10 @@ int UseShadowProgram(const VLM_SHADER& shadow) {
 // The material's colour map for the alpha test. An empty slot binds the
 // opaque substitute, so that whatever the unit held cannot discard the
 // caster; an array program without an array reads the unbound unit as
-// opaque black.
+// opaque black. A colour map without a transparent texel can discard
+// nothing either, so it gets the 1 x 1 substitute too: the depth is the
+// same and a software rasteriser samples a large mipmapped map over every
+// pixel of six 2048 x 2048 faces several times slower.
 void BindShadowColour(const VLM_MATERIAL& material, int shadowProgram, int unit) {
   const VLM_TEXTURE* texture = material.apTextures[VLM_SLOT_COLOUR];
   vlmgl.glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
@@ -153,7 +156,7 @@ void BindShadowColour(const VLM_MATERIAL& material, int shadowProgram, int unit)
     const bool array = texture && texture->iTarget == GL_TEXTURE_2D_ARRAY;
     vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, array ? texture->iTexture : 0);
   } else {
-    if (!texture || texture->iTarget != GL_TEXTURE_2D)
+    if (!texture || texture->iTarget != GL_TEXTURE_2D || texture->iOpaque)
       texture = TextureRegistry().Resolve(Render().defaults.substituteTextures[VLM_SLOT_COLOUR]);
     vlmgl.glBindTexture(GL_TEXTURE_2D, texture ? texture->iTexture : 0);
   }
