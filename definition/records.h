@@ -30,6 +30,9 @@ struct VLM_TEXTURE : vlm::NamedRecord {
   int32_t iHeight = 0;
   int32_t aiRegion[4] = {};  // x, y, width, height used by 2D drawing
   int32_t iLayers = 0;       // layers of an array texture, else 0
+  // 1 when the 2D image was loaded whole and no texel has alpha 0: an alpha
+  // test against it never discards. Any later upload into it clears it.
+  int32_t iOpaque = 0;
 };
 
 // Texture slots of a material.

@@ -92,6 +92,25 @@ void Upload(const platform::Image& image, GLenum face) {
   if (GLReady()) gl::UploadImage(image, face, VLM_DEFAULT);
 }
 
+// Whether no texel has alpha 0: rows without alpha go up as opaque, and
+// alpha is the last byte of a 4-byte pixel in either channel order.
+// Mipmaps and filtering only average such texels, so they stay above 0 too.
+bool NoTransparentTexel(const platform::Image& image) {
+  if (!image) return false;
+  if (image.BytesPerPixel() == 3) return true;
+  if (image.BytesPerPixel() != 4) return false;
+  const uint8_t* pixel = image.Pixels();
+  for (size_t i = 3; i < image.SizeBytes(); i += 4)
+    if (pixel[i] == 0) return false;
+  return true;
+}
+
+// A 2D texture takes the whole image: the texture is as opaque as it.
+void UploadWhole(VLM_TEXTURE* texture, const platform::Image& image) {
+  Upload(image, 0);
+  texture->iOpaque = NoTransparentTexel(image) ? 1 : 0;
+}
+
 void FinishGLTexture(const VLM_TEXTURE* texture, bool mipmaps) {
   if (!GLReady() || texture->iTexture == 0) return;
   if (mipmaps) gl::GenerateMipmap(texture->iTarget);
@@ -212,7 +231,7 @@ VLM_TEXTURE* VLM_LoadTextureFile(VLM_HANDLE id, const char* fileName, int filter
   vlm::SetSize(texture, image.Width(), image.Height());
   vlm::CreateGLTexture(texture, GL_TEXTURE_2D,
                        vlm::Sampling(GL_TEXTURE_2D, vlm::ResolveFilter(filter), mipmaps, vlm::kAnisotropy));
-  vlm::Upload(image, 0);
+  vlm::UploadWhole(texture, image);
   vlm::FinishGLTexture(texture, mipmaps != 0);
   vlm::Ok(kProc);
   return texture;
@@ -260,7 +279,7 @@ VLM_TEXTURE* VLM_LoadTextureDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* node,
     }
     if (image) {
       vlm::SetSize(texture, image.Width(), image.Height());
-      vlm::Upload(image, 0);
+      vlm::UploadWhole(texture, image);
       hasImage = true;
     }
   } else {
@@ -272,7 +291,7 @@ VLM_TEXTURE* VLM_LoadTextureDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* node,
       return nullptr;
     }
     vlm::SetSize(texture, image.Width(), image.Height());
-    vlm::Upload(image, 0);
+    vlm::UploadWhole(texture, image);
     hasImage = true;
   }
   vlm::SetSize(texture, texture->iWidth, texture->iHeight);
@@ -329,7 +348,7 @@ VLM_TEXTURE* VLM_CatchTexture(VLM_HANDLE id, const void* memory, size_t size, in
   vlm::CreateGLTexture(texture, GL_TEXTURE_2D,
                        vlm::Sampling(GL_TEXTURE_2D, vlm::ResolveFilter(filter), 0, 0.0f));
   // Rows without alpha are sent as RGB: GL fills alpha with 255.
-  vlm::Upload(image, 0);
+  vlm::UploadWhole(texture, image);
   vlm::FinishGLTexture(texture, false);
   return texture;
 }
@@ -388,7 +407,18 @@ int VLM_AddTextureToTextureArray(VLM_HANDLE arrayTexture, const char* fileName, 
 }
 
 int VLM_UploadTextureImage(const VLM_IMAGE* image, uint32_t target, int layer) {
-  if (image && vlm::GLReady()) vlm::gl::UploadImage(image->image, target, layer);
+  if (!image || !vlm::GLReady()) return 0;
+  // The bound 2D texture gets new texels: it no longer promises opacity.
+  const bool into2D = target == GL_TEXTURE_2D || (target == 0 && layer == VLM_DEFAULT);
+  if (into2D && vlmgl.glGetIntegerv) {
+    GLint bound = 0;
+    vlmgl.glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    vlm::TextureRegistry().ForEach([bound](VLM_TEXTURE* texture) {
+      if (texture->iTarget == GL_TEXTURE_2D && texture->iTexture == static_cast<GLuint>(bound))
+        texture->iOpaque = 0;
+    });
+  }
+  vlm::gl::UploadImage(image->image, target, layer);
   return 0;
 }
 

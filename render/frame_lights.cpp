@@ -8,6 +8,7 @@
 #include "core/engine_state.h"
 #include "core/registries.h"
 #include "definition/records.h"
+#include "mesh/mesh_record.h"
 #include "render/frame.h"
 #include "render/frame_state.h"
 #include "render/frustum.h"
@@ -145,7 +146,10 @@ int UseShadowProgram(const VLM_SHADER& shadow) {
 // The material's colour map for the alpha test. An empty slot binds the
 // opaque substitute, so that whatever the unit held cannot discard the
 // caster; an array program without an array reads the unbound unit as
-// opaque black.
+// opaque black. A colour map without a transparent texel can discard
+// nothing either, so it gets the 1 x 1 substitute too: the depth is the
+// same and a software rasteriser samples a large mipmapped map over every
+// pixel of six 2048 x 2048 faces several times slower.
 void BindShadowColour(const VLM_MATERIAL& material, int shadowProgram, int unit) {
   const VLM_TEXTURE* texture = material.apTextures[VLM_SLOT_COLOUR];
   vlmgl.glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
@@ -153,17 +157,28 @@ void BindShadowColour(const VLM_MATERIAL& material, int shadowProgram, int unit)
     const bool array = texture && texture->iTarget == GL_TEXTURE_2D_ARRAY;
     vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, array ? texture->iTexture : 0);
   } else {
-    if (!texture || texture->iTarget != GL_TEXTURE_2D)
+    if (!texture || texture->iTarget != GL_TEXTURE_2D || texture->iOpaque)
       texture = TextureRegistry().Resolve(Render().defaults.substituteTextures[VLM_SLOT_COLOUR]);
     vlmgl.glBindTexture(GL_TEXTURE_2D, texture ? texture->iTexture : 0);
   }
   vlmgl.glActiveTexture(GL_TEXTURE0);
 }
 
+// Whether DrawInstance would draw the instance at all (visible, a mesh
+// with GL data and indices), wherever it stands.
+bool Drawable(const MeshInstance& instance) {
+  const VLM_MESH* mesh = instance.mesh;
+  return instance.object && mesh && instance.object->aiRenderSwitch[0] != 0 && mesh->iVertexArray >= 0 &&
+         mesh->iIndexCount > 0;
+}
+
 // Render lists 0 and 1 into the bound depth target through each program's
 // shadow program, seen from `lightView`: every visible instance that casts
-// shadows, uncounted and unculled. Returns the number of draws.
-int DrawShadowCasters(const m4f& lightView) {
+// shadows. Returns the number of casters. With `cullProjection` (a cube
+// face) a caster whose box lies outside the face's frustum is not sent,
+// as it could not write a depth there, but still counts: the count is of
+// casters, whatever the face sees of them.
+int DrawShadowCasters(const m4f& lightView, const m4f* cullProjection = nullptr) {
   int drawn = 0;
   for (int list = 0; list <= 1; ++list) {
     for (const VLM_SHADER* shader : Shaders().renderLists[static_cast<size_t>(list)]) {
@@ -177,7 +192,9 @@ int DrawShadowCasters(const m4f& lightView) {
         BindShadowColour(*material, shadow->iProgramNumber, colourUnit);
         for (const MeshInstance& instance : material->instances) {
           if (!instance.object || instance.object->aiRenderSwitch[1] == 0) continue;
-          if (DrawInstance(instance, lightView, nullptr) != Drawn::kSkipped) ++drawn;
+          if (DrawInstance(instance, lightView, cullProjection) != Drawn::kSkipped ||
+              (cullProjection && Drawable(instance)))
+            ++drawn;
         }
         if (noCulling) vlmgl.glEnable(GL_CULL_FACE);
       }
@@ -247,15 +264,16 @@ int RenderShadowCube(const VLM_LIGHT& light, const m4f& lightWorld, GLuint cube)
   vlmgl.glCullFace(GL_BACK);
   vlmgl.glViewport(0, 0, t.cubeSize, t.cubeSize);
   vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.cubeFramebuffer);
-  UploadProjection(
-      PerspectiveMatrix(90.0f, 1.0f, kShadowNear, std::max(light.fRange * kLightRangeScale, 0.02f)));
+  const m4f projection =
+      PerspectiveMatrix(90.0f, 1.0f, kShadowNear, std::max(light.fRange * kLightRangeScale, 0.02f));
+  UploadProjection(projection);
   const m4f toLight = Translation(-lightWorld.e[12], -lightWorld.e[13], -lightWorld.e[14]);
   int drawn = 0;
   for (int face = 0; face < 6; ++face) {
     vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT,
                                  GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face), cube, 0);
     vlmgl.glClear(GL_DEPTH_BUFFER_BIT);
-    drawn += DrawShadowCasters(Multiply(toLight, t.cubeFaceViews[static_cast<size_t>(face)]));
+    drawn += DrawShadowCasters(Multiply(toLight, t.cubeFaceViews[static_cast<size_t>(face)]), &projection);
   }
   return drawn;
 }

@@ -8,6 +8,7 @@
 
 #include "frame/frame_fixture.h"
 #include "definition/records.h"
+#include "platform/image.h"
 #include "render/frame.h"
 #include "render/gl/gl_table.h"
 #include "render/render_state.h"
@@ -517,6 +518,74 @@ TEST_F(FloorTest, StaticShadowCubeKeepsTheFirstFramesShadow) {
   ASSERT_TRUE(FloorAt(x, y, &floorPoint));
   ExpectPixel(lit, x, y, FloorLit(floorPoint, light, 20.0f * 0.982f, 1.0f));
   EXPECT_GT(lit.At(x, y)[0], 0.1f);
+}
+
+// The shadow passes' alpha test: a caster whose colour map is transparent
+// everywhere casts nothing, one whose texels all have alpha 1/255 casts a
+// full shadow (the test discards alpha 0 only, and that map is drawn with
+// the opaque stand-in), and a map that gets transparent texels afterwards
+// through VLM_UploadTextureImage is tested again. A single transparent
+// texel among opaque ones keeps the test; rows without alpha need none.
+TEST_F(FloorTest, ShadowAlphaTestDiscardsOnlyTransparentTexels) {
+  const V3 light{0.0f, 4.0f, 0.0f}, centre{1.2f, 1.0f, -0.7f};
+  VLM_OBJECT* box = MakeBox(centre.x, centre.y, centre.z);
+  ASSERT_NE(box, nullptr);
+  VLM_MATERIAL* material = box->pMaterial;
+  ASSERT_NE(material, nullptr);
+  const auto texture = [](int bytesPerPixel, std::vector<uint8_t> pixels) {
+    const int side = static_cast<int>(std::lround(std::sqrt(pixels.size() / bytesPerPixel)));
+    const std::vector<uint8_t> png =
+        vlm::platform::EncodePng(pixels.data(), side, side, bytesPerPixel, static_cast<size_t>(side * bytesPerPixel));
+    return VLM_CatchTexture(-1, png.data(), png.size(), VLM_DEFAULT, "");
+  };
+  const auto rgba = [](uint8_t alpha) { return std::vector<uint8_t>{200, 100, 50, alpha, 200, 100, 50, alpha,
+                                                                      200, 100, 50, alpha, 200, 100, 50, alpha}; };
+  VLM_TEXTURE* clear = texture(4, rgba(0));
+  VLM_TEXTURE* faint = texture(4, rgba(1));
+  std::vector<uint8_t> oneHole = rgba(255);
+  oneHole[11] = 0;
+  VLM_TEXTURE* holed = texture(4, oneHole);
+  VLM_TEXTURE* rgb = texture(3, {9, 0, 0, 9, 0, 0, 9, 0, 0, 9, 0, 0});
+  ASSERT_TRUE(clear && faint && holed && rgb);
+  EXPECT_EQ(clear->iOpaque, 0);
+  EXPECT_EQ(faint->iOpaque, 1);
+  EXPECT_EQ(holed->iOpaque, 0);
+  EXPECT_EQ(rgb->iOpaque, 1);  // no alpha: opaque
+
+  const VLM_HANDLE lamp = VLM_CreateLight(-1, light.x, light.y, light.z, VLM_LIGHT_POINT);
+  VLM_LightRange(lamp, 20.0f);
+  VLM_LightShadow(lamp, 1, 0);
+  vlm::Render().lighting.shadowsOn = 1;
+  LookFrom({0.0f, 8.0f, 10.0f});
+  // The floor point under the box centre, seen from 4 up: 4/3 of the way out.
+  const V3 under{centre.x * 4.0f / 3.0f, 0.0f, centre.z * 4.0f / 3.0f};
+  const V3 v = ToView(under - eye_);
+  const int x = static_cast<int>(std::lround((v.x * frame_.projection.e[0] / -v.z + 1.0f) * 0.5f * width_ - 0.5f));
+  const int y = static_cast<int>(std::lround((v.y * frame_.projection.e[5] / -v.z + 1.0f) * 0.5f * height_ - 0.5f));
+  V3 floorPoint{0, 0, 0};
+  ASSERT_TRUE(FloorAt(x, y, &floorPoint));
+  const V3 open = FloorLit(floorPoint, light, 20.0f * 0.982f, 1.0f);
+  ASSERT_GT(open.x, 0.1f);
+
+  const auto shadeWith = [&](VLM_TEXTURE* map) {
+    material->apTextures[VLM_SLOT_COLOUR] = map;
+    RunLightPasses();
+    return ReadLayer(6);
+  };
+  ExpectPixel(shadeWith(clear), x, y, open);
+  ExpectPixel(shadeWith(faint), x, y, {0, 0, 0});
+
+  // New texels, transparent now: the map is tested again.
+  VLM_IMAGE* transparent = VLM_CreateImage(2, 2, 4, 0);
+  ASSERT_NE(transparent, nullptr);
+  std::fill_n(VLM_ImagePixels(transparent), 16, uint8_t{0});
+  vlmgl.glBindTexture(GL_TEXTURE_2D, faint->iTexture);
+  VLM_UploadTextureImage(transparent, 0, VLM_DEFAULT);
+  vlmgl.glBindTexture(GL_TEXTURE_2D, 0);
+  VLM_FreeImage(transparent);
+  EXPECT_EQ(faint->iOpaque, 0);
+  ExpectPixel(shadeWith(faint), x, y, open);
+  material->apTextures[VLM_SLOT_COLOUR] = nullptr;
 }
 
 // The whole frame: a floor and a box drawn by the geometry pass, lit once
