@@ -9,10 +9,13 @@
 //   --screenshot FILE  save the last presented frame as PNG before shutdown
 //   --script FILE      play the timed input events of FILE (demo_script.h)
 //   --record FILE      write the input of this run to FILE as such a script
+//   --draw-every N     draw and present only every Nth frame and the last;
+//                      the frames between run input and physics alone (long
+//                      soaks on a software rasteriser)
 //   --help             print this and exit
-// With --script, --record or --frames the physics runs one step of 1/60 s
-// per frame, the camera flies by 1/60 s per frame and each frame lasts at
-// least that long, so a replay repeats the run, and a run on a slow
+// With --script, --record, --frames or --draw-every the physics runs one
+// step of 1/60 s per frame, the camera flies by 1/60 s per frame and each
+// drawn frame lasts at least that long, so a replay repeats the run, and a run on a slow
 // renderer (a headless screenshot on a software rasteriser, a second or
 // more per frame) shows the first seconds of play instead of bodies that
 // one huge step carried through the plate.
@@ -40,6 +43,7 @@ constexpr float kScriptStep = 1.0f / 60.0f;  // seconds per frame in scripted ru
 
 struct Options {
   long frames = 0;  // 0: until Escape or close
+  long drawEvery = 1;
   std::string screenshot;
   std::string script;
   std::string record;
@@ -49,11 +53,12 @@ struct Options {
 void PrintUsage(FILE* to, const char* program) {
   std::fprintf(to,
                "Usage: %s [--frames N] [--screenshot FILE] [--script FILE] [--record FILE]"
-               " [--help]\n"
+               " [--draw-every N] [--help]\n"
                "  --frames N         leave after N frames, as if Escape was held\n"
                "  --screenshot FILE  save the last presented frame as PNG\n"
                "  --script FILE      play the timed input events of FILE\n"
                "  --record FILE      write this run's input to FILE as a script\n"
+               "  --draw-every N     draw only every Nth frame and the last\n"
                "  --help             show this text\n",
                program);
 }
@@ -71,17 +76,17 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       options.help = true;
-    } else if (arg == "--frames" && i + 1 < argc) {
+    } else if ((arg == "--frames" || arg == "--draw-every") && i + 1 < argc) {
       const char* text = argv[++i];
       char* end = nullptr;
       errno = 0;
-      const long frames = std::strtol(text, &end, 10);
-      if (errno != 0 || end == text || *end != 0 || frames <= 0) {
-        std::fprintf(stderr, "%s: --frames needs a positive whole number, not \"%s\"\n", argv[0],
-                     text);
+      const long count = std::strtol(text, &end, 10);
+      if (errno != 0 || end == text || *end != 0 || count <= 0) {
+        std::fprintf(stderr, "%s: %s needs a positive whole number, not \"%s\"\n", argv[0],
+                     arg.c_str(), text);
         return false;
       }
-      options.frames = frames;
+      (arg == "--frames" ? options.frames : options.drawEvery) = count;
     } else if (arg == "--screenshot" && i + 1 < argc) {
       options.screenshot = Absolute(argv[++i]);
     } else if (arg == "--script" && i + 1 < argc) {
@@ -138,7 +143,8 @@ int main(int argc, char** argv) {
     }
     std::fputs("# velmora-demo input record: frame, then the event\n", recordFile);
   }
-  const bool fixedSteps = !options.script.empty() || recordFile || options.frames > 0;
+  const bool fixedSteps =
+      !options.script.empty() || recordFile || options.frames > 0 || options.drawEvery > 1;
 
   int screenWidth = 0, screenHeight = 0;
   if (!OpenScreen(screenWidth, screenHeight)) {
@@ -185,18 +191,21 @@ int main(int argc, char** argv) {
     if (VLM_KeyboardDown(VLM_KEY_ESCAPE)) break;
     if (VLM_KeyboardReleased('P')) debugView = 1 - debugView;
 
-    VLM_RenderWorld(-1);
-    VLM_DisplayElement(kElementCross, static_cast<float>(screenWidth) / 2.0f,
-                       static_cast<float>(screenHeight) / 2.0f);
-    DrawOverlay();
-    if (fixedSteps) {
-      // Every frame at least one step long, so every update runs one step.
-      const auto due = frameStart + std::chrono::duration<double>(kScriptStep * 1.02);
-      std::this_thread::sleep_until(due);
+    const bool last = options.frames > 0 && frame + 1 >= options.frames;
+    if (frame % options.drawEvery == 0 || last) {
+      VLM_RenderWorld(-1);
+      VLM_DisplayElement(kElementCross, static_cast<float>(screenWidth) / 2.0f,
+                         static_cast<float>(screenHeight) / 2.0f);
+      DrawOverlay();
+      if (fixedSteps) {
+        // Every frame at least one step long, so every update runs one step.
+        const auto due = frameStart + std::chrono::duration<double>(kScriptStep * 1.02);
+        std::this_thread::sleep_until(due);
+      }
+      VLM_FlipBuffers();
+      frameStart = std::chrono::steady_clock::now();
     }
-    VLM_FlipBuffers();
-    frameStart = std::chrono::steady_clock::now();
-    if (options.frames > 0 && frame + 1 >= options.frames) break;
+    if (last) break;
   }
 
   if (!options.screenshot.empty() && !VLM_SavePresentedFrame(options.screenshot.c_str())) {

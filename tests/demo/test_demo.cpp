@@ -61,7 +61,7 @@ TEST_F(Demo, HelpAndBadArguments) {
 
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--frames"}, {"--frames", "0"}, {"--frames", "12x"},
-        {"--frames", "-3"}, {"--screenshot"}, {"--script"}, {"--record"}, {"--fast"}}) {
+        {"--frames", "-3"}, {"--draw-every", "0"}, {"--screenshot"}, {"--script"}, {"--record"}, {"--fast"}}) {
     run = RunDemo(dir.Path(), args);
     EXPECT_EQ(run.status, 2) << args[0] << ": " << run.output;
     EXPECT_NE(run.output.find("Usage:"), std::string::npos);

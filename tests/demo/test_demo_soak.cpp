@@ -4,7 +4,9 @@
 // leaves out) run 20 (demo_soak_20_seconds) and 600, that is 1,200 bodies
 // (demo_soak_10_minutes). VLM_SOAK_SAMPLE_SECONDS is the wall-clock time
 // between two readings of the demo's resident memory (5 by default), which
-// are printed as the memory curve.
+// are printed as the memory curve. VLM_SOAK_DRAW_EVERY draws only every
+// Nth frame (1 by default): a software rasteriser takes about a second per
+// frame, so ten minutes of game time drawn whole would take hours.
 #include <algorithm>
 #include <cstdlib>
 #include <regex>
@@ -48,6 +50,7 @@ TEST(DemoSoak, BallAndSlabEverySecond) {
   if (!std::getenv("VLM_SOAK_SECONDS")) GTEST_SKIP() << "a soak runs with VLM_SOAK_SECONDS set";
   const long seconds = EnvNumber("VLM_SOAK_SECONDS", 20);
   const long sampleEvery = EnvNumber("VLM_SOAK_SAMPLE_SECONDS", 5);
+  const long drawEvery = EnvNumber("VLM_SOAK_DRAW_EVERY", 1);
 
   // Both buttons go down in the second-last frame of every game second and
   // come up in its last one.
@@ -74,7 +77,8 @@ TEST(DemoSoak, BallAndSlabEverySecond) {
     if (kib > 0) curve.push_back({now, kib});
   };
   const DemoRun run =
-      RunDemo(dir.Path(), {"--script", path, "--frames", std::to_string(60 * seconds + 1)}, nullptr, watch);
+      RunDemo(dir.Path(), {"--script", path, "--frames", std::to_string(60 * seconds + 1), "--draw-every",
+                     std::to_string(drawEvery)}, nullptr, watch);
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ASSERT_EQ(run.status, 0) << run.output;
 
