@@ -410,12 +410,10 @@ int VLM_UploadTextureImage(const VLM_IMAGE* image, uint32_t target, int layer) {
   if (!image || !vlm::GLReady()) return 0;
   // The bound 2D texture gets new texels: it no longer promises opacity.
   const bool into2D = target == GL_TEXTURE_2D || (target == 0 && layer == VLM_DEFAULT);
-  if (into2D && vlmgl.glGetIntegerv) {
-    GLint bound = 0;
-    vlmgl.glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  if (into2D) {
+    const GLuint bound = vlm::gl::BoundTexture2D();
     vlm::TextureRegistry().ForEach([bound](VLM_TEXTURE* texture) {
-      if (texture->iTarget == GL_TEXTURE_2D && texture->iTexture == static_cast<GLuint>(bound))
-        texture->iOpaque = 0;
+      if (texture->iTarget == GL_TEXTURE_2D && texture->iTexture == bound) texture->iOpaque = 0;
     });
   }
   vlm::gl::UploadImage(image->image, target, layer);

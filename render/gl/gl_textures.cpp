@@ -118,6 +118,13 @@ void AllocateTextureArray(GLsizei width, GLsizei height, GLsizei layers) {
 
 void GenerateMipmap(GLenum target) { vlmgl.glGenerateMipmap(target); }
 
+GLuint BoundTexture2D() {
+  if (!vlmgl.glGetIntegerv) return 0;
+  GLint bound = 0;
+  vlmgl.glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  return bound > 0 ? static_cast<GLuint>(bound) : 0;
+}
+
 bool ReadTextureLevel(GLuint texture, GLenum target, GLenum format, int width, int height,
                       int layers, uint8_t* out) {
   if (texture == 0 || width <= 0 || height <= 0) return false;

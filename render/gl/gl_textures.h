@@ -48,6 +48,10 @@ void AllocateTextureArray(GLsizei width, GLsizei height, GLsizei layers);
 
 void GenerateMipmap(GLenum target);
 
+// The texture bound to GL_TEXTURE_2D on the active unit; 0 when none or
+// when the driver cannot say.
+GLuint BoundTexture2D();
+
 // Level 0 of a texture as `format` bytes (4 per pixel), rows from texture
 // row 0, into out (width * height * 4 bytes; for arrays the first layer,
 // for cube maps the +X face).
