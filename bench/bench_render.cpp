@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench/irrlicht_scene.h"
+#include "game.h"
 #include "platform/image.h"
 #include "render/gl/gl_table.h"
 #include "render/render_state.h"
@@ -208,29 +209,11 @@ int RunIrrlicht(int n, int width, int height, const std::string& shot) {
 
 // ---- Our passes in the demo's scene ----------------------------------------
 
-// The demo's start scene as it looks before the first shot: the ground
-// plate, the two wheels on their axle, the shadowed point light, and a few
-// balls and wall slabs lying about as after some play.
+// The demo's start scene (its own start-up code: ground plate, the two
+// wheels on their axle, the shadowed point light), plus a few balls and
+// wall slabs lying about as after some play.
 void BuildDemoScene() {
-  VLM_Glow(0.0f);
-  VLM_Bloom(0.0f);
-  VLM_BackgroundColour(0xFF808080u);
-  VLM_DirectLight(0);
-  VLM_CreateLight(34, 20.0f, 20.0f, 20.0f, VLM_LIGHT_POINT);
-  VLM_LightShadow(34, 1, 0);
-  VLM_LightRange(34, 100.0f);
-  VLM_AmbientColour(0xFF101010u);
-  VLM_Shadows(1);
-  VLM_CameraFar(2000.0f);
-  VLM_CameraNear(0.1f);
-  VLM_CameraFOV(60.0f);
-  VLM_CameraPosition(0.0f, 5.0f, 10.0f, 0);
-  VLM_ParseDefinitionFiles("Materials.vld", VLM_DEFINITION_ALL);
-  VLM_LoadMesh(1, "Plane.vlm", "");
-  VLM_LoadOBJMesh(9, "Ball.obj", "");
-  VLM_LoadMesh(17, "Cube.vlm", "");
-  VLM_LoadOBJMesh(20, "Wheel.obj", "");
-  VLM_ScaleMesh(20, 2.0f, 2.0f, 2.0f);
+  demo::BuildScene();
   const auto place = [](VLM_HANDLE mesh, const char* material, v4f at, float turn, v4f scale) {
     const auto object =
         reinterpret_cast<VLM_HANDLE>(VLM_CreateObject(-1, mesh, VLM_GetMaterialByName(material), 0, ""));
@@ -238,13 +221,10 @@ void BuildDemoScene() {
     VLM_ObjectRotation(object, 0.0f, turn, 0.0f, 0);
     VLM_ObjectScale(object, scale.x, scale.y, scale.z, 0);
   };
-  place(1, "Plane", {0, 0, 0, 1}, 0.0f, {10, 10, 10, 0});
-  place(20, "Wheel", {-2, 1, -14, 1}, 180.0f, {1, -1, -1, 0});
-  place(20, "Wheel", {2, 1, -14, 1}, 0.0f, {1, -1, -1, 0});
   for (int i = 0; i < 8; ++i) {
     const float x = -6.0f + 1.7f * static_cast<float>(i);
-    place(9, "Ball", {x, 1, -6.0f - static_cast<float>(i % 3), 1}, 0.0f, {1, 1, 1, 0});
-    place(17, "Wall", {x, 2, -10.0f + static_cast<float>(i % 2), 1}, 20.0f * static_cast<float>(i),
+    place(demo::kMeshBall, "Ball", {x, 1, -6.0f - static_cast<float>(i % 3), 1}, 0.0f, {1, 1, 1, 0});
+    place(demo::kMeshCube, "Wall", {x, 2, -10.0f + static_cast<float>(i % 2), 1}, 20.0f * static_cast<float>(i),
           {2, 2, 0.3f, 0});
   }
 }
