@@ -222,7 +222,7 @@ void BindLightTarget(const FrameContext& frame) {
 void BeginLightVolumes() {
   vlmgl.glEnable(GL_BLEND);
   SetBlendFactors(GL_ONE, GL_ONE);
-  SetDepthTest(false);
+  MaskToDrawnPixels(true);
   vlmgl.glDepthMask(GL_FALSE);
   SetCulling(true);
   vlmgl.glCullFace(GL_FRONT);
@@ -259,6 +259,7 @@ int RenderShadowCube(const VLM_LIGHT& light, const m4f& lightWorld, GLuint cube)
   const RenderTargets& t = Targets();
   vlmgl.glDisable(GL_BLEND);
   vlmgl.glDisable(GL_DEPTH_CLAMP);
+  MaskToDrawnPixels(false);
   SetDepthTest(true);
   vlmgl.glDepthMask(GL_TRUE);
   vlmgl.glCullFace(GL_BACK);
@@ -421,9 +422,11 @@ void DirectLightPass(const FrameContext& frame) {
   const bool shadowed = lit && DirectShadowed();
   const int state = shadowed ? 5 : lit ? 1 : 0;
   // The program's uniforms say what the frame lit with, whichever copy
-  // draws; without a shadow the copy compiled without the test draws.
-  const bool copy = !shadowed && t.directUnshadowed.program != 0;
-  for (const LightProgram* program : {&t.direct, copy ? &t.directUnshadowed : nullptr}) {
+  // draws; without a shadow the copy compiled without the test draws, and
+  // without the light the copy that computes ambient and emission alone.
+  const LightProgram* copy = shadowed ? nullptr : lit ? &t.directUnshadowed : &t.directUnlit;
+  if (copy && copy->program == 0) copy = nullptr;
+  for (const LightProgram* program : {&t.direct, copy}) {
     if (!program) continue;
     const auto at = [&](int slot) { return program->locations[static_cast<size_t>(slot)]; };
     vlmgl.glUseProgram(program->program);
@@ -454,9 +457,11 @@ void DirectLightPass(const FrameContext& frame) {
   // Its alpha is 1 wherever it draws, so blending would return the source
   // unchanged: drawing without it gives the same colours for less work.
   vlmgl.glDisable(GL_BLEND);
+  MaskToDrawnPixels(true);
   vlmgl.glBindVertexArray(t.directQuadArray);
   vlmgl.glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
   vlmgl.glBindVertexArray(0);
+  MaskToDrawnPixels(false);
   vlmgl.glEnable(GL_BLEND);
   CheckPass("direct light");
 }
@@ -504,6 +509,7 @@ void PointLightPass(const FrameContext& frame) {
     DrawSpotLight(*light, Multiply(world, frame.view));
   }
   // Back to the faces and blending every later pass draws with.
+  MaskToDrawnPixels(false);
   vlmgl.glDisable(GL_DEPTH_CLAMP);
   vlmgl.glCullFace(GL_BACK);
   SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

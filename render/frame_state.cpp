@@ -28,6 +28,17 @@ void SetDepthTest(bool on) {
   Render().cache.depthTest = on ? 1 : 0;
 }
 
+void MaskToDrawnPixels(bool on) {
+  if (on) {
+    vlmgl.glDepthRange(1.0, 1.0);
+    vlmgl.glDepthFunc(GL_GREATER);
+  } else {
+    vlmgl.glDepthRange(0.0, 1.0);
+    vlmgl.glDepthFunc(GL_LEQUAL);
+  }
+  SetDepthTest(on);
+}
+
 void SetBlendFactors(uint32_t source, uint32_t destination) {
   vlmgl.glBlendFunc(source, destination);
   Render().cache.blendSource = static_cast<int32_t>(source);

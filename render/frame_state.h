@@ -15,6 +15,8 @@ void SetCapability(uint32_t capability, bool on);
 // vlm::Render().cache so that 2D drawing puts back what the frame left.
 void SetCulling(bool on);
 void SetDepthTest(bool on);
+// Light passes shade only pixels the geometry pass drew (see the .cpp).
+void MaskToDrawnPixels(bool on);
 void SetBlendFactors(uint32_t source, uint32_t destination);
 void SetWireframe(bool on);
 // GL_ALPHA_TEST exists only in a compatibility context; a core context

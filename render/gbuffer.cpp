@@ -175,7 +175,7 @@ void DeleteLightProgram(LightProgram& light) {
 
 void DeleteLightPrograms() {
   RenderTargets& t = Targets();
-  for (LightProgram* light : {&t.direct, &t.directUnshadowed, &t.point, &t.pointShadow, &t.spot})
+  for (LightProgram* light : {&t.direct, &t.directUnshadowed, &t.directUnlit, &t.point, &t.pointShadow, &t.spot})
     DeleteLightProgram(*light);
   for (uint32_t* array : {&t.directQuadArray, &t.sphereArray, &t.instancedSphereArray})
     gl::DeleteVertexArray(*array);
@@ -220,6 +220,10 @@ int VLM_InitGBuffer(void) {
   t.directUnshadowed = BuildProgram(src::s_light_direct_vert, src::s_light_direct_frag,
                                     {Block::kProjection, Block::kMisc}, directSlots, 2,
                                     "VLM_UNSHADOWED");
+  // And without the light at all, for frames whose direct light is off:
+  // the lit branch's three reads and its arithmetic cost every pixel too.
+  t.directUnlit = BuildProgram(src::s_light_direct_vert, src::s_light_direct_frag,
+                               {Block::kProjection, Block::kMisc}, directSlots, 2, "VLM_UNLIT");
 
   Info("Point Light initialization:");
   CreateLightVolumes(t);

@@ -79,6 +79,7 @@ struct RenderTargets {
   uint32_t sphereVertices = 0, sphereIndices = 0, instanceBuffer = 0;
   LightProgram direct, point, pointShadow, spot;
   LightProgram directUnshadowed;  // direct compiled without the shadow test
+  LightProgram directUnlit;       // direct with ambient and emission alone
 
   // Shadow maps.
   int32_t shadowSize = 0, cubeSize = 0;

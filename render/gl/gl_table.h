@@ -19,6 +19,7 @@
   X(glCullFace)                                       \
   X(glDepthFunc)                                     \
   X(glDepthMask)                                     \
+  X(glDepthRange)                                   \
   X(glBlendFunc)                                     \
   X(glHint)                                               \
   X(glPointSize)                                     \

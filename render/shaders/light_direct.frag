@@ -1,6 +1,8 @@
 #version 330
 // Direct light and ambient term over the whole G-buffer. iLightState: 0 off,
-// 1 lit, above 1 lit with the 4-tap directional shadow test.
+// 1 lit, above 1 lit with the 4-tap directional shadow test. The engine also
+// builds it without the shadow test and, for frames without a direct light,
+// with ambient and emission alone.
 layout(std140) uniform Misc
 {
     vec2 vMapSize;
@@ -44,13 +46,14 @@ void main()
     // centre the linear filter returns that texel alone anyway.
     ivec2 texel = ivec2(gl_FragCoord.xy / vMapSize * vec2(textureSize(GBufferMap, 0).xy));
     if (texelFetch(GBufferMap, ivec3(texel, 4), 0).a == 0.0) discard;
-    vec4 position = texelFetch(GBufferMap, ivec3(texel, 0), 0);
-    vec4 normal = texelFetch(GBufferMap, ivec3(texel, 1), 0);
     vec4 diffuse = texelFetch(GBufferMap, ivec3(texel, 2), 0);
-    vec4 specular = texelFetch(GBufferMap, ivec3(texel, 3), 0);
     vec3 colour = diffuse.rgb * vAmbientColor.rgb + diffuse.rgb * diffuse.a;
+#ifndef VLM_UNLIT
     if (iLightState > 0)
     {
+        vec4 position = texelFetch(GBufferMap, ivec3(texel, 0), 0);
+        vec4 normal = texelFetch(GBufferMap, ivec3(texel, 1), 0);
+        vec4 specular = texelFetch(GBufferMap, ivec3(texel, 3), 0);
         vec3 N = normalize(normal.xyz);
         vec3 L = normalize(-vLightDirection);
         float d = dot(N, L);
@@ -63,5 +66,6 @@ void main()
 #endif
         colour += (diffuse.rgb * d + specular.rgb * s) * vLightColor * fLightIntensity * shadow;
     }
+#endif
     vFragColor = vec4(colour, 1.0);
 }

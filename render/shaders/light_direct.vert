@@ -11,6 +11,10 @@ uniform mat4 mWorldToCameraViewMatrix;
 flat out mat4 mCameraViewToWorld;
 void main()
 {
+#if defined(VLM_UNLIT) || defined(VLM_UNSHADOWED)
+    mCameraViewToWorld = mat4(1.0);  // only the shadow test reads it
+#else
     mCameraViewToWorld = inverse(mWorldToCameraViewMatrix);
+#endif
     gl_Position = mScreenMatrix * vVertex;
 }

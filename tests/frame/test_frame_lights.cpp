@@ -87,12 +87,15 @@ class FrameLightsTest : public FrameTest {
 
   static m4f Identity() { return m4f{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}; }
 
-  // Layers 0-4 from the surface at each pixel (x, y from the bottom left).
+  // Layers 0-4 from the surface at each pixel (x, y from the bottom left),
+  // and the depth a drawn surface leaves: below the cleared 1 where drawn.
   void WriteGBuffer(const std::function<Surface(int x, int y)>& at) {
     std::vector<std::vector<float>> layers(5, std::vector<float>(static_cast<size_t>(width_) * height_ * 4));
+    std::vector<float> depth(static_cast<size_t>(width_) * height_);
     for (int y = 0; y < height_; ++y)
       for (int x = 0; x < width_; ++x) {
         const Surface s = at(x, y);
+        depth[static_cast<size_t>(y) * width_ + x] = s.drawn ? 0.5f : 1.0f;
         const float values[5][4] = {{s.position.x, s.position.y, s.position.z, s.scattering},
                                     {s.normal.x, s.normal.y, s.normal.z, s.hardness},
                                     {s.diffuse.x, s.diffuse.y, s.diffuse.z, s.emission},
@@ -106,6 +109,9 @@ class FrameLightsTest : public FrameTest {
       vlmgl.glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, layer, width_, height_, 1, GL_RGBA, GL_FLOAT,
                             layers[static_cast<size_t>(layer)].data());
     vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    vlmgl.glBindTexture(GL_TEXTURE_2D, vlm::render::Targets().depthTexture);
+    vlmgl.glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width_, height_, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    vlmgl.glBindTexture(GL_TEXTURE_2D, 0);
   }
 
   void RunLightPasses() {
@@ -185,6 +191,39 @@ TEST_F(FrameLightsTest, DirectLightFollowsAmbientEmissionScatteringAndSpecular) 
   EXPECT_FLOAT_EQ(background[0], 0.05f);
   EXPECT_FLOAT_EQ(background[2], 0.07f);
   EXPECT_FLOAT_EQ(background[3], 1.0f);
+}
+
+// With the direct light off the pass adds ambient and emission alone, even
+// on a surface that a light along the view axis would light and highlight;
+// the light passes then leave the depth test as the later passes expect it.
+TEST_F(FrameLightsTest, UnlitDirectPassGivesAmbientAndEmissionAndRestoresDepthState) {
+  vlm::LightingState& lighting = vlm::Render().lighting;
+  lighting.ambientColour = {0.1f, 0.2f, 0.3f, 1.0f};
+  lighting.backgroundColour = {0.05f, 0.06f, 0.07f, 1.0f};
+  lighting.directLightDirection = {0.0f, 0.0f, -1.0f, 0.0f};
+  const Surface surface{{0.0f, 0.0f, -4.0f}, 0.0f, {0.0f, 0.0f, 1.0f}, 4.0f, {0.6f, 0.5f, 0.4f}, 0.25f,
+                        {1.0f, 1.0f, 1.0f}, 1.0f};
+  Surface empty = surface;
+  empty.drawn = false;
+  const int w = width_;
+  WriteGBuffer([&](int x, int) { return x < w / 2 ? surface : empty; });
+  RunLightPasses();
+  const Layer lit = ReadLayer(6);
+  // 0.6 x (0.1 + 0.25), 0.5 x (0.2 + 0.25), 0.4 x (0.3 + 0.25)
+  ExpectPixel(lit, w / 4, height_ / 2, {0.21f, 0.225f, 0.22f});
+  ExpectPixel(lit, 3 * w / 4, height_ / 2, {0.05f, 0.06f, 0.07f});
+  GLint function = 0;
+  GLfloat range[2] = {-1.0f, -1.0f};
+  vlmgl.glGetIntegerv(GL_DEPTH_FUNC, &function);
+  vlmgl.glGetFloatv(GL_DEPTH_RANGE, range);
+  EXPECT_EQ(function, GL_LEQUAL);
+  EXPECT_EQ(range[0], 0.0f);
+  EXPECT_EQ(range[1], 1.0f);
+  EXPECT_FALSE(vlmgl.glIsEnabled(GL_DEPTH_TEST));
+  // The same surface lit head on: the light is what the unlit copy leaves out.
+  lighting.directLightOn = 1;
+  RunLightPasses();
+  EXPECT_GT(ReadLayer(6).At(w / 4, height_ / 2)[0], 0.21f + 0.5f);
 }
 
 // A point light of range R fades linearly to nothing at 0.982 R, where its
