@@ -63,6 +63,21 @@ void MeasureFrame(vlm::TimingState& timing) {
   }
 }
 
+// Layer 7 straight onto the window's single-sampled back buffer; false
+// where a blit cannot do it (a multisampled window, no entry point).
+bool BlitPresentedLayer(const vlm::render::RenderTargets& targets) {
+  if (!vlmgl.glBlitFramebuffer) return false;
+  GLint samples = 0;
+  vlmgl.glGetIntegerv(GL_SAMPLE_BUFFERS, &samples);
+  if (samples != 0) return false;
+  vlmgl.glBindFramebuffer(GL_READ_FRAMEBUFFER, targets.framebuffers[1].framebuffer);
+  vlmgl.glReadBuffer(GL_COLOR_ATTACHMENT1);
+  vlmgl.glBlitFramebuffer(0, 0, targets.width, targets.height, 0, 0, targets.width, targets.height,
+                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  return true;
+}
+
 void KeepFrame() {
   KeptFrame& kept = Kept();
   if (!kept.on || !vlmgl.glReadPixels) return;
@@ -101,9 +116,12 @@ int VLM_FlipBuffers(void) {
     DrawLogo(targets.width, targets.height);
     vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
     vlmgl.glViewport(0, 0, targets.width, targets.height);
-    if (const VLM_SHADER* gamma = UseBuiltIn(kGammaProgram)) {
-      // A gamma of 0 or below has no inverse: such a frame goes out as it is.
-      const float value = vlm::Timing().gamma;
+    // A gamma of 0 or below has no inverse: such a frame goes out as it is.
+    const float value = vlm::Timing().gamma;
+    if ((value == 1.0f || !(value > 0.0f)) && BlitPresentedLayer(targets)) {
+      // Gamma 1 is the identity: the layer is copied as it is, exactly and
+      // with no program run per pixel.
+    } else if (const VLM_SHADER* gamma = UseBuiltIn(kGammaProgram)) {
       SetUniform(*gamma, slot::kGammaValue, "fGamma", value > 0.0f ? value : 1.0f);
       // A copy, not a blend: the back buffer's old contents must not show
       // through where the frame is transparent.

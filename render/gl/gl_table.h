@@ -90,6 +90,7 @@
   X(glBindFramebuffer)                         \
   X(glFramebufferTexture2D)               \
   X(glFramebufferTextureLayer)         \
+  X(glBlitFramebuffer)                 \
   X(glFramebufferRenderbuffer)         \
   X(glCheckFramebufferStatus)           \
   X(glDrawBuffer)                                   \

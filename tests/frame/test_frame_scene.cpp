@@ -227,16 +227,20 @@ TEST_F(FrameTest, GammaMapsAGreyInThePresentedFrame) {
     vlmgl.glClear(GL_COLOR_BUFFER_BIT);
     VLM_RenderWorld(-1);
     // After the frame layer 7 is the draw buffer; a grey, with alpha 0 the
-    // second time, fills it as a 2D overlay would.
-    vlmgl.glClearColor(0.25f, 0.25f, 0.25f, gamma == 1.0f ? 1.0f : 0.0f);
+    // second time, fills it as a 2D overlay would. Red lies above 1 and
+    // green below 0, as a float layer can hold them.
+    vlmgl.glClearColor(1.5f, -0.5f, 0.25f, gamma == 1.0f ? 1.0f : 0.0f);
     vlmgl.glClear(GL_COLOR_BUFFER_BIT);
     vlm::Timing().gamma = gamma;
     VLM_FlipBuffers();
     ASSERT_EQ(VLM_SavePresentedFrame(file.c_str()), 1);
     const std::vector<int> pixel = presented(kW / 2, kH / 2);
     ASSERT_EQ(pixel.size(), 3u);
-    const double expected = std::pow(0.25, 1.0 / gamma) * 255.0;  // 63.75, then 135.8
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(pixel[c], expected, 1.0) << "gamma " << gamma;
+    EXPECT_EQ(pixel[0], 255) << "gamma " << gamma;
+    EXPECT_EQ(pixel[1], 0) << "gamma " << gamma;
+    // 63.75 goes out as 64 exactly at gamma 1; 135.8 at 2.2, through pow.
+    if (gamma == 1.0f) EXPECT_EQ(pixel[2], 64);
+    else EXPECT_NEAR(pixel[2], std::pow(0.25, 1.0 / gamma) * 255.0, 1.0);
   }
   // The logo lands in the waiting frame, 16 px from the bottom-right corner.
   vlm::Timing().gamma = 1.0f;
