@@ -31,6 +31,7 @@ struct PassContact {
   bool rodsA = false, rodsB = false;     // rods follow every impulse
   uint32_t pushA = 0, pushB = 0;         // entries in ContactPasses::pushes
   float inverseMassA = 0.0f, inverseMassB = 0.0f;
+  float pushShareA = 0.0f, pushShareB = 0.0f;  // inverse masses as the push sees them
   v4f centreA{}, centreB{};              // compound centres when found
   v4f rA{}, rB{};                        // contact point from the centres
   v4f n{};                               // unit, from a to b
