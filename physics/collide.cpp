@@ -6,7 +6,6 @@
 
 #include "mesh/cage_record.h"
 #include "physics/collision_sound.h"
-#include "scene/entity.h"
 #include "velmora/cage.h"
 #include "velmora/math.h"
 
@@ -54,14 +53,26 @@ void StoreContact(const v4f& point, const v4f& normal) {
   impact.v4fNormal.w = 0.0f;
 }
 
+void MatricesFollowPosition(VLM_OBJECT* body) {
+  // Row 3 of both world matrices is the position, unscaled; the rows above
+  // depend on the orientation and scale alone, which a move leaves as the
+  // last rebuild found them.
+  const v4f& p = body->v4fPosition;
+  for (m4f* m : {&body->mWorld, &body->mWorldUnscaled}) {
+    m->e[12] = p.x;
+    m->e[13] = p.y;
+    m->e[14] = p.z;
+  }
+}
+
 void MoveBody(VLM_OBJECT* body, const v4f& direction, float distance) {
   VLM_v4fAddScaled(&body->v4fPosition, &direction, distance);
-  RebuildObjectMatrices(body);
+  MatricesFollowPosition(body);
 }
 
 void PlaceBody(VLM_OBJECT* body, const v4f& position) {
   body->v4fPosition = position;
-  RebuildObjectMatrices(body);
+  MatricesFollowPosition(body);
 }
 
 const m4f& InverseWorld(const VLM_OBJECT* body) {

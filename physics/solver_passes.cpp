@@ -12,7 +12,6 @@
 #include "physics/contact.h"
 #include "physics/vec3.h"
 #include "physics/world.h"
-#include "scene/entity.h"
 #include "velmora/math.h"
 
 namespace vlm {
@@ -252,7 +251,7 @@ void ApplyPushes(ContactPasses& passes) {
   for (const PushBody& p : passes.pushes) {
     if (!Finite(p.linear)) continue;
     VLM_v4fAdd(&p.body->v4fPosition, &p.linear);
-    RebuildObjectMatrices(p.body);
+    MatricesFollowPosition(p.body);
   }
 }
 
