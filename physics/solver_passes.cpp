@@ -337,7 +337,9 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   if (std::fabs(along) > kLevelCosine) {
     const float sign = along > 0.0f ? 1.0f : -1.0f;
     c.pushDirection[0] = v4f{sign * passes.up.x, sign * passes.up.y, sign * passes.up.z, 0.0f};
-    TangentAxes(c.pushDirection[0], c.pushDirection[1], c.pushDirection[2]);
+    const v4f* axes = passes.levelAxes[sign > 0.0f ? 0 : 1];
+    c.pushDirection[1] = axes[0];
+    c.pushDirection[2] = axes[1];
     // A single-point contact (spheres stacked in a column) lifts the upper
     // body alone, as if the one below could not give way (shock
     // propagation): shared by the masses, each push handed half of its depth
@@ -413,6 +415,13 @@ void PrepareContactPasses(PhysicsWorld& world) {
   const v4f& g = world.gravity;
   const float length = std::sqrt(Dot3(g, g));
   passes.up = length > 0.0f && std::isfinite(length) ? v4f{-g.x / length, -g.y / length, -g.z / length, 0.0f} : v4f{};
+  // The axes across every level contact's push, found once per step.
+  if (!(length > 0.0f && std::isfinite(length))) return;
+  for (int k = 0; k < 2; ++k) {
+    const float sign = k == 0 ? 1.0f : -1.0f;
+    const v4f along{sign * passes.up.x, sign * passes.up.y, sign * passes.up.z, 0.0f};
+    TangentAxes(along, passes.levelAxes[k][0], passes.levelAxes[k][1]);
+  }
 }
 
 void RunContactPasses(PhysicsWorld& world) {

@@ -103,6 +103,7 @@ struct ContactPasses {
   KeyIndex pushIndex;
   uint32_t recentPush[2] = {UINT32_MAX, UINT32_MAX};  // last entries found for A and B
   v4f up{};                              // unit, against gravity; 0 without gravity
+  v4f levelAxes[2][2]{};                 // TangentAxes of up, then of -up
 };
 
 // Below this penetration depth (units) the passes move nothing, so resting
