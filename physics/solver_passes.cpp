@@ -315,7 +315,8 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
     passes.manifold.clear();
     return;
   }
-  PassContact c;
+  // Built in its place: the record is large, and a copy per contact showed.
+  PassContact& c = passes.contacts.emplace_back();
   c.a = a;
   c.b = b;
   c.aFixed = aFixed;
@@ -355,36 +356,35 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   c.startB = b->v4fPosition;
   c.bounce = approach > kBounceThreshold ? elasticity * approach : 0.0f;
   c.friction = friction;
-  auto place = [&](const v4f& at) {
-    c.rA = Minus(at, ca.centre);
-    c.rB = Minus(at, cb.centre);
+  auto place = [&](PassContact& into, const v4f& at) {
+    into.rA = Minus(at, ca.centre);
+    into.rB = Minus(at, cb.centre);
     for (int k = 0; k < 3; ++k) {
-      const v4f& d = c.direction[k];
-      c.armB[k] = Cross3(c.rB, d);
-      c.turnB[k] = Times(c.armB[k], cb.inverseInertia);
-      float resistance = c.inverseMassB + Dot3(c.armB[k], c.turnB[k]);
+      const v4f& d = into.direction[k];
+      into.armB[k] = Cross3(into.rB, d);
+      into.turnB[k] = Times(into.armB[k], cb.inverseInertia);
+      float resistance = into.inverseMassB + Dot3(into.armB[k], into.turnB[k]);
       if (!aFixed) {
-        c.armA[k] = Cross3(c.rA, d);
-        c.turnA[k] = Times(c.armA[k], ca.inverseInertia);
-        resistance += c.inverseMassA + Dot3(c.armA[k], c.turnA[k]);
+        into.armA[k] = Cross3(into.rA, d);
+        into.turnA[k] = Times(into.armA[k], ca.inverseInertia);
+        resistance += into.inverseMassA + Dot3(into.armA[k], into.turnA[k]);
       }
-      c.mass[k] = resistance > 0.0f && std::isfinite(resistance) ? 1.0f / resistance : 0.0f;
+      into.mass[k] = resistance > 0.0f && std::isfinite(resistance) ? 1.0f / resistance : 0.0f;
     }
-    const float linear = c.pushShareA + c.pushShareB;
-    c.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
+    const float linear = into.pushShareA + into.pushShareB;
+    into.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
     // A push of 1 along the push normal removes its cosine with n of depth.
-    c.pushNormalMass = c.pushMass / Dot3(c.pushDirection[0], c.n);
+    into.pushNormalMass = into.pushMass / Dot3(into.pushDirection[0], into.n);
   };
   // The first resolution's impulses, in this contact's axes.
-  auto first = [&](float normal, const v4f& tangent) {
-    c.normalImpulse = normal;
-    c.tangentImpulse[0] = Dot3(tangent, c.direction[1]);
-    c.tangentImpulse[1] = Dot3(tangent, c.direction[2]);
+  auto first = [&](PassContact& into, float normal, const v4f& tangent) {
+    into.normalImpulse = normal;
+    into.tangentImpulse[0] = Dot3(tangent, into.direction[1]);
+    into.tangentImpulse[1] = Dot3(tangent, into.direction[2]);
   };
   if (passes.manifold.empty()) {
-    place(point);
-    first(normalImpulse, tangentImpulse);
-    passes.contacts.push_back(c);
+    place(c, point);
+    first(c, normalImpulse, tangentImpulse);
     return;
   }
   // Several points, each with its own depth. The first resolution's impulse,
@@ -400,11 +400,15 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
       nearest = i;
     }
   }
+  // Each further point starts as a copy of the first (c no longer holds once
+  // the list grows) and is then placed.
+  const size_t base = passes.contacts.size() - 1;
   for (size_t i = 0; i < passes.manifold.size(); ++i) {
-    place(passes.manifold[i].point);
-    c.separation = -passes.manifold[i].depth;
-    first(i == nearest ? normalImpulse : 0.0f, i == nearest ? tangentImpulse : v4f{});
-    passes.contacts.push_back(c);
+    if (i > 0) passes.contacts.push_back(passes.contacts[base]);
+    PassContact& at = passes.contacts.back();
+    place(at, passes.manifold[i].point);
+    at.separation = -passes.manifold[i].depth;
+    first(at, i == nearest ? normalImpulse : 0.0f, i == nearest ? tangentImpulse : v4f{});
   }
   passes.manifold.clear();
 }
