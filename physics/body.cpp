@@ -18,8 +18,11 @@ namespace vlm {
 
 namespace {
 
+// k on the first three diagonal elements, 1 on the last, 0 elsewhere. Set
+// here rather than through the math library: every contact asks for one.
 void Diagonal(m4f* out, float k) {
-  VLM_m4fSetDiagonal(out, k);
+  *out = m4f{};
+  out->e[0] = out->e[5] = out->e[10] = k;
   out->e[15] = 1.0f;
 }
 
