@@ -186,7 +186,10 @@ class Side {
     auto keep = [&](uint32_t i) {
       if (i >= first && bound_[i].r >= 0.0f && MayTouch(i, p, r + slack, span)) out.push_back(i);
     };
-    if (!Query(p, reach, first, keep)) {
+    // A few bodies (the ground, or the end of the list) cost less to test
+    // one by one than to look up in the cells.
+    constexpr uint32_t kScanBelow = 8;
+    if (first >= bound_.size() || bound_.size() - first <= kScanBelow || !Query(p, reach, first, keep)) {
       out.clear();
       for (uint32_t i = first; i < bound_.size(); ++i) keep(i);
       return;
