@@ -79,8 +79,7 @@ int BoxSphere(VLM_OBJECT* box, VLM_OBJECT* sphere) {
   if (!root) return 0;
   const float r = SphereRadius(sphere);
   const m4f& inverseWorld = InverseWorld(box);
-  v4f c;
-  VLM_v4fTransformInto(&c, &inverseWorld, &sphere->v4fPosition);
+  const v4f c = Transform4(sphere->v4fPosition, inverseWorld);
   const v4f& h = root->v4fHalfExtents;
   // From the box surface to the centre, in the box frame; zero inside.
   auto outside = [](float value, float half) {
@@ -89,7 +88,7 @@ int BoxSphere(VLM_OBJECT* box, VLM_OBJECT* sphere) {
     return value < 0.0f ? -excess : excess;
   };
   v4f e{outside(c.x, h.x), outside(c.y, h.y), outside(c.z, h.z), 0.0f};
-  VLM_v4fTransform(&e, &box->mWorld);
+  e = Transform4(e, box->mWorld);
   e.w = 0.0f;
   const float ee = VLM_v4fDot(&e, nullptr, nullptr);
   if (!(ee < r * r)) return 0;

@@ -183,10 +183,10 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   {
     v4f uA = Tangential(A.v4fVelocity, n);
     const v4f spinA = Tangential(Cross3(A.v4fAngularVelocity, rA), n);
-    VLM_v4fAdd(&uA, &spinA);
+    uA = Add4(uA, spinA);
     v4f uB = Tangential(B.v4fVelocity, n);
     const v4f spinB = Tangential(Cross3(B.v4fAngularVelocity, rB), n);
-    VLM_v4fAdd(&uB, &spinB);
+    uB = Add4(uB, spinB);
     v4f u;
     VLM_v4fSubInto(&u, &uA, &uB);
     u.w = 0.0f;

@@ -250,7 +250,7 @@ uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body, int side) {
 void ApplyPushes(ContactPasses& passes) {
   for (const PushBody& p : passes.pushes) {
     if (!Finite(p.linear)) continue;
-    VLM_v4fAdd(&p.body->v4fPosition, &p.linear);
+    p.body->v4fPosition = Add4(p.body->v4fPosition, p.linear);
     MatricesFollowPosition(p.body);
   }
 }

@@ -3,6 +3,9 @@
 // more than the operation.
 #pragma once
 
+#include <bit>
+#include <cstdint>
+
 #include "velmora/math.h"
 #include "velmora/types.h"
 
@@ -19,6 +22,13 @@ inline void AddScaled3(v4f& a, const v4f& b, float s) {
   a.x += b.x * s;
   a.y += b.y * s;
   a.z += b.z * s;
+}
+
+// a + b as VLM_v4fAddInto gives it: x, y and z summed, w the bitwise OR of
+// the two (a point plus a direction stays a point).
+inline v4f Add4(const v4f& a, const v4f& b) {
+  const uint32_t w = std::bit_cast<uint32_t>(a.w) | std::bit_cast<uint32_t>(b.w);
+  return v4f{a.x + b.x, a.y + b.y, a.z + b.z, std::bit_cast<float>(w)};
 }
 
 // Row vector v times m, rounded exactly as VLM_v4fTransformInto rounds it
