@@ -6,6 +6,7 @@
 
 #include "mesh/cage_record.h"
 #include "physics/collision_sound.h"
+#include "physics/vec3.h"
 #include "velmora/cage.h"
 #include "velmora/math.h"
 
@@ -66,7 +67,7 @@ void MatricesFollowPosition(VLM_OBJECT* body) {
 }
 
 void MoveBody(VLM_OBJECT* body, const v4f& direction, float distance) {
-  VLM_v4fAddScaled(&body->v4fPosition, &direction, distance);
+  AddScaled3(body->v4fPosition, direction, distance);  // as VLM_v4fAddScaled rounds it
   MatricesFollowPosition(body);
 }
 
