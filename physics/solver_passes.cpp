@@ -48,6 +48,20 @@ bool HasRods(const VLM_OBJECT* body) {
   return false;
 }
 
+// True when the upper 3 x 3 block of an inverse inertia is diagonal, as a
+// body's alone is whenever it looks the same about every axis (a sphere).
+bool Diagonal3(const m4f& m) {
+  const float* e = m.e;
+  return e[1] == 0.0f && e[2] == 0.0f && e[4] == 0.0f && e[6] == 0.0f && e[8] == 0.0f && e[9] == 0.0f;
+}
+
+// The angular change per unit impulse of an arm (w = 0): arm times the
+// inverse inertia, in three products where that is diagonal.
+inline v4f Turn(const v4f& arm, const m4f& m, bool diagonal) {
+  if (!diagonal) return Times(arm, m);
+  return v4f{arm.x * m.e[0], arm.y * m.e[5], arm.z * m.e[10], 0.0f};
+}
+
 // Two unit axes across the unit normal n, chosen from n alone so that the
 // same normal always gets the same axes.
 void TangentAxes(const v4f& n, v4f& t1, v4f& t2) {
@@ -356,17 +370,18 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   c.startB = b->v4fPosition;
   c.bounce = approach > kBounceThreshold ? elasticity * approach : 0.0f;
   c.friction = friction;
+  const bool diagonalA = Diagonal3(ca.inverseInertia), diagonalB = Diagonal3(cb.inverseInertia);
   auto place = [&](PassContact& into, const v4f& at) {
     into.rA = Minus(at, ca.centre);
     into.rB = Minus(at, cb.centre);
     for (int k = 0; k < 3; ++k) {
       const v4f& d = into.direction[k];
       into.armB[k] = Cross3(into.rB, d);
-      into.turnB[k] = Times(into.armB[k], cb.inverseInertia);
+      into.turnB[k] = Turn(into.armB[k], cb.inverseInertia, diagonalB);
       float resistance = into.inverseMassB + Dot3(into.armB[k], into.turnB[k]);
       if (!aFixed) {
         into.armA[k] = Cross3(into.rA, d);
-        into.turnA[k] = Times(into.armA[k], ca.inverseInertia);
+        into.turnA[k] = Turn(into.armA[k], ca.inverseInertia, diagonalA);
         resistance += into.inverseMassA + Dot3(into.armA[k], into.turnA[k]);
       }
       into.mass[k] = resistance > 0.0f && std::isfinite(resistance) ? 1.0f / resistance : 0.0f;
