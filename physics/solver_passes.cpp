@@ -251,11 +251,7 @@ uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body, int side) {
   if (recent < passes.pushes.size() && passes.pushes[recent].body == body) return recent;
   const auto next = static_cast<uint32_t>(passes.pushes.size());
   const uint32_t index = passes.pushIndex.Insert(reinterpret_cast<uintptr_t>(body), next);
-  if (index == next) {
-    PushBody entry;
-    entry.body = body;
-    passes.pushes.push_back(entry);
-  }
+  if (index == next) passes.pushes.emplace_back().body = body;  // in its place: no copy through the stack
   recent = index;
   return index;
 }
