@@ -131,7 +131,11 @@ class Side {
         loose_.push_back(static_cast<uint32_t>(i));
       }
     }
-    drift_ = 0.25f * reach_ + kBoundSlack;
+    // Within a step bodies move only by their contacts, mostly by far less
+    // than a tenth of their size; a smaller drift makes smaller cells, and
+    // each query visits fewer bodies (a quarter of the size visited a third
+    // more in a field of resting spheres).
+    drift_ = 0.1f * reach_ + kBoundSlack;
     BuildCells(any, lo, hi);
   }
 
