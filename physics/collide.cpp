@@ -48,10 +48,13 @@ bool StillBody(VLM_OBJECT* body) { return BodyRegistry().Find(reinterpret_cast<V
 
 void StoreContact(const v4f& point, const v4f& normal) {
   LastImpact& impact = World().lastImpact;
+  // The shape tests mostly hand a point with w = 1 and a normal with w = 0
+  // already; w is stored on its own only where it differs, since contact
+  // resolution reads both back whole, which waits for split stores to drain.
   impact.v4fPoint = point;
-  impact.v4fPoint.w = 1.0f;
+  if (std::bit_cast<uint32_t>(point.w) != std::bit_cast<uint32_t>(1.0f)) impact.v4fPoint.w = 1.0f;
   impact.v4fNormal = normal;
-  impact.v4fNormal.w = 0.0f;
+  if (std::bit_cast<uint32_t>(normal.w) != 0u) impact.v4fNormal.w = 0.0f;
 }
 
 void MatricesFollowPosition(VLM_OBJECT* body) {

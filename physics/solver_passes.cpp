@@ -338,10 +338,11 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   c.inverseMassB = cb.mass > 0.0f ? 1.0f / cb.mass : 0.0f;
   c.centreA = ca.centre;
   c.centreB = cb.centre;
+  // Copied whole (StoreContact has cleared its w): a vector read back right
+  // after its w was stored on its own waits for both stores to drain.
   c.n = n;
-  c.n.w = 0.0f;
-  c.direction[0] = c.n;
-  TangentAxes(c.n, c.direction[1], c.direction[2]);
+  c.direction[0] = n;
+  TangentAxes(n, c.direction[1], c.direction[2]);
   c.pushShareA = c.inverseMassA;
   c.pushShareB = c.inverseMassB;
   const float along = Dot3(c.n, passes.up);
