@@ -259,7 +259,7 @@ uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body, int side) {
 // Moves each pushed body by its push.
 void ApplyPushes(ContactPasses& passes) {
   for (const PushBody& p : passes.pushes) {
-    if (!Finite(p.linear)) continue;
+    if (!Finite(p.linear) || (p.linear.x == 0.0f && p.linear.y == 0.0f && p.linear.z == 0.0f)) continue;
     p.body->v4fPosition = Add4(p.body->v4fPosition, p.linear);
     MatricesFollowPosition(p.body);
   }
@@ -452,6 +452,7 @@ void RunContactPasses(PhysicsWorld& world) {
     thread_local std::vector<float> closing, target;
     closing.assign(passes.contacts.size(), 0.0f);
     target.assign(passes.contacts.size(), 0.0f);
+    bool anyDepth = false;
     for (size_t i = 0; i < passes.contacts.size(); ++i) {
       const PassContact& c = passes.contacts[i];
       const v4f movedA = Minus(c.a->v4fPosition, c.startA);
@@ -459,6 +460,7 @@ void RunContactPasses(PhysicsWorld& world) {
       const float separation = c.separation + Dot3(Minus(movedB, movedA), c.n);
       if (separation > 0.0f) closing[i] = separation * perStep;
       if (separation < -kPenetrationSlop) target[i] = (-separation - kPenetrationSlop) * kPushShare;
+      anyDepth = anyDepth || target[i] > 0.0f;
     }
     WarmStart(passes);
     // Sweeps alternate their direction, so that no point of a face contact
@@ -470,7 +472,9 @@ void RunContactPasses(PhysicsWorld& world) {
     // speed by more than the tolerance, the pushes once a pass moves none
     // by more than theirs. A stack's pushes settle in more passes than its
     // impulses, and those passes no longer sweep the impulses too.
-    bool solving = true, pushing = true;
+    // Without a depth to remove no push can start: the pushes and their
+    // friction grow only from a target.
+    bool solving = true, pushing = anyDepth;
     for (int32_t pass = 2; pass <= passes.count && (solving || pushing); ++pass) {
       if (solving) {
         const bool back = (pass & 1) != 0;
