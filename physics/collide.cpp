@@ -6,7 +6,7 @@
 
 #include "mesh/cage_record.h"
 #include "physics/collision_sound.h"
-#include "scene/entity.h"
+#include "physics/vec3.h"
 #include "velmora/cage.h"
 #include "velmora/math.h"
 
@@ -48,20 +48,35 @@ bool StillBody(VLM_OBJECT* body) { return BodyRegistry().Find(reinterpret_cast<V
 
 void StoreContact(const v4f& point, const v4f& normal) {
   LastImpact& impact = World().lastImpact;
+  // The shape tests mostly hand a point with w = 1 and a normal with w = 0
+  // already; w is stored on its own only where it differs, since contact
+  // resolution reads both back whole, which waits for split stores to drain.
   impact.v4fPoint = point;
-  impact.v4fPoint.w = 1.0f;
+  if (std::bit_cast<uint32_t>(point.w) != std::bit_cast<uint32_t>(1.0f)) impact.v4fPoint.w = 1.0f;
   impact.v4fNormal = normal;
-  impact.v4fNormal.w = 0.0f;
+  if (std::bit_cast<uint32_t>(normal.w) != 0u) impact.v4fNormal.w = 0.0f;
+}
+
+void MatricesFollowPosition(VLM_OBJECT* body) {
+  // Row 3 of both world matrices is the position, unscaled; the rows above
+  // depend on the orientation and scale alone, which a move leaves as the
+  // last rebuild found them.
+  const v4f& p = body->v4fPosition;
+  for (m4f* m : {&body->mWorld, &body->mWorldUnscaled}) {
+    m->e[12] = p.x;
+    m->e[13] = p.y;
+    m->e[14] = p.z;
+  }
 }
 
 void MoveBody(VLM_OBJECT* body, const v4f& direction, float distance) {
-  VLM_v4fAddScaled(&body->v4fPosition, &direction, distance);
-  RebuildObjectMatrices(body);
+  AddScaled3(body->v4fPosition, direction, distance);  // as VLM_v4fAddScaled rounds it
+  MatricesFollowPosition(body);
 }
 
 void PlaceBody(VLM_OBJECT* body, const v4f& position) {
   body->v4fPosition = position;
-  RebuildObjectMatrices(body);
+  MatricesFollowPosition(body);
 }
 
 const m4f& InverseWorld(const VLM_OBJECT* body) {

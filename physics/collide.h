@@ -36,6 +36,9 @@ bool BoxesOverlap(const OrientedBox& a, const OrientedBox& b);
 // Shared by the tests.
 inline bool InCollisionPhase() { return World().collisionPhase != 0; }
 void StoreContact(const v4f& point, const v4f& normal);
+// After a change of position alone: the world matrices take the new
+// position, which is all a rebuild would change.
+void MatricesFollowPosition(VLM_OBJECT* body);
 void MoveBody(VLM_OBJECT* body, const v4f& direction, float distance);
 void PlaceBody(VLM_OBJECT* body, const v4f& position);
 // The inverse of the body's world matrix. Kept for the last few matrices, as

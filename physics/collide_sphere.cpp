@@ -14,14 +14,14 @@ int SphereSphere(VLM_OBJECT* a, VLM_OBJECT* b) {
   const float rA = SphereRadius(a);
   const float rB = SphereRadius(b);
   const float reach = rA + rB;
-  v4f d;
-  VLM_v4fSubInto(&d, &b->v4fPosition, &a->v4fPosition);
-  const float distance = VLM_v4fLength(&d);
+  // Inline forms of the math library's operations, rounded as it rounds
+  // them (its length is the square root of this sum).
+  const v4f d = Sub4(b->v4fPosition, a->v4fPosition);
+  const float distance = std::sqrt(Dot3(d, d));
   const float gap = distance - reach;
   // Two spheres on one centre have no direction to part in.
   if (!(gap > -reach && gap < 0.0f)) return 0;
-  v4f n;
-  VLM_v4fScaleInto(&n, &d, 1.0f / distance);
+  const v4f n = Scaled3(d, 1.0f / distance);
   v4f contact;
   if (InCollisionPhase()) {
     const float mA = a->Body.fMass;
@@ -35,7 +35,7 @@ int SphereSphere(VLM_OBJECT* a, VLM_OBJECT* b) {
       MoveBody(b, n, -gap * mA / (mA + mB));
     }
     contact = a->v4fPosition;
-    VLM_v4fAddScaled(&contact, &n, rA);
+    AddScaled3(contact, n, rA);
     StoreContact(contact, n);
     ResolveContact(a, b);
   } else {
@@ -79,8 +79,7 @@ int BoxSphere(VLM_OBJECT* box, VLM_OBJECT* sphere) {
   if (!root) return 0;
   const float r = SphereRadius(sphere);
   const m4f& inverseWorld = InverseWorld(box);
-  v4f c;
-  VLM_v4fTransformInto(&c, &inverseWorld, &sphere->v4fPosition);
+  const v4f c = Transform4(sphere->v4fPosition, inverseWorld);
   const v4f& h = root->v4fHalfExtents;
   // From the box surface to the centre, in the box frame; zero inside.
   auto outside = [](float value, float half) {
@@ -89,15 +88,15 @@ int BoxSphere(VLM_OBJECT* box, VLM_OBJECT* sphere) {
     return value < 0.0f ? -excess : excess;
   };
   v4f e{outside(c.x, h.x), outside(c.y, h.y), outside(c.z, h.z), 0.0f};
-  VLM_v4fTransform(&e, &box->mWorld);
+  e = Transform4(e, box->mWorld);
   e.w = 0.0f;
-  const float ee = VLM_v4fDot(&e, nullptr, nullptr);
+  const float ee = Dot3(e, e);
   if (!(ee < r * r)) return 0;
   v4f n;
   float pen;
   if (ee > 0.0f) {
     const float length = std::sqrt(ee);
-    VLM_v4fScaleInto(&n, &e, 1.0f / length);
+    n = Scaled3(e, 1.0f / length);
     pen = length - r;
   } else {
     // The centre is inside. It leaves through a face it was outside of
@@ -143,7 +142,7 @@ int BoxSphere(VLM_OBJECT* box, VLM_OBJECT* sphere) {
     pen = -(depth + r);
   }
   v4f contact = sphere->v4fPosition;
-  VLM_v4fAddScaled(&contact, &n, -(r + pen / 2.0f));
+  AddScaled3(contact, n, -(r + pen / 2.0f));
   StoreContact(contact, n);
   if (InCollisionPhase()) {
     if (IsFixed(box)) {

@@ -183,13 +183,11 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   {
     v4f uA = Tangential(A.v4fVelocity, n);
     const v4f spinA = Tangential(Cross3(A.v4fAngularVelocity, rA), n);
-    VLM_v4fAdd(&uA, &spinA);
+    uA = Add4(uA, spinA);
     v4f uB = Tangential(B.v4fVelocity, n);
     const v4f spinB = Tangential(Cross3(B.v4fAngularVelocity, rB), n);
-    VLM_v4fAdd(&uB, &spinB);
-    v4f u;
-    VLM_v4fSubInto(&u, &uA, &uB);
-    u.w = 0.0f;
+    uB = Add4(uB, spinB);
+    const v4f u = Sub4(uA, uB);  // w = 0: tangential parts are cross products
     const float sliding = std::sqrt(Dot3(u, u));  // as VLM_v4fLength rounds it
     // A sliding speed too small to give a direction counts as none.
     v4f t = u;

@@ -12,7 +12,6 @@
 #include "physics/contact.h"
 #include "physics/vec3.h"
 #include "physics/world.h"
-#include "scene/entity.h"
 #include "velmora/math.h"
 
 namespace vlm {
@@ -47,6 +46,20 @@ bool HasRods(const VLM_OBJECT* body) {
     if (joint->iKind == VLM_JOINT_ROD) return true;
   }
   return false;
+}
+
+// True when the upper 3 x 3 block of an inverse inertia is diagonal, as a
+// body's alone is whenever it looks the same about every axis (a sphere).
+bool Diagonal3(const m4f& m) {
+  const float* e = m.e;
+  return e[1] == 0.0f && e[2] == 0.0f && e[4] == 0.0f && e[6] == 0.0f && e[8] == 0.0f && e[9] == 0.0f;
+}
+
+// The angular change per unit impulse of an arm (w = 0): arm times the
+// inverse inertia, in three products where that is diagonal.
+inline v4f Turn(const v4f& arm, const m4f& m, bool diagonal) {
+  if (!diagonal) return Times(arm, m);
+  return v4f{arm.x * m.e[0], arm.y * m.e[5], arm.z * m.e[10], 0.0f};
 }
 
 // Two unit axes across the unit normal n, chosen from n alone so that the
@@ -153,8 +166,8 @@ inline float PushApproach(const PassContact& c, const PushBody* A, const PushBod
 
 inline void ApplyPush(const PassContact& c, PushBody* A, PushBody& B, int k, float j) {
   const v4f& d = c.pushDirection[k];
-  AddScaled3(B.linear, d, j * c.inverseMassB);
-  if (A) AddScaled3(A->linear, d, -j * c.inverseMassA);
+  AddScaled3(B.linear, d, j * c.pushShareB);
+  if (A) AddScaled3(A->linear, d, -j * c.pushShareA);
 }
 
 // The push: like the normal impulse, but on the push displacements, aiming
@@ -238,11 +251,7 @@ uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body, int side) {
   if (recent < passes.pushes.size() && passes.pushes[recent].body == body) return recent;
   const auto next = static_cast<uint32_t>(passes.pushes.size());
   const uint32_t index = passes.pushIndex.Insert(reinterpret_cast<uintptr_t>(body), next);
-  if (index == next) {
-    PushBody entry;
-    entry.body = body;
-    passes.pushes.push_back(entry);
-  }
+  if (index == next) passes.pushes.emplace_back().body = body;  // in its place: no copy through the stack
   recent = index;
   return index;
 }
@@ -250,9 +259,9 @@ uint32_t PushEntry(ContactPasses& passes, VLM_OBJECT* body, int side) {
 // Moves each pushed body by its push.
 void ApplyPushes(ContactPasses& passes) {
   for (const PushBody& p : passes.pushes) {
-    if (!Finite(p.linear)) continue;
-    VLM_v4fAdd(&p.body->v4fPosition, &p.linear);
-    RebuildObjectMatrices(p.body);
+    if (!Finite(p.linear) || (p.linear.x == 0.0f && p.linear.y == 0.0f && p.linear.z == 0.0f)) continue;
+    p.body->v4fPosition = Add4(p.body->v4fPosition, p.linear);
+    MatricesFollowPosition(p.body);
   }
 }
 
@@ -316,7 +325,8 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
     passes.manifold.clear();
     return;
   }
-  PassContact c;
+  // Built in its place: the record is large, and a copy per contact showed.
+  PassContact& c = passes.contacts.emplace_back();
   c.a = a;
   c.b = b;
   c.aFixed = aFixed;
@@ -328,15 +338,28 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   c.inverseMassB = cb.mass > 0.0f ? 1.0f / cb.mass : 0.0f;
   c.centreA = ca.centre;
   c.centreB = cb.centre;
+  // Copied whole (StoreContact has cleared its w): a vector read back right
+  // after its w was stored on its own waits for both stores to drain.
   c.n = n;
-  c.n.w = 0.0f;
-  c.direction[0] = c.n;
-  TangentAxes(c.n, c.direction[1], c.direction[2]);
+  c.direction[0] = n;
+  TangentAxes(n, c.direction[1], c.direction[2]);
+  c.pushShareA = c.inverseMassA;
+  c.pushShareB = c.inverseMassB;
   const float along = Dot3(c.n, passes.up);
   if (std::fabs(along) > kLevelCosine) {
     const float sign = along > 0.0f ? 1.0f : -1.0f;
     c.pushDirection[0] = v4f{sign * passes.up.x, sign * passes.up.y, sign * passes.up.z, 0.0f};
-    TangentAxes(c.pushDirection[0], c.pushDirection[1], c.pushDirection[2]);
+    const v4f* axes = passes.levelAxes[sign > 0.0f ? 0 : 1];
+    c.pushDirection[1] = axes[0];
+    c.pushDirection[2] = axes[1];
+    // A single-point contact (spheres stacked in a column) lifts the upper
+    // body alone, as if the one below could not give way (shock
+    // propagation): shared by the masses, each push handed half of its depth
+    // down the column into the ground and back, and a column of three took
+    // eight passes to settle, where lifting from the ground up settles it in
+    // one. A face contact keeps the shared push: lifting the upper box alone
+    // at its face points set a ten-box tower swaying until it fell.
+    if (!aFixed && passes.manifold.empty()) (sign > 0.0f ? c.pushShareA : c.pushShareB) = 0.0f;
   } else {
     for (int k = 0; k < 3; ++k) c.pushDirection[k] = c.direction[k];
   }
@@ -344,36 +367,36 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   c.startB = b->v4fPosition;
   c.bounce = approach > kBounceThreshold ? elasticity * approach : 0.0f;
   c.friction = friction;
-  auto place = [&](const v4f& at) {
-    c.rA = Minus(at, ca.centre);
-    c.rB = Minus(at, cb.centre);
+  const bool diagonalA = Diagonal3(ca.inverseInertia), diagonalB = Diagonal3(cb.inverseInertia);
+  auto place = [&](PassContact& into, const v4f& at) {
+    into.rA = Minus(at, ca.centre);
+    into.rB = Minus(at, cb.centre);
     for (int k = 0; k < 3; ++k) {
-      const v4f& d = c.direction[k];
-      c.armB[k] = Cross3(c.rB, d);
-      c.turnB[k] = Times(c.armB[k], cb.inverseInertia);
-      float resistance = c.inverseMassB + Dot3(c.armB[k], c.turnB[k]);
+      const v4f& d = into.direction[k];
+      into.armB[k] = Cross3(into.rB, d);
+      into.turnB[k] = Turn(into.armB[k], cb.inverseInertia, diagonalB);
+      float resistance = into.inverseMassB + Dot3(into.armB[k], into.turnB[k]);
       if (!aFixed) {
-        c.armA[k] = Cross3(c.rA, d);
-        c.turnA[k] = Times(c.armA[k], ca.inverseInertia);
-        resistance += c.inverseMassA + Dot3(c.armA[k], c.turnA[k]);
+        into.armA[k] = Cross3(into.rA, d);
+        into.turnA[k] = Turn(into.armA[k], ca.inverseInertia, diagonalA);
+        resistance += into.inverseMassA + Dot3(into.armA[k], into.turnA[k]);
       }
-      c.mass[k] = resistance > 0.0f && std::isfinite(resistance) ? 1.0f / resistance : 0.0f;
+      into.mass[k] = resistance > 0.0f && std::isfinite(resistance) ? 1.0f / resistance : 0.0f;
     }
-    const float linear = c.inverseMassA + c.inverseMassB;
-    c.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
+    const float linear = into.pushShareA + into.pushShareB;
+    into.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
     // A push of 1 along the push normal removes its cosine with n of depth.
-    c.pushNormalMass = c.pushMass / Dot3(c.pushDirection[0], c.n);
+    into.pushNormalMass = into.pushMass / Dot3(into.pushDirection[0], into.n);
   };
   // The first resolution's impulses, in this contact's axes.
-  auto first = [&](float normal, const v4f& tangent) {
-    c.normalImpulse = normal;
-    c.tangentImpulse[0] = Dot3(tangent, c.direction[1]);
-    c.tangentImpulse[1] = Dot3(tangent, c.direction[2]);
+  auto first = [&](PassContact& into, float normal, const v4f& tangent) {
+    into.normalImpulse = normal;
+    into.tangentImpulse[0] = Dot3(tangent, into.direction[1]);
+    into.tangentImpulse[1] = Dot3(tangent, into.direction[2]);
   };
   if (passes.manifold.empty()) {
-    place(point);
-    first(normalImpulse, tangentImpulse);
-    passes.contacts.push_back(c);
+    place(c, point);
+    first(c, normalImpulse, tangentImpulse);
     return;
   }
   // Several points, each with its own depth. The first resolution's impulse,
@@ -389,11 +412,15 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
       nearest = i;
     }
   }
+  // Each further point starts as a copy of the first (c no longer holds once
+  // the list grows) and is then placed.
+  const size_t base = passes.contacts.size() - 1;
   for (size_t i = 0; i < passes.manifold.size(); ++i) {
-    place(passes.manifold[i].point);
-    c.separation = -passes.manifold[i].depth;
-    first(i == nearest ? normalImpulse : 0.0f, i == nearest ? tangentImpulse : v4f{});
-    passes.contacts.push_back(c);
+    if (i > 0) passes.contacts.push_back(passes.contacts[base]);
+    PassContact& at = passes.contacts.back();
+    place(at, passes.manifold[i].point);
+    at.separation = -passes.manifold[i].depth;
+    first(at, i == nearest ? normalImpulse : 0.0f, i == nearest ? tangentImpulse : v4f{});
   }
   passes.manifold.clear();
 }
@@ -404,6 +431,13 @@ void PrepareContactPasses(PhysicsWorld& world) {
   const v4f& g = world.gravity;
   const float length = std::sqrt(Dot3(g, g));
   passes.up = length > 0.0f && std::isfinite(length) ? v4f{-g.x / length, -g.y / length, -g.z / length, 0.0f} : v4f{};
+  // The axes across every level contact's push, found once per step.
+  if (!(length > 0.0f && std::isfinite(length))) return;
+  for (int k = 0; k < 2; ++k) {
+    const float sign = k == 0 ? 1.0f : -1.0f;
+    const v4f along{sign * passes.up.x, sign * passes.up.y, sign * passes.up.z, 0.0f};
+    TangentAxes(along, passes.levelAxes[k][0], passes.levelAxes[k][1]);
+  }
 }
 
 void RunContactPasses(PhysicsWorld& world) {
@@ -418,6 +452,7 @@ void RunContactPasses(PhysicsWorld& world) {
     thread_local std::vector<float> closing, target;
     closing.assign(passes.contacts.size(), 0.0f);
     target.assign(passes.contacts.size(), 0.0f);
+    bool anyDepth = false;
     for (size_t i = 0; i < passes.contacts.size(); ++i) {
       const PassContact& c = passes.contacts[i];
       const v4f movedA = Minus(c.a->v4fPosition, c.startA);
@@ -425,6 +460,7 @@ void RunContactPasses(PhysicsWorld& world) {
       const float separation = c.separation + Dot3(Minus(movedB, movedA), c.n);
       if (separation > 0.0f) closing[i] = separation * perStep;
       if (separation < -kPenetrationSlop) target[i] = (-separation - kPenetrationSlop) * kPushShare;
+      anyDepth = anyDepth || target[i] > 0.0f;
     }
     WarmStart(passes);
     // Sweeps alternate their direction, so that no point of a face contact
@@ -436,7 +472,9 @@ void RunContactPasses(PhysicsWorld& world) {
     // speed by more than the tolerance, the pushes once a pass moves none
     // by more than theirs. A stack's pushes settle in more passes than its
     // impulses, and those passes no longer sweep the impulses too.
-    bool solving = true, pushing = true;
+    // Without a depth to remove no push can start: the pushes and their
+    // friction grow only from a target.
+    bool solving = true, pushing = anyDepth;
     for (int32_t pass = 2; pass <= passes.count && (solving || pushing); ++pass) {
       if (solving) {
         const bool back = (pass & 1) != 0;

@@ -31,6 +31,7 @@ struct PassContact {
   bool rodsA = false, rodsB = false;     // rods follow every impulse
   uint32_t pushA = 0, pushB = 0;         // entries in ContactPasses::pushes
   float inverseMassA = 0.0f, inverseMassB = 0.0f;
+  float pushShareA = 0.0f, pushShareB = 0.0f;  // inverse masses as the push sees them
   v4f centreA{}, centreB{};              // compound centres when found
   v4f rA{}, rB{};                        // contact point from the centres
   v4f n{};                               // unit, from a to b
@@ -102,6 +103,7 @@ struct ContactPasses {
   KeyIndex pushIndex;
   uint32_t recentPush[2] = {UINT32_MAX, UINT32_MAX};  // last entries found for A and B
   v4f up{};                              // unit, against gravity; 0 without gravity
+  v4f levelAxes[2][2]{};                 // TangentAxes of up, then of -up
 };
 
 // Below this penetration depth (units) the passes move nothing, so resting

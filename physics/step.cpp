@@ -11,6 +11,7 @@
 #include "physics/debug_view.h"
 #include "physics/joint.h"
 #include "physics/pair_loop.h"
+#include "physics/vec3.h"
 #include "physics/world.h"
 #include "scene/entity.h"
 #include "velmora/math.h"
@@ -70,8 +71,8 @@ void IntegratePhase(PhysicsWorld& world, float dt) {
   for (VLM_OBJECT* body : world.staticBodies) {
     auto& b = body->Body;
     b.v4fStepStart = body->v4fPosition;
-    VLM_v4fAddScaled(&b.v4fMovement, &b.v4fVelocity, dt);
-    VLM_v4fAdd(&body->v4fPosition, &b.v4fMovement);
+    AddScaled3(b.v4fMovement, b.v4fVelocity, dt);
+    body->v4fPosition = Add4(body->v4fPosition, b.v4fMovement);
     const v4f& w = b.v4fAngularVelocity;
     Turn(body, w.x * dt, w.y * dt, w.z * dt);
     RebuildObjectMatrices(body);
@@ -81,10 +82,11 @@ void IntegratePhase(PhysicsWorld& world, float dt) {
     auto& b = body->Body;
     b.v4fStepStart = body->v4fPosition;
     if (!b.pCage && b.fMass == 0.0f) continue;
-    VLM_v4fAddScaled(&b.v4fMovement, &b.v4fAcceleration, dt2);
-    VLM_v4fAddScaled(&b.v4fMovement, &b.v4fVelocity, dt);
-    VLM_v4fAdd(&body->v4fPosition, &b.v4fMovement);
-    VLM_v4fAddScaled(&b.v4fVelocity, &b.v4fAcceleration, dt);
+    // Inline forms of the math library's, rounded as it rounds them.
+    AddScaled3(b.v4fMovement, b.v4fAcceleration, dt2);
+    AddScaled3(b.v4fMovement, b.v4fVelocity, dt);
+    body->v4fPosition = Add4(body->v4fPosition, b.v4fMovement);
+    AddScaled3(b.v4fVelocity, b.v4fAcceleration, dt);
     const v4f& w = b.v4fAngularVelocity;
     const v4f& a = b.v4fAngularAcceleration;
     Turn(body, w.x * dt + a.x * dt2, w.y * dt + a.y * dt2, w.z * dt + a.z * dt2);

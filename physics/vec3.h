@@ -3,6 +3,9 @@
 // more than the operation.
 #pragma once
 
+#include <bit>
+#include <cstdint>
+
 #include "velmora/math.h"
 #include "velmora/types.h"
 
@@ -20,6 +23,23 @@ inline void AddScaled3(v4f& a, const v4f& b, float s) {
   a.y += b.y * s;
   a.z += b.z * s;
 }
+
+// a + b as VLM_v4fAddInto gives it: x, y and z summed, w the bitwise OR of
+// the two (a point plus a direction stays a point).
+inline v4f Add4(const v4f& a, const v4f& b) {
+  const uint32_t w = std::bit_cast<uint32_t>(a.w) | std::bit_cast<uint32_t>(b.w);
+  return v4f{a.x + b.x, a.y + b.y, a.z + b.z, std::bit_cast<float>(w)};
+}
+
+// a - b as VLM_v4fSubInto gives it: w the bitwise XOR of the two (point
+// minus point is a direction).
+inline v4f Sub4(const v4f& a, const v4f& b) {
+  const uint32_t w = std::bit_cast<uint32_t>(a.w) ^ std::bit_cast<uint32_t>(b.w);
+  return v4f{a.x - b.x, a.y - b.y, a.z - b.z, std::bit_cast<float>(w)};
+}
+
+// v * s with w = 0, as VLM_v4fScaleInto gives it.
+inline v4f Scaled3(const v4f& v, float s) { return v4f{v.x * s, v.y * s, v.z * s, 0.0f}; }
 
 // Row vector v times m, rounded exactly as VLM_v4fTransformInto rounds it
 // (products of the first two and of the last two rows summed first), so

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "physics/body.h"
 #include "physics_fixture.h"
 #include "support/test_support.h"
 
@@ -125,6 +126,31 @@ TEST_F(PhysicsTest, AnOverflowingBodyHandsNoInfinitiesToItsNeighbours) {
     EXPECT_TRUE(std::isfinite(v->x) && std::isfinite(v->y) && std::isfinite(v->z));
   }
   EXPECT_NEAR(resting->v4fPosition.y, 1.0f, 0.05f);
+}
+
+// A body takes part in contacts while its position and both velocities are
+// finite, up to the largest float; one infinity or not-a-number in any of
+// the nine numbers keeps it out.
+TEST_F(PhysicsTest, FiniteMotionHoldsUpToTheLargestFloat) {
+  VLM_CreateSphereCage(3, 2.0f, "");
+  VLM_OBJECT* body = Body(1, 3, 1.0f, P(0, 0, 0));
+  constexpr float kLargest = std::numeric_limits<float>::max();
+  v4f* parts[3] = {&body->v4fPosition, &body->Body.v4fVelocity, &body->Body.v4fAngularVelocity};
+  for (v4f* part : parts) *part = v4f{kLargest, -kLargest, std::numeric_limits<float>::denorm_min(), part->w};
+  EXPECT_TRUE(vlm::FiniteMotion(body));
+  for (v4f* part : parts) {
+    for (float* number : {&part->x, &part->y, &part->z}) {
+      for (float bad : {kInf, -kInf, kNaN}) {
+        const float kept = *number;
+        *number = bad;
+        EXPECT_FALSE(vlm::FiniteMotion(body)) << bad;
+        *number = kept;
+      }
+    }
+  }
+  EXPECT_TRUE(vlm::FiniteMotion(body));
+  body->Body.v4fVelocity.w = kNaN;  // w takes no part
+  EXPECT_TRUE(vlm::FiniteMotion(body));
 }
 
 }  // namespace

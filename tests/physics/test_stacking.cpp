@@ -143,4 +143,25 @@ TEST_F(Stacking, PyramidOfFiftyFiveBoxesStands) {
   }
 }
 
+// With two passes, the one push pass lifts an upper sphere alone out of the
+// sphere below it, which stays on the ground. Sphere B is put 0.1 into
+// sphere A, which rests on the ground. The step moves both down by
+// g dt^2 = 9.81 / 3600; the pair loop parts them by 0.05 each and lifts A
+// back onto the ground, which leaves them 0.05 + 9.81 / 3600 deep. The push
+// removes 0.8 of the depth beyond the slop of 0.005 from B alone, where a
+// push shared by the masses moved B half as far (and A down, then back up).
+TEST_F(Stacking, OnePushLiftsTheUpperSphereAlone) {
+  VLM_SetPhysicsContactPasses(2);
+  VLM_CreateSphereCage(2, 2.0f, "");
+  VLM_OBJECT* lower = Body(-1, 2, 1.0f, P(0, 1.0f, 0));
+  VLM_OBJECT* upper = Body(-1, 2, 1.0f, P(0, 2.9f, 0));
+  VLM_UpdatePhysics(0);
+  const double sink = 9.81 / 3600.0;
+  const double depth = 0.05 + sink;
+  EXPECT_NEAR(lower->v4fPosition.y, 1.0, 1e-5);
+  EXPECT_NEAR(upper->v4fPosition.y, 2.9 - sink + 0.05 + 0.8 * (depth - 0.005), 1e-5);
+  EXPECT_EQ(lower->v4fPosition.x, 0.0f);
+  EXPECT_EQ(upper->v4fPosition.x, 0.0f);
+}
+
 }  // namespace
