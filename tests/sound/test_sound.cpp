@@ -227,7 +227,11 @@ TEST_F(SoundTest, EveryTestDataFileLoadsAndPlaysToItsEnd) {
         ASSERT_NE(channel, 0) << file;
         EXPECT_TRUE(WaitUntilStopped(channel, seconds + 2.0)) << file << (mode ? " streamed" : "");
         const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_GT(took, seconds / 8.0 * 0.7) << file << " stopped early";
+        // The wave back end mixes in step with the clock but catches up at
+        // once after its thread was held back, so a loaded machine plays
+        // a sound somewhat faster than real time: half its length still
+        // tells a whole play from one cut off after a buffer or two.
+        EXPECT_GT(took, seconds / 8.0 * 0.5) << file << " stopped early";
         VLM_FreeSound(sound);
         ++played;
       }
