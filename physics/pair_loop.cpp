@@ -215,7 +215,8 @@ class Side {
     b.span = Span(p, std::max(b.r, 0.0f));
     if (!gridded_[i]) return;
     const Bound& o = origin_[i];
-    if (FinitePosition(p) && Length3(p.x - o.x, p.y - o.y, p.z - o.z) <= drift_) return;
+    const float dx = p.x - o.x, dy = p.y - o.y, dz = p.z - o.z;
+    if (FinitePosition(p) && dx * dx + dy * dy + dz * dz <= drift_ * drift_) return;
     Unlink(i);
     listsStale_ = true;
     if (!FinitePosition(p)) {

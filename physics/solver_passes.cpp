@@ -365,8 +365,15 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   }
   c.startA = a->v4fPosition;
   c.startB = b->v4fPosition;
+  c.separation = 0.0f;
   c.bounce = approach > kBounceThreshold ? elasticity * approach : 0.0f;
   c.friction = friction;
+  c.push = 0.0f;
+  c.pushTangent[0] = c.pushTangent[1] = 0.0f;
+  if (aFixed) {
+    // A fixed body may still turn: its arms must read as nothing.
+    for (int k = 0; k < 3; ++k) c.armA[k] = c.turnA[k] = v4f{};
+  }
   const bool diagonalA = Diagonal3(ca.inverseInertia), diagonalB = Diagonal3(cb.inverseInertia);
   auto place = [&](PassContact& into, const v4f& at) {
     into.rA = Minus(at, ca.centre);
