@@ -87,6 +87,13 @@ namespace {
 // ordinary size, and the bodies that are always considered (too large for the
 // cells, or somewhere no cell can hold).
 class Side {
+  struct Bound {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float r = -1.0f;     // negative: never collides
+    float span = 0.0f;   // largest coordinate plus r
+  };
+  static constexpr uint32_t kNone = UINT32_MAX;
+
  public:
   // Side of the dynamic bodies: keeps for each body the later bodies near it.
   explicit Side(bool neighbours) : neighbours_(neighbours) {}
@@ -97,6 +104,8 @@ class Side {
   // Resting bodies then cost one radius and one distance each.
   void Refresh(const std::vector<VLM_OBJECT*>& list) {
     const size_t n = list.size();
+    calm_ = refiled_ == 0;  // in the step that ended
+    refiled_ = 0;
     fresh_.resize(n);
     bool same = built_ && list == bodies_;
     for (size_t i = 0; i < n; ++i) {
@@ -114,13 +123,25 @@ class Side {
         return;
       }
     }
-    for (uint32_t i = 0; i < n; ++i) Moved(i);
+    uint32_t outside = 0, gridded = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      Moved(i);
+      if (!gridded_[i]) continue;
+      ++gridded;
+      outside += Outside(origin_[i]) ? 1 : 0;
+    }
+    // Bodies beyond the block crowd its border cells: once they are many,
+    // a new block is laid over where the bodies are now.
+    if (outside > gridded / 16) Build(list);
   }
 
   // Neighbour lists for the bodies as filed now, when something was filed
   // again since they were made.
   void Prepare() {
-    if (neighbours_ && listsStale_) BuildNeighbours();
+    // While bodies were filed again within the last step they would most
+    // likely spoil new lists in this one too: the cells serve alone.
+    if (neighbours_ && listsStale_ && calm_) BuildNeighbours();
+    refiled_ = 0;
   }
 
   size_t Size() const { return bodies_.size(); }
@@ -132,6 +153,16 @@ class Side {
   bool ListsHold() const { return !listsStale_; }
 
  private:
+  // True when a body filed at b lies beyond the block of cells.
+  bool Outside(const Bound& b) const {
+    const float c[3] = {b.x, b.y, b.z};
+    for (int k = 0; k < 3; ++k) {
+      const float t = (c[k] - lo_[k]) * inverseCell_;
+      if (!(t >= 0.0f) || !(t < static_cast<float>(dims_[k]))) return true;
+    }
+    return false;
+  }
+
   bool Griddable(float r, const v4f& p) const {
     return r >= 0.0f && std::isfinite(r) && r <= limit_ && FinitePosition(p);
   }
@@ -219,6 +250,7 @@ class Side {
     if (FinitePosition(p) && dx * dx + dy * dy + dz * dz <= drift_ * drift_) return;
     Unlink(i);
     listsStale_ = true;
+    ++refiled_;
     if (!FinitePosition(p)) {
       gridded_[i] = 0;
       loose_.insert(std::upper_bound(loose_.begin(), loose_.end(), i), i);
@@ -266,12 +298,6 @@ class Side {
   }
 
  private:
-  struct Bound {
-    float x = 0.0f, y = 0.0f, z = 0.0f;
-    float r = -1.0f;     // negative: never collides
-    float span = 0.0f;   // largest coordinate plus r
-  };
-  static constexpr uint32_t kNone = UINT32_MAX;
 
   // For each gridded body the later gridded bodies whose bounds may touch
   // its own while neither is further than the drift from where it was
@@ -415,6 +441,8 @@ class Side {
   bool built_ = false;
   const bool neighbours_;
   bool listsStale_ = true;
+  bool calm_ = true;       // no body was filed again in the last step
+  uint32_t refiled_ = 0;   // bodies filed again since Prepare
   std::vector<uint32_t> listStart_;  // body i's neighbours: listBody_[listStart_[i]] on
   std::vector<uint32_t> listBody_;
 };

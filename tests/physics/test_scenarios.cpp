@@ -232,9 +232,13 @@ TEST_F(PhysicsTest, BroadPhaseFollowsABodyPushedFarWithinTheStep) {
     phystest::ResetWorld();
     VLM_SetPhysicsBroadPhase(broad);
     VLM_CreateSphereCage(3, 2.0f, "");
-    Body(-1, 3, 1.0f, P(0.07f, 0.0f, 0.07f));              // pushed out
-    Body(-1, 3, 40.0f, P(0.0f, 0.0f, 0.0f));               // heavy
-    VLM_OBJECT* far = Body(-1, 3, 1.0f, P(2.2f, 0.0f, 2.2f));  // 3.01 from the first
+    VLM_OBJECT* pushed = Body(-1, 3, 1.0f, P(-10.0f, 0.0f, 0.0f));
+    Body(-1, 3, 40.0f, P(0.0f, 0.0f, 0.0f));                   // heavy
+    VLM_OBJECT* far = Body(-1, 3, 1.0f, P(2.2f, 0.0f, 2.2f));  // 3.01 from where the first is put
+    Step(kFrame);  // two quiet steps: the broad phase keeps what it knows
+    Step(kFrame);
+    const v4f into = P(0.07f, 0.0f, 0.07f);
+    VLM_BodyPosition(H(pushed), &into, 0);
     Step(kFrame);
     if (broad == 0) ASSERT_NE(far->v4fPosition.x, 2.2f) << "the pushed ball never reached the third";
     runs.push_back(Take());
