@@ -85,7 +85,10 @@ namespace {
 // One side of the pair loop (the dynamic or the non-dynamic list): compact
 // copies of what the broad phase reads, a grid of cells holding the bodies of
 // ordinary size, and the bodies that are always considered (too large for the
-// cells, or somewhere no cell can hold).
+// cells, or somewhere no cell can hold). The dynamic side also lists for each
+// body the later bodies near it, which a query reads instead of the cells
+// while no body has left its cell's drift. All of it is kept from step to
+// step, so that bodies at rest are neither filed nor looked up again.
 class Side {
   struct Bound {
     float x = 0.0f, y = 0.0f, z = 0.0f;
@@ -95,7 +98,7 @@ class Side {
   static constexpr uint32_t kNone = UINT32_MAX;
 
  public:
-  // Side of the dynamic bodies: keeps for each body the later bodies near it.
+  // neighbours: keep the neighbour lists (the dynamic side).
   explicit Side(bool neighbours) : neighbours_(neighbours) {}
 
   // At the start of a step. The filing of the last step is kept while the
