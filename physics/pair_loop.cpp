@@ -85,9 +85,91 @@ namespace {
 // One side of the pair loop (the dynamic or the non-dynamic list): compact
 // copies of what the broad phase reads, a grid of cells holding the bodies of
 // ordinary size, and the bodies that are always considered (too large for the
-// cells, or somewhere no cell can hold).
+// cells, or somewhere no cell can hold). The dynamic side also lists for each
+// body the later bodies near it, which a query reads instead of the cells
+// while no body has left its cell's drift. All of it is kept from step to
+// step, so that bodies at rest are neither filed nor looked up again.
 class Side {
+  struct Bound {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float r = -1.0f;     // negative: never collides
+    float span = 0.0f;   // largest coordinate plus r
+  };
+  static constexpr uint32_t kNone = UINT32_MAX;
+
  public:
+  // neighbours: keep the neighbour lists (the dynamic side).
+  explicit Side(bool neighbours) : neighbours_(neighbours) {}
+
+  // At the start of a step. The filing of the last step is kept while the
+  // list and every bounding radius are the same: the bodies that moved
+  // further than the drift are filed again, and everything else stays.
+  // Resting bodies then cost one radius and one distance each.
+  void Refresh(const std::vector<VLM_OBJECT*>& list) {
+    const size_t n = list.size();
+    calm_ = refiled_ == 0;  // in the step that ended
+    refiled_ = 0;
+    fresh_.resize(n);
+    bool same = built_ && list == bodies_;
+    for (size_t i = 0; i < n; ++i) {
+      const VLM_OBJECT* body = list[i];
+      fresh_[i] = body->Body.iCollision ? BoundRadius(body) : -1.0f;
+      same = same && fresh_[i] == bound_[i].r;
+    }
+    if (!same) {
+      Build(list);
+      return;
+    }
+    for (uint32_t i = 0; i < n; ++i) {
+      if (!gridded_[i] && Griddable(bound_[i].r, list[i]->v4fPosition)) {
+        Build(list);  // was somewhere no cell could hold, and is back
+        return;
+      }
+    }
+    uint32_t outside = 0, gridded = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      Moved(i);
+      if (!gridded_[i]) continue;
+      ++gridded;
+      outside += Outside(origin_[i]) ? 1 : 0;
+    }
+    // Bodies beyond the block crowd its border cells: once they are many,
+    // a new block is laid over where the bodies are now.
+    if (outside > gridded / 16) Build(list);
+  }
+
+  // Neighbour lists for the bodies as filed now, when something was filed
+  // again since they were made.
+  void Prepare() {
+    // While bodies were filed again within the last step they would most
+    // likely spoil new lists in this one too: the cells serve alone.
+    if (neighbours_ && listsStale_ && calm_) BuildNeighbours();
+    refiled_ = 0;
+  }
+
+  size_t Size() const { return bodies_.size(); }
+  VLM_OBJECT* Body(uint32_t i) const { return bodies_[i]; }
+  float Radius(uint32_t i) const { return bound_[i].r; }
+  float Drift() const { return drift_; }
+  // False once a body was filed again since the neighbour lists were made:
+  // they no longer hold.
+  bool ListsHold() const { return !listsStale_; }
+
+ private:
+  // True when a body filed at b lies beyond the block of cells.
+  bool Outside(const Bound& b) const {
+    const float c[3] = {b.x, b.y, b.z};
+    for (int k = 0; k < 3; ++k) {
+      const float t = (c[k] - lo_[k]) * inverseCell_;
+      if (!(t >= 0.0f) || !(t < static_cast<float>(dims_[k]))) return true;
+    }
+    return false;
+  }
+
+  bool Griddable(float r, const v4f& p) const {
+    return r >= 0.0f && std::isfinite(r) && r <= limit_ && FinitePosition(p);
+  }
+
   void Build(const std::vector<VLM_OBJECT*>& list) {
     const size_t n = list.size();
     bodies_ = list;
@@ -99,7 +181,7 @@ class Side {
     for (size_t i = 0; i < n; ++i) {
       const VLM_OBJECT* body = list[i];
       const v4f& p = body->v4fPosition;
-      const float r = body->Body.iCollision ? BoundRadius(body) : -1.0f;
+      const float r = fresh_[i];  // found by Refresh
       bound_[i] = Bound{p.x, p.y, p.z, r, Span(p, std::max(r, 0.0f))};
       origin_[i] = bound_[i];
       if (r >= 0.0f && std::isfinite(r) && FinitePosition(p)) radii_.push_back(r);
@@ -112,6 +194,7 @@ class Side {
       std::nth_element(radii_.begin(), middle, radii_.end());
       limit = std::max(*middle * 4.0f, 1e-3f);
     }
+    limit_ = limit;
     reach_ = 0.0f;
     float lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
     bool any = false;
@@ -137,13 +220,11 @@ class Side {
     // more in a field of resting spheres).
     drift_ = 0.1f * reach_ + kBoundSlack;
     BuildCells(any, lo, hi);
+    built_ = true;
+    listsStale_ = true;
   }
 
-  size_t Size() const { return bodies_.size(); }
-  VLM_OBJECT* Body(uint32_t i) const { return bodies_[i]; }
-  float Radius(uint32_t i) const { return bound_[i].r; }
-  float Drift() const { return drift_; }
-
+ public:
   // True when body i's bounding sphere, where it is now, may touch a sphere
   // of radius r at p, whose coordinates and radius stay within span. Not-a-
   // number anywhere keeps the pair.
@@ -168,8 +249,11 @@ class Side {
     b.span = Span(p, std::max(b.r, 0.0f));
     if (!gridded_[i]) return;
     const Bound& o = origin_[i];
-    if (FinitePosition(p) && Length3(p.x - o.x, p.y - o.y, p.z - o.z) <= drift_) return;
+    const float dx = p.x - o.x, dy = p.y - o.y, dz = p.z - o.z;
+    if (FinitePosition(p) && dx * dx + dy * dy + dz * dz <= drift_ * drift_) return;
     Unlink(i);
+    listsStale_ = true;
+    ++refiled_;
     if (!FinitePosition(p)) {
       gridded_[i] = 0;
       loose_.insert(std::upper_bound(loose_.begin(), loose_.end(), i), i);
@@ -181,8 +265,11 @@ class Side {
 
   // Candidates from index `first` on for a sphere of radius r at p, in
   // ascending order: the bodies that may touch it while it stays within
-  // slack of p.
-  void Candidates(const v4f& p, float r, float slack, uint32_t first, std::vector<uint32_t>& out) const {
+  // slack of p. For body `owner` of this side, p and r its own, the
+  // neighbour list stands in for the cells while it holds; returns true
+  // when it did.
+  bool Candidates(const v4f& p, float r, float slack, uint32_t first, std::vector<uint32_t>& out,
+                  uint32_t owner = kNone) const {
     out.clear();
     float reach = r + reach_ + drift_ + slack;
     const float span = Span(p, r + slack);
@@ -190,25 +277,65 @@ class Side {
     auto keep = [&](uint32_t i) {
       if (i >= first && bound_[i].r >= 0.0f && MayTouch(i, p, r + slack, span)) out.push_back(i);
     };
+    if (owner != kNone && neighbours_ && !listsStale_ && gridded_[owner]) {
+      const uint32_t* it = listBody_.data() + listStart_[owner];
+      const uint32_t* end = listBody_.data() + listStart_[owner + 1];
+      for (; it != end; ++it) keep(*it);
+      if (!loose_.empty()) {
+        for (uint32_t i : loose_) keep(i);
+        std::sort(out.begin(), out.end());
+      }
+      return true;
+    }
     // A few bodies (the ground, or the end of the list) cost less to test
     // one by one than to look up in the cells.
     constexpr uint32_t kScanBelow = 8;
     if (first >= bound_.size() || bound_.size() - first <= kScanBelow || !Query(p, reach, first, keep)) {
       out.clear();
       for (uint32_t i = first; i < bound_.size(); ++i) keep(i);
-      return;
+      return false;
     }
     for (uint32_t i : loose_) keep(i);
     std::sort(out.begin(), out.end());
+    return false;
   }
 
  private:
-  struct Bound {
-    float x = 0.0f, y = 0.0f, z = 0.0f;
-    float r = -1.0f;     // negative: never collides
-    float span = 0.0f;   // largest coordinate plus r
-  };
-  static constexpr uint32_t kNone = UINT32_MAX;
+
+  // For each gridded body the later gridded bodies whose bounds may touch
+  // its own while neither is further than the drift from where it was
+  // filed, ascending. The distances, their rounding and the drift of both
+  // are all allowed for, so the lists hold every pair that MayTouch keeps
+  // until a body is filed again.
+  void BuildNeighbours() {
+    const auto n = static_cast<uint32_t>(bound_.size());
+    listStart_.assign(n + 1, 0);
+    listBody_.clear();
+    for (uint32_t i = 0; i < n; ++i) {
+      listStart_[i] = static_cast<uint32_t>(listBody_.size());
+      if (!gridded_[i]) continue;
+      const Bound& o = origin_[i];
+      const v4f at{o.x, o.y, o.z, 1.0f};
+      // Every body in reach has a span of at most o.span + 2 reach.
+      const float wide = o.r + reach_ + 2.0f * drift_;
+      const float reach = wide + 2.0f * Rounding(o.span + 2.0f * wide);
+      const size_t start = listBody_.size();
+      auto near = [&](uint32_t j) {
+        const Bound& q = origin_[j];
+        if (j <= i || !gridded_[j]) return;
+        const float dx = q.x - o.x, dy = q.y - o.y, dz = q.z - o.z;
+        const float most = o.r + q.r + 2.0f * drift_ + 2.0f * Rounding(std::max(o.span, q.span) + 2.0f * drift_);
+        if (!(dx * dx + dy * dy + dz * dz > most * most)) listBody_.push_back(j);
+      };
+      if (!Query(at, reach, i + 1, near)) {
+        listBody_.resize(start);
+        for (uint32_t j = i + 1; j < n; ++j) near(j);
+      }
+      std::sort(listBody_.begin() + static_cast<std::ptrdiff_t>(start), listBody_.end());
+    }
+    listStart_[n] = static_cast<uint32_t>(listBody_.size());
+    listsStale_ = false;
+  }
 
   // A dense block of cells over the gridded bodies, each cell a chain of
   // bodies. Bodies that later move outside the block land in its border cells.
@@ -312,6 +439,15 @@ class Side {
   std::vector<uint32_t> head_;    // first body of each cell
   std::vector<uint32_t> next_;    // next body in the same cell
   std::vector<uint32_t> cellOf_;
+  std::vector<float> fresh_;  // bounding radii found at the start of the step
+  float limit_ = 0.0f;        // largest radius that a cell holds
+  bool built_ = false;
+  const bool neighbours_;
+  bool listsStale_ = true;
+  bool calm_ = true;       // no body was filed again in the last step
+  uint32_t refiled_ = 0;   // bodies filed again since Prepare
+  std::vector<uint32_t> listStart_;  // body i's neighbours: listBody_[listStart_[i]] on
+  std::vector<uint32_t> listBody_;
 };
 
 // The full loop from P's turn on: from the dynamic body at startQ (or, with
@@ -391,12 +527,15 @@ void CollisionPhase(PhysicsWorld& world) {
     FullLoop(world, 0, 0, false);
     return;
   }
-  thread_local Side dynamicSide;
-  thread_local Side staticSide;
+  // Kept from step to step: bodies at rest keep their cells and neighbours.
+  thread_local Side dynamicSide(true);
+  thread_local Side staticSide(false);
   thread_local std::vector<uint32_t> candidates;
   thread_local std::vector<uint32_t> rest;
-  dynamicSide.Build(world.dynamicBodies);
-  staticSide.Build(world.staticBodies);
+  dynamicSide.Refresh(world.dynamicBodies);
+  staticSide.Refresh(world.staticBodies);
+  dynamicSide.Prepare();
+  staticSide.Prepare();
   const uint64_t generation = world.listGeneration;
 
   for (uint32_t i = 0; i < dynamicSide.Size(); ++i) {
@@ -412,7 +551,8 @@ void CollisionPhase(PhysicsWorld& world) {
       v4f asked = p->v4fPosition;
       v4f at = asked;
       float span = Side::Span(at, rp);
-      other.Candidates(asked, rp, slack, first, candidates);
+      const uint32_t owner = statics ? UINT32_MAX : i;
+      bool listed = other.Candidates(asked, rp, slack, first, candidates, owner);
       for (size_t c = 0; c < candidates.size(); ++c) {
         const uint32_t j = candidates[c];
         if (!other.MayTouch(j, at, rp, span)) continue;
@@ -428,9 +568,11 @@ void CollisionPhase(PhysicsWorld& world) {
         dynamicSide.Moved(i);
         at = p->v4fPosition;
         span = Side::Span(at, rp);
-        if (!(Length3(at.x - asked.x, at.y - asked.y, at.z - asked.z) <= slack)) {
+        // A list read before a body was filed again may miss what P now
+        // reaches: the cells are asked instead.
+        if (!(Length3(at.x - asked.x, at.y - asked.y, at.z - asked.z) <= slack) || (listed && !dynamicSide.ListsHold())) {
           asked = at;
-          other.Candidates(asked, rp, slack, j + 1, rest);
+          listed = other.Candidates(asked, rp, slack, j + 1, rest, owner);
           candidates.resize(c + 1);
           candidates.insert(candidates.end(), rest.begin(), rest.end());
         }

@@ -64,17 +64,17 @@ inline v4f Turn(const v4f& arm, const m4f& m, bool diagonal) {
 
 // Two unit axes across the unit normal n, chosen from n alone so that the
 // same normal always gets the same axes.
+// Worked out in registers and stored whole: reading back a vector stored
+// part by part stalls until the parts drain.
 void TangentAxes(const v4f& n, v4f& t1, v4f& t2) {
-  if (std::fabs(n.x) >= 0.57735f) {
-    t1 = v4f{n.y, -n.x, 0.0f, 0.0f};
-  } else {
-    t1 = v4f{0.0f, n.z, -n.y, 0.0f};
-  }
-  const float scale = 1.0f / std::sqrt(Dot3(t1, t1));
-  t1.x *= scale;
-  t1.y *= scale;
-  t1.z *= scale;
-  t2 = Cross3(n, t1);
+  const bool acrossX = std::fabs(n.x) >= 0.57735f;
+  const float x = acrossX ? n.y : 0.0f;
+  const float y = acrossX ? -n.x : n.z;
+  const float z = acrossX ? 0.0f : -n.y;
+  const float scale = 1.0f / std::sqrt(x * x + y * y + z * z);
+  const v4f axis{x * scale, y * scale, z * scale, 0.0f};
+  t1 = axis;
+  t2 = Cross3(n, axis);
 }
 
 // Relative velocity of A's contact point to B's along direction k.
@@ -365,8 +365,15 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   }
   c.startA = a->v4fPosition;
   c.startB = b->v4fPosition;
+  c.separation = 0.0f;
   c.bounce = approach > kBounceThreshold ? elasticity * approach : 0.0f;
   c.friction = friction;
+  c.push = 0.0f;
+  c.pushTangent[0] = c.pushTangent[1] = 0.0f;
+  if (aFixed) {
+    // A fixed body may still turn: its arms must read as nothing.
+    for (int k = 0; k < 3; ++k) c.armA[k] = c.turnA[k] = v4f{};
+  }
   const bool diagonalA = Diagonal3(ca.inverseInertia), diagonalB = Diagonal3(cb.inverseInertia);
   auto place = [&](PassContact& into, const v4f& at) {
     into.rA = Minus(at, ca.centre);

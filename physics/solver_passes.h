@@ -25,31 +25,34 @@ struct PhysicsWorld;
 // One point of a contact as the passes see it. Directions: 0 the normal,
 // 1 and 2 the tangent axes.
 struct PassContact {
-  VLM_OBJECT* a = nullptr;  // fixed when either body is (then aFixed)
-  VLM_OBJECT* b = nullptr;
-  bool aFixed = false;
-  bool rodsA = false, rodsB = false;     // rods follow every impulse
-  uint32_t pushA = 0, pushB = 0;         // entries in ContactPasses::pushes
-  float inverseMassA = 0.0f, inverseMassB = 0.0f;
-  float pushShareA = 0.0f, pushShareB = 0.0f;  // inverse masses as the push sees them
-  v4f centreA{}, centreB{};              // compound centres when found
-  v4f rA{}, rB{};                        // contact point from the centres
-  v4f n{};                               // unit, from a to b
-  v4f direction[3]{};                    // n, then the tangent axes
-  v4f armA[3]{}, armB[3]{};              // r x direction
-  v4f turnA[3]{}, turnB[3]{};            // angular change per unit impulse
-  float mass[3]{};                       // 1 / effective inverse mass
-  float pushMass = 0.0f;                 // the same for a push, which only moves
-  v4f pushDirection[3]{};                // the push's: direction, or straight up and across
-  float pushNormalMass = 0.0f;           // 1 / the depth it removes per unit
-  v4f startA{}, startB{};                // positions when found
-  float separation = 0.0f;               // along n then: 0 touching, negative inside
-  float bounce = 0.0f;                   // separating speed the contact asks for
-  float friction = 0.0f;                 // sum of the two frictions
-  float normalImpulse = 0.0f;            // running sums, impulse on b
-  float tangentImpulse[2]{};
-  float push = 0.0f;                     // running sums of the push
-  float pushTangent[2]{};
+  // Made without setting anything: KeepContact sets every field of each
+  // contact it keeps, and zeroing the whole record first showed in the step.
+  PassContact() {}
+  VLM_OBJECT* a;                         // fixed when either body is (then aFixed)
+  VLM_OBJECT* b;
+  bool aFixed;
+  bool rodsA, rodsB;                     // rods follow every impulse
+  uint32_t pushA, pushB;                 // entries in ContactPasses::pushes
+  float inverseMassA, inverseMassB;
+  float pushShareA, pushShareB;          // inverse masses as the push sees them
+  v4f centreA, centreB;                  // compound centres when found
+  v4f rA, rB;                            // contact point from the centres
+  v4f n;                                 // unit, from a to b
+  v4f direction[3];                      // n, then the tangent axes
+  v4f armA[3], armB[3];                  // r x direction (armA 0 when a is fixed)
+  v4f turnA[3], turnB[3];                // angular change per unit impulse
+  float mass[3];                         // 1 / effective inverse mass
+  float pushMass;                        // the same for a push, which only moves
+  v4f pushDirection[3];                  // the push's: direction, or straight up and across
+  float pushNormalMass;                  // 1 / the depth it removes per unit
+  v4f startA, startB;                    // positions when found
+  float separation;                      // along n then: 0 touching, negative inside
+  float bounce;                          // separating speed the contact asks for
+  float friction;                        // sum of the two frictions
+  float normalImpulse;                   // running sums, impulse on b
+  float tangentImpulse[2];
+  float push;                            // running sums of the push
+  float pushTangent[2];
 };
 
 // A body that pushes move, and how far (units) this step.
