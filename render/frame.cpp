@@ -53,7 +53,7 @@ Drawn DrawInstance(const MeshInstance& instance, const m4f& view, const m4f* cul
   if (cullProjection && !instanced &&
       TestBox(FrustumOf(Multiply(modelView, *cullProjection)), mesh->v4fBoxCentre,
               mesh->v4fBoxHalfExtents) == Containment::kOutside)
-    return Drawn::kSkipped;
+    return Drawn::kCulled;
   SetModelView(modelView);
   vlmgl.glBindVertexArray(static_cast<GLuint>(mesh->iVertexArray));
   if (instanced) {

@@ -29,14 +29,15 @@ m4f Multiply(const m4f& first, const m4f& then);
 // uploaded whole.
 void SetModelView(const m4f& modelView);
 
-enum class Drawn { kSkipped, kSingle, kInstanced };
+// kCulled: drawable, but outside the frustum it was tested against.
+enum class Drawn { kSkipped, kCulled, kSingle, kInstanced };
 
 // Draws one mesh instance: model-view = the object's world matrix x `view`
 // into the Model block with its normal matrix, the mesh's vertex array,
 // then glDrawElements, or glDrawElementsInstanced with the object's
 // instance buffer texture on unit 0 when it has more than one instance.
 // With `cullProjection` the instance's box is tested against the frustum of
-// model-view x *cullProjection first and skipped when outside. Objects that
+// model-view x *cullProjection first and not drawn when outside. Objects that
 // are not visible, meshes without GL data and empty meshes are skipped.
 Drawn DrawInstance(const MeshInstance& instance, const m4f& view, const m4f* cullProjection);
 

@@ -8,7 +8,6 @@
 #include "core/engine_state.h"
 #include "core/registries.h"
 #include "definition/records.h"
-#include "mesh/mesh_record.h"
 #include "render/frame.h"
 #include "render/frame_state.h"
 #include "render/frustum.h"
@@ -76,8 +75,6 @@ void SetMatrix(GLint location, const m4f& m) {
   if (location >= 0) vlmgl.glUniformMatrix4fv(location, 1, GL_FALSE, m.e);
 }
 
-GLint SlotLocation(const VLM_SHADER& shader, int slot) { return UniformLocation(shader, slot, nullptr); }
-
 // The direct light's travel direction, unit length; false when it has none.
 bool DirectDirection(v4f* direction) {
   const v4f d = Render().lighting.directLightDirection;
@@ -121,23 +118,23 @@ int UseShadowProgram(const VLM_SHADER& shadow) {
   int colourUnit = 0;
   switch (shadow.iProgramNumber) {
     case kShadowInstancing:  // instance buffer on unit 0, colour map on 1
-      vlmgl.glUniform1i(SlotLocation(shadow, 0), 0);
-      vlmgl.glUniform1i(SlotLocation(shadow, 1), 1);
+      vlmgl.glUniform1i(UniformLocation(shadow, 0, nullptr), 0);
+      vlmgl.glUniform1i(UniformLocation(shadow, 1, nullptr), 1);
       colourUnit = 1;
       break;
     case kShadowGrass: {  // instance buffer 0, fTime 1, vWind 2, colour map 3 on unit 1
-      vlmgl.glUniform1i(SlotLocation(shadow, 0), 0);
-      vlmgl.glUniform1i(SlotLocation(shadow, 3), 1);
-      const GLint time = SlotLocation(shadow, 1);
+      vlmgl.glUniform1i(UniformLocation(shadow, 0, nullptr), 0);
+      vlmgl.glUniform1i(UniformLocation(shadow, 3, nullptr), 1);
+      const GLint time = UniformLocation(shadow, 1, nullptr);
       if (time >= 0) vlmgl.glUniform1f(time, static_cast<float>(Timing().elapsedSeconds));
-      const GLint wind = SlotLocation(shadow, 2);
+      const GLint wind = UniformLocation(shadow, 2, nullptr);
       const float windVector[3] = {Render().effects.grassWind, 0.0f, 0.0f};
       if (wind >= 0) vlmgl.glUniform3fv(wind, 1, windVector);
       colourUnit = 1;
       break;
     }
     default:
-      vlmgl.glUniform1i(SlotLocation(shadow, 0), 0);
+      vlmgl.glUniform1i(UniformLocation(shadow, 0, nullptr), 0);
       break;
   }
   return colourUnit;
@@ -164,14 +161,6 @@ void BindShadowColour(const VLM_MATERIAL& material, int shadowProgram, int unit)
   vlmgl.glActiveTexture(GL_TEXTURE0);
 }
 
-// Whether DrawInstance would draw the instance at all (visible, a mesh
-// with GL data and indices), wherever it stands.
-bool Drawable(const MeshInstance& instance) {
-  const VLM_MESH* mesh = instance.mesh;
-  return instance.object && mesh && instance.object->aiRenderSwitch[0] != 0 && mesh->iVertexArray >= 0 &&
-         mesh->iIndexCount > 0;
-}
-
 // Render lists 0 and 1 into the bound depth target through each program's
 // shadow program, seen from `lightView`: every visible instance that casts
 // shadows. Returns the number of casters. With `cullProjection` (a cube
@@ -192,9 +181,7 @@ int DrawShadowCasters(const m4f& lightView, const m4f* cullProjection = nullptr)
         BindShadowColour(*material, shadow->iProgramNumber, colourUnit);
         for (const MeshInstance& instance : material->instances) {
           if (!instance.object || instance.object->aiRenderSwitch[1] == 0) continue;
-          if (DrawInstance(instance, lightView, cullProjection) != Drawn::kSkipped ||
-              (cullProjection && Drawable(instance)))
-            ++drawn;
+          if (DrawInstance(instance, lightView, cullProjection) != Drawn::kSkipped) ++drawn;
         }
         if (noCulling) vlmgl.glEnable(GL_CULL_FACE);
       }
