@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "core/finite.h"
+#include "core/trig.h"
 #include "mesh/mesh_internal.h"
 #include "velmora/math.h"
 #include "velmora/mesh.h"
@@ -52,9 +53,9 @@ VLM_MESH* CreateQuad(VLM_HANDLE id, const char* name, float x0, float x1, float 
 m4f PlacementMatrix(float px, float py, float pz, float ax, float ay, float az, float scaleX,
                     float scaleY, float scaleZ) {
   constexpr float kRadians = std::numbers::pi_v<float> / 180.0f;
-  const float cx = std::cos(ax * kRadians), sx = std::sin(ax * kRadians);
-  const float cy = std::cos(ay * kRadians), sy = std::sin(ay * kRadians);
-  const float cz = std::cos(az * kRadians), sz = std::sin(az * kRadians);
+  const float cx = vlm::Cos(ax * kRadians), sx = vlm::Sin(ax * kRadians);
+  const float cy = vlm::Cos(ay * kRadians), sy = vlm::Sin(ay * kRadians);
+  const float cz = vlm::Cos(az * kRadians), sz = vlm::Sin(az * kRadians);
   m4f m{};
   const float rows[3][3] = {
       {cy * cz, sx * sy * cz + cx * sz, -cx * sy * cz + sx * sz},

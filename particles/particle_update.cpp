@@ -12,6 +12,7 @@
 #include "core/engine_state.h"
 #include "core/registries.h"
 #include "core/registry.h"
+#include "core/trig.h"
 #include "definition/records.h"
 #include "particles/particle_internal.h"
 #include "particles/particle_state.h"
@@ -62,11 +63,11 @@ float MaterialBaseAlpha(const VLM_PARTICLE_EMITTER& e) {
 // cos(theta) uniform between 1 and cos(half-opening).
 v4f ConeDirection(VLM_PARTICLE_EMITTER& e, float force) {
   const float degrees = std::clamp(e.fAngle, 0.0f, 180.0f);
-  const float cosLimit = std::cos(degrees * (std::numbers::pi_v<float> / 180.0f));
+  const float cosLimit = vlm::Cos(degrees * (std::numbers::pi_v<float> / 180.0f));
   const float cosTheta = std::clamp(1.0f - e.random.Between(1.0f, 0.0f) * (1.0f - cosLimit), -1.0f, 1.0f);
   const float sinTheta = std::sqrt(std::max(0.0f, 1.0f - cosTheta * cosTheta));
   const float phi = e.random.Between(kTwoPi, 0.0f);
-  return v4f{sinTheta * std::cos(phi) * force, sinTheta * std::sin(phi) * force, cosTheta * force, 0.0f};
+  return v4f{sinTheta * vlm::Cos(phi) * force, sinTheta * vlm::Sin(phi) * force, cosTheta * force, 0.0f};
 }
 
 v4f ShapePosition(VLM_PARTICLE_EMITTER& e, float x, float y, float z) {
@@ -88,7 +89,7 @@ v4f ShapePosition(VLM_PARTICLE_EMITTER& e, float x, float y, float z) {
       const float ratio = outer > 0.0f ? inner / outer : 0.0f;
       const float r = outer * std::sqrt(e.random.Between(1.0f, ratio * ratio));
       const float dz = e.random.Between(1.0f, -1.0f) * s.z * 0.5f;
-      return v4f{x + std::cos(a) * r * s.x, y + std::sin(a) * r * s.y, z + dz, 1.0f};
+      return v4f{x + vlm::Cos(a) * r * s.x, y + vlm::Sin(a) * r * s.y, z + dz, 1.0f};
     }
     default:
       return v4f{x, y, z, 1.0f};

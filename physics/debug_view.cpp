@@ -1,5 +1,6 @@
 // The debug view of the physics: cage outlines, sphere rings, point markers,
 // leaf boxes and joints as coloured lines for the renderer.
+#include "core/trig.h"
 #include "physics/debug_view.h"
 
 #include <algorithm>
@@ -81,7 +82,7 @@ void DrawSphere(LineList& lines, float r, const m4f& m) {
     for (int i = 0; i < kRingSegments; ++i) {
       const float a0 = kStep * i, a1 = kStep * (i + 1);
       auto ring = [&](float angle) {
-        const float c = r * std::cos(angle), s = r * std::sin(angle);
+        const float c = r * vlm::Cos(angle), s = r * vlm::Sin(angle);
         if (axis == 0) return v4f{0.0f, c, s, 1.0f};
         if (axis == 1) return v4f{c, 0.0f, s, 1.0f};
         return v4f{c, s, 0.0f, 1.0f};

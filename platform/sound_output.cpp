@@ -4,6 +4,7 @@
 // the other its right side in the right channel. The pan is then the gain
 // of each source, exact and independent of OpenAL's own panner. Streamed
 // sounds refill a small ring of buffers per source from the layer's thread.
+#include "core/trig.h"
 #include "platform/sound_output.h"
 
 #include <AL/al.h>
@@ -119,8 +120,8 @@ void ApplySettings(const Voice& voice) {
   const float gain = static_cast<float>(s.volume) / 100.0f;
   // Equal power: the angle runs from 0 (left) to pi/2 (right).
   const float angle = (static_cast<float>(s.pan) / 100.0f + 1.0f) * 0.25f * 3.14159265f;
-  float left = std::cos(angle);
-  float right = std::sin(angle);
+  float left = vlm::Cos(angle);
+  float right = vlm::Sin(angle);
   if (s.pan >= 100) left = 0.0f;
   if (s.pan <= -100) right = 0.0f;
   if (voice.channels == 2) {

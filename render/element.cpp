@@ -5,6 +5,7 @@
 
 #include "core/fail.h"
 #include "core/registries.h"
+#include "core/trig.h"
 #include "definition/records.h"
 #include "render/draw2d.h"
 #include "render/element_record.h"
@@ -58,8 +59,8 @@ void Display(VLM_ELEMENT& element, float x, float y) {
 
 void BuildElementMatrix(VLM_ELEMENT& element) {
   const double a = static_cast<double>(element.fAngle) * std::numbers::pi / 180.0;
-  const float c = static_cast<float>(std::cos(a));
-  const float s = static_cast<float>(std::sin(a));
+  const float c = static_cast<float>(vlm::Cos(a));
+  const float s = static_cast<float>(vlm::Sin(a));
   m4f& m = element.m4fMatrix;
   for (int i = 0; i < 12; ++i) m.e[i] = 0.0f;
   m.e[0] = c * element.v4fScale.x;

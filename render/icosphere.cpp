@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "core/trig.h"
 #include "render/targets.h"
 
 namespace vlm::render {
@@ -37,11 +38,11 @@ void BuildIcosphere(std::vector<float>* vertices, std::vector<uint32_t>* indices
   const double ringY = 1.0 / std::sqrt(5.0), ringR = 2.0 / std::sqrt(5.0);
   for (int k = 0; k < 5; ++k) {
     const double up = 2.0 * kPi * k / 5.0;
-    points.push_back({ringR * std::cos(up), ringY, ringR * std::sin(up)});
+    points.push_back({ringR * vlm::Cos(up), ringY, ringR * vlm::Sin(up)});
   }
   for (int k = 0; k < 5; ++k) {
     const double down = 2.0 * kPi * k / 5.0 + kPi / 5.0;
-    points.push_back({ringR * std::cos(down), -ringY, ringR * std::sin(down)});
+    points.push_back({ringR * vlm::Cos(down), -ringY, ringR * vlm::Sin(down)});
   }
   std::vector<std::array<uint32_t, 3>> faces;
   for (uint32_t k = 0; k < 5; ++k) {

@@ -1,6 +1,7 @@
 // The camera: defaults, transforms, matrices and the pick ray. The GL side
 // of the projection (uniform buffers, viewport) is the renderer's, in
 // render/projection.cpp.
+#include "core/trig.h"
 #include "scene/camera.h"
 
 #include <cmath>
@@ -27,7 +28,7 @@ m4f Zero() {
 }  // namespace
 
 m4f PerspectiveMatrix(float fovDegrees, float aspect, float nearPlane, float farPlane) {
-  const float t = std::tan(fovDegrees * 0.5f * kPi / 180.0f);
+  const float t = vlm::Tan(fovDegrees * 0.5f * kPi / 180.0f);
   m4f m = Zero();
   m.e[0] = 1.0f / (t * aspect);
   m.e[5] = 1.0f / t;

@@ -9,6 +9,7 @@
 #include "core/engine_state.h"
 #include "core/fail.h"
 #include "core/registries.h"
+#include "core/trig.h"
 #include "definition/definition_internal.h"
 #include "definition/definition_state.h"
 #include "physics/world.h"
@@ -133,7 +134,7 @@ Placement PlaceChannel(VLM_SOUND* channel, const m4f& listener, float frameTime,
     direction.w = 0.0f;
     VLM_v4fNormalize(&direction);
     const float facing = -(r.x * direction.x + r.y * direction.y + r.z * direction.z);
-    const float angle = d > 0.0f ? std::acos(std::clamp(facing, -1.0f, 1.0f)) : 0.0f;
+    const float angle = d > 0.0f ? vlm::Acos(std::clamp(facing, -1.0f, 1.0f)) : 0.0f;
     p = r.x;
     f = state.masterFrequency * channel->fFrequencyFactor;
     if (doppler && (channel->iFlags & VLM_SOUND_DOPPLEREFFECT) && channel->fLastDistance != kNotMeasured &&

@@ -7,6 +7,7 @@
 
 #include "core/registries.h"
 #include "core/text.h"
+#include "core/trig.h"
 #include "definition/records.h"
 #include "render/draw2d.h"
 #include "render/render_state.h"
@@ -72,10 +73,10 @@ int VLM_DrawText(VLM_HANDLE handle, float x, float y, const char* text, int64_t 
     left -= std::round(settings.alignX * block.width);
     top -= std::round(settings.alignY * block.height);
   }
-  const float t = static_cast<float>(std::tan(italic * vlm::text::kDegrees));
+  const float t = static_cast<float>(vlm::Tan(italic * vlm::text::kDegrees));
   const bool rotated = settings.rotation != 0.0f;
-  const float rc = static_cast<float>(std::cos(settings.rotation * vlm::text::kDegrees));
-  const float rs = static_cast<float>(std::sin(settings.rotation * vlm::text::kDegrees));
+  const float rc = static_cast<float>(vlm::Cos(settings.rotation * vlm::text::kDegrees));
+  const float rs = static_cast<float>(vlm::Sin(settings.rotation * vlm::text::kDegrees));
   const float atlasW = static_cast<float>(font->pData->atlasWidth);
   const float atlasH = static_cast<float>(font->pData->atlasHeight);
 
