@@ -7,11 +7,8 @@
 
 #include <cmath>
 #include <cstdint>
-#ifdef VLM_TEST_RSQRT_SWITCH
-#include <cstdlib>
-#include <cstring>
-#endif
 
+#include "core/trig.h"
 #include "velmora/math.h"
 
 namespace {
@@ -84,34 +81,11 @@ inline __m128 QuaternionProduct(__m128 a, __m128 b) {
   return _mm_add_ps(_mm_add_ps(tw, tx), _mm_add_ps(ty, tz));
 }
 
-#ifdef VLM_TEST_RSQRT_SWITCH
-// Test builds only. VLM_TEST_RSQRT_ERROR=+1 or -1 replaces the hardware
-// estimate, whose relative error is at most 1.5 * 2^-12 and differs between
-// CPUs, by the exact value off by that much, so that a tolerance too tight
-// for some CPU fails on every machine.
-double EstimateErrorFactor() {
-  static const double factor = [] {
-    const char* sign = std::getenv("VLM_TEST_RSQRT_ERROR");
-    if (!sign) return 0.0;
-    if (std::strcmp(sign, "+1") == 0) return 1.0 + 1.5 / 4096.0;
-    if (std::strcmp(sign, "-1") == 0) return 1.0 - 1.5 / 4096.0;
-    return 0.0;
-  }();
-  return factor;
-}
-
-inline __m128 ReciprocalSqrt(__m128 s) {
-  const double factor = EstimateErrorFactor();
-  if (factor == 0.0) return _mm_rsqrt_ps(s);
-  alignas(16) float lanes[4];
-  _mm_store_ps(lanes, s);
-  for (float& x : lanes) x = static_cast<float>(factor / std::sqrt(static_cast<double>(x)));
-  return _mm_load_ps(lanes);
-}
-#else
-// About 12 bits: relative error at most 1.5 * 2^-12, differing between CPUs.
-inline __m128 ReciprocalSqrt(__m128 s) { return _mm_rsqrt_ps(s); }
-#endif
+// v divided by the square root of s, lane by lane. IEEE square root and
+// division are correctly rounded on every CPU, where the rsqrt estimate's low
+// bits differ between makers; a fast normalisation must give the same bits
+// everywhere, so that a replay ends the same on any machine.
+inline __m128 DivideBySqrt(__m128 v, __m128 s) { return _mm_div_ps(v, _mm_sqrt_ps(s)); }
 
 }  // namespace
 
@@ -241,9 +215,8 @@ v4f* VLM_v4fNormalize(v4f* v) {
 
 v4f* VLM_v4fNormalizeFastInto(v4f* dst, const v4f* src) {
   const __m128 v = ClearW(Load(src));
-  // No zero test: rsqrt(0) is infinity and 0 * infinity gives NaN.
-  const __m128 r = ReciprocalSqrt(HorizontalSum(_mm_mul_ps(v, v)));
-  Store(dst, ClearW(_mm_mul_ps(v, r)));
+  // No zero test: 0 / sqrt(0) gives NaN, as a zero vector must.
+  Store(dst, ClearW(DivideBySqrt(v, HorizontalSum(_mm_mul_ps(v, v)))));
   return dst;
 }
 
@@ -251,7 +224,7 @@ v4f* VLM_v4fNormalizeFast(v4f* v) { return VLM_v4fNormalizeFastInto(v, v); }
 
 v4f* VLM_q4fNormalizeFastInto(v4f* dst, const v4f* src) {
   const __m128 q = Load(src);
-  Store(dst, _mm_mul_ps(q, ReciprocalSqrt(HorizontalSum(_mm_mul_ps(q, q)))));
+  Store(dst, DivideBySqrt(q, HorizontalSum(_mm_mul_ps(q, q))));
   return dst;
 }
 
@@ -407,9 +380,9 @@ v4f* VLM_q4fFromEuler(v4f* q, float x, float y, float z, int mode) {
   // nearest to the true sine and cosine.
   const double k = (mode == 1 ? 1.0 : 3.14159265358979323846 / 180.0) * 0.5;
   const double hx = x * k, hy = y * k, hz = z * k;
-  const double cx = std::cos(hx), sx = std::sin(hx);
-  const double cy = std::cos(hy), sy = std::sin(hy);
-  const double cz = std::cos(hz), sz = std::sin(hz);
+  const double cx = vlm::Cos(hx), sx = vlm::Sin(hx);
+  const double cy = vlm::Cos(hy), sy = vlm::Sin(hy);
+  const double cz = vlm::Cos(hz), sz = vlm::Sin(hz);
   Store(q, _mm_setr_ps(static_cast<float>(sx * cy * cz - cx * sy * sz),
                        static_cast<float>(cx * sy * cz + sx * cy * sz),
                        static_cast<float>(cx * cy * sz - sx * sy * cz),
