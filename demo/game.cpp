@@ -1,6 +1,7 @@
 #include "game.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <cmath>
 #include <cstdio>
 
@@ -223,6 +224,25 @@ std::string Statistics(const std::vector<VLM_HANDLE>& shots, int debugView) {
   const std::vector<OverlayLine> lines = OverlayLines();
   for (size_t i = lines.size() - 3; i < lines.size(); ++i) out += lines[i].text + "\n";
   return out;
+}
+
+std::string BodyDump(const std::vector<VLM_HANDLE>& shots) {
+  std::string out;
+  char text[256];
+  std::vector<VLM_HANDLE> bodies = {kBodyGround, kBodyWheelA, kBodyWheelB};
+  bodies.insert(bodies.end(), shots.begin(), shots.end());
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    const VLM_HANDLE body = bodies[i];
+    v4f velocity{}, spin{};
+    VLM_GetBodyVelocity(body, &velocity, &spin);
+    const v4f at = BodyCentre(body);
+    // %.9g prints every float so that it reads back to the same bits.
+    std::snprintf(text, sizeof text, "Body %zu: position %.9g %.9g %.9g velocity %.9g %.9g %.9g spin %.9g %.9g %.9g\n",
+                  i, at.x, at.y, at.z, velocity.x, velocity.y, velocity.z, spin.x, spin.y, spin.z);
+    out += text;
+  }
+  std::snprintf(text, sizeof text, "Body state hash: 0x%016" PRIx64 "\n", VLM_GetPhysicsStateHash());
+  return out + text;
 }
 
 }  // namespace demo

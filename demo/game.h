@@ -88,4 +88,8 @@ void DrawOverlay();
 // last frame's rendered counters as the overlay shows them.
 std::string Statistics(const std::vector<VLM_HANDLE>& shots, int debugView);
 
+// Every body's centre, velocity and spin (ground, wheels, then the shots in
+// order) and the hash of the whole physics state, for comparing runs.
+std::string BodyDump(const std::vector<VLM_HANDLE>& shots);
+
 }  // namespace demo

@@ -12,6 +12,8 @@
 //   --draw-every N     draw and present only every Nth frame and the last;
 //                      the frames between run input and physics alone (long
 //                      soaks on a software rasteriser)
+//   --dump-bodies      print every body's state and the physics state's
+//                      hash at the end (the same on every CPU for a replay)
 //   --help             print this and exit
 // With --script, --record, --frames or --draw-every the physics runs one
 // step of 1/60 s per frame, the camera flies by 1/60 s per frame and each
@@ -47,18 +49,20 @@ struct Options {
   std::string screenshot;
   std::string script;
   std::string record;
+  bool dumpBodies = false;
   bool help = false;
 };
 
 void PrintUsage(FILE* to, const char* program) {
   std::fprintf(to,
                "Usage: %s [--frames N] [--screenshot FILE] [--script FILE] [--record FILE]"
-               " [--draw-every N] [--help]\n"
+               " [--draw-every N] [--dump-bodies] [--help]\n"
                "  --frames N         leave after N frames, as if Escape was held\n"
                "  --screenshot FILE  save the last presented frame as PNG\n"
                "  --script FILE      play the timed input events of FILE\n"
                "  --record FILE      write this run's input to FILE as a script\n"
                "  --draw-every N     draw only every Nth frame and the last\n"
+               "  --dump-bodies      print every body's state and its hash at the end\n"
                "  --help             show this text\n",
                program);
 }
@@ -87,6 +91,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         return false;
       }
       (arg == "--frames" ? options.frames : options.drawEvery) = count;
+    } else if (arg == "--dump-bodies") {
+      options.dumpBodies = true;
     } else if (arg == "--screenshot" && i + 1 < argc) {
       options.screenshot = Absolute(argv[++i]);
     } else if (arg == "--script" && i + 1 < argc) {
@@ -213,6 +219,7 @@ int main(int argc, char** argv) {
                  options.screenshot.c_str());
   }
   if (fixedSteps) std::fputs(Statistics(shots, debugView).c_str(), stdout);
+  if (options.dumpBodies) std::fputs(BodyDump(shots).c_str(), stdout);
   if (recordFile) std::fclose(recordFile);
   VLM_Shutdown();
   return 0;

@@ -52,6 +52,10 @@ int VLM_SetBodyAngularVelocity(VLM_HANDLE body, const v4f* vector, float x, floa
 int VLM_SetBodyCollisionProcedure(VLM_HANDLE body, VLM_COLLISION_PROCEDURE procedure);
 /* 1: the body takes part in collision tests (the default), 0: it does not. */
 int VLM_SetBodyCollision(VLM_HANDLE body, int flag);
+/* Copies the body's velocity (units per second) and angular velocity
+ * (radians per second about x, y, z); either pointer may be null.
+ * Returns 1, or 0. */
+int VLM_GetBodyVelocity(VLM_HANDLE body, v4f* velocity, v4f* angularVelocity);
 /* Position from *vector (x, y, z) with the transform modes of
  * VLM_TRANSFORM_RELATIVE, _LOCAL and _PARENT. Returns 1, or 0. */
 int VLM_BodyPosition(VLM_HANDLE body, const v4f* vector, int mode);
@@ -120,6 +124,11 @@ float VLM_GetPhysicsEnergy(int flags);
 /* The physics frequency: the measured frame rate (rounded) that the last
  * VLM_UpdatePhysics copied, in steps of the world per second. */
 float VLM_PhysicsFrequency(void);
+/* A 64-bit hash (FNV-1a) of the bits of every body's position, orientation,
+ * velocity and angular velocity, in creation order. The same build gives the
+ * same steps bit for bit on every x86-64 CPU, so two runs of the same input
+ * (a replay, or lockstep peers) agree exactly when their hashes do. */
+uint64_t VLM_GetPhysicsStateHash(void);
 /* Runs the shape test for two bodies. Outside a step it only reports:
  * 1 for a contact (stored as the world's contact), else 0. */
 int VLM_CollideBodies(VLM_HANDLE p, VLM_HANDLE q);

@@ -90,6 +90,9 @@ Reduced ReduceBy4(const vlm::platform::Image& image) {
   return out;
 }
 
+// The hash of every body's state at the end of the scripted game.
+constexpr const char* kScriptedGameHash = "0xfa2744bf00c70cbe";
+
 // The committed picture of the scripted game's last frame, 400 x 225.
 const std::string kReference = std::string(VLM_SOURCE_DIR) + "/tests/demo/reference/scripted_game.png";
 
@@ -171,9 +174,14 @@ TEST_F(DemoScript, ScriptedGameEndsWithTheBodiesItShot) {
   script << "215 key down P\n216 key up P\n218 key down P\n219 key up P\n";
   script << "330 key down ESCAPE\n";
   const std::string path = Write("game.txt", script.str());
-  const DemoRun run = RunDemo(dir_.Path(), {"--script", path, "--screenshot", "shot.png"});
+  const DemoRun run = RunDemo(dir_.Path(), {"--script", path, "--screenshot", "shot.png", "--dump-bodies"});
   ASSERT_EQ(run.status, 0) << run.output;
 
+  // The game ends in exactly the same state on every CPU. After an intended
+  // change of the physics or of the scene, take the new hash from the output.
+  EXPECT_NE(run.output.find("Body state hash: " + std::string(kScriptedGameHash) + "\n"), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find("Body 17: position "), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Bodies: 17 (dyn) + 1 (stc)\n"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Joints: 1\n"), std::string::npos) << run.output;
   // P released twice switched the debug view on and off again.
