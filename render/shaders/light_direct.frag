@@ -3,12 +3,7 @@
 // 1 lit, above 1 lit with the 4-tap directional shadow test. The engine also
 // builds it without the shadow test and, for frames without a direct light,
 // with ambient and emission alone.
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 uniform sampler2DArray GBufferMap;
 uniform sampler2D ShadowMap;
 uniform vec4 vAmbientColor;

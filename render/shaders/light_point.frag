@@ -1,11 +1,6 @@
 #version 330
 // One point light over the G-buffer, fading linearly to 0 at its range.
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 uniform sampler2DArray GBufferMap;
 flat in vec3 vLightPosition;
 flat in float fLightRange;

@@ -3,12 +3,7 @@
 // 4-tap cube shadow test of the dynamic cube and, for iStatic 1, of the
 // light's static cube. mWorldViewMatrix takes view-space vectors into the
 // light's frame; mShadowTextureMatrix turns them into cube lookups.
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 layout(std140) uniform Light
 {
     vec3 vLightPosition;

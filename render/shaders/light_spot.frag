@@ -1,12 +1,7 @@
 #version 330
 // One spot light: a point light narrowed to a cone around vLightDirection.
 // Each of the five maps is the G-buffer array, read at its own layer.
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 layout(std140) uniform Light
 {
     vec3 vLightPosition;

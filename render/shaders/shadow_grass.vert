@@ -6,17 +6,8 @@ layout(location = 7) in float iGroup;
 uniform samplerBuffer InstanceBuffer;
 uniform float fTime;
 uniform vec3 vWind;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
-layout(std140) uniform Model
-{
-    mat4 mModelViewMatrix;
-    mat3 mNormalMatrix;
-};
+#include "shared/projection_block.glsl"
+#include "shared/model_block.glsl"
 out vec2 vUV;
 void main()
 {
