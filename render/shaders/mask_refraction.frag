@@ -20,11 +20,10 @@ layout(std140) uniform Material
 };
 layout(location = 0) out vec4 vFragColor;
 #include "shared/tangent_frame.glsl"
+#include "shared/screen_behind.glsl"
 void main()
 {
-    vec2 screen = gl_FragCoord.xy / vMapSize;
-    if (gl_FragCoord.z > texture(DepthMap, screen).r)
-        discard;
+    vec2 screen = VisibleScreenPosition();
     vec3 bump = 2.0 * texture(NormalMap, vUV + vOffset).rgb - 1.0;
     vec3 normal = normalize(TangentFrame(vViewNormal, vViewTangent) * bump);
     vec3 refraction = texture(ColorMap, screen + bump.xy * fRefraction).rgb * vRefractionColor.rgb;

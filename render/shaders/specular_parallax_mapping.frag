@@ -10,12 +10,11 @@ uniform float fBias;
 #include "shared/material_block.glsl"
 #include "shared/gbuffer_outputs.glsl"
 #include "shared/tangent_frame.glsl"
+#include "shared/parallax.glsl"
 void main()
 {
     mat3 tbn = TangentFrame(vViewNormal, vViewTangent);
-    vec3 eye = normalize(transpose(tbn) * -vViewPosition);
-    float height = texture(NormalMap, vUV).a * fScale + fBias;
-    vec2 uv = vUV + height * eye.xy;
+    vec2 uv = ParallaxUV(tbn);
     vec3 normal = normalize(tbn * (2.0 * texture(NormalMap, uv).rgb - 1.0));
     vFragPosition = vec4(vViewPosition, fSurfaceScattering);
     vFragNormal = vec4(normal, fHardness);

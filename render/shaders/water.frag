@@ -29,11 +29,10 @@ layout(std140) uniform Material
 };
 layout(location = 0) out vec4 vFragColor;
 #include "shared/tangent_frame.glsl"
+#include "shared/screen_behind.glsl"
 void main()
 {
-    vec2 screen = gl_FragCoord.xy / vMapSize;
-    if (gl_FragCoord.z > texture(DepthMap, screen).r)
-        discard;
+    vec2 screen = VisibleScreenPosition();
     vec3 bump = normalize((2.0 * texture(NormalMapA, vUV + vOffset).rgb - 1.0) +
                           (2.0 * texture(NormalMapB, vUV - 2.0 * vOffset).rgb - 1.0));
     vec3 normal = normalize(TangentFrame(vViewNormal, vViewTangent) * bump);
