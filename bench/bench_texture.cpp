@@ -17,8 +17,8 @@
 
 #include "bench/bench_medians.h"
 #include "definition/records.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
-#include "render/gl/gl_table.h"
 #include "support/gl_context.h"
 #include "velmora.h"
 

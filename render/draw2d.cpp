@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "definition/records.h"
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"

@@ -7,16 +7,16 @@
 #include "core/engine_state.h"
 #include "core/fail.h"
 #include "definition/records.h"
+#include "gpu/gl_table.h"
 #include "mesh/mesh_record.h"
 #include "render/frustum.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
-#include "scene/object_record.h"
-#include "velmora/scene.h"
 #include "render/targets.h"
+#include "scene/object_record.h"
 #include "velmora/math.h"
 #include "velmora/render.h"
+#include "velmora/scene.h"
 
 namespace vlm::render {
 

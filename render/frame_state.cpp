@@ -1,11 +1,11 @@
 // GL-state helpers of the frame's passes and the presentation.
 #include "render/frame_state.h"
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/material_apply.h"
 #include "render/render_state.h"
-#include "render/shader_state.h"
 #include "render/shader_record.h"
+#include "render/shader_state.h"
 #include "render/targets.h"
 
 namespace vlm::render {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "velmora/core.h"

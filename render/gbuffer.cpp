@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "render/uniform_buffers.h"

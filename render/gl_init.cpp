@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 #include "render/render_state.h"
 
 namespace vlm::gl {

@@ -7,7 +7,7 @@
 
 #include "core/registries.h"
 #include "definition/records.h"
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/render_state.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"

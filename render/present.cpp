@@ -6,11 +6,11 @@
 
 #include "core/engine_state.h"
 #include "core/fail.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "platform/screen.h"
 #include "render/element_record.h"
 #include "render/frame_state.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "render/shader_record.h"
 #include "render/targets.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "core/fail.h"
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"
 #include "scene/scene_state.h"

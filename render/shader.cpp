@@ -10,7 +10,7 @@
 
 #include "core/registries.h"
 #include "definition/records.h"
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"

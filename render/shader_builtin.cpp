@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"
 #include "shader_sources.h"

@@ -2,7 +2,7 @@
 // their framebuffers, and the six view matrices of the cube's faces.
 #include <cmath>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "scene/scene_state.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "gpu/gl_table.h"
 #include "render/shader_state.h"
-#include "render/gl/gl_table.h"
 #include "scene/scene_state.h"
 #include "velmora/core.h"
 #include "velmora/math.h"

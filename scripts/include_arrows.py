@@ -10,7 +10,7 @@ the folders on it ("render/  text/   what they own"). The public headers
 (include/) count as the folder that implements most of what they declare
 (OWNER below; the pure type headers stand below everything); tests,
 benchmarks, fuzz targets and tools stand above everything. An include names
-a folder by its first path part ("render/gl/gl_table.h") or by a file beside
+a folder by its first path part ("gpu/gl_table.h") or by a file beside
 the includer.
 """
 import argparse

@@ -8,8 +8,8 @@
 
 #include "core/registries.h"
 #include "definition/records.h"
+#include "gpu/gl_table.h"
 #include "render/element_record.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "support/gl_context.h"
 #include "support/screen_pixels.h"

@@ -7,10 +7,10 @@
 
 #include "core/engine_state.h"
 #include "frame/frame_fixture.h"
+#include "gpu/gl_table.h"
 #include "particles/particle_record.h"
 #include "particles/particle_state.h"
 #include "render/frame.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "scene/camera.h"
 #include "scene/object_record.h"

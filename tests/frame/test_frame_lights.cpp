@@ -6,11 +6,11 @@
 #include <functional>
 #include <vector>
 
-#include "frame/frame_fixture.h"
 #include "definition/records.h"
+#include "frame/frame_fixture.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "render/frame.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "scene/light.h"
 #include "scene/object_record.h"

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "core/engine_state.h"
+#include "gpu/gl_context.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "platform/screen.h"
 #include "platform/screen_state.h"
 #include "platform/testing/window_probe.h"
-#include "render/gl/gl_context.h"
-#include "render/gl/gl_table.h"
 #include "render/gl_init.h"
 #include "render/render_state.h"
 #include "support/gl_context.h"

@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 
 namespace vlm::gl {
 

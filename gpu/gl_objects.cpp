@@ -1,5 +1,5 @@
 // GL object helpers over the function table.
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 
 #include <vector>
 
