@@ -10,7 +10,7 @@
 
 #include "bench/bench_medians.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "gpu/gl_table.h"
 #include "render/draw2d.h"
 #include "render/render_state.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bench/bench_medians.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "support/gl_context.h"

@@ -12,7 +12,7 @@
 #include "core/engine_state.h"
 #include "core/registries.h"
 #include "core/registry.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "gpu/gl_objects.h"
 #include "particles/particle_internal.h"
 #include "particles/particle_state.h"
@@ -347,7 +347,7 @@ int DrawEmitters(const std::function<bool(const VLM_PARTICLE_EMITTER&)>& setUp) 
 extern "C" {
 
 int VLM_UpdateParticles(void) {
-  vlm::particles::UpdateEmitters(vlm::particles::NowMilliseconds(), vlm::Timing().frameTimeFactor,
+  vlm::particles::UpdateEmitters(vlm::particles::NowMilliseconds(), vlm::Timing().lastFrameSeconds,
                                  vlm::particles::CurrentViewMatrix());
   return 0;
 }

@@ -5,7 +5,7 @@
 
 #include "core/fail.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "gpu/gl_objects.h"
 #include "render/draw2d.h"
 #include "render/element_record.h"

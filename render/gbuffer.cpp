@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "render/uniform_buffers.h"
@@ -106,10 +107,10 @@ LightProgram BuildProgram(const src::Source& vertex, const src::Source& fragment
   }
   for (const auto& [slot, name] : slots)
     light.locations[static_cast<size_t>(slot)] = vlmgl.glGetUniformLocation(light.program, name);
-  vlmgl.glUseProgram(light.program);
+  gl::UseProgram(light.program);
   for (int slot = 0; slot < samplers; ++slot)
     vlmgl.glUniform1i(light.locations[static_cast<size_t>(slot)], slot);
-  vlmgl.glUseProgram(0);
+  gl::UseProgram(0);
   return light;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/fail.h"
+#include "gpu/gl_state.h"
 #include "gpu/gl_table.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"
@@ -130,7 +131,7 @@ int VLM_InitCamera(int width, int height) {
   block.mInvProjectionMatrix = projection.inversePerspective;
   block.mScreenMatrix = projection.screen;
   CreateProjectionBuffer();
-  if (HasGL() && vlmgl.glViewport) vlmgl.glViewport(0, 0, projection.width, projection.height);
+  if (HasGL() && vlmgl.glViewport) vlm::gl::SetViewport(projection.width, projection.height);
   return 0;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "gpu/gl_table.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"

@@ -13,8 +13,8 @@
 #include "render/frame.h"
 #include "render/render_state.h"
 #include "scene/camera.h"
+#include "scene/entity_records.h"
 #include "scene/object_record.h"
-#include "scene/records.h"
 #include "scene/scene_state.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "frame/frame_fixture.h"
 #include "gpu/gl_table.h"
 #include "platform/image.h"
@@ -118,7 +118,7 @@ class FrameLightsTest : public FrameTest {
     vlm::render::DirectionalShadowPass(frame_);
     vlm::render::BeginLightPasses(frame_);
     vlm::render::DirectLightPass(frame_);
-    vlm::render::PointLightPass(frame_);
+    vlm::render::PointAndSpotLightPass(frame_);
     EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   }
 

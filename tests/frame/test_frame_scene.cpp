@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/engine_state.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "frame/frame_fixture.h"
 #include "gpu/gl_table.h"
 #include "physics/world_state.h"

@@ -193,7 +193,7 @@ TEST(FolderRules, EachRuleCatchesAPlantedViolation) {
       {"mesh", "void Draw() { vlmgl.glDrawArrays(GL_TRIANGLES, 0, 3); }\n"},
       {"engine", "  vlmgl.glFinish();\n"},
       {"physics", "#include \"render/gl_init.h\"\n"},
-      {"physics", "#include \"sound/records.h\"\n"},
+      {"physics", "#include \"sound/sound_record.h\"\n"},
       {"physics", "#include \"platform/screen.h\"\n"},
       {"core", "#include \"physics/world.h\"\n"},
       {"core", "#include \"engine/context.h\"\n"},

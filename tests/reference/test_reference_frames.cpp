@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "reference/frame_compare.h"
