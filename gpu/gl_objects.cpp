@@ -62,6 +62,8 @@ GLuint CreateVertexArray() {
   return array;
 }
 
+void BindBuffer(GLenum target, GLuint buffer) { vlmgl.glBindBuffer(target, buffer); }
+
 void BindVertexArray(GLuint array) {
   if (vlmgl.glBindVertexArray) vlmgl.glBindVertexArray(array);
 }

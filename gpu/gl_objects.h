@@ -16,6 +16,8 @@ namespace vlm::gl {
 
 // ---- Buffers --------------------------------------------------------------
 GLuint CreateBuffer();
+// glBindBuffer: buffer (0: none) on target.
+void BindBuffer(GLenum target, GLuint buffer);
 // Binds buffer to target and gives it bytes of data (null: uninitialised);
 // the binding stays, as a vertex array records the element buffer's.
 void FillBuffer(GLenum target, GLuint buffer, GLsizeiptr bytes, const void* data, GLenum usage);

@@ -57,7 +57,7 @@ void CreateQuad(VLM_BILLBOARD& group) {
                                                   {6, 3, GL_FLOAT, 28},
                                                   {2, 2, GL_FLOAT, 40}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void DeleteInstances(VLM_BILLBOARD& group) {
@@ -85,7 +85,7 @@ void Upload(VLM_BILLBOARD& group) {
     group.iCapacity = capacity;
   }
   gl::UpdateBuffer(GL_TEXTURE_BUFFER, group.iInstanceBuffer, 0, bytes, group.aMatrices.data());
-  vlmgl.glBindBuffer(GL_TEXTURE_BUFFER, 0);
+  gl::BindBuffer(GL_TEXTURE_BUFFER, 0);
 }
 
 void DrawGroup(VLM_BILLBOARD& group, const m4f& view) {

@@ -25,11 +25,11 @@ GLuint BatchArray() {
   if (!gl::HasVertexArrayFunctions()) return 0;
   batch.vertexArray = gl::CreateVertexArray();
   gl::BindVertexArray(batch.vertexArray);
-  vlmgl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch.elementBuffer);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, batch.vertexBuffer);
+  gl::BindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch.elementBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, batch.vertexBuffer);
   gl::DeclareAttributes(sizeof(Vertex2D), {{0, 4, GL_FLOAT, 0}, {2, 2, GL_FLOAT, 16}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
   return batch.vertexArray;
 }
 
@@ -70,9 +70,9 @@ void DrawQuadBatch(const Vertex2D* vertices, int quads) {
   if (quads <= 0) return;
   const GLuint array = BatchArray();
   if (!array) return;
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, Render().quadBatch.vertexBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, Render().quadBatch.vertexBuffer);
   vlmgl.glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(quads) * 4 * sizeof(Vertex2D), vertices);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
   gl::BindVertexArray(array);
   gl::DrawIndexedTriangles(quads * 6);
   gl::BindVertexArray(0);

@@ -25,9 +25,9 @@ VLM_ELEMENT* Resolve(intptr_t handle) { return ElementRegistry().Resolve(handle)
 
 void UploadVertices(const VLM_ELEMENT& element) {
   if (!element.iVertexBuffer) return;
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, element.iVertexBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, element.iVertexBuffer);
   vlmgl.glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof element.aVertices, element.aVertices);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void CreateBuffers(VLM_ELEMENT& element) {
@@ -40,7 +40,7 @@ void CreateBuffers(VLM_ELEMENT& element) {
   gl::DeclareAttributes(sizeof(VLM_ELEMENT_VERTEX),
                         {{0, 4, GL_FLOAT, 0}, {2, 2, GL_FLOAT, 16}, {3, 2, GL_FLOAT, 24}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void Display(VLM_ELEMENT& element, float x, float y) {

@@ -307,14 +307,14 @@ void DrawInstancedPointLights(const std::vector<PointLightInstance>& instances) 
   vlmgl.glUniform1i(t.point.locations[0], 0);
   BindGBuffer(0);
   gl::BindVertexArray(t.instancedSphereArray);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
   for (size_t first = 0; first < instances.size(); first += kMaxPointLightInstances) {
     const size_t count = std::min(instances.size() - first, static_cast<size_t>(kMaxPointLightInstances));
     vlmgl.glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(count * sizeof(PointLightInstance)),
                           &instances[first]);
     gl::DrawIndexedTrianglesInstanced(kIcosphereIndices, static_cast<GLsizei>(count));
   }
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 // One spot light: each of the program's five maps is the G-buffer array on

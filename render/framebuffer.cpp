@@ -57,7 +57,7 @@ void CreateScreenQuad(RenderTargets& t) {
   gl::FillBuffer(GL_ARRAY_BUFFER, t.screenQuadBuffer, sizeof vertices, vertices, GL_STATIC_DRAW);
   gl::DeclareAttributes(24, {{0, 4, GL_FLOAT, 0}, {2, 2, GL_FLOAT, 16}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void AttachLayer(GLenum attachment, GLuint array, int layer) {

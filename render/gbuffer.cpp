@@ -125,7 +125,7 @@ void CreateDirectQuad(RenderTargets& t) {
   gl::FillBuffer(GL_ARRAY_BUFFER, t.directQuadBuffer, sizeof quad, quad, GL_STATIC_DRAW);
   gl::DeclareAttributes(16, {{0, 4, GL_FLOAT, 0}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 // The icosphere's buffers, its plain vertex array and an instanced one that
@@ -149,11 +149,11 @@ void CreateLightVolumes(RenderTargets& t) {
   for (uint32_t* array : {&t.sphereArray, &t.instancedSphereArray}) {
     *array = gl::CreateVertexArray();
     gl::BindVertexArray(*array);
-    vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.sphereVertices);
+    gl::BindBuffer(GL_ARRAY_BUFFER, t.sphereVertices);
     gl::DeclareAttributes(16, {{0, 4, GL_FLOAT, 0}});
-    vlmgl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, t.sphereIndices);
+    gl::BindBuffer(GL_ELEMENT_ARRAY_BUFFER, t.sphereIndices);
   }
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
   gl::DeclareAttributes(kPointLightInstanceBytes, {{7, 4, GL_FLOAT, 0},
                                                    {8, 4, GL_FLOAT, 16},
                                                    {9, 4, GL_FLOAT, 32},
@@ -164,7 +164,7 @@ void CreateLightVolumes(RenderTargets& t) {
                                                    {14, 1, GL_FLOAT, 92}});
   for (GLuint location = 7; location <= 14; ++location) vlmgl.glVertexAttribDivisor(location, 1);
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void DeleteLightProgram(LightProgram& light) {
