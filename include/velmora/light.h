@@ -56,6 +56,18 @@ int VLM_Shadows(int on);
 int VLM_Glow(float strength);
 int VLM_Bloom(float strength);
 
+/* The direct light, a sun infinitely far away: the way its light travels
+ * (any length, kept unit length; straight down at start), its colour
+ * 0xAABBGGRR (white), its intensity (1) and whether it casts the
+ * directional shadow (no), which is drawn while VLM_Shadows is on: a
+ * 40 x 40 unit square around the camera. Return 1, or 0 with a log row for
+ * a zero or not finite direction and a not finite intensity, which leave
+ * the light as it was. */
+int VLM_DirectLightDirection(float x, float y, float z);
+int VLM_DirectLightColour(uint32_t colour);
+int VLM_DirectLightIntensity(float intensity);
+int VLM_DirectLightShadow(int castsShadow);
+
 #ifdef __cplusplus
 }
 #endif
