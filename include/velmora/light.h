@@ -32,8 +32,12 @@ struct VLM_LIGHT* VLM_IsLight(VLM_HANDLE handle);
 int VLM_LightColour(VLM_HANDLE light, uint32_t colour);
 int VLM_LightIntensity(VLM_HANDLE light, float intensity);
 int VLM_LightRange(VLM_HANDLE light, float range);
-/* With both switches on, a point light keeps a shadow cube of its own; it
- * is deleted as soon as either switch goes off. Returns 1, or 0. */
+/* While VLM_Shadows is on, a light that casts shadows darkens what it
+ * cannot see: a point light through a cube of depth maps around it, a spot
+ * light through one depth map of its view along its axis. With both
+ * switches on, a point light keeps a shadow cube of its own, rendered once
+ * (a spot light keeps none); it is deleted as soon as either switch goes
+ * off. Returns 1, or 0. */
 int VLM_LightShadow(VLM_HANDLE light, int castsShadow, int staticShadow);
 
 typedef struct VLM_DEFINITION_NODE VLM_DEFINITION_NODE;
