@@ -321,6 +321,18 @@ VLM_OBJECT* MakeBox(float x, float y, float z) {
   return box;
 }
 
+// A 40 x 40 floor at height y in render list 0, program 20; its material.
+VLM_MATERIAL* MakeFloor(float y) {
+  VLM_MESH* plane = VLM_CreatePlaneMesh(-1, 40.0f, 1.0f, "floor");
+  VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 20, "floor");
+  if (!plane || !material) return nullptr;
+  VLM_OBJECT* floor =
+      VLM_CreateObject(-1, reinterpret_cast<VLM_HANDLE>(plane), reinterpret_cast<VLM_HANDLE>(material), 1, "");
+  const v4f at{0.0f, y, 0.0f, 1.0f};
+  VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(floor), &at, 0);
+  return material;
+}
+
 GLint DirectLightState() {
   const vlm::render::LightProgram& direct = vlm::render::Targets().direct;
   GLint state = -1;
@@ -694,15 +706,10 @@ Surface SurfaceAt(const Layer layers[4], int x, int y) {
 // more) get nothing, those it clearly misses the full light. The floor
 // casts shadows too, so it must not shadow itself.
 TEST_F(FrameLightsTest, AWholeFrameShadowsTheFloorUnderABox) {
-  VLM_MESH* plane = VLM_CreatePlaneMesh(-1, 40.0f, 1.0f, "floor");
-  VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 20, "floor");
-  ASSERT_NE(plane, nullptr);
+  VLM_MATERIAL* material = MakeFloor(-2.0f);
   ASSERT_NE(material, nullptr);
   material->fShine = 0.4f;
   material->fHardness = 6.0f;
-  VLM_OBJECT* floor = VLM_CreateObject(-1, reinterpret_cast<VLM_HANDLE>(plane), reinterpret_cast<VLM_HANDLE>(material), 1, "");
-  const v4f down{0.0f, -2.0f, 0.0f, 1.0f};
-  VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(floor), &down, 0);
   const V3 boxCentre{0.8f, -1.0f, -8.0f};  // 0.5 above the floor
   ASSERT_NE(MakeBox(boxCentre.x, boxCentre.y, boxCentre.z), nullptr);
   VLM_AmbientColour(0xFF000000u);
@@ -757,28 +764,20 @@ TEST_F(FrameLightsTest, AWholeFrameShadowsTheFloorUnderABox) {
 
 // The directional shadow, switched on through the public procedures, tap
 // by tap. The camera hangs 0.136 above a floor looking straight down, under
-// a caster whose edge lies over x = 0, 15 units up: the map (2048 texels
-// for +-20 units around the camera) puts that edge on the border of texels
-// 1023 and 1024. The linear filter gives a tap at map coordinate u (in
-// texels) the caster's weight 1024.5 - u between the two texel centres, and
-// the tap fails where that weight times the depth difference, 15 / 4095.99,
-// exceeds the casters' depth bias of 0.00005: for u below 1024.5 - 0.01365.
-// Each tap sits at the floor point's u plus its x offset x 0.4 x 2048, so
-// across the screen the floor goes through all five visibilities, 0, 0.25,
-// 0.5, 0.75 and 1. Pixels with a tap within 0.01 texel of that limit are
-// left out; a band as wide as the bias's 0.01365 would hide that term.
+// a box whose edge lies over x = 0, its top 10.5 units up: the map (2048
+// texels for +-20 units around the camera) puts that edge on the border of
+// texels 1023 and 1024. The linear filter gives a tap at map coordinate u
+// (in texels) the box's weight 1024.5 - u between the two texel centres,
+// and the tap fails where that weight times the depth difference,
+// 10.5 / 4095.99, exceeds the casters' depth bias of 0.00005: for u below
+// 1024.5 - 0.0195. Each tap sits at the floor point's u plus its x offset
+// x 0.4 x 2048, so across the screen the floor goes through all five
+// visibilities, 0, 0.25, 0.5, 0.75 and 1. Pixels with a tap within 0.01
+// texel of that limit are left out; a band as wide as the bias's 0.0195
+// would hide that term.
 TEST_F(FrameLightsTest, DirectionalShadowFailsItsFourTapsOneByOne) {
-  VLM_MESH* plane = VLM_CreatePlaneMesh(-1, 40.0f, 1.0f, "floor");
-  VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 20, "floor");
-  ASSERT_TRUE(plane && material);
-  VLM_CreateObject(-1, reinterpret_cast<VLM_HANDLE>(plane), reinterpret_cast<VLM_HANDLE>(material), 1, "");
-  VLM_MESH* cube = VLM_CreateCubeMesh(-1, 10.0f, 1.0f, 0, "caster");
-  VLM_MATERIAL* casterMaterial = VLM_CreateMaterial(-1, -1, 22, "caster");
-  ASSERT_TRUE(cube && casterMaterial);
-  VLM_OBJECT* caster = VLM_CreateObject(-1, reinterpret_cast<VLM_HANDLE>(cube),
-                                        reinterpret_cast<VLM_HANDLE>(casterMaterial), 1, "");
-  const v4f casterAt{-5.0f, 10.0f, 0.0f, 1.0f};  // x from -10 to 0, top at 15
-  VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(caster), &casterAt, 0);
+  ASSERT_NE(MakeFloor(0.0f), nullptr);
+  ASSERT_NE(MakeBox(-0.5f, 10.0f, 0.0f), nullptr);  // x from -1 to 0, top at 10.5
   VLM_CameraNear(0.01f);
   VLM_CameraPosition(0.0f, 0.136f, 0.0f, 0);
   VLM_CameraRotation(-90.0f, 0.0f, 0.0f, 0);
@@ -799,7 +798,7 @@ TEST_F(FrameLightsTest, DirectionalShadowFailsItsFourTapsOneByOne) {
   v4f up{0.0f, 1.0f, 0.0f, 0.0f};
   VLM_v4fTransformInto(&up, &view, &up);
   const V3 toLight{up.x, up.y, up.z}, colour{1.0f, 128.0f / 255.0f, 64.0f / 255.0f};
-  const float threshold = 1024.5f - 0.00005f * 4095.99f / 15.0f;
+  const float threshold = 1024.5f - 0.00005f * 4095.99f / 10.5f;
   const float kTapX[4] = {-0.00094201624f, 0.00094558609f, -0.000194184101f, 0.00034495938f};
   int levels[5] = {}, wrong = 0;
   for (int y = 0; y < height_; ++y)
