@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/builtin_images.h"
 #include "core/fail.h"
@@ -111,6 +112,15 @@ const builtin::BuiltinImage* const kSubstituteImages[3] = {
     &builtin::kSubstituteColourImage, &builtin::kSubstituteNormalImage,
     &builtin::kSubstituteSpecularImage};
 
+// The texture of an inline block for slot k; a block that fails gives the
+// colour, normal and specular slots a new substitute, the mask slot none.
+VLM_TEXTURE* InlineTexture(VLM_DEFINITION_NODE* node, int k) {
+  VLM_TEXTURE* texture = VLM_LoadTextureDefinition(-1, node, "");
+  if (texture || k >= 3) return texture;
+  const builtin::BuiltinImage& image = *kSubstituteImages[k];
+  return VLM_CatchTexture(-1, image.bytes, image.size, VLM_DEFAULT, "");
+}
+
 void FillTextureSlots(VLM_MATERIAL* material, VLM_DEFINITION_NODE* block, const char* procedure) {
   for (int k = 0; k < 4; ++k) {
     const std::string key = "\\Texture[" + std::to_string(k) + "]";
@@ -123,11 +133,45 @@ void FillTextureSlots(VLM_MATERIAL* material, VLM_DEFINITION_NODE* block, const 
         Fail("Texture[" + std::to_string(k) + "] not found: " + value, procedure);
       continue;
     }
-    material->apTextures[k] = VLM_LoadTextureDefinition(-1, node, "");
-    if (!material->apTextures[k] && k < 3) {
-      const builtin::BuiltinImage& image = *kSubstituteImages[k];
-      material->apTextures[k] = VLM_CatchTexture(-1, image.bytes, image.size, VLM_DEFAULT, "");
+    material->apTextures[k] = InlineTexture(node, k);
+  }
+}
+
+// The line (from 1) of the tree's text where a node's value starts; 0 when
+// the value is not a piece of that text (joined from pieces, or copied).
+size_t LineOf(VLM_DEFINITION_NODE* node) {
+  const DefinitionTree* tree = DefinitionTreeOf(node);
+  if (!tree) return 0;
+  const auto begin = reinterpret_cast<uintptr_t>(tree->text.data());
+  const auto at = reinterpret_cast<uintptr_t>(node->value);
+  if (at < begin || at >= begin + tree->text.size()) return 0;
+  return 1 + static_cast<size_t>(std::count(tree->text.data(), node->value, '\n'));
+}
+
+// "Texture[k] { ... }" written without the colon reads as an unnamed block
+// whose value is "Texture[k]": it is the inline block of slot k, as with
+// the colon, unless the slot has a key of its own or an earlier such
+// block. Any other unnamed statement that starts like a slot (a name
+// without its colon, a second block for a slot) would lose its texture
+// without a word, so it gets a row naming its line.
+void FillUnnamedTextureBlocks(VLM_MATERIAL* material, VLM_DEFINITION_NODE* block, const char* procedure) {
+  bool taken[4] = {};
+  for (int k = 0; k < 4; ++k)
+    taken[k] = Key(block, ("\\Texture[" + std::to_string(k) + "]").c_str()) != nullptr;
+  for (VLM_DEFINITION_NODE* node = VLM_GetDefinitionChild(block, 0); node; node = VLM_NextDefinitionNode(node)) {
+    const std::string_view value = node->Value();
+    if (node->nameLength != 0 || !value.starts_with("Texture[")) continue;
+    int k = 0;
+    while (k < 4 && value != "Texture[" + std::to_string(k) + "]") ++k;
+    if (k < 4 && node->container && !taken[k]) {
+      taken[k] = true;
+      material->apTextures[k] = InlineTexture(node, k);
+      continue;
     }
+    const size_t line = LineOf(node);
+    Fail("Fail: '" + std::string(value) + "'" + (line ? " on line " + std::to_string(line) : std::string()) +
+             " is not a texture slot (write Texture[k]: name or Texture[k]: { ... })!",
+         procedure);
   }
 }
 
@@ -169,6 +213,7 @@ VLM_MATERIAL* VLM_LoadMaterialDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* nod
   const int program = shader ? static_cast<int>(shader->value) : VLM_PROGRAM_3D_DEFAULT;
   material->pShader = vlm::Program(program, kProc);
   vlm::FillTextureSlots(material, block, kProc);
+  vlm::FillUnnamedTextureBlocks(material, block, kProc);
 
   if (VLM_DEFINITION_NODE* blending = Key(block, "\\BlendingMode")) {
     material->iBlendSource = vlm::ReadBlendFactor(VLM_GetDefinitionChild(blending, 0), material->iBlendSource);

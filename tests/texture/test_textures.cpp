@@ -125,10 +125,16 @@ TEST_F(Textures, ParametersOfEachCreator) {
   vlmgl.glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &level2);
   EXPECT_EQ(level2, 2);
 
+  // The filter names of the header: no filtering as the default filter
+  // gives GL_NEAREST, linear filtering GL_LINEAR.
   const std::vector<uint8_t> bytes = texturetest::SolidPng(4, 4, 1, 2, 3);
-  VLM_TEXTURE* caught = VLM_CatchTexture(-1, bytes.data(), bytes.size(), GL_NEAREST, "caught");
+  ASSERT_EQ(VLM_SetTextureFilter(VLM_TEXTUREFILTER_NOFILTERING), 1);
+  VLM_TEXTURE* caught = VLM_CatchTexture(-1, bytes.data(), bytes.size(), VLM_DEFAULT, "caught");
+  VLM_SetTextureFilter(VLM_TEXTUREFILTER_LINEARFILTERING);
+  EXPECT_EQ(VLM_GetTextureFilter(), GL_LINEAR);
   ASSERT_NE(caught, nullptr);
   EXPECT_EQ(TexInt(GL_TEXTURE_2D, caught->iTexture, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+  EXPECT_EQ(TexInt(GL_TEXTURE_2D, caught->iTexture, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
   EXPECT_EQ(TexInt(GL_TEXTURE_2D, caught->iTexture, GL_TEXTURE_WRAP_T), GL_REPEAT);
   EXPECT_FLOAT_EQ(TexFloat(GL_TEXTURE_2D, caught->iTexture, GL_TEXTURE_MAX_ANISOTROPY_EXT), 1.0f);
 
