@@ -88,10 +88,12 @@ inline float Approach(const PassContact& c, int k) {
 // Impulse of size j along direction k on B, -j on A.
 void Apply(const PassContact& c, int k, float j) {
   auto& B = c.b->Body;
+  if (c.rodsB) ToCentreVelocity(c.b, c.centreB);
   AddScaled3(B.v4fVelocity, c.direction[k], j * c.inverseMassB);
   AddScaled3(B.v4fAngularVelocity, c.turnB[k], j);
   if (!c.aFixed) {
     auto& A = c.a->Body;
+    if (c.rodsA) ToCentreVelocity(c.a, c.centreA);
     AddScaled3(A.v4fVelocity, c.direction[k], -j * c.inverseMassA);
     AddScaled3(A.v4fAngularVelocity, c.turnA[k], -j);
     if (c.rodsA) Propagate(c.a, c.centreA);
@@ -389,6 +391,10 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
         resistance += into.inverseMassA + Dot3(into.armA[k], into.turnA[k]);
       }
       into.mass[k] = resistance > 0.0f && std::isfinite(resistance) ? 1.0f / resistance : 0.0f;
+      // A body on rods: its own velocity holds its turn about the compound's
+      // centre, so its contact point moves by the turn about its own origin.
+      if (into.rodsA) into.armA[k] = Cross3(Minus(at, a->v4fPosition), d);
+      if (into.rodsB) into.armB[k] = Cross3(Minus(at, b->v4fPosition), d);
     }
     const float linear = into.pushShareA + into.pushShareB;
     into.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
@@ -434,7 +440,6 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
 
 void PrepareContactPasses(PhysicsWorld& world) {
   ContactPasses& passes = world.passes;
-  if (passes.count <= 1) return;
   const v4f& g = world.gravity;
   const float length = std::sqrt(Dot3(g, g));
   passes.up = length > 0.0f && std::isfinite(length) ? v4f{-g.x / length, -g.y / length, -g.z / length, 0.0f} : v4f{};
@@ -450,7 +455,9 @@ void PrepareContactPasses(PhysicsWorld& world) {
 void RunContactPasses(PhysicsWorld& world) {
   ContactPasses& passes = world.passes;
   passes.manifold.clear();
-  if (passes.count > 1 && !passes.contacts.empty()) {
+  if (!passes.contacts.empty()) {
+    // Only contacts of bodies on rods are kept in a world of one pass.
+    const int32_t passCount = std::max(passes.count, kRodContactPasses);
     const float dt = world.timeStep;
     const float perStep = dt > 0.0f && std::isfinite(dt) ? 1.0f / dt : 0.0f;
     // Where each contact stands now that the whole pair loop has moved the
@@ -482,7 +489,7 @@ void RunContactPasses(PhysicsWorld& world) {
     // Without a depth to remove no push can start: the pushes and their
     // friction grow only from a target.
     bool solving = true, pushing = anyDepth;
-    for (int32_t pass = 2; pass <= passes.count && (solving || pushing); ++pass) {
+    for (int32_t pass = 2; pass <= passCount && (solving || pushing); ++pass) {
       if (solving) {
         const bool back = (pass & 1) != 0;
         float change = 0.0f;

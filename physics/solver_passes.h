@@ -1,13 +1,15 @@
 // Contact passes beyond the first. The pair loop resolves every contact once,
-// as it finds it; with more passes each contact is also kept, and after the
-// pair loop sequential impulses run over the kept contacts in the order they
-// were found: a normal impulse that never pulls (its running sum stays at or
-// above 0), Coulomb friction bounded by it on two fixed tangent axes, and a
-// separate push (split impulse) that moves the bodies out of penetration
-// deeper than a slop without giving them any velocity (straight up across a
-// face that lies level, so that it never steps a resting body sideways). A contact
-// point that persists from the last step (same bodies, same direction, same
-// place) starts from the impulses it ended with (warm starting).
+// as it finds it (but leaves the resting contacts of bodies on rigid rods to
+// the passes, which then run in every world); with more passes each contact
+// is also kept, and after the pair loop sequential impulses run over the
+// kept contacts in the order they were found: a normal impulse that never
+// pulls (its running sum stays at or above 0), Coulomb friction bounded by
+// it on two fixed tangent axes, and a separate push (split impulse) that
+// moves the bodies out of penetration deeper than a slop without giving them
+// any velocity (straight up across a face that lies level, so that it never
+// steps a resting body sideways). A contact point that persists from the
+// last step (same bodies, same direction, same place) starts from the
+// impulses it ended with (warm starting).
 #pragma once
 
 #include <cstddef>
@@ -117,6 +119,9 @@ inline constexpr float kPenetrationSlop = 0.005f;
 // tilted would otherwise be stepped sideways by the push that lifts it back
 // out of each step's sink under gravity, and a tower would creep.
 inline constexpr float kLevelCosine = 0.999f;
+// Contacts of bodies joined by rigid rods are always solved by the passes,
+// at least this many, whatever the world's count (see ResolveContact).
+inline constexpr int32_t kRodContactPasses = 10;
 // Approach speeds (units per second) below this do not bounce: resting
 // contacts come to rest instead of hopping on every step's gravity.
 inline constexpr float kBounceThreshold = 1.0f;
