@@ -6,6 +6,7 @@
 
 #include "core/finite.h"
 #include "mesh/cage.h"
+#include "mesh/cage_kinds.h"
 #include "mesh/cage_record.h"
 #include "physics/joint.h"
 #include "physics/world.h"
@@ -141,33 +142,8 @@ const std::vector<VLM_OBJECT*>& StaticBodies() {
 void ComputeInertia(VLM_OBJECT* body) {
   const VLM_CAGE* cage = body->Body.pCage;
   if (!cage) return;
-  const float m = body->Body.fMass;
-  const v4f& s = body->v4fScale;
-  m4f& inertia = body->Body.mInertia;
-  switch (cage->iKind) {
-    case VLM_CAGE_POINT:
-      VLM_m4fSetDiagonal(&inertia, 1.0f);
-      break;
-    case VLM_CAGE_SPHERE: {
-      const float r = cage->fSize * s.x;
-      VLM_m4fSetDiagonal(&inertia, 1.0f);
-      inertia.e[0] = inertia.e[5] = inertia.e[10] = 0.4f * m * r * r;
-      break;
-    }
-    case VLM_CAGE_BOX:
-    case VLM_CAGE_POLYHEDRON: {
-      if (!cage->pRoot) return;
-      const v4f& h = cage->pRoot->v4fHalfExtents;
-      const float hx = h.x * s.x, hy = h.y * s.y, hz = h.z * s.z;
-      VLM_m4fSetDiagonal(&inertia, 1.0f);
-      inertia.e[0] = m / 3.0f * (hy * hy + hz * hz);
-      inertia.e[5] = m / 3.0f * (hx * hx + hz * hz);
-      inertia.e[10] = m / 3.0f * (hx * hx + hy * hy);
-      break;
-    }
-    default:
-      break;
-  }
+  const CageKindOps& kind = CageKindOf(cage->iKind);
+  if (kind.inertia) kind.inertia(*cage, body->Body.fMass, body->v4fScale, &body->Body.mInertia);
 }
 
 void InvertInertia(m4f* m) {

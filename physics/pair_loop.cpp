@@ -12,6 +12,7 @@
 #include <limits>
 #include <vector>
 
+#include "mesh/cage_kinds.h"
 #include "mesh/cage_record.h"
 #include "physics/collide.h"
 #include "velmora/cage.h"
@@ -33,49 +34,15 @@ float Length3(float x, float y, float z) { return std::sqrt(x * x + y * y + z * 
 
 bool FinitePosition(const v4f& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
-// Largest distance from the origin of the body's frame that a point of the
-// box (centre c, half-extents h, in the body frame) reaches in world space.
-float BoxReach(const m4f& m, const v4f& c, const v4f& h) {
-  float reach = 0.0f;
-  for (int i = 0; i < 8; ++i) {
-    const v4f corner{c.x + ((i & 1) ? h.x : -h.x), c.y + ((i & 2) ? h.y : -h.y), c.z + ((i & 4) ? h.z : -h.z),
-                     0.0f};
-    v4f w;
-    VLM_v4fTransformInto(&w, &m, &corner);
-    reach = std::max(reach, Length3(w.x, w.y, w.z));
-  }
-  return reach;
-}
-
 }  // namespace
 
 float BoundRadius(const VLM_OBJECT* body) {
   const VLM_CAGE* cage = body->Body.pCage;
   if (!cage) return -1.0f;
-  float reach = -1.0f;
-  switch (cage->iKind) {
-    case VLM_CAGE_POINT: {
-      const v4f& m = body->Body.v4fMovement;
-      reach = 1.5f * Length3(m.x, m.y, m.z);
-      break;
-    }
-    case VLM_CAGE_SPHERE:
-      reach = SphereRadius(body);
-      break;
-    case VLM_CAGE_BOX:
-    case VLM_CAGE_POLYHEDRON: {
-      const VLM_CAGE_NODE* root = cage->pRoot;
-      if (!root) return -1.0f;
-      // The box-sphere test measures the root box about the body origin, the
-      // tree tests about the node centre: the bound covers both.
-      const v4f origin{0.0f, 0.0f, 0.0f, 0.0f};
-      reach = std::max(BoxReach(body->mWorld, root->v4fCentre, root->v4fHalfExtents),
-                       BoxReach(body->mWorld, origin, root->v4fHalfExtents));
-      break;
-    }
-    default:
-      return -1.0f;
-  }
+  const CageKindOps& kind = CageKindOf(cage->iKind);
+  if (!kind.reach) return -1.0f;
+  const float reach = kind.reach(*cage, body->mWorld, body->v4fScale, body->Body.v4fMovement);
+  if (reach < 0.0f) return -1.0f;
   if (!(reach >= 0.0f)) return std::numeric_limits<float>::infinity();  // not a number: always test
   return reach * kBoundShare + kBoundSlack;
 }
