@@ -188,7 +188,8 @@ float PointApproach(const VLM_OBJECT* a, const VLM_OBJECT* b, const v4f& p, cons
 
 void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   if (!a || !b) return;
-  if (IsFixed(b)) std::swap(a, b);
+  const bool swapped = IsFixed(b);
+  if (swapped) std::swap(a, b);
   PhysicsWorld& world = World();
   if (IsFixed(b)) {  // two fixed bodies: no impulse can act
     world.passes.manifold.clear();
@@ -197,6 +198,11 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   const v4f p = world.lastImpact.v4fPoint;
   const v4f n = world.lastImpact.v4fNormal;
   const bool aFixed = IsFixed(a);
+  // The single impulses below use n twice and care not which way it runs;
+  // the passes keep the contact with its normal from A towards B, which the
+  // swap turned round.
+  const float side = swapped ? -1.0f : 1.0f;
+  const v4f towardB = swapped ? v4f{-n.x, -n.y, -n.z, 0.0f} : n;
 
   const Compound ca = MakeCompound(a, !aFixed);
   const Compound cb = MakeCompound(b, true);
@@ -217,7 +223,7 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   // A contact on several points (a box resting on a face) is left to the
   // contact passes: one impulse at a single corner would tip it over.
   if (world.passes.count > 1 && !world.passes.manifold.empty()) {
-    KeepContact(world, a, b, aFixed, ca, cb, p, n, vn, e, mu, 0.0f, v4f{});
+    KeepContact(world, a, b, aFixed, ca, cb, p, towardB, side * vn, e, mu, 0.0f, v4f{});
     return;
   }
 
@@ -232,14 +238,14 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   // to the rods about the compound's centre.
   const bool rodsA = !aFixed && HasRods(a), rodsB = HasRods(b);
   if (world.collisionPhase && (rodsA || rodsB)) {
-    const float approach = PointApproach(a, b, p, n);
+    const float approach = PointApproach(a, b, p, towardB);
     if (approach < kBounceThreshold) {
       if (rodsA) ToCentreVelocity(a, ca.centre);
       if (rodsB) ToCentreVelocity(b, cb.centre);
       RollingResistance(a, b, aFixed, JA, JB, mu * vn);
       if (rodsA) Propagate(a, ca.centre);
       if (rodsB) Propagate(b, cb.centre);
-      KeepContact(world, a, b, aFixed, ca, cb, p, n, approach, e, mu, 0.0f, v4f{});
+      KeepContact(world, a, b, aFixed, ca, cb, p, towardB, approach, e, mu, 0.0f, v4f{});
       return;
     }
   }
@@ -271,7 +277,7 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   if (!aFixed) Propagate(a, ca.centre);
   Propagate(b, cb.centre);
   if (world.passes.count > 1) {
-    KeepContact(world, a, b, aFixed, ca, cb, p, n, vn, e, mu, normalImpulse, tangentImpulse);
+    KeepContact(world, a, b, aFixed, ca, cb, p, towardB, side * vn, e, mu, side * normalImpulse, tangentImpulse);
   }
 }
 
