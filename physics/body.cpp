@@ -9,6 +9,7 @@
 #include "mesh/cage_kinds.h"
 #include "mesh/cage_record.h"
 #include "physics/joint.h"
+#include "physics/sleep.h"
 #include "physics/world.h"
 #include "scene/entity.h"
 #include "velmora/cage.h"
@@ -41,6 +42,10 @@ int SetVelocity(VLM_HANDLE handle, const v4f* vector, float x, float y, float z,
     return RefuseNumber(angular ? "VLM_SetBodyAngularVelocity" : "VLM_SetBodyVelocity");
   }
   target = value;
+  if (body->Body.iAsleep) {
+    PhysicsLock guard(World().lock);
+    WakeBody(body);
+  }
   return 1;
 }
 
@@ -73,6 +78,8 @@ int ChangeTransform(VLM_HANDLE handle, const char* procedure, Change&& change) {
   }
   RebuildObjectMatrices(body);
   ++world.listGeneration;
+  // What rested on the body, or under it, has to find out.
+  WakeAll(world);
   return 1;
 }
 
@@ -229,6 +236,9 @@ int VLM_FreeBody(VLM_HANDLE handle) {
   vlm::PhysicsLock guard(world.lock);
   // Joints never outlive one of their bodies.
   while (!record->Body.joints.empty()) vlm::FreeJointRecord(record->Body.joints.back());
+  // Nothing may keep a contact with it, and what rested on it falls.
+  vlm::ForgetContacts(world);
+  vlm::WakeAll(world);
   vlm::UnfileBody(record);
   vlm::DetachChildren(record);
   registry.Remove(record);
@@ -255,6 +265,8 @@ VLM_OBJECT* VLM_CreateBody(VLM_HANDLE id, VLM_HANDLE cage, VLM_HANDLE material, 
   body->Body.iFilter = 0xFFFF;
   body->Body.iCollision = 1;
   body->Body.fMass = 0.0f;
+  // A fixed body may land in sleeping ones.
+  vlm::WakeAll(world);
 
   if (cage == VLM_CAGE_HANDLE_POINT) {
     body->Body.pCage = world.pointCage ? world.pointCage : VLM_ResolveCage(cage);
@@ -289,6 +301,7 @@ int VLM_SetBodyMass(VLM_HANDLE handle, float mass) {
   vlm::PhysicsLock guard(world.lock);
   // Crossing zero moves the body to the other list.
   const bool refile = vlm::IsFixed(body) != (mass == 0.0f);
+  vlm::WakeAll(world);
   if (refile) vlm::UnfileBody(body);
   body->Body.fMass = mass;
   vlm::ComputeInertia(body);
@@ -319,6 +332,7 @@ int VLM_SetBodyCollision(VLM_HANDLE handle, int flag) {
   vlm::PhysicsLock guard(world.lock);
   body->Body.iCollision = flag;
   ++world.listGeneration;
+  vlm::WakeAll(world);
   return 1;
 }
 

@@ -15,6 +15,7 @@
 #include "mesh/cage_kinds.h"
 #include "mesh/cage_record.h"
 #include "physics/collide.h"
+#include "physics/sleep.h"
 #include "velmora/cage.h"
 #include "velmora/math.h"
 
@@ -80,7 +81,12 @@ class Side {
     bool same = built_ && list == bodies_;
     for (size_t i = 0; i < n; ++i) {
       const VLM_OBJECT* body = list[i];
-      fresh_[i] = body->Body.iCollision ? BoundRadius(body) : -1.0f;
+      // A sleeping body keeps its bound: nothing about it has changed.
+      if (!body->Body.iCollision) {
+        fresh_[i] = -1.0f;
+      } else {
+        fresh_[i] = same && body->Body.iAsleep ? bound_[i].r : BoundRadius(body);
+      }
       same = same && fresh_[i] == bound_[i].r;
     }
     if (!same) {
@@ -448,7 +454,7 @@ void FullLoop(PhysicsWorld& world, size_t startP, size_t startQ, bool inStatics)
     if (!firstInStatics) {
       for (size_t j = std::max(firstQ, i + 1); going && j < dynamic.size(); ++j) {
         VLM_OBJECT* q = dynamic[j];
-        if (!q->Body.iCollision) continue;
+        if (!q->Body.iCollision || Resting(p, q)) continue;
         const uint64_t generation = world.listGeneration;
         CollideBodies(q, p);
         going = stillThere(generation);
@@ -456,7 +462,7 @@ void FullLoop(PhysicsWorld& world, size_t startP, size_t startQ, bool inStatics)
     }
     for (size_t j = firstInStatics ? firstQ : 0; going && j < statics.size(); ++j) {
       VLM_OBJECT* q = statics[j];
-      if (!q->Body.iCollision) continue;
+      if (!q->Body.iCollision || Resting(p, q)) continue;
       const uint64_t generation = world.listGeneration;
       CollideBodies(q, p);
       going = stillThere(generation);
@@ -505,12 +511,18 @@ void CollisionPhase(PhysicsWorld& world) {
   staticSide.Prepare();
   const uint64_t generation = world.listGeneration;
 
+  // A sleeping P meets only what moves: awake bodies, and fixed bodies that
+  // move by their own velocity.
+  const bool anyAwake = world.sleeping < world.dynamicBodies.size();
+  bool anyMoving = false;
+  for (const VLM_OBJECT* q : world.staticBodies) anyMoving = anyMoving || !Still(q);
   for (uint32_t i = 0; i < dynamicSide.Size(); ++i) {
     const float rp = dynamicSide.Radius(i);
     if (rp < 0.0f) continue;  // no shape or no part in collisions
     VLM_OBJECT* p = dynamicSide.Body(i);
     for (int sideIndex = 0; sideIndex < 2; ++sideIndex) {
       const bool statics = sideIndex == 1;
+      if (p->Body.iAsleep && !(statics ? anyMoving : anyAwake)) continue;
       Side& other = statics ? staticSide : dynamicSide;
       const uint32_t first = statics ? 0 : i + 1;
       // P moves with its contacts; a move past the slack asks again.
@@ -524,7 +536,7 @@ void CollisionPhase(PhysicsWorld& world) {
         const uint32_t j = candidates[c];
         if (!other.MayTouch(j, at, rp, span)) continue;
         VLM_OBJECT* q = other.Body(j);
-        if (!CollideBodies(q, p)) continue;
+        if (Resting(p, q) || !CollideBodies(q, p)) continue;
         if (world.listGeneration != generation) {
           // A collision procedure changed the world: the full loop takes
           // over right after this pair.

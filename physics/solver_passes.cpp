@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "physics/body.h"
 #include "physics/collide.h"
 #include "physics/contact.h"
+#include "physics/sleep.h"
 #include "physics/vec3.h"
 #include "physics/world.h"
 #include "velmora/math.h"
@@ -438,6 +440,29 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   passes.manifold.clear();
 }
 
+// Files each pair's first entry in `previous`.
+void IndexPrevious(ContactPasses& passes) {
+  passes.previousPairs.Clear();
+  for (size_t i = passes.previous.size(); i-- > 0;) {
+    const PassContact& p = passes.previous[i];
+    passes.previousPairs.Set(PairKey(p.a, p.b), static_cast<uint32_t>(i));
+  }
+}
+
+void ForgetContacts(PhysicsWorld& world) {
+  ContactPasses& passes = world.passes;
+  passes.contacts.clear();
+  passes.previous.clear();
+  passes.previousPairs.Clear();
+  passes.manifold.clear();
+  passes.pushes.clear();
+  passes.pushIndex.Clear();
+  passes.recentPush[0] = passes.recentPush[1] = kNoPush;
+  passes.dormant.clear();
+  passes.dormantGroup.clear();
+  passes.woken.clear();
+}
+
 void PrepareContactPasses(PhysicsWorld& world) {
   ContactPasses& passes = world.passes;
   const v4f& g = world.gravity;
@@ -517,11 +542,38 @@ void RunContactPasses(PhysicsWorld& world) {
   passes.recentPush[0] = passes.recentPush[1] = kNoPush;
   std::swap(passes.previous, passes.contacts);
   passes.contacts.clear();
-  passes.previousPairs.Clear();
-  for (size_t i = passes.previous.size(); i-- > 0;) {
-    const PassContact& p = passes.previous[i];
-    passes.previousPairs.Set(PairKey(p.a, p.b), static_cast<uint32_t>(i));
+  const size_t found = passes.previous.size();
+  UpdateSleep(world, std::span<const PassContact>(passes.previous.data(), found));
+  KeepDormant(passes, found);
+  ReviveDormant(passes);
+  IndexPrevious(passes);
+}
+
+void KeepDormant(ContactPasses& passes, size_t found) {
+  for (size_t i = 0; i < found; ++i) {
+    const PassContact& c = passes.previous[i];
+    if (!c.b->Body.iAsleep) continue;
+    passes.dormant.push_back(c);
+    passes.dormantGroup.push_back(c.b->Body.iAsleep);
   }
+}
+
+void ReviveDormant(ContactPasses& passes, bool all) {
+  if (passes.woken.empty() && !all) return;
+  size_t kept = 0;
+  for (size_t i = 0; i < passes.dormant.size(); ++i) {
+    const bool back =
+        all || std::find(passes.woken.begin(), passes.woken.end(), passes.dormantGroup[i]) != passes.woken.end();
+    if (back) {
+      passes.previous.push_back(passes.dormant[i]);
+      continue;
+    }
+    passes.dormant[kept] = passes.dormant[i];
+    passes.dormantGroup[kept++] = passes.dormantGroup[i];
+  }
+  passes.dormant.resize(kept);
+  passes.dormantGroup.resize(kept);
+  passes.woken.clear();
 }
 
 }  // namespace vlm

@@ -109,7 +109,18 @@ struct ContactPasses {
   uint32_t recentPush[2] = {UINT32_MAX, UINT32_MAX};  // last entries found for A and B
   v4f up{};                              // unit, against gravity; 0 without gravity
   v4f levelAxes[2][2]{};                 // TangentAxes of up, then of -up
+  // The last contacts of sleeping groups (the group's number beside each),
+  // which no step finds: handed back to `previous` when the group wakes, so
+  // that it starts from the impulses it held.
+  std::vector<PassContact> dormant;
+  std::vector<int32_t> dormantGroup;
+  std::vector<int32_t> woken;            // groups woken since the last hand-back
 };
+
+// Keeps the contacts found in this step whose bodies fell asleep in it.
+void KeepDormant(ContactPasses& passes, size_t found);
+// Hands the dormant contacts of the woken groups (or all) back to `previous`.
+void ReviveDormant(ContactPasses& passes, bool all = false);
 
 // Below this penetration depth (units) the passes move nothing, so resting
 // bodies are not pushed about by rounding.
@@ -136,7 +147,15 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
 // Before the pair loop: what the passes need of the world's settings.
 void PrepareContactPasses(PhysicsWorld& world);
 
-// After the pair loop: the passes 2 to count over the kept contacts.
+// After the pair loop: the passes 2 to count over the kept contacts, then
+// the bodies at rest fall asleep (see physics/sleep.h).
 void RunContactPasses(PhysicsWorld& world);
+
+// Drops every kept contact, this step's and the last one's: a body they
+// name is going away.
+void ForgetContacts(PhysicsWorld& world);
+
+// Files each pair's first entry in `previous` (after it changed).
+void IndexPrevious(ContactPasses& passes);
 
 }  // namespace vlm

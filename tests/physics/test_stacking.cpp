@@ -227,4 +227,65 @@ TEST_F(Stacking, OnePushLiftsTheUpperSphereAlone) {
   EXPECT_EQ(upper->v4fPosition.x, 0.0f);
 }
 
+bool Asleep(const VLM_OBJECT* body) { return body->Body.iAsleep != 0; }
+
+// With passes, a column that rests falls asleep as one group and stops
+// moving; a ball dropped on it wakes the whole column in the step it lands,
+// and the column carries it; setting a body's velocity, freeing the ground
+// or switching sleep off wakes what sleeps, and with one pass nothing ever
+// sleeps.
+TEST_F(Stacking, RestingGroupsSleepAndWakeAsOne) {
+  VLM_CreateBoxCage(2, 1.0f, VLM_DEFAULTF, VLM_DEFAULTF, "");
+  VLM_CreateSphereCage(3, 1.0f, "");
+  std::vector<VLM_OBJECT*> column;
+  for (int k = 0; k < 3; ++k) column.push_back(Body(-1, 2, 1.0f, P(0, 0.5f + k, 0)));
+  VLM_OBJECT* apart = Body(-1, 2, 1.0f, P(5, 0.5f, 0));
+  Run(3.0f, column, 0.5f);
+  for (const VLM_OBJECT* box : column) {
+    ASSERT_TRUE(Asleep(box));
+    EXPECT_EQ(box->Body.iAsleep, column[0]->Body.iAsleep);  // one group
+    EXPECT_EQ(VLM_v4fLength(&box->Body.v4fVelocity), 0.0f);
+  }
+  EXPECT_NE(apart->Body.iAsleep, column[0]->Body.iAsleep);
+  const v4f top = column[2]->v4fPosition;
+  Run(1.0f, column, 0.5f);
+  EXPECT_EQ(column[2]->v4fPosition.y, top.y);
+
+  VLM_OBJECT* ball = Body(-1, 3, 1.0f, P(0, 4.0f, 0));
+  int steps = 0;
+  while (Asleep(column[0]) && steps < 120) {
+    VLM_UpdatePhysics(0);
+    ++steps;
+  }
+  for (const VLM_OBJECT* box : column) EXPECT_FALSE(Asleep(box));
+  EXPECT_LT(steps, 60);
+  Run(3.0f, column, 0.5f);
+  EXPECT_NEAR(ball->v4fPosition.y, 3.5f, 0.02f);  // carried, not sunk
+  EXPECT_TRUE(Asleep(ball) && Asleep(column[0]));
+  VLM_FreeBody(H(ball));  // what rested on it, or under it, wakes
+  EXPECT_FALSE(Asleep(column[0]));
+  Run(2.0f, column, 0.5f);
+
+  ASSERT_TRUE(Asleep(apart));
+  VLM_SetBodyVelocity(H(apart), nullptr, 1.0f, 0.0f, 0.0f, 0);
+  EXPECT_FALSE(Asleep(apart));
+  EXPECT_TRUE(Asleep(column[0]));
+  VLM_SetPhysicsSleep(0.0f);
+  EXPECT_FALSE(Asleep(column[0]));
+  Run(1.0f, column, 0.5f);
+  EXPECT_FALSE(Asleep(column[0]));
+  VLM_SetPhysicsSleep(0.5f);
+  Run(3.0f, column, 0.5f);
+  ASSERT_TRUE(Asleep(column[0]));
+  VLM_FreeBody(H(World().staticBodies[0]));  // the ground
+  EXPECT_FALSE(Asleep(column[0]));
+  VLM_UpdatePhysics(0);
+  EXPECT_LT(column[0]->v4fPosition.y, 0.5f - 0.001f);
+
+  VLM_SetPhysicsContactPasses(1);
+  for (int i = 0; i < 300; ++i) VLM_UpdatePhysics(0);
+  EXPECT_FALSE(Asleep(apart));
+  EXPECT_EQ(VLM_SetPhysicsSleep(-1.0f), 0);
+}
+
 }  // namespace
