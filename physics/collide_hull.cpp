@@ -287,12 +287,22 @@ void FacePoints(const Hull& reference, int f, const Hull& incident, std::vector<
     ClipToPlane(polygon, sides[i], Cross3(n, edge), clipped);
     polygon.swap(clipped);
   }
-  for (const v4f& q : polygon) {
+  auto keep = [&](const v4f& q) {
     const float depth = offset - Dot3(n, q);
-    if (!(depth > -kMargin)) continue;
+    if (!(depth > -kMargin)) return;
     v4f at = Plus(q, Scaled3(n, depth * 0.5f));
     at.w = 1.0f;
     out.push_back(ManifoldPoint{at, depth});
+  };
+  for (const v4f& q : polygon) keep(q);
+  // Clipping that leaves nothing (faces without a usable polygon): the
+  // incident outline's deepest corner still holds the contact.
+  if (out.empty()) {
+    const v4f* deepest = nullptr;
+    for (const v4f& v : incident.vertices) {
+      if (!deepest || Dot3(n, v) < Dot3(n, *deepest)) deepest = &v;
+    }
+    if (deepest) keep(*deepest);
   }
   KeepFour(out);
 }
@@ -303,10 +313,11 @@ int HullContact(VLM_OBJECT* a, VLM_OBJECT* b, const VLM_CAGE_OUTLINE& outlineA, 
   thread_local Hull hullA, hullB;
   BuildHull(hullA, outlineA, a->mWorld);
   BuildHull(hullB, outlineB, b->mWorld);
+  // An outline without a face that has an area bounds no solid to meet.
   const FaceAxis faceA = QueryFaces(hullA, hullB);
-  if (!(faceA.separation < 0.0f)) return 0;
+  if (faceA.face < 0 || !(faceA.separation < 0.0f)) return 0;
   const FaceAxis faceB = QueryFaces(hullB, hullA);
-  if (!(faceB.separation < 0.0f)) return 0;
+  if (faceB.face < 0 || !(faceB.separation < 0.0f)) return 0;
   const EdgeAxis edge = QueryEdges(hullA, hullB);
   if (!(edge.separation < 0.0f) && edge.edgeA >= 0) return 0;
 
