@@ -86,10 +86,24 @@ float RootBoxReach(const VLM_CAGE& cage, const m4f& world, const v4f&, const v4f
   const VLM_CAGE_NODE* root = cage.pRoot;
   if (!root) return -1.0f;
   // The box-sphere test measures the root box about the body origin, the
-  // tree tests about the node centre: the reach covers both.
+  // tree tests about the node centre: the reach covers both. The corners
+  // of a box about the origin are h0 r0 +- h1 r1 +- h2 r2 for the rows r of
+  // the world matrix: each cross term taken at its largest bounds them all
+  // (exactly, while the rows stand square, as a rotation and a scale keep
+  // them), without taking all eight corners through the matrix.
+  const v4f& c = root->v4fCentre;
+  const v4f& h = root->v4fHalfExtents;
+  if (c.x == 0.0f && c.y == 0.0f && c.z == 0.0f) {
+    const float* e = world.e;
+    const v4f r0{e[0], e[1], e[2], 0.0f}, r1{e[4], e[5], e[6], 0.0f}, r2{e[8], e[9], e[10], 0.0f};
+    auto dot = [](const v4f& a, const v4f& b) { return a.x * b.x + a.y * b.y + a.z * b.z; };
+    const float squared = h.x * h.x * dot(r0, r0) + h.y * h.y * dot(r1, r1) + h.z * h.z * dot(r2, r2) +
+                          2.0f * (std::fabs(h.x * h.y * dot(r0, r1)) + std::fabs(h.x * h.z * dot(r0, r2)) +
+                                  std::fabs(h.y * h.z * dot(r1, r2)));
+    return std::sqrt(squared);
+  }
   const v4f origin{0.0f, 0.0f, 0.0f, 0.0f};
-  return std::max(BoxReach(world, root->v4fCentre, root->v4fHalfExtents),
-                  BoxReach(world, origin, root->v4fHalfExtents));
+  return std::max(BoxReach(world, c, h), BoxReach(world, origin, h));
 }
 
 }  // namespace vlm
