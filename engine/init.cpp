@@ -87,7 +87,7 @@ int VLM_Shutdown(void) {
   vlm::Registries& reg = ctx.registries;
   if (ctx.engine.hasGL) vlm::render::DeleteUniformBuffers();
   // Renderable kinds, in the order their users depend on them.
-  reg.fonts.ReleaseAll();
+  vlm::text::FreeAllFonts();
   reg.elements.ReleaseAll();
   vlm::particles::RemoveFrameHook();
   reg.particleEmitters.ReleaseAll();
