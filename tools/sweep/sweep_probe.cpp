@@ -145,8 +145,8 @@ void Materials(Scan& s) {
 void Textures(Scan& s) {
   vlm::TextureRegistry().ForEach([&s](VLM_TEXTURE* t) {
     const int32_t* r = t->aiRegion;
-    s.Impossible("texture region", r[0] < 0 || r[1] < 0 || r[2] < 0 || r[3] < 0 ||
-                                       int64_t{r[0]} + r[2] > t->iWidth || int64_t{r[1]} + r[3] > t->iHeight);
+    s.Impossible("texture region", r[0] < 0 || r[1] < 0 || r[2] < 0 || r[3] < 0 || r[0] > t->iWidth ||
+                                       r[1] > t->iHeight || r[2] > t->iWidth || r[3] > t->iHeight);
   });
 }
 
