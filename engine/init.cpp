@@ -1,6 +1,7 @@
 // Engine start-up and shutdown.
 #include "core/layout_check.h"
 #include "engine/context.h"
+#include "mesh/cage.h"
 #include "particles/particle_state.h"
 #include "physics/world.h"
 #include "platform/screen.h"
@@ -106,6 +107,10 @@ int VLM_Shutdown(void) {
     vlm::render::DeleteSceneDrawing();
   }
   ctx.render.scene = vlm::SceneDrawing{};
+  // The world goes too, so that a later VLM_Init starts an empty one: bodies,
+  // joints and physical materials, then the cages the bodies used.
+  vlm::ResetPhysics();
+  vlm::ResetCages();
   // Sounds and channels go before the output device closes under them.
   vlm::sound::ShutdownSound();
   vlm::platform::CloseScreen();
