@@ -167,7 +167,6 @@ int VLM_FreeFont(VLM_HANDLE handle) {
     if (face->texture && vlm::TextureRegistry().Resolve(face->texture)) VLM_FreeTexture(face->texture);
     vlm::Text().faces.erase(face->key);
   }
-  if (vlm::Text().defaultFont == font->iHandle) vlm::Text().defaultFont = 0;
   vlm::FontRegistry().Remove(font);
   return 1;
 }
