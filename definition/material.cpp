@@ -2,12 +2,14 @@
 // the programs' material lists belong to the renderer, reached through the
 // public shader and material procedures.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "core/builtin_images.h"
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "definition/definition_internal.h"
 #include "definition/definition_state.h"
@@ -99,6 +101,21 @@ VLM_DEFINITION_NODE* Key(VLM_DEFINITION_NODE* block, const char* path) {
 int32_t ReadFlag(VLM_DEFINITION_NODE* block, const char* path, int32_t fallback) {
   return static_cast<int32_t>(
       std::clamp<int64_t>(VLM_ReadDefinitionInteger(Key(block, path), fallback), INT32_MIN, INT32_MAX));
+}
+
+// A number or colour key; one that is not finite gives the key's default
+// (opaque white for colours) with an Info row.
+float ReadNumberKey(VLM_DEFINITION_NODE* block, const char* key, float fallback, const char* procedure) {
+  const float value = VLM_ReadDefinitionFloat(Key(block, ("\\" + std::string(key)).c_str()), fallback);
+  return KeyNumber(value, std::isfinite(value), fallback, key, procedure);
+}
+
+v4f ReadColourKey(VLM_DEFINITION_NODE* block, const char* key, const char* procedure) {
+  v4f white, colour;
+  VLM_v4fFromColor(&white, 0xFFFFFFFFu);
+  colour = white;  // the channels a short list leaves out
+  VLM_ReadDefinitionColour(Key(block, ("\\" + std::string(key)).c_str()), &colour, 0xFFFFFFFFu);
+  return KeyUsable(AllFinite({colour.x, colour.y, colour.z, colour.w}), key, procedure) ? colour : white;
 }
 
 uint32_t ReadBlendFactor(VLM_DEFINITION_NODE* element, uint32_t current) {
@@ -207,7 +224,7 @@ VLM_MATERIAL* VLM_LoadMaterialDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* nod
   if (!material) return nullptr;
 
   using vlm::Key;
-  VLM_ReadDefinitionColour(Key(block, "\\Color"), &material->v4fColor, 0xFFFFFFFFu);
+  material->v4fColor = vlm::ReadColourKey(block, "Color", kProc);
   const vlm::NamedValue* shader = vlm::Lookup(
       vlm::kShaderNames, vlm::DefinitionKeyword(VLM_ReadDefinitionString(Key(block, "\\Shader"), "NONE")));
   const int program = shader ? static_cast<int>(shader->value) : VLM_PROGRAM_3D_DEFAULT;
@@ -220,15 +237,14 @@ VLM_MATERIAL* VLM_LoadMaterialDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* nod
     material->iBlendDestination =
         vlm::ReadBlendFactor(VLM_GetDefinitionChild(blending, 1), material->iBlendDestination);
   }
-  material->fShine = VLM_ReadDefinitionFloat(Key(block, "\\Shine"), 1.0f);
-  VLM_ReadDefinitionColour(Key(block, "\\ShineColor"), &material->v4fShineColor, 0xFFFFFFFFu);
-  material->fHardness = program == VLM_PROGRAM_SOFT_PARTICLE
-                            ? VLM_ReadDefinitionFloat(Key(block, "\\Blend"), 300.0f)
-                            : VLM_ReadDefinitionFloat(Key(block, "\\Hardness"), 1.0f);
+  material->fShine = vlm::ReadNumberKey(block, "Shine", 1.0f, kProc);
+  material->v4fShineColor = vlm::ReadColourKey(block, "ShineColor", kProc);
+  material->fHardness = program == VLM_PROGRAM_SOFT_PARTICLE ? vlm::ReadNumberKey(block, "Blend", 300.0f, kProc)
+                                                             : vlm::ReadNumberKey(block, "Hardness", 1.0f, kProc);
   material->apTextures[VLM_SLOT_CUBE] = vlm::DefaultTexture(VLM_RESOURCE_CUBEMAP);
-  material->fReflection = VLM_ReadDefinitionFloat(Key(block, "\\Reflection"), 0.0f);
-  material->fRefraction = VLM_ReadDefinitionFloat(Key(block, "\\Refraction"), 5.0f) * 0.01f;
-  material->fSurfaceScattering = VLM_ReadDefinitionFloat(Key(block, "\\SurfaceScattering"), 0.0f);
+  material->fReflection = vlm::ReadNumberKey(block, "Reflection", 0.0f, kProc);
+  material->fRefraction = vlm::ReadNumberKey(block, "Refraction", 5.0f, kProc) * 0.01f;
+  material->fSurfaceScattering = vlm::ReadNumberKey(block, "SurfaceScattering", 0.0f, kProc);
   material->iDepthMask = vlm::ReadFlag(block, "\\DepthMask", 1);
   material->iBackFaceCulling = vlm::ReadFlag(block, "\\BackFaceCulling", 1);
   material->iWireframe = vlm::ReadFlag(block, "\\Wireframe", 0);
@@ -249,6 +265,9 @@ VLM_MATERIAL* VLM_CreateMaterial(VLM_HANDLE id, VLM_HANDLE texture, int program,
     material->apTextures[VLM_SLOT_SPECULAR] = vlm::DefaultTexture(VLM_RESOURCE_SUBSTITUTE_SPECULAR);
   } else {
     material->apTextures[VLM_SLOT_COLOUR] = VLM_ResolveTexture(texture);
+    if (!material->apTextures[VLM_SLOT_COLOUR])
+      VLM_LogMessage("Info: Texture not found, the material has no texture!", VLM_COLOR_NOTICE, 0, "",
+                     "VLM_CreateMaterial");
   }
   material->apTextures[VLM_SLOT_CUBE] = vlm::DefaultTexture(VLM_RESOURCE_CUBEMAP);
   VLM_AddMaterialToShader(handle);

@@ -119,6 +119,41 @@ TEST_F(Materials, ProgramlessShaderFallsBackToTheDefaultProgram) {
             std::string::npos);
 }
 
+// Keys that cannot be meant give their defaults with an Info row naming the
+// key; a texture handle that names no texture leaves slot 0 empty and says so.
+TEST_F(Materials, UnusableKeysGiveTheirDefaultsAndAMissingTextureARow) {
+  VLM_MATERIAL* m = Load(
+      "Material: Broken {\nColor: 1.e39, 0.5, 0.5\nShine: NaN\nShineColor: 0.5, -1.e39, 0.5\n"
+      "Hardness: +Infinity\nReflection: -Infinity\nRefraction: NaN\nSurfaceScattering: NaN\n}\n",
+      "Broken");
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->v4fColor.y, 1.0f);
+  EXPECT_EQ(m->v4fShineColor.x, 1.0f);
+  EXPECT_EQ(m->fShine, 1.0f);
+  EXPECT_EQ(m->fHardness, 1.0f);
+  EXPECT_EQ(m->fReflection, 0.0f);
+  EXPECT_EQ(m->fRefraction, 5.0f * 0.01f);
+  EXPECT_EQ(m->fSurfaceScattering, 0.0f);
+  VLM_MATERIAL* soft = Load("Material: Soft {\nShader: SOFTPARTICLE\nBlend: -Infinity\n}\n", "Soft");
+  EXPECT_EQ(soft->fHardness, 300.0f);
+  VLM_MATERIAL* coded = VLM_CreateMaterial(-1, 4321, 15, "Coded");
+  ASSERT_NE(coded, nullptr);
+  EXPECT_EQ(coded->apTextures[VLM_SLOT_COLOUR], nullptr);
+
+  std::string rows;
+  for (const char* key : {"Color", "Shine", "ShineColor", "Hardness", "Reflection", "Refraction",
+                          "SurfaceScattering"})
+    rows += vlmtest::NoticeRow("VLM_LoadMaterialDefinition",
+                               std::string("Info: ") + key + " is not a usable value, the default is used!");
+  EXPECT_NE(Log().find(rows), std::string::npos);
+  EXPECT_NE(Log().find(vlmtest::NoticeRow("VLM_LoadMaterialDefinition",
+                                          "Info: Blend is not a usable value, the default is used!")),
+            std::string::npos);
+  EXPECT_NE(Log().find(vlmtest::NoticeRow("VLM_CreateMaterial",
+                                          "Info: Texture not found, the material has no texture!")),
+            std::string::npos);
+}
+
 TEST_F(Materials, TextureSlotsByNameInlineAndSubstitute) {
   texturetest::WriteBytes(dir_.File("n.png"), texturetest::SolidPng(2, 2, 128, 128, 255));
   VLM_TEXTURE* colour = VLM_CatchTexture(-1, texturetest::SolidPng(2, 2, 1, 2, 3).data(),

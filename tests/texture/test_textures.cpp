@@ -4,6 +4,7 @@
 // no record.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -184,6 +185,14 @@ TEST_F(Textures, DefinitionFilterKeywordsAndRegion) {
   EXPECT_EQ(lin->aiRegion[1], 8);
   EXPECT_EQ(lin->aiRegion[2], 64);
   EXPECT_EQ(lin->aiRegion[3], 32);
+  // Negative numbers, and corners or sizes beyond the 64 x 32 texture, are
+  // refused with a row and leave the region.
+  const int outside[][4] = {{-1, 0, 8, 8}, {0, 33, 8, 8}, {0, 0, 65, 8}, {0, 0, 8, -5}, {0, 0, INT_MAX, -1}};
+  for (const auto& r : outside) EXPECT_EQ(VLM_SetTextureRegion(lin->iHandle, r[0], r[1], r[2], r[3]), 0);
+  EXPECT_EQ(lin->aiRegion[0], 8);
+  EXPECT_EQ(lin->aiRegion[2], 64);
+  EXPECT_EQ(Count(Log(), vlmtest::FailRow("VLM_SetTextureRegion", "Fail: The region must lie inside the texture!")),
+            5);
   const std::string log = Log();
   EXPECT_NE(log.find("Texture: Lin"), std::string::npos);
   EXPECT_NE(log.find("File: " + dir_.Path().string() + "/p.png"), std::string::npos);
