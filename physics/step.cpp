@@ -95,6 +95,11 @@ void IntegratePhase(PhysicsWorld& world, float dt) {
   }
 }
 
+// The longest step a measured frame is stepped in (seconds), and the most
+// such steps one update runs: 4 s of world time.
+constexpr float kMaxVariableStep = 1.0f / 30.0f;
+constexpr int kMaxSubSteps = 120;
+
 int RoundedFrameRate(float frequency) {
   if (!std::isfinite(frequency) || frequency < 0.0f || frequency > 2.0e9f) return 0;
   return static_cast<int>(std::lround(frequency));
@@ -105,8 +110,24 @@ int RoundedFrameRate(float frequency) {
 int StepsThisUpdate(PhysicsWorld& world, float frameTime) {
   const float h = world.fixedStep;
   if (!(h > 0.0f)) {
+    // One step of the frame's duration, unless the frame is so long that
+    // one step would carry a falling body through a thin plate: then equal
+    // sub-steps of at most kMaxVariableStep. Time past kMaxSubSteps of them
+    // is dropped, so that a long stall slows the world down for a frame
+    // instead of tunnelling or stalling the next frames.
+    int steps = 1;
+    if (frameTime > kMaxVariableStep && std::isfinite(frameTime)) {
+      const double wanted = std::ceil(static_cast<double>(frameTime) / kMaxVariableStep);
+      if (wanted <= kMaxSubSteps) {
+        steps = static_cast<int>(wanted);
+        frameTime /= static_cast<float>(steps);
+      } else {
+        steps = kMaxSubSteps;
+        frameTime = kMaxVariableStep;
+      }
+    }
     world.timeStep = frameTime;
-    return 1;
+    return steps;
   }
   world.timeStep = h;
   // Without a measured frame (no window) every update is one step.
