@@ -24,6 +24,15 @@ v4f BodyCentre(VLM_HANDLE body) {
   return {world.e[12], world.e[13], world.e[14], 1.0f};
 }
 
+constexpr int64_t kFontColour = -65535;  // the font's own colour
+
+// Text with a dark copy one pixel down and right beneath it.
+void DrawShadowed(float x, float y, const char* text, int64_t colour) {
+  constexpr int64_t kShadow = 0xC0000000;
+  VLM_DrawText(kFont, x + 1.0f, y + 1.0f, text, kShadow, kUnset, kUnset);
+  VLM_DrawText(kFont, x, y, text, colour, kUnset, kUnset);
+}
+
 std::string Fixed(double value, int decimals) {
   char number[64];
   std::snprintf(number, sizeof number, "%.*f", decimals, value);
@@ -170,7 +179,6 @@ void FlyCamera(float frameTime) {
 }
 
 std::vector<OverlayLine> OverlayLines() {
-  constexpr int64_t kFontColour = -65535;
   const int objects = VLM_CountObjects();
   const int lights = VLM_CountLights();
   const auto count = [](int64_t n) { return std::to_string(n); };
@@ -198,9 +206,13 @@ std::vector<OverlayLine> OverlayLines() {
 }
 
 void DrawOverlay() {
-  for (const OverlayLine& line : OverlayLines()) {
-    VLM_DrawText(kFont, 20.0f, line.y, line.text.c_str(), line.colour, kUnset, kUnset);
-  }
+  for (const OverlayLine& line : OverlayLines()) DrawShadowed(20.0f, line.y, line.text.c_str(), line.colour);
+}
+
+void DrawHelp(int screenWidth) {
+  float width = 0.0f, height = 0.0f;
+  VLM_TextSize(kFont, kControlsText, &width, &height, kUnset);
+  DrawShadowed(static_cast<float>(screenWidth) - width - 20.0f, 25.0f, kControlsText, kFontColour);
 }
 
 std::string Statistics(const std::vector<VLM_HANDLE>& shots, int debugView) {

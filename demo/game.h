@@ -80,8 +80,26 @@ struct OverlayLine {
 // The thirteen overlay lines as they read now.
 std::vector<OverlayLine> OverlayLines();
 
-// Draws OverlayLines() with font 26 at x = 20, in the font's size and slant.
+// Draws OverlayLines() with font 26 at x = 20, in the font's size and
+// slant, each over a dark copy one pixel down and right, so that the lines
+// stay readable over bright objects.
 void DrawOverlay();
+
+// The controls, one per line, as --help and the F1 overlay show them.
+inline constexpr const char* kControlsText =
+    "Controls:\n"
+    "  mouse          look around\n"
+    "  W / S          fly forward / back\n"
+    "  A / D          fly left / right\n"
+    "  left button    shoot a ball\n"
+    "  right button   shoot a wall slab\n"
+    "  P              show or hide the physics debug view\n"
+    "  F1             show or hide this help\n"
+    "  Escape         quit\n";
+
+// The controls in the window's top-right corner, with the overlay's shadow;
+// `screenWidth` is the drawing area's width.
+void DrawHelp(int screenWidth);
 
 // What an automated run prints at its end: the body and joint counts, the
 // lowest body centre, the axle length, the camera, the debug view and the
