@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "game.h"
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "support/gl_context.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <unordered_set>
 
 #include "core/registries.h"
-#include "physics/records.h"
+#include "physics/surface_joint_records.h"
 #include "velmora.h"
 
 namespace {

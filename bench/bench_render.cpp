@@ -27,8 +27,8 @@
 
 #include "bench/irrlicht_scene.h"
 #include "game.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "velmora.h"
 
 namespace {

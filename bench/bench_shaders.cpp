@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/shader_build.h"
 #include "render/shader_builtin.h"
 #include "render/shader_state.h"

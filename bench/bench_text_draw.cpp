@@ -10,9 +10,9 @@
 
 #include "bench/bench_medians.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_table.h"
 #include "render/draw2d.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "support/gl_context.h"
 #include "text/font_record.h"

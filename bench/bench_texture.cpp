@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "bench/bench_medians.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
-#include "render/gl/gl_table.h"
 #include "support/gl_context.h"
 #include "velmora.h"
 

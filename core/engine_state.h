@@ -14,7 +14,7 @@ struct EngineState {
 // Frame timing, written when a frame is presented and read by the step.
 struct TimingState {
   int64_t counterFrequency = 0;   // ticks per second of the performance counter
-  float frameTimeFactor = 0.0f;   // seconds the last frame took
+  float lastFrameSeconds = 0.0f;  // seconds the last frame took (the step and sound read it)
   float renderFrequency = 0.0f;   // measured frames per second
   double elapsedSeconds = 0.0;
   int64_t lastFrameCounter = 0;

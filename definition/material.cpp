@@ -10,8 +10,8 @@
 #include "core/registries.h"
 #include "definition/definition_internal.h"
 #include "definition/definition_state.h"
-#include "definition/records.h"
 #include "definition/texture_internal.h"
+#include "definition/texture_material_records.h"
 #include "velmora/core.h"
 #include "velmora/definition.h"
 #include "velmora/math.h"
@@ -23,8 +23,6 @@ namespace vlm {
 
 namespace {
 
-constexpr int kDefaultProgram = 15;   // "3D_DEFAULT"
-constexpr int kSoftParticleProgram = 39;
 
 struct NamedValue {
   const char* name;
@@ -33,14 +31,30 @@ struct NamedValue {
 
 // Compared in this order; the first match wins.
 constexpr NamedValue kShaderNames[] = {
-    {"2D_DEFAULT", 8},           {"3D_DRAWMESH", 17},        {"3D_DEFAULT", 15},
-    {"3D_TEXTURED", 18},         {"3D_TEXTURED_NODEPTH", 19}, {"3D_NORMALMAP", 20},
-    {"3D_SPECULARMAP", 22},      {"3D_SPECULARMAP_I", 23},   {"3D_CLIPPEDSPECULARMAP", 25},
-    {"3D_REFLECTIONMAP", 26},    {"3D_ULTIMATE", 27},        {"PARTICLE", 38},
-    {"3D_GRASS", 28},            {"3D_GLASS", 29},           {"BILLBOARD", 47},
-    {"SPECULARNORMALMAP", 22},   {"NORMALMAPSILHOUETTE", 30}, {"PARALLAX", 31},
-    {"SPECULARPARALLAX", 32},    {"WATER", 33},              {"PERLIN", 40},
-    {"REFRACTION", 34},          {"MASKREFRACTION", 35},     {"SOFTPARTICLE", 39},
+    {"2D_DEFAULT", VLM_PROGRAM_2D_DEFAULT},
+    {"3D_DRAWMESH", VLM_PROGRAM_3D_DRAW_MESH},
+    {"3D_DEFAULT", VLM_PROGRAM_3D_DEFAULT},
+    {"3D_TEXTURED", VLM_PROGRAM_3D_TEXTURES},
+    {"3D_TEXTURED_NODEPTH", VLM_PROGRAM_3D_TEXTURES_NODEPTH},
+    {"3D_NORMALMAP", VLM_PROGRAM_3D_NORMALMAP},
+    {"3D_SPECULARMAP", VLM_PROGRAM_3D_SPECULARMAP},
+    {"3D_SPECULARMAP_I", VLM_PROGRAM_3D_SPECULARMAP_I},
+    {"3D_CLIPPEDSPECULARMAP", VLM_PROGRAM_3D_CLIPPED_SPECULARMAP},
+    {"3D_REFLECTIONMAP", VLM_PROGRAM_3D_REFLECTIONMAP},
+    {"3D_ULTIMATE", VLM_PROGRAM_3D_ULTIMATE},
+    {"PARTICLE", VLM_PROGRAM_PARTICLE},
+    {"3D_GRASS", VLM_PROGRAM_3D_GRASS},
+    {"3D_GLASS", VLM_PROGRAM_3D_GLASS},
+    {"BILLBOARD", VLM_PROGRAM_BILLBOARD},
+    {"SPECULARNORMALMAP", VLM_PROGRAM_3D_SPECULARMAP},
+    {"NORMALMAPSILHOUETTE", VLM_PROGRAM_NORMAL_MAPPING_SILHOUETTE},
+    {"PARALLAX", VLM_PROGRAM_PARALLAX_MAPPING},
+    {"SPECULARPARALLAX", VLM_PROGRAM_SPECULAR_PARALLAX_MAPPING},
+    {"WATER", VLM_PROGRAM_WATER},
+    {"PERLIN", VLM_PROGRAM_3D_PERLIN},
+    {"REFRACTION", 34},  // not a program: the default is used
+    {"MASKREFRACTION", VLM_PROGRAM_MASK_REFRACTION},
+    {"SOFTPARTICLE", VLM_PROGRAM_SOFT_PARTICLE},
 };
 
 constexpr NamedValue kBlendNames[] = {
@@ -66,7 +80,7 @@ VLM_SHADER* Program(int number, const char* procedure) {
   const bool defined = number >= 1 && number <= 47 && number != 34;
   if (!defined) {
     Fail("Fail: Program " + std::to_string(number) + " does not exist, 3D_DEFAULT used!", procedure);
-    number = kDefaultProgram;
+    number = VLM_PROGRAM_3D_DEFAULT;
   }
   return VLM_GetBuiltInShader(number);
 }
@@ -152,7 +166,7 @@ VLM_MATERIAL* VLM_LoadMaterialDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* nod
   VLM_ReadDefinitionColour(Key(block, "\\Color"), &material->v4fColor, 0xFFFFFFFFu);
   const vlm::NamedValue* shader = vlm::Lookup(
       vlm::kShaderNames, vlm::DefinitionKeyword(VLM_ReadDefinitionString(Key(block, "\\Shader"), "NONE")));
-  const int program = shader ? static_cast<int>(shader->value) : vlm::kDefaultProgram;
+  const int program = shader ? static_cast<int>(shader->value) : VLM_PROGRAM_3D_DEFAULT;
   material->pShader = vlm::Program(program, kProc);
   vlm::FillTextureSlots(material, block, kProc);
 
@@ -163,7 +177,7 @@ VLM_MATERIAL* VLM_LoadMaterialDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* nod
   }
   material->fShine = VLM_ReadDefinitionFloat(Key(block, "\\Shine"), 1.0f);
   VLM_ReadDefinitionColour(Key(block, "\\ShineColor"), &material->v4fShineColor, 0xFFFFFFFFu);
-  material->fHardness = program == vlm::kSoftParticleProgram
+  material->fHardness = program == VLM_PROGRAM_SOFT_PARTICLE
                             ? VLM_ReadDefinitionFloat(Key(block, "\\Blend"), 300.0f)
                             : VLM_ReadDefinitionFloat(Key(block, "\\Hardness"), 1.0f);
   material->apTextures[VLM_SLOT_CUBE] = vlm::DefaultTexture(VLM_RESOURCE_CUBEMAP);

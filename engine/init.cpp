@@ -1,11 +1,11 @@
 // Engine start-up and shutdown.
 #include "core/layout_check.h"
 #include "engine/context.h"
+#include "gpu/gl_context.h"
 #include "particles/particle_state.h"
 #include "physics/world.h"
 #include "platform/screen.h"
 #include "platform/sdl_input.h"
-#include "render/gl/gl_context.h"
 #include "render/default_resources.h"
 #include "render/frame_state.h"
 #include "render/gl_init.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/registries.h"
-#include "definition/records.h"
 #include "definition/texture_internal.h"
+#include "definition/texture_material_records.h"
 #include "fuzz/fuzz_require.h"
 #include "fuzz/fuzz_temp_path.h"
 #include "velmora.h"

@@ -8,8 +8,8 @@
 #include "core/engine_state.h"
 #include "core/fail.h"
 #include "core/finite.h"
+#include "gpu/gl_objects.h"
 #include "mesh/mesh_internal.h"
-#include "render/gl/gl_objects.h"
 #include "velmora/core.h"
 #include "velmora/mesh.h"
 

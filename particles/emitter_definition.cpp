@@ -9,7 +9,7 @@
 #include "core/fail.h"
 #include "core/registries.h"
 #include "core/registry.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "particles/particle_record.h"
 #include "render/render_state.h"
 #include "velmora/definition.h"

@@ -3,8 +3,8 @@
 #include <cstddef>
 
 #include "core/engine_state.h"
+#include "gpu/gl_objects.h"
 #include "particles/particle_internal.h"
-#include "render/gl/gl_objects.h"
 #include "velmora/mesh.h"
 
 namespace vlm::particles {

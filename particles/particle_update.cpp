@@ -13,12 +13,12 @@
 #include "core/registries.h"
 #include "core/registry.h"
 #include "core/trig.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_objects.h"
 #include "particles/particle_internal.h"
 #include "particles/particle_state.h"
 #include "platform/screen.h"
 #include "render/render_state.h"
-#include "render/gl/gl_objects.h"
 #include "velmora/camera.h"
 #include "velmora/math.h"
 #include "velmora/particles.h"
@@ -348,7 +348,7 @@ int DrawEmitters(const std::function<bool(const VLM_PARTICLE_EMITTER&)>& setUp) 
 extern "C" {
 
 int VLM_UpdateParticles(void) {
-  vlm::particles::UpdateEmitters(vlm::particles::NowMilliseconds(), vlm::Timing().frameTimeFactor,
+  vlm::particles::UpdateEmitters(vlm::particles::NowMilliseconds(), vlm::Timing().lastFrameSeconds,
                                  vlm::particles::CurrentViewMatrix());
   return 0;
 }

@@ -1,7 +1,7 @@
 // Joint helpers shared by the physics modules.
 #pragma once
 
-#include "physics/records.h"
+#include "physics/surface_joint_records.h"
 
 namespace vlm {
 

@@ -191,7 +191,7 @@ int VLM_UpdatePhysics(int debug) {
   {
     vlm::PhysicsLock guard(world.lock);
     world.frameRate = vlm::RoundedFrameRate(timing.renderFrequency);
-    steps = vlm::StepsThisUpdate(world, timing.frameTimeFactor);
+    steps = vlm::StepsThisUpdate(world, timing.lastFrameSeconds);
   }
   for (int i = 0; i < steps; ++i) vlm::SimulationStep(i + 1 == steps);
   if (debug) {

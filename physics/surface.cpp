@@ -2,7 +2,7 @@
 #include "core/finite.h"
 #include "core/registries.h"
 #include "physics/collision_sound.h"
-#include "physics/records.h"
+#include "physics/surface_joint_records.h"
 #include "physics/world.h"
 #include "physics/world_state.h"
 #include "scene/object_record.h"

@@ -4,7 +4,7 @@
 #include "core/finite.h"
 #include "core/registries.h"
 #include "mesh/cage.h"
-#include "physics/records.h"
+#include "physics/surface_joint_records.h"
 #include "scene/object_record.h"
 #include "velmora/physics.h"
 

@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "physics/records.h"
 #include "physics/solver_passes.h"
+#include "physics/surface_joint_records.h"
 #include "velmora/types.h"
 
 struct VLM_OBJECT;

@@ -151,7 +151,7 @@ void StartEngine(const Surface& surface, intptr_t appWindow, int x, int y, int w
   screen.fullscreen = fullscreen;
   TimingState& timing = Timing();
   timing.gamma = 1.0f;
-  timing.frameTimeFactor = 0.0f;
+  timing.lastFrameSeconds = 0.0f;
   timing.lastFrameCounter = 0;
   Engine().hasGL = true;
   // Keyboard and mouse follow the surface's window from now on.

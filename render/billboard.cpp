@@ -1,5 +1,5 @@
 // Billboard groups: one quad drawn instanced at many places, each placed by
-// its own matrix read from a buffer texture ("Billboard", program 47).
+// its own matrix read from a buffer texture (VLM_PROGRAM_BILLBOARD).
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -7,17 +7,18 @@
 #include "core/fail.h"
 #include "core/finite.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
 #include "render/effects.h"
 #include "render/frame.h"
 #include "render/frame_state.h"
-#include "render/gl/gl_objects.h"
 #include "render/material_apply.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "scene/entity.h"
-#include "scene/records.h"
+#include "scene/entity_records.h"
 #include "velmora/effects.h"
 #include "velmora/mesh.h"
 #include "velmora/scene.h"
@@ -25,7 +26,6 @@
 namespace vlm::render {
 namespace {
 
-constexpr int kBillboardProgram = 47;
 constexpr int kMaxBillboards = 65536;
 constexpr int kTexelsPerBillboard = 4;
 
@@ -57,7 +57,7 @@ void CreateQuad(VLM_BILLBOARD& group) {
                                                   {6, 3, GL_FLOAT, 28},
                                                   {2, 2, GL_FLOAT, 40}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void DeleteInstances(VLM_BILLBOARD& group) {
@@ -85,7 +85,7 @@ void Upload(VLM_BILLBOARD& group) {
     group.iCapacity = capacity;
   }
   gl::UpdateBuffer(GL_TEXTURE_BUFFER, group.iInstanceBuffer, 0, bytes, group.aMatrices.data());
-  vlmgl.glBindBuffer(GL_TEXTURE_BUFFER, 0);
+  gl::BindBuffer(GL_TEXTURE_BUFFER, 0);
 }
 
 void DrawGroup(VLM_BILLBOARD& group, const m4f& view) {
@@ -97,17 +97,15 @@ void DrawGroup(VLM_BILLBOARD& group, const m4f& view) {
   const m4f modelView = Multiply(world, view);
   std::memcpy(&Shaders().buffers.model.data.mModelViewMatrix, &modelView, sizeof(m4f));
   UploadBlockRange(Block::kModel, 0, sizeof(m4f));
-  vlmgl.glBlendFunc(material->iBlendSource, material->iBlendDestination);
+  gl::SetBlendFunction(material->iBlendSource, material->iBlendDestination);
   UseProgram(shader);
-  if (shader.iProgramNumber == kBillboardProgram) {
+  if (shader.iProgramNumber == VLM_PROGRAM_BILLBOARD) {
     if (!group.iInstanceTexture) return;
     const VLM_TEXTURE* colour = material->apTextures[VLM_SLOT_COLOUR];
     if (!colour || !colour->iTexture) colour = TextureRegistry().Resolve(Render().defaults.texture);
-    vlmgl.glActiveTexture(GL_TEXTURE0);
-    vlmgl.glBindTexture(GL_TEXTURE_2D, colour ? colour->iTexture : 0);
-    vlmgl.glActiveTexture(GL_TEXTURE2);
-    vlmgl.glBindTexture(GL_TEXTURE_BUFFER, group.iInstanceTexture);
-    vlmgl.glActiveTexture(GL_TEXTURE0);
+    gl::BindTextureUnit(0, GL_TEXTURE_2D, colour ? colour->iTexture : 0);
+    gl::BindTextureUnit(2, GL_TEXTURE_BUFFER, group.iInstanceTexture);
+    gl::ActivateTextureUnit(0);
     SetUniform(shader, slot::kBillboardColorMap, "ColorMap", 0);
     SetUniform(shader, slot::kBillboardDepthMap, "DepthMap", 1);
     SetUniform(shader, slot::kBillboardInstances, "InstancesTextureBuffer", 2);
@@ -127,14 +125,13 @@ void DrawBillboards(const m4f& view) {
   const bool any = std::any_of(groups.begin(), groups.end(),
                                [](const VLM_BILLBOARD* g) { return !g->aMatrices.empty(); });
   if (!any) return;
-  vlmgl.glDepthMask(GL_FALSE);
+  gl::SetDepthWrites(false);
   SetAlphaTest(true);
-  vlmgl.glEnable(GL_BLEND);
+  gl::SetCapability(GL_BLEND, true);
   // A quad is seen from both sides.
-  vlmgl.glDisable(GL_CULL_FACE);
-  vlmgl.glActiveTexture(GL_TEXTURE1);
-  vlmgl.glBindTexture(GL_TEXTURE_2D, Targets().depthTexture);
-  vlmgl.glActiveTexture(GL_TEXTURE0);
+  gl::SetCapability(GL_CULL_FACE, false);
+  gl::BindTextureUnit(1, GL_TEXTURE_2D, Targets().depthTexture);
+  gl::ActivateTextureUnit(0);
   for (VLM_BILLBOARD* group : groups) {
     if (group->aMatrices.empty()) continue;
     if (group->bChanged) Upload(*group);
@@ -142,9 +139,9 @@ void DrawBillboards(const m4f& view) {
     DrawGroup(*group, view);
   }
   const RenderStateCache& cache = Render().cache;
-  if (cache.cullFaces) vlmgl.glEnable(GL_CULL_FACE);
-  vlmgl.glBlendFunc(static_cast<GLenum>(cache.blendSource), static_cast<GLenum>(cache.blendDestination));
-  vlmgl.glDepthMask(GL_TRUE);
+  if (cache.cullFaces) gl::SetCapability(GL_CULL_FACE, true);
+  gl::SetBlendFunction(static_cast<GLenum>(cache.blendSource), static_cast<GLenum>(cache.blendDestination));
+  gl::SetDepthWrites(true);
 }
 
 }  // namespace vlm::render

@@ -5,10 +5,11 @@
 #include <cstddef>
 
 #include "core/builtin_images.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "render/element_record.h"
 #include "render/render_state.h"
 #include "velmora/math.h"
+#include "velmora/shader.h"
 #include "velmora/texture.h"
 
 namespace vlm::render {
@@ -36,11 +37,13 @@ void CreateDefaultResources() {
   DefaultResources& defaults = Render().defaults;
   defaults = DefaultResources{};
   defaults.texture = HandleOf(CatchBuiltin(builtin::kDefaultTextureImage, kGLLinear));
-  VLM_MATERIAL* material = VLM_CreateMaterial(-1, defaults.texture ? defaults.texture : kNoTexture, 8, "");
+  VLM_MATERIAL* material = VLM_CreateMaterial(-1, defaults.texture ? defaults.texture : kNoTexture,
+                                              VLM_PROGRAM_2D_DEFAULT, "");
   if (material) VLM_v4fFromColor(&material->v4fColor, 0x80FFFFFFu);
   defaults.material = HandleOf(material);
   const intptr_t logo = HandleOf(CatchBuiltin(builtin::kLogoImage, kGLLinear));
-  defaults.logoMaterial = HandleOf(VLM_CreateMaterial(-1, logo ? logo : kNoTexture, 8, ""));
+  defaults.logoMaterial =
+      HandleOf(VLM_CreateMaterial(-1, logo ? logo : kNoTexture, VLM_PROGRAM_2D_DEFAULT, ""));
   if (defaults.logoMaterial) CreateLogoElement(defaults.logoMaterial);
   defaults.substituteTextures[0] = HandleOf(CatchBuiltin(builtin::kSubstituteColourImage, VLM_DEFAULT));
   defaults.substituteTextures[1] = HandleOf(CatchBuiltin(builtin::kSubstituteNormalImage, VLM_DEFAULT));
@@ -52,8 +55,8 @@ void CreateDefaultResources() {
     sizes[face] = builtin::kSkyImages[face].size;
   }
   defaults.cubeMap = HandleOf(VLM_CatchCubeMapTexture(-1, faces, sizes, VLM_DEFAULT, 0, ""));
-  defaults.material3D = HandleOf(VLM_CreateMaterial(-1, -1, 15, ""));
-  defaults.particleMaterial = HandleOf(VLM_CreateMaterial(-1, -1, 38, ""));
+  defaults.material3D = HandleOf(VLM_CreateMaterial(-1, -1, VLM_PROGRAM_3D_DEFAULT, ""));
+  defaults.particleMaterial = HandleOf(VLM_CreateMaterial(-1, -1, VLM_PROGRAM_PARTICLE, ""));
 }
 
 }  // namespace vlm::render

@@ -5,7 +5,7 @@ namespace vlm::render {
 
 // In this order: the default texture and material (program 8, colour
 // 0x80FFFFFF), the logo's texture and material, the three substitute maps,
-// the environment cube map, the materials of programs 15 and 38. Their
+// the environment cube map, the materials of VLM_PROGRAM_3D_DEFAULT and VLM_PROGRAM_PARTICLE. Their
 // handles go to Render().defaults.
 void CreateDefaultResources();
 

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "definition/records.h"
-#include "render/gl/gl_objects.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_textures.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"
@@ -23,20 +25,12 @@ GLuint BatchArray() {
   if (!gl::HasVertexArrayFunctions()) return 0;
   batch.vertexArray = gl::CreateVertexArray();
   gl::BindVertexArray(batch.vertexArray);
-  vlmgl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch.elementBuffer);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, batch.vertexBuffer);
+  gl::BindBuffer(GL_ELEMENT_ARRAY_BUFFER, batch.elementBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, batch.vertexBuffer);
   gl::DeclareAttributes(sizeof(Vertex2D), {{0, 4, GL_FLOAT, 0}, {2, 2, GL_FLOAT, 16}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
   return batch.vertexArray;
-}
-
-void SetCapability(GLenum capability, bool on) {
-  if (on) {
-    vlmgl.glEnable(capability);
-  } else {
-    vlmgl.glDisable(capability);
-  }
 }
 
 }  // namespace
@@ -46,29 +40,29 @@ bool Begin2D(const VLM_MATERIAL& material, const m4f& model) {
   const VLM_SHADER* shader = material.pShader;
   // A material may outlive its program; a stale pointer is never followed.
   if (!shader || ShaderRegistry().Resolve(shader->iHandle) != shader || !shader->iProgram) return false;
-  vlmgl.glUseProgram(shader->iProgram);
-  vlmgl.glActiveTexture(GL_TEXTURE0);
+  gl::UseProgram(shader->iProgram);
+  gl::ActivateTextureUnit(0);
   const VLM_TEXTURE* texture = material.apTextures[VLM_SLOT_COLOUR];
-  vlmgl.glBindTexture(texture && texture->iTarget ? texture->iTarget : GL_TEXTURE_2D,
+  gl::BindTexture(texture && texture->iTarget ? texture->iTarget : GL_TEXTURE_2D,
                       texture ? texture->iTexture : 0);
   const GLint colour = vlmgl.glGetUniformLocation(shader->iProgram, "vColor");
   if (colour >= 0) vlmgl.glUniform4fv(colour, 1, &material.v4fColor.x);
   std::memcpy(&Shaders().buffers.model.data.mModelViewMatrix, &model, sizeof(m4f));
   UploadBlockRange(Block::kModel, 0, sizeof(m4f));
-  vlmgl.glEnable(GL_BLEND);
-  vlmgl.glBlendFunc(material.iBlendSource, material.iBlendDestination);
-  vlmgl.glDisable(GL_DEPTH_TEST);
-  vlmgl.glDisable(GL_CULL_FACE);
+  gl::SetCapability(GL_BLEND, true);
+  gl::SetBlendFunction(material.iBlendSource, material.iBlendDestination);
+  gl::SetCapability(GL_DEPTH_TEST, false);
+  gl::SetCapability(GL_CULL_FACE, false);
   return true;
 }
 
 void End2D() {
   const RenderStateCache& cache = Render().cache;
-  SetCapability(GL_DEPTH_TEST, cache.depthTest != 0);
-  SetCapability(GL_CULL_FACE, cache.cullFaces != 0);
-  vlmgl.glBlendFunc(static_cast<GLenum>(cache.blendSource), static_cast<GLenum>(cache.blendDestination));
+  gl::SetCapability(GL_DEPTH_TEST, cache.depthTest != 0);
+  gl::SetCapability(GL_CULL_FACE, cache.cullFaces != 0);
+  gl::SetBlendFunction(static_cast<GLenum>(cache.blendSource), static_cast<GLenum>(cache.blendDestination));
   gl::BindVertexArray(0);
-  vlmgl.glUseProgram(0);
+  gl::UseProgram(0);
 }
 
 void DrawQuadBatch(const Vertex2D* vertices, int quads) {
@@ -76,11 +70,11 @@ void DrawQuadBatch(const Vertex2D* vertices, int quads) {
   if (quads <= 0) return;
   const GLuint array = BatchArray();
   if (!array) return;
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, Render().quadBatch.vertexBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, Render().quadBatch.vertexBuffer);
   vlmgl.glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(quads) * 4 * sizeof(Vertex2D), vertices);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
   gl::BindVertexArray(array);
-  vlmgl.glDrawElements(GL_TRIANGLES, quads * 6, GL_UNSIGNED_INT, nullptr);
+  gl::DrawIndexedTriangles(quads * 6);
   gl::BindVertexArray(0);
 }
 

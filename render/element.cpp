@@ -6,10 +6,10 @@
 #include "core/fail.h"
 #include "core/registries.h"
 #include "core/trig.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_objects.h"
 #include "render/draw2d.h"
 #include "render/element_record.h"
-#include "render/gl/gl_objects.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
 #include "velmora/element.h"
@@ -26,9 +26,9 @@ VLM_ELEMENT* Resolve(intptr_t handle) { return ElementRegistry().Resolve(handle)
 
 void UploadVertices(const VLM_ELEMENT& element) {
   if (!element.iVertexBuffer) return;
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, element.iVertexBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, element.iVertexBuffer);
   vlmgl.glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof element.aVertices, element.aVertices);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void CreateBuffers(VLM_ELEMENT& element) {
@@ -41,7 +41,7 @@ void CreateBuffers(VLM_ELEMENT& element) {
   gl::DeclareAttributes(sizeof(VLM_ELEMENT_VERTEX),
                         {{0, 4, GL_FLOAT, 0}, {2, 2, GL_FLOAT, 16}, {3, 2, GL_FLOAT, 24}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void Display(VLM_ELEMENT& element, float x, float y) {

@@ -6,17 +6,19 @@
 
 #include "core/engine_state.h"
 #include "core/fail.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_table.h"
 #include "mesh/mesh_record.h"
 #include "render/frustum.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
-#include "scene/object_record.h"
-#include "velmora/scene.h"
 #include "render/targets.h"
+#include "scene/object_record.h"
 #include "velmora/math.h"
 #include "velmora/render.h"
+#include "velmora/scene.h"
 
 namespace vlm::render {
 
@@ -55,17 +57,39 @@ Drawn DrawInstance(const MeshInstance& instance, const m4f& view, const m4f* cul
               mesh->v4fBoxHalfExtents) == Containment::kOutside)
     return Drawn::kCulled;
   SetModelView(modelView);
-  vlmgl.glBindVertexArray(static_cast<GLuint>(mesh->iVertexArray));
+  gl::BindVertexArray(static_cast<GLuint>(mesh->iVertexArray));
   if (instanced) {
-    vlmgl.glActiveTexture(GL_TEXTURE0);
-    vlmgl.glBindTexture(GL_TEXTURE_BUFFER, object->iInstanceTexture);
-    vlmgl.glDrawElementsInstanced(GL_TRIANGLES, mesh->iIndexCount, GL_UNSIGNED_INT, nullptr,
-                                  object->iInstanceCount);
+    gl::BindTextureUnit(0, GL_TEXTURE_BUFFER, object->iInstanceTexture);
+    gl::DrawIndexedTrianglesInstanced(mesh->iIndexCount, object->iInstanceCount);
     return Drawn::kInstanced;
   }
-  vlmgl.glDrawElements(GL_TRIANGLES, mesh->iIndexCount, GL_UNSIGNED_INT, nullptr);
+  gl::DrawIndexedTriangles(mesh->iIndexCount);
   return Drawn::kSingle;
 }
+
+// The frame after BeginFrame, in order. The names are what the per-pass
+// hook reports.
+struct FramePass {
+  const char* name;
+  void (*run)(const FrameContext& frame);
+};
+constexpr FramePass kFramePasses[] = {
+    {"StripMesh", StripMeshPass},
+    {"Geometry", GeometryPass},
+    {"DirectionalShadow", DirectionalShadowPass},
+    {"BeginLights", BeginLightPasses},
+    {"DirectLight", DirectLightPass},
+    {"PointAndSpotLights", PointAndSpotLightPass},
+    {"SkyBox", SkyBoxPass},
+    {"Forward", ForwardPass},
+    {"Line", LinePass},
+    {"PostInput", PostInputPass},
+    {"Output", OutputPass},
+    {"AfterLight", AfterLightPass},
+    {"Effect", EffectPass},
+    {"Glow", GlowPass},
+    {"EndFrame", EndFrame},
+};
 
 void CheckPass([[maybe_unused]] const char* pass) {
 #ifndef NDEBUG
@@ -88,7 +112,7 @@ int VLM_RenderWorld(intptr_t target) {
   if (!vlm::Engine().hasGL) return 0;
   using namespace vlm::render;
   const RenderTargets& targets = Targets();
-  if (targets.gbufferArray == 0 || targets.framebuffers[1].framebuffer == 0) {
+  if (targets.gbufferArray == 0 || targets.framebuffers[kForwardFramebuffer].framebuffer == 0) {
     vlm::Fail("Fail: There are no render targets!", kProc);
     return 0;
   }
@@ -110,36 +134,10 @@ int VLM_RenderWorld(intptr_t target) {
   };
   BeginFrame(frame);
   ended("BeginFrame");
-  StripMeshPass(frame);
-  ended("StripMesh");
-  GeometryPass(frame);
-  ended("Geometry");
-  DirectionalShadowPass(frame);
-  ended("DirectionalShadow");
-  BeginLightPasses(frame);
-  ended("BeginLights");
-  DirectLightPass(frame);
-  ended("DirectLight");
-  PointLightPass(frame);
-  ended("PointLight");
-  SkyBoxPass(frame);
-  ended("SkyBox");
-  ForwardPass(frame, 1);
-  ended("Forward1");
-  LinePass(frame);
-  ended("Line");
-  PostInputPass(frame);
-  ended("PostInput");
-  OutputPass(frame);
-  ended("Output");
-  ForwardPass(frame, 2);
-  ended("Forward2");
-  EffectPass(frame);
-  ended("Effect");
-  GlowPass(frame);
-  ended("Glow");
-  EndFrame(frame);
-  ended("EndFrame");
+  for (const FramePass& pass : kFramePasses) {
+    pass.run(frame);
+    ended(pass.name);
+  }
   return 0;
 }
 

@@ -41,22 +41,24 @@ enum class Drawn { kSkipped, kCulled, kSingle, kInstanced };
 // are not visible, meshes without GL data and empty meshes are skipped.
 Drawn DrawInstance(const MeshInstance& instance, const m4f& view, const m4f* cullProjection);
 
-// The passes, in frame order.
-void BeginFrame(FrameContext& frame);              // camera, state, clear the G-buffer
-void StripMeshPass(const FrameContext& frame);
-void GeometryPass(const FrameContext& frame);      // render list 0
-void DirectionalShadowPass(const FrameContext& frame);
-void BeginLightPasses(const FrameContext& frame);  // camera restored, FBuffer, light positions
-void DirectLightPass(const FrameContext& frame);
-void PointLightPass(const FrameContext& frame);
-void SkyBoxPass(const FrameContext& frame);
-void ForwardPass(const FrameContext& frame, int list);  // lists 1 and 2 alike
-void LinePass(const FrameContext& frame);          // 3D lines, the physics debug view
-void PostInputPass(const FrameContext& frame);     // linear depth, glow map
-void OutputPass(const FrameContext& frame);        // the lit scene into the target
-void EffectPass(const FrameContext& frame);        // particles, ribbons, billboards
-void GlowPass(const FrameContext& frame);
-void EndFrame(const FrameContext& frame);
+// The passes, in frame order: BeginFrame fills the frame's context, then
+// VLM_RenderWorld runs the table kFramePasses of frame.cpp.
+void BeginFrame(FrameContext& frame);                   // camera and view, state, G-buffer cleared
+void StripMeshPass(const FrameContext& frame);          // nothing: the scene keeps no strip meshes
+void GeometryPass(const FrameContext& frame);           // render list 0 into the G-buffer
+void DirectionalShadowPass(const FrameContext& frame);  // the direct light's shadow map
+void BeginLightPasses(const FrameContext& frame);       // camera back, lit scene cleared, lights placed
+void DirectLightPass(const FrameContext& frame);        // ambient, emission and the direct light
+void PointAndSpotLightPass(const FrameContext& frame);  // light volumes, with their cube shadows
+void SkyBoxPass(const FrameContext& frame);             // the sky where nothing was drawn
+void ForwardPass(const FrameContext& frame);            // render list 1 over the lit scene
+void LinePass(const FrameContext& frame);               // 3D lines, the physics debug view
+void PostInputPass(const FrameContext& frame);          // linear depth, glow map
+void OutputPass(const FrameContext& frame);             // the lit scene into the target
+void AfterLightPass(const FrameContext& frame);         // render list 2 onto the target
+void EffectPass(const FrameContext& frame);             // particles, ribbons, billboards
+void GlowPass(const FrameContext& frame);               // the glow map blurred and added
+void EndFrame(const FrameContext& frame);               // the state 2D drawing expects
 
 // Checks glGetError after a pass in debug builds, with the pass's name in
 // the failure row.

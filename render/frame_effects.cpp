@@ -4,11 +4,12 @@
 
 #include "core/engine_state.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_table.h"
 #include "render/effects.h"
 #include "render/frame.h"
 #include "render/frame_state.h"
-#include "render/gl/gl_table.h"
 #include "render/material_apply.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
@@ -18,25 +19,6 @@
 namespace vlm::render {
 namespace {
 
-// Built-in programs of these passes.
-constexpr int kDepthLinearization = 1;
-constexpr int kGlowMap = 2;
-constexpr int kParticle = 38;
-constexpr int kSoftParticle = 39;
-constexpr int kCopyLayer = 42;
-constexpr int kBlurLayer = 46;
-
-void BindUnit(int unit, GLenum target, GLuint texture) {
-  vlmgl.glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-  vlmgl.glBindTexture(target, texture);
-}
-
-void DrawScreenQuad() {
-  vlmgl.glBindVertexArray(Targets().screenQuadArray);
-  vlmgl.glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-  vlmgl.glBindVertexArray(0);
-}
-
 bool GlowOn() {
   const EffectParameters& effects = Render().effects;
   return effects.glowStrength != 0.0f || effects.bloomStrength != 0.0f;
@@ -44,7 +26,7 @@ bool GlowOn() {
 
 void RestoreDefaultBlend() {
   const RenderStateCache& cache = Render().cache;
-  vlmgl.glBlendFunc(static_cast<GLenum>(cache.blendSource), static_cast<GLenum>(cache.blendDestination));
+  gl::SetBlendFunction(static_cast<GLenum>(cache.blendSource), static_cast<GLenum>(cache.blendDestination));
 }
 
 }  // namespace
@@ -52,58 +34,58 @@ void RestoreDefaultBlend() {
 void PostInputPass(const FrameContext& /*frame*/) {
   const RenderTargets& t = Targets();
   if (!t.gbufferArray) return;
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[1].framebuffer);
-  vlmgl.glViewport(0, 0, t.width, t.height);
-  vlmgl.glDisable(GL_BLEND);
-  vlmgl.glDisable(GL_DEPTH_TEST);
-  vlmgl.glDepthMask(GL_FALSE);
+  BindFramebufferRecord(kForwardFramebuffer);
+  gl::SetViewport(t.width, t.height);
+  gl::SetCapability(GL_BLEND, false);
+  gl::SetCapability(GL_DEPTH_TEST, false);
+  gl::SetDepthWrites(false);
 
-  // Layer 4 red: linear depth.
-  vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT2);
-  BindUnit(0, GL_TEXTURE_2D, t.depthTexture);
-  if (const VLM_SHADER* depth = UseBuiltIn(kDepthLinearization)) {
+  // The misc layer's red: linear depth.
+  DrawIntoLayer(kLayerMisc);
+  gl::BindTextureUnit(0, GL_TEXTURE_2D, t.depthTexture);
+  if (const VLM_SHADER* depth = UseBuiltIn(VLM_PROGRAM_GBUFFER_DEPTH_LINEARIZATION)) {
     SetUniform(*depth, slot::kDepthLinearizationDepthMap, "DepthMap", 0);
     DrawScreenQuad();
   }
 
-  // Layer 5: the glow map, left alone while glow and bloom are both off.
+  // The glow map, left alone while glow and bloom are both off.
   if (GlowOn()) {
-    vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT3);
-    BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
-    if (const VLM_SHADER* glow = UseBuiltIn(kGlowMap)) {
+    DrawIntoLayer(kLayerGlow);
+    gl::BindTextureUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
+    if (const VLM_SHADER* glow = UseBuiltIn(VLM_PROGRAM_GBUFFER_BLOOM_GLOW_MAP)) {
       SetUniform(*glow, slot::kGlowMapBufferMap, "BufferMap", 0);
       SetUniform(*glow, slot::kGlowMapGlow, "fGlow", Render().effects.glowStrength);
       SetUniform(*glow, slot::kGlowMapBloom, "fBloom", Render().effects.bloomStrength);
       DrawScreenQuad();
     }
   }
-  vlmgl.glActiveTexture(GL_TEXTURE0);
+  gl::ActivateTextureUnit(0);
   CheckPass("post-processing input");
 }
 
 void BeginParticles() {
   const RenderTargets& t = Targets();
-  BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
-  BindUnit(1, GL_TEXTURE_2D, t.depthTexture);
-  vlmgl.glActiveTexture(GL_TEXTURE0);
-  vlmgl.glDepthMask(GL_FALSE);
-  vlmgl.glEnable(GL_BLEND);
+  gl::BindTextureUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
+  gl::BindTextureUnit(1, GL_TEXTURE_2D, t.depthTexture);
+  gl::ActivateTextureUnit(0);
+  gl::SetDepthWrites(false);
+  gl::SetCapability(GL_BLEND, true);
 }
 
 bool SetUpParticleMaterial(const VLM_MATERIAL* material, const m4f& modelView) {
   if (!material || !material->pShader) return false;
   const VLM_SHADER& shader = *material->pShader;
   const int program = shader.iProgramNumber;
-  if (program != kParticle && program != kSoftParticle) return false;
+  if (program != VLM_PROGRAM_PARTICLE && program != VLM_PROGRAM_SOFT_PARTICLE) return false;
   std::memcpy(&Shaders().buffers.model.data.mModelViewMatrix, &modelView, sizeof(m4f));
   UploadBlockRange(Block::kModel, 0, sizeof(m4f));
   const VLM_TEXTURE* colour = material->apTextures[VLM_SLOT_COLOUR];
   if (!colour || !colour->iTexture) colour = TextureRegistry().Resolve(Render().defaults.texture);
-  BindUnit(2, GL_TEXTURE_2D, colour ? colour->iTexture : 0);
-  vlmgl.glActiveTexture(GL_TEXTURE0);
-  vlmgl.glUseProgram(shader.iProgram);
-  if (program == kSoftParticle) {
-    // The soft variant reads linear depth from G-buffer layer 4.
+  gl::BindTextureUnit(2, GL_TEXTURE_2D, colour ? colour->iTexture : 0);
+  gl::ActivateTextureUnit(0);
+  gl::UseProgram(shader.iProgram);
+  if (program == VLM_PROGRAM_SOFT_PARTICLE) {
+    // The soft variant reads linear depth from the G-buffer's misc layer.
     SetUniform(shader, slot::kSoftParticleColorMap, "ColorMap", 2);
     SetUniform(shader, slot::kSoftParticleDepthMap, "DepthMap", 0);
     SetUniform(shader, slot::kSoftParticleBlend, "fBlend", material->fHardness);
@@ -111,12 +93,12 @@ bool SetUpParticleMaterial(const VLM_MATERIAL* material, const m4f& modelView) {
     SetUniform(shader, slot::kParticleColorMap, "ColorMap", 2);
     SetUniform(shader, slot::kParticleDepthMap, "DepthMap", 1);
   }
-  vlmgl.glBlendFunc(material->iBlendSource, material->iBlendDestination);
+  gl::SetBlendFunction(material->iBlendSource, material->iBlendDestination);
   return true;
 }
 
 void EndParticles() {
-  vlmgl.glDepthMask(GL_TRUE);
+  gl::SetDepthWrites(true);
   RestoreDefaultBlend();
 }
 
@@ -132,43 +114,43 @@ void EffectPass(const FrameContext& frame) {
 
 void GlowPass(const FrameContext& frame) {
   const RenderTargets& t = Targets();
-  const VLM_SHADER* blur = Shaders().builtIn[kBlurLayer];
-  const VLM_SHADER* copy = Shaders().builtIn[kCopyLayer];
+  const VLM_SHADER* blur = Shaders().builtIn[VLM_PROGRAM_PP_BLUR_TA];
+  const VLM_SHADER* copy = Shaders().builtIn[VLM_PROGRAM_PP_DEFAULT_TA];
   if (!GlowOn() || !blur || !blur->iProgram || !copy || !copy->iProgram || !t.halfArray) return;
   const float blurWidth = Render().effects.glowBlurWidth;
-  vlmgl.glDisable(GL_BLEND);
-  vlmgl.glDisable(GL_DEPTH_TEST);
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[2].framebuffer);
-  vlmgl.glViewport(0, 0, t.halfWidth, t.halfHeight);
+  gl::SetCapability(GL_BLEND, false);
+  gl::SetCapability(GL_DEPTH_TEST, false);
+  BindFramebufferRecord(kHalfFramebuffer);
+  gl::SetViewport(t.halfWidth, t.halfHeight);
   UseProgram(*blur);
   SetUniform(*blur, slot::kLayerColorMap, "ColorMap", 0);
 
-  // Horizontal: the glow map (layer 5) into half-size layer 0.
-  vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0);
-  BindUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
-  SetUniform(*blur, slot::kLayerIndex, "fIndex", 5.0f);
+  // Horizontal: the glow map into half-size layer 0.
+  gl::SetDrawBuffer(0);
+  gl::BindTextureUnit(0, GL_TEXTURE_2D_ARRAY, t.gbufferArray);
+  SetUniform(*blur, slot::kLayerIndex, "fIndex", static_cast<float>(kLayerGlow));
   SetUniform(*blur, slot::kBlurShift, "vShift", blurWidth / static_cast<float>(t.width), 0.0f);
   DrawScreenQuad();
 
   // Vertical: half-size layer 0 into half-size layer 1.
-  vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT1);
-  BindUnit(0, GL_TEXTURE_2D_ARRAY, t.halfArray);
+  gl::SetDrawBuffer(1);
+  gl::BindTextureUnit(0, GL_TEXTURE_2D_ARRAY, t.halfArray);
   SetUniform(*blur, slot::kLayerIndex, "fIndex", 0.0f);
   SetUniform(*blur, slot::kBlurShift, "vShift", 0.0f, blurWidth / static_cast<float>(t.height));
   DrawScreenQuad();
 
-  // Composite onto the frame's target: layer 7 of the forward framebuffer
-  // for the screen, else the caller's framebuffer (the forward
+  // Composite onto the frame's target: the screen layer of the forward
+  // framebuffer for the screen, else the caller's framebuffer (the forward
   // framebuffer's draw buffer then still names the glow map itself).
-  vlmgl.glViewport(0, 0, t.width, t.height);
+  gl::SetViewport(t.width, t.height);
   if (frame.target == -1) {
-    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[1].framebuffer);
-    vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT1);
+    BindFramebufferRecord(kForwardFramebuffer);
+    DrawIntoLayer(kLayerScreen);
   } else {
-    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame.target));
+    gl::BindFramebuffer(static_cast<GLuint>(frame.target));
   }
-  vlmgl.glEnable(GL_BLEND);
-  vlmgl.glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  gl::SetCapability(GL_BLEND, true);
+  gl::SetBlendFunction(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   UseProgram(*copy);
   SetUniform(*copy, slot::kLayerColorMap, "ColorMap", 0);
   SetUniform(*copy, slot::kLayerIndex, "fIndex", 1.0f);

@@ -7,11 +7,14 @@
 
 #include "core/engine_state.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_table.h"
+#include "gpu/gl_textures.h"
 #include "render/frame.h"
 #include "render/frame_state.h"
 #include "render/frustum.h"
-#include "render/gl/gl_table.h"
 #include "render/material_apply.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
@@ -34,11 +37,6 @@ constexpr float kDirectionalFar = 4096.0f;
 constexpr float kDirectionalEyeDistance = kDirectionalFar * 0.5f;
 // Point-light shadows and attenuation end just inside the light volume.
 constexpr float kLightRangeScale = 0.982f;
-
-// Shadow program numbers.
-constexpr int kShadowInstancing = 5;
-constexpr int kShadowTextureArray = 6;
-constexpr int kShadowGrass = 7;
 
 constexpr m4f kIdentity{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
 
@@ -114,15 +112,15 @@ m4f DirectionalLightProjection() {
 // The shadow program of `shader` with its samplers on the units its
 // textures go to; the colour texture's unit, or -1 for none.
 int UseShadowProgram(const VLM_SHADER& shadow) {
-  vlmgl.glUseProgram(shadow.iProgram);
+  gl::UseProgram(shadow.iProgram);
   int colourUnit = 0;
   switch (shadow.iProgramNumber) {
-    case kShadowInstancing:  // instance buffer on unit 0, colour map on 1
+    case VLM_PROGRAM_SHADOW_INSTANCING:  // instance buffer on unit 0, colour map on 1
       vlmgl.glUniform1i(UniformLocation(shadow, 0, nullptr), 0);
       vlmgl.glUniform1i(UniformLocation(shadow, 1, nullptr), 1);
       colourUnit = 1;
       break;
-    case kShadowGrass: {  // instance buffer 0, fTime 1, vWind 2, colour map 3 on unit 1
+    case VLM_PROGRAM_SHADOW_GRASS: {  // instance buffer 0, fTime 1, vWind 2, colour map 3 on unit 1
       vlmgl.glUniform1i(UniformLocation(shadow, 0, nullptr), 0);
       vlmgl.glUniform1i(UniformLocation(shadow, 3, nullptr), 1);
       const GLint time = UniformLocation(shadow, 1, nullptr);
@@ -149,16 +147,16 @@ int UseShadowProgram(const VLM_SHADER& shadow) {
 // pixel of six 2048 x 2048 faces several times slower.
 void BindShadowColour(const VLM_MATERIAL& material, int shadowProgram, int unit) {
   const VLM_TEXTURE* texture = material.apTextures[VLM_SLOT_COLOUR];
-  vlmgl.glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-  if (shadowProgram == kShadowTextureArray) {
+  gl::ActivateTextureUnit(unit);
+  if (shadowProgram == VLM_PROGRAM_SHADOW_TEXTUREARRAY) {
     const bool array = texture && texture->iTarget == GL_TEXTURE_2D_ARRAY;
-    vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, array ? texture->iTexture : 0);
+    gl::BindTexture(GL_TEXTURE_2D_ARRAY, array ? texture->iTexture : 0);
   } else {
     if (!texture || texture->iTarget != GL_TEXTURE_2D || texture->iOpaque)
       texture = TextureRegistry().Resolve(Render().defaults.substituteTextures[VLM_SLOT_COLOUR]);
-    vlmgl.glBindTexture(GL_TEXTURE_2D, texture ? texture->iTexture : 0);
+    gl::BindTexture(GL_TEXTURE_2D, texture ? texture->iTexture : 0);
   }
-  vlmgl.glActiveTexture(GL_TEXTURE0);
+  gl::ActivateTextureUnit(0);
 }
 
 // Render lists 0 and 1 into the bound depth target through each program's
@@ -177,29 +175,28 @@ int DrawShadowCasters(const m4f& lightView, const m4f* cullProjection = nullptr)
       for (const VLM_MATERIAL* material : shader->materials) {
         if (!material || material->instances.empty()) continue;
         const bool noCulling = material->iBackFaceCulling == 0;
-        if (noCulling) vlmgl.glDisable(GL_CULL_FACE);
+        if (noCulling) gl::SetCapability(GL_CULL_FACE, false);
         BindShadowColour(*material, shadow->iProgramNumber, colourUnit);
         for (const MeshInstance& instance : material->instances) {
           if (!instance.object || instance.object->aiRenderSwitch[1] == 0) continue;
           if (DrawInstance(instance, lightView, cullProjection) != Drawn::kSkipped) ++drawn;
         }
-        if (noCulling) vlmgl.glEnable(GL_CULL_FACE);
+        if (noCulling) gl::SetCapability(GL_CULL_FACE, true);
       }
     }
   }
-  vlmgl.glBindVertexArray(0);
+  gl::BindVertexArray(0);
   return drawn;
 }
 
-// Viewport, framebuffer 1 and the camera's projection: where every light
-// volume draws. The light programs write only the lit scene (layer 6): with
-// the glow map (layer 5) as a second draw buffer its contents would be
-// undefined after every light, so only layer 6 is drawn into.
+// Viewport, the forward framebuffer and the camera's projection: where
+// every light volume draws. The light programs write only the lit scene:
+// with the glow map as a second draw buffer its contents would be undefined
+// after every light, so only the lit scene is drawn into.
 void BindLightTarget(const FrameContext& frame) {
-  const RenderTargets& t = Targets();
-  vlmgl.glViewport(0, 0, frame.width, frame.height);
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[1].framebuffer);
-  vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0);
+  gl::SetViewport(frame.width, frame.height);
+  BindFramebufferRecord(kForwardFramebuffer);
+  DrawIntoLayer(kLayerLitScene);
   UploadProjection(frame.projection);
 }
 
@@ -207,18 +204,17 @@ void BindLightTarget(const FrameContext& frame) {
 // faces culled so that a camera inside a volume still sees its far side;
 // depth clamping keeps a far side beyond the far plane.
 void BeginLightVolumes() {
-  vlmgl.glEnable(GL_BLEND);
+  gl::SetCapability(GL_BLEND, true);
   SetBlendFactors(GL_ONE, GL_ONE);
   MaskToDrawnPixels(true);
-  vlmgl.glDepthMask(GL_FALSE);
+  gl::SetDepthWrites(false);
   SetCulling(true);
-  vlmgl.glCullFace(GL_FRONT);
-  vlmgl.glEnable(GL_DEPTH_CLAMP);
+  gl::SetCullFace(GL_FRONT);
+  gl::SetCapability(GL_DEPTH_CLAMP, true);
 }
 
 void BindGBuffer(GLenum unit) {
-  vlmgl.glActiveTexture(GL_TEXTURE0 + unit);
-  vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, Targets().gbufferArray);
+  gl::BindTextureUnit(unit, GL_TEXTURE_2D_ARRAY, Targets().gbufferArray);
 }
 
 // The Light block for one light drawn on its own.
@@ -244,14 +240,14 @@ void UploadLight(const VLM_LIGHT& light, int32_t staticCube) {
 // position; returns the number of shadow-object draws.
 int RenderShadowCube(const VLM_LIGHT& light, const m4f& lightWorld, GLuint cube) {
   const RenderTargets& t = Targets();
-  vlmgl.glDisable(GL_BLEND);
-  vlmgl.glDisable(GL_DEPTH_CLAMP);
+  gl::SetCapability(GL_BLEND, false);
+  gl::SetCapability(GL_DEPTH_CLAMP, false);
   MaskToDrawnPixels(false);
   SetDepthTest(true);
-  vlmgl.glDepthMask(GL_TRUE);
-  vlmgl.glCullFace(GL_BACK);
-  vlmgl.glViewport(0, 0, t.cubeSize, t.cubeSize);
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.cubeFramebuffer);
+  gl::SetDepthWrites(true);
+  gl::SetCullFace(GL_BACK);
+  gl::SetViewport(t.cubeSize, t.cubeSize);
+  gl::BindFramebuffer(t.cubeFramebuffer);
   const m4f projection =
       PerspectiveMatrix(90.0f, 1.0f, kShadowNear, std::max(light.fRange * kLightRangeScale, 0.02f));
   UploadProjection(projection);
@@ -284,7 +280,7 @@ void DrawShadowedPointLight(const FrameContext& frame, VLM_LIGHT& light, const m
   BeginLightVolumes();
 
   const LightProgram& program = t.pointShadow;
-  vlmgl.glUseProgram(program.program);
+  gl::UseProgram(program.program);
   vlmgl.glUniform1i(program.locations[kPointGBufferMap], 0);
   vlmgl.glUniform1i(program.locations[kPointShadowMap], 1);
   vlmgl.glUniform1i(program.locations[kPointStaticShadowMap], 2);
@@ -294,50 +290,47 @@ void DrawShadowedPointLight(const FrameContext& frame, VLM_LIGHT& light, const m
   SetMatrix(program.locations[kPointWorldViewMatrix], viewToWorld);
   SetMatrix(program.locations[kPointShadowTextureMatrix], kIdentity);
   BindGBuffer(0);
-  vlmgl.glActiveTexture(GL_TEXTURE1);
-  vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, t.shadowCube);
-  vlmgl.glActiveTexture(GL_TEXTURE2);
-  vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, staticCube);
-  vlmgl.glActiveTexture(GL_TEXTURE0);
+  gl::BindTextureUnit(1, GL_TEXTURE_CUBE_MAP, t.shadowCube);
+  gl::BindTextureUnit(2, GL_TEXTURE_CUBE_MAP, staticCube);
+  gl::ActivateTextureUnit(0);
   SetModelView(modelView);
   UploadLight(light, hasStatic ? 1 : 0);
-  vlmgl.glBindVertexArray(t.sphereArray);
-  vlmgl.glDrawElements(GL_TRIANGLES, kIcosphereIndices, GL_UNSIGNED_INT, nullptr);
+  gl::BindVertexArray(t.sphereArray);
+  gl::DrawIndexedTriangles(kIcosphereIndices);
 }
 
 // The lights without shadow, at most kMaxPointLightInstances per draw.
 void DrawInstancedPointLights(const std::vector<PointLightInstance>& instances) {
   if (instances.empty()) return;
   const RenderTargets& t = Targets();
-  vlmgl.glUseProgram(t.point.program);
+  gl::UseProgram(t.point.program);
   vlmgl.glUniform1i(t.point.locations[0], 0);
   BindGBuffer(0);
-  vlmgl.glBindVertexArray(t.instancedSphereArray);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
+  gl::BindVertexArray(t.instancedSphereArray);
+  gl::BindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
   for (size_t first = 0; first < instances.size(); first += kMaxPointLightInstances) {
     const size_t count = std::min(instances.size() - first, static_cast<size_t>(kMaxPointLightInstances));
     vlmgl.glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(count * sizeof(PointLightInstance)),
                           &instances[first]);
-    vlmgl.glDrawElementsInstanced(GL_TRIANGLES, kIcosphereIndices, GL_UNSIGNED_INT, nullptr,
-                                  static_cast<GLsizei>(count));
+    gl::DrawIndexedTrianglesInstanced(kIcosphereIndices, static_cast<GLsizei>(count));
   }
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 // One spot light: each of the program's five maps is the G-buffer array on
 // its own unit, read at its own layer.
 void DrawSpotLight(const VLM_LIGHT& light, const m4f& modelView) {
   const RenderTargets& t = Targets();
-  vlmgl.glUseProgram(t.spot.program);
+  gl::UseProgram(t.spot.program);
   for (GLenum unit = 0; unit < 5; ++unit) {
     vlmgl.glUniform1i(t.spot.locations[unit], static_cast<GLint>(unit));
     BindGBuffer(unit);
   }
-  vlmgl.glActiveTexture(GL_TEXTURE0);
+  gl::ActivateTextureUnit(0);
   SetModelView(modelView);
   UploadLight(light, 0);
-  vlmgl.glBindVertexArray(t.sphereArray);
-  vlmgl.glDrawElements(GL_TRIANGLES, kIcosphereIndices, GL_UNSIGNED_INT, nullptr);
+  gl::BindVertexArray(t.sphereArray);
+  gl::DrawIndexedTriangles(kIcosphereIndices);
 }
 
 // Whether a light is drawn: enabled, with a range, and with culling on the
@@ -355,12 +348,12 @@ bool LightVisible(const FrameContext& frame, const Frustum& frustum, const VLM_L
 void DirectionalShadowPass(const FrameContext& frame) {
   if (!DirectShadowed()) return;
   const RenderTargets& t = Targets();
-  vlmgl.glViewport(0, 0, t.shadowSize, t.shadowSize);
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.shadowFramebuffer);
-  vlmgl.glDisable(GL_BLEND);
+  gl::SetViewport(t.shadowSize, t.shadowSize);
+  gl::BindFramebuffer(t.shadowFramebuffer);
+  gl::SetCapability(GL_BLEND, false);
   SetDepthTest(true);
-  vlmgl.glDepthMask(GL_TRUE);
-  vlmgl.glCullFace(GL_BACK);
+  gl::SetDepthWrites(true);
+  gl::SetCullFace(GL_BACK);
   vlmgl.glClear(GL_DEPTH_BUFFER_BIT);
   UploadProjection(DirectionalLightProjection());
   DrawShadowCasters(DirectionalLightView(frame));
@@ -369,18 +362,16 @@ void DirectionalShadowPass(const FrameContext& frame) {
 
 void BeginLightPasses(const FrameContext& frame) {
   BindLightTarget(frame);
-  // Both of the forward framebuffer's layers (6 and 5) start as the
-  // background; the light volumes then draw into layer 6 alone.
-  const GLenum both[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT3};
-  vlmgl.glDrawBuffers(2, both);
+  // Both of the forward framebuffer's layers (lit scene and glow) start as
+  // the background; the light volumes then draw into the lit scene alone.
+  DrawIntoForwardLayers();
   const v4f& background = Render().lighting.backgroundColour;
-  vlmgl.glClearColor(background.x, background.y, background.z, background.w);
-  vlmgl.glClear(GL_COLOR_BUFFER_BIT);
-  vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0);
-  vlmgl.glEnable(GL_BLEND);
+  gl::ClearTo(background.x, background.y, background.z, background.w, GL_COLOR_BUFFER_BIT);
+  DrawIntoLayer(kLayerLitScene);
+  gl::SetCapability(GL_BLEND, true);
   SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   SetDepthTest(false);
-  vlmgl.glDepthMask(GL_FALSE);
+  gl::SetDepthWrites(false);
   BindGBuffer(0);
 
   SceneState& scene = Scene();
@@ -416,7 +407,7 @@ void DirectLightPass(const FrameContext& frame) {
   for (const LightProgram* program : {&t.direct, copy}) {
     if (!program) continue;
     const auto at = [&](int slot) { return program->locations[static_cast<size_t>(slot)]; };
-    vlmgl.glUseProgram(program->program);
+    gl::UseProgram(program->program);
     vlmgl.glUniform1i(at(kDirectGBufferMap), 0);
     vlmgl.glUniform1i(at(kDirectShadowMap), 1);
     vlmgl.glUniform4fv(at(kDirectAmbientColor), 1, &lighting.ambientColour.x);
@@ -436,24 +427,21 @@ void DirectLightPass(const FrameContext& frame) {
     vlmgl.glUniform1i(at(kDirectLightState), state);
   }
   if (shadowed) {
-    vlmgl.glActiveTexture(GL_TEXTURE1);
-    vlmgl.glBindTexture(GL_TEXTURE_2D, t.shadowMap);
-    vlmgl.glActiveTexture(GL_TEXTURE0);
+    gl::BindTextureUnit(1, GL_TEXTURE_2D, t.shadowMap);
+    gl::ActivateTextureUnit(0);
   }
   BindGBuffer(0);
   // Its alpha is 1 wherever it draws, so blending would return the source
   // unchanged: drawing without it gives the same colours for less work.
-  vlmgl.glDisable(GL_BLEND);
+  gl::SetCapability(GL_BLEND, false);
   MaskToDrawnPixels(true);
-  vlmgl.glBindVertexArray(t.directQuadArray);
-  vlmgl.glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-  vlmgl.glBindVertexArray(0);
+  gl::DrawTriangleStrip(t.directQuadArray, 4);
   MaskToDrawnPixels(false);
-  vlmgl.glEnable(GL_BLEND);
+  gl::SetCapability(GL_BLEND, true);
   CheckPass("direct light");
 }
 
-void PointLightPass(const FrameContext& frame) {
+void PointAndSpotLightPass(const FrameContext& frame) {
   const RenderTargets& t = Targets();
   RenderedCounts& rendered = Render().rendered;
   rendered.lights = 0;
@@ -497,10 +485,10 @@ void PointLightPass(const FrameContext& frame) {
   }
   // Back to the faces and blending every later pass draws with.
   MaskToDrawnPixels(false);
-  vlmgl.glDisable(GL_DEPTH_CLAMP);
-  vlmgl.glCullFace(GL_BACK);
+  gl::SetCapability(GL_DEPTH_CLAMP, false);
+  gl::SetCullFace(GL_BACK);
   SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-  vlmgl.glBindVertexArray(0);
+  gl::BindVertexArray(0);
   CheckPass("point light");
 }
 

@@ -6,13 +6,14 @@
 
 #include "core/fail.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_table.h"
 #include "physics/world.h"
 #include "physics/world_state.h"
 #include "render/frame.h"
 #include "render/frame_state.h"
-#include "render/gl/gl_objects.h"
-#include "render/gl/gl_table.h"
 #include "render/material_apply.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
@@ -27,23 +28,10 @@ namespace vlm::render {
 
 namespace {
 
-// Program numbers of the passes drawn here.
-constexpr int kLineProgram = 16;       // "3D Drawing"
-constexpr int kSkyBoxProgram = 37;     // "Skybox"
-constexpr int kCopyLayerProgram = 42;  // "PP Default TA"
-constexpr float kLitSceneLayer = 6.0f;
-constexpr GLint kScreenLayer = 7;  // where the frame and the 2D drawing wait for the present
-
-void BindFramebuffer(int record) {
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, Targets().framebuffers[static_cast<size_t>(record)].framebuffer);
-}
-
-// The forward framebuffer with its own draw buffers (layers 6 and 5).
+// The forward framebuffer with its own draw buffers (lit scene and glow).
 void BindForwardFramebuffer() {
-  const FramebufferRecord& record = Targets().framebuffers[1];
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, record.framebuffer);
-  vlmgl.glDrawBuffers(static_cast<GLsizei>(record.drawBuffers.size()),
-                      reinterpret_cast<const GLenum*>(record.drawBuffers.data()));
+  BindFramebufferRecord(kForwardFramebuffer);
+  DrawIntoForwardLayers();
 }
 
 // The sky's cube: eight corners around the eye, twelve triangles.
@@ -62,7 +50,7 @@ void MakeSkyCube(SceneDrawing& sky) {
   gl::BindVertexArray(0);
 }
 
-// One line vertex as program 16 reads it: position (attribute 0), colour (4).
+// One line vertex as VLM_PROGRAM_3D_DRAWING reads it: position (attribute 0), colour (4).
 constexpr size_t kLineVertexFloats = 8;
 constexpr GLsizei kLineVertexBytes = static_cast<GLsizei>(kLineVertexFloats * sizeof(float));
 // At most a million line ends wait for the next frame (32 MiB).
@@ -75,7 +63,7 @@ void AppendLineVertex(std::vector<float>& out, const v4f& position, const v4f& c
 }  // namespace
 
 void BeginFrame(FrameContext& frame) {
-  // 1. Camera: world matrix and its inverse, the view.
+  // Camera: world matrix and its inverse, the view.
   VLM_UpdateCamera();
   const RenderTargets& targets = Targets();
   frame.view = Scene().camera.mView;
@@ -87,19 +75,18 @@ void BeginFrame(FrameContext& frame) {
   projection.mProjectionMatrix = frame.projection;
   UploadBlockRange(Block::kProjection, 0, sizeof(m4f));
 
-  // 2. State, then the G-buffer cleared: layer 4's alpha 0 marks "nothing
+  // State, then the G-buffer cleared: the misc layer's alpha 0 marks "nothing
   // drawn" for the light and sky passes.
   SetAlphaTest(false);
-  vlmgl.glDisable(GL_BLEND);
+  gl::SetCapability(GL_BLEND, false);
   SetDepthTest(true);
-  vlmgl.glDepthMask(GL_TRUE);
-  vlmgl.glCullFace(GL_BACK);
+  gl::SetDepthWrites(true);
+  gl::SetCullFace(GL_BACK);
   SetCulling(true);
   SetWireframe(false);
-  vlmgl.glViewport(0, 0, frame.width, frame.height);
-  BindFramebuffer(0);
-  vlmgl.glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  gl::SetViewport(frame.width, frame.height);
+  BindFramebufferRecord(kGBufferFramebuffer);
+  gl::ClearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   CheckPass("begin");
 }
 
@@ -117,72 +104,67 @@ void GeometryPass(const FrameContext& frame) {
     for (const VLM_MATERIAL* material : shader->materials) {
       if (!material || material->instances.empty()) continue;
       const bool culls = material->iBackFaceCulling != 0;
-      if (!culls) vlmgl.glDisable(GL_CULL_FACE);
+      if (!culls) gl::SetCapability(GL_CULL_FACE, false);
       ApplyMaterial(*material);
       for (const MeshInstance& instance : material->instances)
         if (DrawInstance(instance, frame.view, cull) == Drawn::kSingle) ++counted;
-      if (!culls) vlmgl.glEnable(GL_CULL_FACE);
+      if (!culls) gl::SetCapability(GL_CULL_FACE, true);
     }
   }
-  vlmgl.glBindVertexArray(0);
+  gl::BindVertexArray(0);
   CheckPass("geometry");
 }
 
 void SkyBoxPass(const FrameContext& frame) {
-  // 9. Back from the light passes: the forward framebuffer, back faces
+  // Back from the light passes: the forward framebuffer, back faces
   // culled, the usual blending, depth test on.
   BindForwardFramebuffer();
-  vlmgl.glViewport(0, 0, frame.width, frame.height);
-  vlmgl.glCullFace(GL_BACK);
+  gl::SetViewport(frame.width, frame.height);
+  gl::SetCullFace(GL_BACK);
   SetCulling(true);
-  vlmgl.glEnable(GL_BLEND);
+  gl::SetCapability(GL_BLEND, true);
   SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   SetDepthTest(true);
 
   SceneDrawing& sky = Render().scene;
   const VLM_TEXTURE* cube = sky.skyTexture ? TextureRegistry().Resolve(sky.skyTexture) : nullptr;
   if (cube && cube->iTexture != 0 && cube->iTarget == GL_TEXTURE_CUBE_MAP) {
-    if (const VLM_SHADER* program = UseBuiltIn(kSkyBoxProgram)) {
+    if (const VLM_SHADER* program = UseBuiltIn(VLM_PROGRAM_SKYBOX)) {
       if (sky.skyArray == 0) MakeSkyCube(sky);
       // Drawn at the far plane with depth writes still off, where the
-      // G-buffer's layer 4 says nothing was drawn; seen from inside.
-      vlmgl.glDepthMask(GL_FALSE);
-      vlmgl.glDisable(GL_CULL_FACE);
+      // G-buffer's misc layer says nothing was drawn; seen from inside.
+      gl::SetDepthWrites(false);
+      gl::SetCapability(GL_CULL_FACE, false);
       SetModelView(frame.view);
-      vlmgl.glActiveTexture(GL_TEXTURE1);
-      vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, Targets().gbufferArray);
-      vlmgl.glActiveTexture(GL_TEXTURE0);
-      vlmgl.glBindTexture(GL_TEXTURE_CUBE_MAP, cube->iTexture);
+      gl::BindTextureUnit(1, GL_TEXTURE_2D_ARRAY, Targets().gbufferArray);
+      gl::BindTextureUnit(0, GL_TEXTURE_CUBE_MAP, cube->iTexture);
       static constexpr float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
       SetUniform(*program, slot::kSkyBoxColour, "vColor", kWhite);
-      vlmgl.glBindVertexArray(sky.skyArray);
-      vlmgl.glDrawElements(GL_TRIANGLES, 36, GL_UNSIGNED_INT, nullptr);
-      vlmgl.glBindVertexArray(0);
-      vlmgl.glEnable(GL_CULL_FACE);
+      gl::BindVertexArray(sky.skyArray);
+      gl::DrawIndexedTriangles(36);
+      gl::BindVertexArray(0);
+      gl::SetCapability(GL_CULL_FACE, true);
     }
   } else if (sky.skyTexture) {
     sky.skyTexture = 0;  // released since: no sky from now on
   }
-  vlmgl.glDepthMask(GL_TRUE);
+  gl::SetDepthWrites(true);
   SetAlphaTest(true);
   CheckPass("sky box");
 }
 
-void ForwardPass(const FrameContext& frame, int list) {
-  if (list == 2) {
-    // 14. After the output copy: blending, depth test and depth writes.
-    vlmgl.glEnable(GL_BLEND);
-    SetDepthTest(true);
-    vlmgl.glDepthMask(GL_TRUE);
-  }
-  // 10. Per material: its depth writes, culling, wire frame and blend factors.
+namespace {
+
+// Render list 1 or 2, per material with its depth writes, culling, wire
+// frame and blend factors.
+void DrawForwardList(const FrameContext& frame, int list) {
   const m4f* cull = frame.culling ? &frame.projection : nullptr;
   for (const VLM_SHADER* shader : Shaders().renderLists[static_cast<size_t>(list)]) {
     if (!shader || shader->materials.empty()) continue;
     UseProgram(*shader);
     for (const VLM_MATERIAL* material : shader->materials) {
       if (!material || material->instances.empty()) continue;
-      vlmgl.glDepthMask(material->iDepthMask ? GL_TRUE : GL_FALSE);
+      gl::SetDepthWrites(material->iDepthMask);
       const bool wire = material->iWireframe != 0;
       const bool culls = material->iBackFaceCulling != 0 && !wire;
       if (!culls) SetCulling(false);
@@ -197,13 +179,25 @@ void ForwardPass(const FrameContext& frame, int list) {
       if (!culls) SetCulling(true);
     }
   }
-  vlmgl.glBindVertexArray(0);
-  vlmgl.glDepthMask(GL_TRUE);
+  gl::BindVertexArray(0);
+  gl::SetDepthWrites(true);
   CheckPass(list == 1 ? "forward" : "after-light");
 }
 
+}  // namespace
+
+void ForwardPass(const FrameContext& frame) { DrawForwardList(frame, 1); }
+
+void AfterLightPass(const FrameContext& frame) {
+  // After the output copy: blending, depth test and depth writes.
+  gl::SetCapability(GL_BLEND, true);
+  SetDepthTest(true);
+  gl::SetDepthWrites(true);
+  DrawForwardList(frame, 2);
+}
+
 void LinePass(const FrameContext& frame) {
-  // 11. The physics debug view and the application's lines, each list
+  // The physics debug view and the application's lines, each list
   // drawn by one frame: a debug view switched off leaves no lines behind.
   SceneDrawing& drawing = Render().scene;
   std::vector<float>& lines = drawing.lines;
@@ -219,7 +213,7 @@ void LinePass(const FrameContext& frame) {
     lines.clear();
     return;
   }
-  const VLM_SHADER* program = UseBuiltIn(kLineProgram);
+  const VLM_SHADER* program = UseBuiltIn(VLM_PROGRAM_3D_DRAWING);
   if (!program) {
     lines.clear();
     return;
@@ -248,50 +242,50 @@ void LinePass(const FrameContext& frame) {
 }
 
 void OutputPass(const FrameContext& frame) {
-  // 13. The lit scene (layer 6) copied into the target: layer 7 of the
-  // forward framebuffer for the screen, or the application's framebuffer.
+  // The lit scene copied into the target: the screen layer of the forward
+  // framebuffer for the screen, or the application's framebuffer.
   vlmgl.glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   if (frame.target == -1) {
-    BindFramebuffer(1);
-    vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT1);
-    vlmgl.glViewport(0, 0, frame.width, frame.height);
+    BindFramebufferRecord(kForwardFramebuffer);
+    DrawIntoLayer(kLayerScreen);
+    gl::SetViewport(frame.width, frame.height);
     if (vlmgl.glCopyImageSubData) {
-      // Layer to layer of the same array: every texel of layer 7 is
+      // Layer to layer of the same array: every texel of the screen layer is
       // replaced, so it needs no clear, and no program runs per pixel.
       const RenderTargets& targets = Targets();
-      vlmgl.glCopyImageSubData(targets.gbufferArray, GL_TEXTURE_2D_ARRAY, 0, 0, 0, static_cast<GLint>(kLitSceneLayer),
-                               targets.gbufferArray, GL_TEXTURE_2D_ARRAY, 0, 0, 0, kScreenLayer,
+      vlmgl.glCopyImageSubData(targets.gbufferArray, GL_TEXTURE_2D_ARRAY, 0, 0, 0, kLayerLitScene,
+                               targets.gbufferArray, GL_TEXTURE_2D_ARRAY, 0, 0, 0, kLayerScreen,
                                targets.width, targets.height, 1);
-      vlmgl.glDisable(GL_BLEND);  // as the copy through a program leaves it
+      gl::SetCapability(GL_BLEND, false);  // as the copy through a program leaves it
       CheckPass("output");
       return;
     }
     vlmgl.glClear(GL_COLOR_BUFFER_BIT);
   } else {
-    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame.target));
+    gl::BindFramebuffer(static_cast<GLuint>(frame.target));
     vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   }
-  vlmgl.glViewport(0, 0, frame.width, frame.height);
-  if (const VLM_SHADER* copy = UseBuiltIn(kCopyLayerProgram)) DrawLayerQuad(*copy, kLitSceneLayer);
+  gl::SetViewport(frame.width, frame.height);
+  if (const VLM_SHADER* copy = UseBuiltIn(VLM_PROGRAM_PP_DEFAULT_TA)) DrawLayerQuad(*copy, kLayerLitScene);
   CheckPass("output");
 }
 
 void EndFrame(const FrameContext& frame) {
-  // 17. The state 2D drawing and the next frame expect.
-  vlmgl.glEnable(GL_BLEND);
+  // The state 2D drawing and the next frame expect.
+  gl::SetCapability(GL_BLEND, true);
   SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   SetDepthTest(false);
-  vlmgl.glDepthMask(GL_TRUE);
+  gl::SetDepthWrites(true);
   SetWireframe(false);
-  vlmgl.glBindVertexArray(0);
-  vlmgl.glViewport(0, 0, frame.width, frame.height);
+  gl::BindVertexArray(0);
+  gl::SetViewport(frame.width, frame.height);
   if (frame.target == -1) {
-    // 2D drawing lands in layer 7, which the presentation puts on screen.
-    BindFramebuffer(1);
-    vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT1);
+    // 2D drawing lands in the screen layer, which the presentation puts on screen.
+    BindFramebufferRecord(kForwardFramebuffer);
+    DrawIntoLayer(kLayerScreen);
     Render().screenFrameReady = 1;
   } else {
-    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(frame.target));
+    gl::BindFramebuffer(static_cast<GLuint>(frame.target));
   }
   CheckPass("end");
 }

@@ -1,30 +1,23 @@
 // GL-state helpers of the frame's passes and the presentation.
 #include "render/frame_state.h"
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_table.h"
 #include "render/material_apply.h"
 #include "render/render_state.h"
-#include "render/shader_state.h"
 #include "render/shader_record.h"
+#include "render/shader_state.h"
 #include "render/targets.h"
 
 namespace vlm::render {
 
-void SetCapability(uint32_t capability, bool on) {
-  if (on) {
-    vlmgl.glEnable(capability);
-  } else {
-    vlmgl.glDisable(capability);
-  }
-}
-
 void SetCulling(bool on) {
-  SetCapability(GL_CULL_FACE, on);
+  gl::SetCapability(GL_CULL_FACE, on);
   Render().cache.cullFaces = on ? 1 : 0;
 }
 
 void SetDepthTest(bool on) {
-  SetCapability(GL_DEPTH_TEST, on);
+  gl::SetCapability(GL_DEPTH_TEST, on);
   Render().cache.depthTest = on ? 1 : 0;
 }
 
@@ -40,7 +33,7 @@ void MaskToDrawnPixels(bool on) {
 }
 
 void SetBlendFactors(uint32_t source, uint32_t destination) {
-  vlmgl.glBlendFunc(source, destination);
+  gl::SetBlendFunction(source, destination);
   Render().cache.blendSource = static_cast<int32_t>(source);
   Render().cache.blendDestination = static_cast<int32_t>(destination);
 }
@@ -54,8 +47,21 @@ void SetAlphaTest(bool on) {
   GLint mask = 0;
   vlmgl.glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);
   if (mask & GL_CONTEXT_CORE_PROFILE_BIT) return;
-  SetCapability(GL_ALPHA_TEST, on);
+  gl::SetCapability(GL_ALPHA_TEST, on);
 }
+
+void BindFramebufferRecord(FramebufferIndex index) {
+  gl::BindFramebuffer(Targets().framebuffers[static_cast<size_t>(index)].framebuffer);
+}
+
+void DrawIntoLayer(GBufferLayer layer) { gl::SetDrawBuffer(ForwardAttachment(layer)); }
+
+void DrawIntoForwardLayers() {
+  const std::vector<uint32_t>& buffers = Targets().framebuffers[kForwardFramebuffer].drawBuffers;
+  gl::SetDrawBuffers(buffers.data(), buffers.size());
+}
+
+void DrawScreenQuad() { gl::DrawTriangleStrip(Targets().screenQuadArray, 4); }
 
 const VLM_SHADER* UseBuiltIn(int number) {
   if (number <= 0 || number > kBuiltInProgramCount) return nullptr;
@@ -92,20 +98,17 @@ void SetUniform(const VLM_SHADER& shader, int slot, const char* name, const floa
   if (location >= 0) vlmgl.glUniform4fv(location, 1, rgba);
 }
 
-void DrawLayerQuad(const VLM_SHADER& shader, float layer) {
+void DrawLayerQuad(const VLM_SHADER& shader, GBufferLayer layer) {
   const RenderTargets& targets = Targets();
-  SetUniform(shader, slot::kLayerIndex, "fIndex", layer);
-  vlmgl.glActiveTexture(GL_TEXTURE0);
-  vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, targets.gbufferArray);
-  vlmgl.glDisable(GL_BLEND);
-  vlmgl.glDisable(GL_DEPTH_TEST);
-  vlmgl.glDisable(GL_CULL_FACE);
-  vlmgl.glBindVertexArray(targets.screenQuadArray);
-  vlmgl.glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-  vlmgl.glBindVertexArray(0);
+  SetUniform(shader, slot::kLayerIndex, "fIndex", static_cast<float>(layer));
+  gl::BindTextureUnit(0, GL_TEXTURE_2D_ARRAY, targets.gbufferArray);
+  gl::SetCapability(GL_BLEND, false);
+  gl::SetCapability(GL_DEPTH_TEST, false);
+  gl::SetCapability(GL_CULL_FACE, false);
+  gl::DrawTriangleStrip(targets.screenQuadArray, 4);
   const RenderStateCache& cache = Render().cache;
-  SetCapability(GL_DEPTH_TEST, cache.depthTest != 0);
-  SetCapability(GL_CULL_FACE, cache.cullFaces != 0);
+  gl::SetCapability(GL_DEPTH_TEST, cache.depthTest != 0);
+  gl::SetCapability(GL_CULL_FACE, cache.cullFaces != 0);
 }
 
 }  // namespace vlm::render

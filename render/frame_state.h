@@ -5,12 +5,12 @@
 
 #include <cstdint>
 
+#include "render/targets.h"
+
 struct VLM_SHADER;
 
 namespace vlm::render {
 
-// glEnable / glDisable.
-void SetCapability(uint32_t capability, bool on);
 // Culling, depth test, depth writes and blend factors, mirrored in
 // vlm::Render().cache so that 2D drawing puts back what the frame left.
 void SetCulling(bool on);
@@ -23,6 +23,15 @@ void SetWireframe(bool on);
 // has no alpha test to switch.
 void SetAlphaTest(bool on);
 
+// One of the three framebuffer records bound (GL_FRAMEBUFFER).
+void BindFramebufferRecord(FramebufferIndex index);
+// The forward framebuffer's one draw buffer: the attachment showing `layer`.
+void DrawIntoLayer(GBufferLayer layer);
+// The forward framebuffer's own draw buffers: the lit scene and the glow map.
+void DrawIntoForwardLayers();
+// The screen quad: a triangle strip of 4 vertices through mScreenMatrix.
+void DrawScreenQuad();
+
 // A built-in program made current with its samplers on their units, or
 // null when start-up did not build it.
 const VLM_SHADER* UseBuiltIn(int number);
@@ -31,21 +40,21 @@ const VLM_SHADER* UseBuiltIn(int number);
 // numbers a program's uniforms in source order, vertex stage first; the
 // hand-built programs register theirs at fixed slots.
 namespace slot {
-constexpr int kDepthLinearizationDepthMap = 0;  // 1 "GBuffer Depth Linearization"
-constexpr int kGlowMapBufferMap = 0;            // 2 "GBuffer Bloom Glow Map"
+constexpr int kDepthLinearizationDepthMap = 0;  // VLM_PROGRAM_GBUFFER_DEPTH_LINEARIZATION
+constexpr int kGlowMapBufferMap = 0;            // VLM_PROGRAM_GBUFFER_BLOOM_GLOW_MAP
 constexpr int kGlowMapGlow = 1;
 constexpr int kGlowMapBloom = 2;
-constexpr int kSkyBoxColour = 2;                // 37 "Skybox": vColor
-constexpr int kParticleDepthMap = 1;            // 38 "Particle"
+constexpr int kSkyBoxColour = 2;                // VLM_PROGRAM_SKYBOX: vColor
+constexpr int kParticleDepthMap = 1;            // VLM_PROGRAM_PARTICLE
 constexpr int kParticleColorMap = 2;
-constexpr int kSoftParticleDepthMap = 0;        // 39 "Soft Particle"
+constexpr int kSoftParticleDepthMap = 0;        // VLM_PROGRAM_SOFT_PARTICLE
 constexpr int kSoftParticleColorMap = 2;
 constexpr int kSoftParticleBlend = 3;
-constexpr int kLayerColorMap = 0;               // 42, 44, 46: ColorMap
-constexpr int kLayerIndex = 1;                  // 42, 44, 46: fIndex
-constexpr int kGammaValue = 2;                  // 44 "PP Gamma TA": fGamma
-constexpr int kBlurShift = 2;                   // 46 "PP Blur TA": vShift
-constexpr int kBillboardColorMap = 0;           // 47 "Billboard"
+constexpr int kLayerColorMap = 0;               // the _TA post programs: ColorMap
+constexpr int kLayerIndex = 1;                  // the _TA post programs: fIndex
+constexpr int kGammaValue = 2;                  // VLM_PROGRAM_PP_GAMMA_TA: fGamma
+constexpr int kBlurShift = 2;                   // VLM_PROGRAM_PP_BLUR_TA: vShift
+constexpr int kBillboardColorMap = 0;           // VLM_PROGRAM_BILLBOARD
 constexpr int kBillboardDepthMap = 1;
 constexpr int kBillboardInstances = 2;
 constexpr int kBillboardProjectionMode = 3;
@@ -66,7 +75,7 @@ void SetUniform(const VLM_SHADER& shader, int slot, const char* name, const floa
 // culling off, the G-buffer array on unit 0, through `shader` with
 // `fIndex` = layer. Blending is left off; depth test and culling come back
 // as the mirror says.
-void DrawLayerQuad(const VLM_SHADER& shader, float layer);
+void DrawLayerQuad(const VLM_SHADER& shader, GBufferLayer layer);
 
 // Deletes the sky box's and the line pass's GL objects (shutdown).
 void DeleteSceneDrawing();

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <string>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_textures.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "velmora/core.h"
@@ -33,11 +35,11 @@ int32_t Half(int32_t size) { return static_cast<int32_t>(std::nearbyint(size * 0
 
 GLuint CreateDepthTexture(GLsizei width, GLsizei height) {
   const GLuint texture = gl::CreateTexture();
-  vlmgl.glBindTexture(GL_TEXTURE_2D, texture);
+  gl::BindTexture(GL_TEXTURE_2D, texture);
   gl::SetFilterAndClamp(GL_TEXTURE_2D, GL_NEAREST);
   vlmgl.glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, width, height, 0, GL_DEPTH_COMPONENT,
                      GL_FLOAT, nullptr);
-  vlmgl.glBindTexture(GL_TEXTURE_2D, 0);
+  gl::BindTexture(GL_TEXTURE_2D, 0);
   return texture;
 }
 
@@ -55,7 +57,7 @@ void CreateScreenQuad(RenderTargets& t) {
   gl::FillBuffer(GL_ARRAY_BUFFER, t.screenQuadBuffer, sizeof vertices, vertices, GL_STATIC_DRAW);
   gl::DeclareAttributes(24, {{0, 4, GL_FLOAT, 0}, {2, 2, GL_FLOAT, 16}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void AttachLayer(GLenum attachment, GLuint array, int layer) {
@@ -66,18 +68,20 @@ void AttachLayer(GLenum attachment, GLuint array, int layer) {
 void AttachRecord(RenderTargets& t, int index) {
   FramebufferRecord& record = t.framebuffers[static_cast<size_t>(index)];
   switch (index) {
-    case 0:
-      for (int layer = 0; layer < 6; ++layer)
+    case kGBufferFramebuffer:
+      // Layers 0..5 at attachments 0..5; the geometry pass draws the five
+      // it writes, up to the misc layer.
+      for (int layer = kLayerPosition; layer <= kLayerGlow; ++layer)
         AttachLayer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(layer), t.gbufferArray, layer);
       record.drawBuffers = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2,
                             GL_COLOR_ATTACHMENT3, GL_COLOR_ATTACHMENT4};
       break;
-    case 1:
-      AttachLayer(GL_COLOR_ATTACHMENT0, t.gbufferArray, 6);
-      AttachLayer(GL_COLOR_ATTACHMENT1, t.gbufferArray, 7);
-      AttachLayer(GL_COLOR_ATTACHMENT2, t.gbufferArray, 4);
-      AttachLayer(GL_COLOR_ATTACHMENT3, t.gbufferArray, 5);
-      record.drawBuffers = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT3};
+    case kForwardFramebuffer:
+      for (int attachment = 0; attachment < 4; ++attachment)
+        AttachLayer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(attachment), t.gbufferArray,
+                    kForwardAttachments[attachment]);
+      record.drawBuffers = {GL_COLOR_ATTACHMENT0 + ForwardAttachment(kLayerLitScene),
+                            GL_COLOR_ATTACHMENT0 + ForwardAttachment(kLayerGlow)};
       break;
     default:
       AttachLayer(GL_COLOR_ATTACHMENT0, t.halfArray, 0);
@@ -88,7 +92,7 @@ void AttachRecord(RenderTargets& t, int index) {
   // The depth renderbuffer comes first and the depth texture then takes
   // its place.
   vlmgl.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                  t.framebuffers[0].depthRenderbuffer);
+                                  t.framebuffers[kGBufferFramebuffer].depthRenderbuffer);
   vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, t.depthTexture, 0);
 }
 
@@ -145,12 +149,11 @@ int VLM_InitFrameBuffer(void) {
           vlm::gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT24, t.width, t.height);
     }
     record.framebuffer = vlm::gl::CreateFramebuffer();
-    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, record.framebuffer);
+    vlm::gl::BindFramebuffer(record.framebuffer);
     AttachRecord(t, i);
-    vlmgl.glDrawBuffers(static_cast<GLsizei>(record.drawBuffers.size()),
-                        reinterpret_cast<const GLenum*>(record.drawBuffers.data()));
+    vlm::gl::SetDrawBuffers(record.drawBuffers.data(), record.drawBuffers.size());
     const GLenum status = vlmgl.glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    vlm::gl::BindFramebuffer(0);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
       const std::string row = "ERROR " + std::to_string(status) + " !";
       VLM_LogMessage(row.c_str(), kColorError, 0, "", kProc);

@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "render/uniform_buffers.h"
@@ -106,10 +107,10 @@ LightProgram BuildProgram(const src::Source& vertex, const src::Source& fragment
   }
   for (const auto& [slot, name] : slots)
     light.locations[static_cast<size_t>(slot)] = vlmgl.glGetUniformLocation(light.program, name);
-  vlmgl.glUseProgram(light.program);
+  gl::UseProgram(light.program);
   for (int slot = 0; slot < samplers; ++slot)
     vlmgl.glUniform1i(light.locations[static_cast<size_t>(slot)], slot);
-  vlmgl.glUseProgram(0);
+  gl::UseProgram(0);
   return light;
 }
 
@@ -124,7 +125,7 @@ void CreateDirectQuad(RenderTargets& t) {
   gl::FillBuffer(GL_ARRAY_BUFFER, t.directQuadBuffer, sizeof quad, quad, GL_STATIC_DRAW);
   gl::DeclareAttributes(16, {{0, 4, GL_FLOAT, 0}});
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 // The icosphere's buffers, its plain vertex array and an instanced one that
@@ -148,11 +149,11 @@ void CreateLightVolumes(RenderTargets& t) {
   for (uint32_t* array : {&t.sphereArray, &t.instancedSphereArray}) {
     *array = gl::CreateVertexArray();
     gl::BindVertexArray(*array);
-    vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.sphereVertices);
+    gl::BindBuffer(GL_ARRAY_BUFFER, t.sphereVertices);
     gl::DeclareAttributes(16, {{0, 4, GL_FLOAT, 0}});
-    vlmgl.glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, t.sphereIndices);
+    gl::BindBuffer(GL_ELEMENT_ARRAY_BUFFER, t.sphereIndices);
   }
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
+  gl::BindBuffer(GL_ARRAY_BUFFER, t.instanceBuffer);
   gl::DeclareAttributes(kPointLightInstanceBytes, {{7, 4, GL_FLOAT, 0},
                                                    {8, 4, GL_FLOAT, 16},
                                                    {9, 4, GL_FLOAT, 32},
@@ -163,7 +164,7 @@ void CreateLightVolumes(RenderTargets& t) {
                                                    {14, 1, GL_FLOAT, 92}});
   for (GLuint location = 7; location <= 14; ++location) vlmgl.glVertexAttribDivisor(location, 1);
   gl::BindVertexArray(0);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void DeleteLightProgram(LightProgram& light) {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 #include "render/render_state.h"
 
 namespace vlm::gl {
@@ -42,7 +42,7 @@ void CreateQuadBatch() {
              indices.data(), GL_STATIC_DRAW);
   FillBuffer(GL_ARRAY_BUFFER, vertices, QuadBatch::kQuads * 4 * QuadBatch::kVertexBytes, nullptr,
              GL_DYNAMIC_DRAW);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
   BindVertexArray(0);
   batch.elementBuffer = elements;
   batch.vertexBuffer = vertices;
@@ -65,7 +65,7 @@ void CreateQuadGrid() {
              indices.data(), GL_STATIC_DRAW);
   FillBuffer(GL_ARRAY_BUFFER, vertices, QuadGrid::kVertices * QuadBatch::kVertexBytes, nullptr,
              GL_DYNAMIC_DRAW);
-  vlmgl.glBindBuffer(GL_ARRAY_BUFFER, 0);
+  gl::BindBuffer(GL_ARRAY_BUFFER, 0);
   Render().quadGrid = {elements, vertices};
 }
 

@@ -1,6 +1,6 @@
 // The global lighting parameters that the frame pipeline reads: ambient and
 // background colours, the direct light and shadow switches, glow and bloom.
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
 #include "velmora/light.h"

@@ -6,8 +6,9 @@
 #include <cstring>
 
 #include "core/registries.h"
-#include "definition/records.h"
-#include "render/gl/gl_table.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_table.h"
 #include "render/render_state.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"
@@ -31,24 +32,27 @@ constexpr UnitTable kThreeMaps{{0, 1, 2, -1, -1}, true};
 
 UnitTable UnitsOf(int program) {
   switch (program) {
-    case 15: case 17: return kColourOnly;
-    case 18: case 19: case 40: return kColourMap;
-    case 20: case 21: case 31: return kTwoMaps;
-    case 22: case 24: case 25: case 32: return kThreeMaps;
-    case 23: return {{1, 2, 3, -1, -1}, true};  // unit 0 holds the instance buffer
-    case 26: return {{0, 1, -1, -1, 2}, true};
-    case 27: return {{0, 1, 2, 3, 4}, true};
-    case 28: return {{1, -1, 2, -1, -1}, true};  // unit 0 holds the instance buffer
-    case 30: return {{-1, 0, -1, -1, -1}, true};
+    case VLM_PROGRAM_3D_DEFAULT: case VLM_PROGRAM_3D_DRAW_MESH: return kColourOnly;
+    case VLM_PROGRAM_3D_TEXTURES: case VLM_PROGRAM_3D_TEXTURES_NODEPTH: case VLM_PROGRAM_3D_PERLIN: return kColourMap;
+    case VLM_PROGRAM_3D_NORMALMAP: case VLM_PROGRAM_3D_NORMALMAP_TA: case VLM_PROGRAM_PARALLAX_MAPPING: return kTwoMaps;
+    case VLM_PROGRAM_3D_SPECULARMAP: case VLM_PROGRAM_3D_SPECULARMAP_TA: case VLM_PROGRAM_3D_CLIPPED_SPECULARMAP: case VLM_PROGRAM_SPECULAR_PARALLAX_MAPPING: return kThreeMaps;
+    case VLM_PROGRAM_3D_SPECULARMAP_I: return {{1, 2, 3, -1, -1}, true};  // unit 0 holds the instance buffer
+    case VLM_PROGRAM_3D_REFLECTIONMAP: return {{0, 1, -1, -1, 2}, true};
+    case VLM_PROGRAM_3D_ULTIMATE: return {{0, 1, 2, 3, 4}, true};
+    case VLM_PROGRAM_3D_GRASS: return {{1, -1, 2, -1, -1}, true};  // unit 0 holds the instance buffer
+    case VLM_PROGRAM_NORMAL_MAPPING_SILHOUETTE: return {{-1, 0, -1, -1, -1}, true};
     // The glass reads colour, normal and specular maps and the cube.
-    case 29: return {{0, 1, 2, -1, 3}, true};
+    case VLM_PROGRAM_3D_GLASS: return {{0, 1, 2, -1, 3}, true};
     default: return kThreeMaps;
   }
 }
 
 // Programs whose third Material float is the refraction strength, and
 // those whose fourth is the reflection strength.
-bool Refracts(int program) { return program == 29 || program == 33 || program == 35; }
+bool Refracts(int program) {
+  return program == VLM_PROGRAM_3D_GLASS || program == VLM_PROGRAM_WATER ||
+         program == VLM_PROGRAM_MASK_REFRACTION;
+}
 
 // The texture a material slot draws with: its own, or for an empty colour,
 // normal or specular slot the substitute that changes nothing, so that an
@@ -104,7 +108,7 @@ void PointIntegerSamplers(const VLM_SHADER& shader) {
 }  // namespace
 
 void UseProgram(const VLM_SHADER& shader) {
-  vlmgl.glUseProgram(shader.iProgram);
+  gl::UseProgram(shader.iProgram);
   // A sampler's slot is its texture unit.
   const auto& samplers = shader.aUniforms[VLM_UNIFORMS_SAMPLER];
   for (size_t slot = 0; slot < shader.aSlotsA.size(); ++slot) {
@@ -127,10 +131,9 @@ void ApplyMaterial(const VLM_MATERIAL& material) {
     if (table.units[slot] < 0) continue;
     const VLM_TEXTURE* texture = SlotTexture(material, slot);
     if (!texture || texture->iTexture == 0) continue;
-    vlmgl.glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(table.units[slot]));
-    vlmgl.glBindTexture(texture->iTarget, texture->iTexture);
+    gl::BindTextureUnit(table.units[slot], texture->iTarget, texture->iTexture);
   }
-  vlmgl.glActiveTexture(GL_TEXTURE0);
+  gl::ActivateTextureUnit(0);
 
   MaterialBlock& block = Shaders().buffers.material.data;
   block.vColor = material.v4fColor;

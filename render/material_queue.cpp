@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
 #include "scene/object.h"

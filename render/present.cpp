@@ -6,22 +6,22 @@
 
 #include "core/engine_state.h"
 #include "core/fail.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "platform/screen.h"
 #include "render/element_record.h"
 #include "render/frame_state.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "render/shader_record.h"
 #include "render/targets.h"
 #include "velmora/core.h"
 #include "velmora/platform.h"
 #include "velmora/render.h"
+#include "velmora/shader.h"
 
 namespace {
 
-constexpr int kGammaProgram = 44;      // "PP Gamma TA"
-constexpr float kPresentedLayer = 7.0f;
 
 // The last presented frame for screenshots (automation only, so it is not
 // part of the engine context): RGBA rows as GL reads them, bottom row first.
@@ -45,13 +45,13 @@ void MeasureFrame(vlm::TimingState& timing) {
   timing.elapsedSeconds = static_cast<double>(now) / frequency;
   if (timing.lastFrameCounter == 0) {
     // First frame: it took no time, and the rate is measured from here.
-    timing.frameTimeFactor = 0.0f;
+    timing.lastFrameSeconds = 0.0f;
     timing.lastFrameCounter = now;
     timing.rateCounter = now;
     timing.rateFrames = 0;
     return;
   }
-  timing.frameTimeFactor = static_cast<float>(static_cast<double>(now - timing.lastFrameCounter) /
+  timing.lastFrameSeconds = static_cast<float>(static_cast<double>(now - timing.lastFrameCounter) /
                                               frequency);
   timing.lastFrameCounter = now;
   ++timing.rateFrames;
@@ -63,18 +63,19 @@ void MeasureFrame(vlm::TimingState& timing) {
   }
 }
 
-// Layer 7 straight onto the window's single-sampled back buffer; false
-// where a blit cannot do it (a multisampled window, no entry point).
+// The screen layer straight onto the window's single-sampled back buffer;
+// false where a blit cannot do it (a multisampled window, no entry point).
 bool BlitPresentedLayer(const vlm::render::RenderTargets& targets) {
+  using namespace vlm::render;
   if (!vlmgl.glBlitFramebuffer) return false;
   GLint samples = 0;
   vlmgl.glGetIntegerv(GL_SAMPLE_BUFFERS, &samples);
   if (samples != 0) return false;
-  vlmgl.glBindFramebuffer(GL_READ_FRAMEBUFFER, targets.framebuffers[1].framebuffer);
-  vlmgl.glReadBuffer(GL_COLOR_ATTACHMENT1);
+  vlmgl.glBindFramebuffer(GL_READ_FRAMEBUFFER, targets.framebuffers[kForwardFramebuffer].framebuffer);
+  vlmgl.glReadBuffer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(ForwardAttachment(kLayerScreen)));
   vlmgl.glBlitFramebuffer(0, 0, targets.width, targets.height, 0, 0, targets.width, targets.height,
                           GL_COLOR_BUFFER_BIT, GL_NEAREST);
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  vlm::gl::BindFramebuffer(0);
   return true;
 }
 
@@ -104,34 +105,34 @@ int VLM_FlipBuffers(void) {
   using namespace vlm::render;
   int width = 0, height = 0;
   vlm::platform::DrawableSize(&width, &height);
-  vlmgl.glEnable(GL_BLEND);
+  vlm::gl::SetCapability(GL_BLEND, true);
   SetAlphaTest(true);
   SetBlendFactors(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   vlm::RenderState& render = vlm::Render();
   if (render.screenFrameReady) {
-    // The frame and the 2D drawing after it wait in layer 7; the logo goes
-    // there too, then gamma puts the layer on the screen.
+    // The frame and the 2D drawing after it wait in the screen layer; the
+    // logo goes there too, then gamma puts the layer on the screen.
     render.screenFrameReady = 0;
     const RenderTargets& targets = Targets();
     DrawLogo(targets.width, targets.height);
-    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    vlmgl.glViewport(0, 0, targets.width, targets.height);
+    vlm::gl::BindFramebuffer(0);
+    vlm::gl::SetViewport(targets.width, targets.height);
     // A gamma of 0 or below has no inverse: such a frame goes out as it is.
     const float value = vlm::Timing().gamma;
     if ((value == 1.0f || !(value > 0.0f)) && BlitPresentedLayer(targets)) {
       // Gamma 1 is the identity: the layer is copied as it is, exactly and
       // with no program run per pixel.
-    } else if (const VLM_SHADER* gamma = UseBuiltIn(kGammaProgram)) {
+    } else if (const VLM_SHADER* gamma = UseBuiltIn(VLM_PROGRAM_PP_GAMMA_TA)) {
       SetUniform(*gamma, slot::kGammaValue, "fGamma", value > 0.0f ? value : 1.0f);
       // A copy, not a blend: the back buffer's old contents must not show
       // through where the frame is transparent.
-      DrawLayerQuad(*gamma, kPresentedLayer);
-      vlmgl.glEnable(GL_BLEND);
+      DrawLayerQuad(*gamma, vlm::render::kLayerScreen);
+      vlm::gl::SetCapability(GL_BLEND, true);
     }
   } else {
     // No frame of the pipeline since the last present: what the
     // application drew went straight to the screen.
-    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    vlm::gl::BindFramebuffer(0);
     DrawLogo(width, height);
   }
   MeasureFrame(vlm::Timing());
@@ -150,7 +151,7 @@ int VLM_RenderedCount(int which) {
   }
 }
 
-float VLM_FrameTime(void) { return vlm::Timing().frameTimeFactor; }
+float VLM_FrameTime(void) { return vlm::Timing().lastFrameSeconds; }
 float VLM_RenderFrequency(void) { return vlm::Timing().renderFrequency; }
 double VLM_ElapsedTime(void) { return vlm::Timing().elapsedSeconds; }
 

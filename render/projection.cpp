@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "core/fail.h"
-#include "render/gl/gl_table.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_table.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"
 #include "scene/scene_state.h"
@@ -96,13 +98,13 @@ void CreateProjectionBuffer() {
     return;
   GLuint buffer = header.iBuffer;
   if (buffer == 0) vlmgl.glGenBuffers(1, &buffer);
-  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, buffer);
+  gl::BindBuffer(GL_UNIFORM_BUFFER, buffer);
   vlmgl.glBufferData(GL_UNIFORM_BUFFER, sizeof(ProjectionBlock), nullptr, GL_STATIC_DRAW);
   vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 0, 64, &projection.data.mProjectionMatrix);
   vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 64, 64, &projection.data.mInvProjectionMatrix);
   vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, 128, 64, &projection.data.mScreenMatrix);
   vlmgl.glBindBufferBase(GL_UNIFORM_BUFFER, 0, buffer);
-  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, 0);
+  gl::BindBuffer(GL_UNIFORM_BUFFER, 0);
   header.iBuffer = buffer;
 }
 
@@ -130,7 +132,7 @@ int VLM_InitCamera(int width, int height) {
   block.mInvProjectionMatrix = projection.inversePerspective;
   block.mScreenMatrix = projection.screen;
   CreateProjectionBuffer();
-  if (HasGL() && vlmgl.glViewport) vlmgl.glViewport(0, 0, projection.width, projection.height);
+  if (HasGL() && vlmgl.glViewport) vlm::gl::SetViewport(projection.width, projection.height);
   return 0;
 }
 

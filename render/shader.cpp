@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/registries.h"
-#include "definition/records.h"
-#include "render/gl/gl_table.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_table.h"
 #include "render/shader_internal.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/shader_build.h"
 #include "render/shader_internal.h"
 #include "render/uniform_buffers.h"

@@ -8,10 +8,11 @@
 #include "core/registry.h"
 #include "render/shader_record.h"
 #include "render/uniform_buffers.h"
+#include "velmora/shader.h"
 
 namespace vlm::render {
 
-constexpr int kBuiltInProgramCount = 47;  // numbers 1..47; 34 is not defined
+constexpr int kBuiltInProgramCount = VLM_PROGRAM_LAST;  // numbers 1..47; 34 is not defined
 constexpr int kRenderListCount = 3;
 
 struct ShaderState {

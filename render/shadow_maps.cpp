@@ -2,7 +2,9 @@
 // their framebuffers, and the six view matrices of the cube's faces.
 #include <cmath>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
+#include "gpu/gl_state.h"
+#include "gpu/gl_textures.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "scene/scene_state.h"
@@ -24,9 +26,9 @@ v4f Unit(const v4f& v) {
 }
 
 bool Complete(GLuint framebuffer) {
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+  gl::BindFramebuffer(framebuffer);
   const bool complete = vlmgl.glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  gl::BindFramebuffer(0);
   return complete;
 }
 
@@ -34,11 +36,11 @@ bool Complete(GLuint framebuffer) {
 // drawing into nothing but depth.
 void CreateDirectionalMap(RenderTargets& t, GLsizei size) {
   t.shadowMap = gl::CreateTexture();
-  vlmgl.glBindTexture(GL_TEXTURE_2D, t.shadowMap);
+  gl::BindTexture(GL_TEXTURE_2D, t.shadowMap);
   gl::SetFilterAndClamp(GL_TEXTURE_2D, GL_LINEAR);
   vlmgl.glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, size, size, 0, GL_DEPTH_COMPONENT,
                      GL_FLOAT, nullptr);
-  vlmgl.glBindTexture(GL_TEXTURE_2D, 0);
+  gl::BindTexture(GL_TEXTURE_2D, 0);
   t.shadowRenderbuffer = gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT32F, size, size);
   t.shadowFramebuffer = gl::CreateFramebuffer();
   vlmgl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, t.shadowFramebuffer);
@@ -61,14 +63,14 @@ void CreateCubeMap(RenderTargets& t, GLsizei size) {
   t.shadowCube = gl::CreateDepthCubeMap(size);
   t.cubeRenderbuffer = gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT24, size, size);
   t.cubeFramebuffer = gl::CreateFramebuffer();
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.cubeFramebuffer);
+  gl::BindFramebuffer(t.cubeFramebuffer);
   vlmgl.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
                                   t.cubeRenderbuffer);
   vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
                                t.shadowCube, 0);
   vlmgl.glDrawBuffer(GL_NONE);
   vlmgl.glReadBuffer(GL_NONE);
-  vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  gl::BindFramebuffer(0);
   if (!Complete(t.cubeFramebuffer)) {
     gl::DeleteTexture(t.shadowCube);
     gl::DeleteRenderbuffer(t.cubeRenderbuffer);

@@ -13,7 +13,37 @@ namespace vlm::render {
 
 constexpr int kGBufferLayers = 8;
 constexpr int kHalfLayers = 2;
-constexpr int kFramebufferCount = 3;  // 0 "GBuffer", 1 "FBuffer", 2 "SBuffer"
+
+// The layers of the G-buffer array (W x H, RGBA32F), as the programs write
+// and read them (the layer a `_TA` program reads is its fIndex).
+enum GBufferLayer : int {
+  kLayerPosition = 0,  // view-space position; a = surface scattering
+  kLayerNormal = 1,    // view-space normal; a = hardness (specular exponent)
+  kLayerDiffuse = 2,   // diffuse colour; a = emission (or 1 - specular-map alpha)
+  kLayerSpecular = 3,  // specular colour; a = specular intensity
+  kLayerMisc = 4,      // r = linear depth, g = occlusion, a = 1 where geometry was drawn
+  kLayerGlow = 5,      // the glow map, the forward pass's second target
+  kLayerLitScene = 6,  // the lit scene: lights, sky, forward passes
+  kLayerScreen = 7,    // the frame and the 2D drawing, waiting for the present
+};
+
+// The three framebuffer records.
+enum FramebufferIndex : int {
+  kGBufferFramebuffer = 0,  // "GBuffer": layers 0..5 at attachments 0..5, draws 0..4
+  kForwardFramebuffer = 1,  // "FBuffer": four layers (ForwardAttachment), draws lit scene and glow
+  kHalfFramebuffer = 2,     // "SBuffer": the two half-size layers
+};
+constexpr int kFramebufferCount = 3;
+
+// The colour attachments of the forward framebuffer and the layer each shows.
+constexpr GBufferLayer kForwardAttachments[] = {kLayerLitScene, kLayerScreen, kLayerMisc, kLayerGlow};
+// The attachment index showing `layer` in the forward framebuffer; -1 for
+// the geometry layers, which it does not show.
+constexpr int ForwardAttachment(GBufferLayer layer) {
+  for (int i = 0; i < 4; ++i)
+    if (kForwardAttachments[i] == layer) return i;
+  return -1;
+}
 constexpr int kMaxPointLightInstances = 768;
 constexpr int kPointLightInstanceBytes = 96;
 constexpr int kIcosphereVertices = 43;  // the centre, then 42 on the unit sphere

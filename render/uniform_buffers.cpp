@@ -6,8 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "gpu/gl_objects.h"
+#include "gpu/gl_table.h"
 #include "render/shader_state.h"
-#include "render/gl/gl_table.h"
 #include "scene/scene_state.h"
 #include "velmora/core.h"
 #include "velmora/math.h"
@@ -38,10 +39,10 @@ void FillHeader(UniformBufferHeader& header, int binding, const char* name, int 
 uint32_t CreateBuffer(UniformBufferHeader& header, const void* contents, GLenum usage) {
   GLuint buffer = header.iBuffer;
   if (buffer == 0) vlmgl.glGenBuffers(1, &buffer);
-  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, buffer);
+  gl::BindBuffer(GL_UNIFORM_BUFFER, buffer);
   vlmgl.glBufferData(GL_UNIFORM_BUFFER, header.iSize, contents, usage);
   vlmgl.glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(header.iBinding), buffer);
-  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, 0);
+  gl::BindBuffer(GL_UNIFORM_BUFFER, 0);
   header.iBuffer = buffer;
   return buffer;
 }
@@ -121,10 +122,10 @@ bool UploadBlockRange(Block block, size_t offset, size_t bytes) {
   if ((!vlmgl.glBindBuffer || !vlmgl.glBufferSubData) &&
       !gl::HasFunctions(kUpload, {"glBindBuffer", "glBufferSubData"}))
     return false;
-  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, header.iBuffer);
+  gl::BindBuffer(GL_UNIFORM_BUFFER, header.iBuffer);
   vlmgl.glBufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(offset),
                         static_cast<GLsizeiptr>(bytes), static_cast<const char*>(BlockData(block)) + offset);
-  vlmgl.glBindBuffer(GL_UNIFORM_BUFFER, 0);
+  gl::BindBuffer(GL_UNIFORM_BUFFER, 0);
   return true;
 }
 

@@ -1,6 +1,6 @@
 // Release procedures of kinds whose resources come with later work.
 #include "core/registries.h"
-#include "scene/records.h"
+#include "scene/entity_records.h"
 #include "velmora/registry.h"
 
 extern "C" {

@@ -8,7 +8,7 @@
 #include "core/engine_state.h"
 #include "core/fail.h"
 #include "core/registries.h"
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 #include "scene/entity.h"
 #include "scene/scene_state.h"
 #include "velmora/math.h"

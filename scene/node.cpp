@@ -1,7 +1,7 @@
 // Nodes: placed points for hanging other entities on.
 #include "core/registries.h"
 #include "scene/entity.h"
-#include "scene/records.h"
+#include "scene/entity_records.h"
 #include "velmora/registry.h"
 
 extern "C" {

@@ -1,7 +1,7 @@
 // Objects inside the engine: their place in the render queue.
 #pragma once
 
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "scene/object_record.h"
 
 namespace vlm {

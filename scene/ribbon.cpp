@@ -6,7 +6,7 @@
 #include "core/fail.h"
 #include "core/registries.h"
 #include "scene/entity.h"
-#include "scene/records.h"
+#include "scene/entity_records.h"
 #include "velmora/effects.h"
 #include "velmora/math.h"
 #include "velmora/mesh.h"

@@ -3,7 +3,7 @@
 // VLM_InitSound).
 #pragma once
 
-#include "sound/records.h"
+#include "sound/sound_record.h"
 
 namespace vlm::sound {
 

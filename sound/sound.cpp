@@ -319,7 +319,7 @@ int VLM_UpdateSounds(void) {
   vlm::SoundMasterState& state = vlm::SoundMaster();
   if (!state.outputAvailable) return 0;
   const m4f listener = vlm::sound::InverseListener();
-  const float frameTime = vlm::Timing().frameTimeFactor;
+  const float frameTime = vlm::Timing().lastFrameSeconds;
   vlm::platform::HoldChannelUpdates();
   {
     std::lock_guard<std::mutex> guard(state.channelLock);

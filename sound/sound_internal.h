@@ -1,7 +1,7 @@
 // Sound internals shared by the sound sources, start-up and tests.
 #pragma once
 
-#include "sound/records.h"
+#include "sound/sound_record.h"
 #include "velmora/types.h"
 
 namespace vlm::sound {

@@ -8,7 +8,7 @@
 #include <unordered_map>
 
 #include "core/registry.h"
-#include "sound/records.h"
+#include "sound/sound_record.h"
 
 namespace vlm {
 

@@ -10,13 +10,14 @@
 
 #include "core/fail.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "text/builtin_font.h"
 #include "text/font_record.h"
 #include "text/text_internal.h"
 #include "text/text_layout.h"
 #include "text/text_state.h"
 #include "velmora/registry.h"
+#include "velmora/shader.h"
 #include "velmora/text.h"
 #include "velmora/texture.h"
 
@@ -26,7 +27,6 @@ namespace {
 
 constexpr int kGLLinear = 0x2601;
 constexpr intptr_t kNoTexture = -2;  // a handle that resolves to no texture
-constexpr int k2DDefaultProgram = 8;
 constexpr long kMaxFontFileBytes = 256L << 20;
 
 bool ReadWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
@@ -67,7 +67,7 @@ std::shared_ptr<FontFace> FaceFor(std::span<const uint8_t> bytes) {
   // Without an atlas every glyph keeps its advance but draws nothing.
   face->data.ClipToAtlas(face->atlasWidth, face->atlasHeight);
   VLM_MATERIAL* material =
-      VLM_CreateMaterial(-1, face->texture ? face->texture : kNoTexture, k2DDefaultProgram, "");
+      VLM_CreateMaterial(-1, face->texture ? face->texture : kNoTexture, VLM_PROGRAM_2D_DEFAULT, "");
   face->material = material ? material->iHandle : 0;
   face->key = key;
   faces[key] = face;

@@ -8,7 +8,7 @@
 #include "core/registries.h"
 #include "core/text.h"
 #include "core/trig.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "render/draw2d.h"
 #include "render/render_state.h"
 #include "text/text_internal.h"

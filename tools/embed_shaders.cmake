@@ -5,9 +5,55 @@
 # per stage file (name: s_ + file name with '.' and '-' as '_', for example
 # s_screen_quad_vert), and <dir>/shader_sources.cpp with the bytes. A source is
 # the byte range [begin, end) without a terminator.
+#
+# A stage shares code with others through lines of the form
+#   #include "shared/tangent_frame.glsl"
+# (at the start of a line, the path relative to SHADER_DIR): the line, with
+# its line break, is replaced by the named file's bytes, which may include
+# further files. A shared file may open with a note of its own: comment
+# lines up to the first empty line, which are left out. The embedded text is thus what the driver and the engine's
+# own source scan see; GLSL itself has no include.
 if(NOT SHADER_DIR OR NOT OUT_DIR)
   message(FATAL_ERROR "embed_shaders.cmake needs SHADER_DIR and OUT_DIR")
 endif()
+
+set(_includeLine "(^|\n)#include \"([^\"\n]+)\"\n")
+
+# The text of a stage with its include lines resolved, into the variable
+# named `out`. `chain` lists the files being resolved, outermost first.
+function(_vlm_resolve path chain out)
+  list(LENGTH chain _depth)
+  if(_depth GREATER 8)
+    message(FATAL_ERROR "GLSL includes nest deeper than 8: ${chain}")
+  endif()
+  file(READ "${path}" _text)
+  if(_depth GREATER 1)
+    string(REGEX REPLACE "^(//[^\n]*\n)+\n" "" _text "${_text}")
+  endif()
+  string(REGEX MATCHALL "${_includeLine}" _lines "${_text}")
+  foreach(_line IN LISTS _lines)
+    string(REGEX REPLACE "${_includeLine}" "\\2" _name "${_line}")
+    set(_included "${SHADER_DIR}/${_name}")
+    if(NOT EXISTS "${_included}" OR IS_DIRECTORY "${_included}")
+      message(FATAL_ERROR "${path} includes \"${_name}\", which does not exist")
+    endif()
+    _vlm_resolve("${_included}" "${chain};${_name}" _part)
+    # The first such line still in the text: at its start or after a break.
+    set(_directive "#include \"${_name}\"\n")
+    string(FIND "${_text}" "${_directive}" _at)
+    if(NOT _at EQUAL 0)
+      string(FIND "${_text}" "\n${_directive}" _at)
+      math(EXPR _at "${_at} + 1")
+    endif()
+    string(LENGTH "${_directive}" _length)
+    string(SUBSTRING "${_text}" 0 ${_at} _before)
+    math(EXPR _rest "${_at} + ${_length}")
+    string(SUBSTRING "${_text}" ${_rest} -1 _after)
+    set(_text "${_before}${_part}${_after}")
+  endforeach()
+  set(${out} "${_text}" PARENT_SCOPE)
+endfunction()
+
 file(GLOB _stages "${SHADER_DIR}/*.vert" "${SHADER_DIR}/*.frag")
 list(SORT _stages)
 
@@ -19,7 +65,8 @@ set(_count 0)
 foreach(_path IN LISTS _stages)
   get_filename_component(_file "${_path}" NAME)
   string(MAKE_C_IDENTIFIER "s_${_file}" _id)
-  file(READ "${_path}" _hex HEX)
+  _vlm_resolve("${_path}" "${_file}" _text)
+  string(HEX "${_text}" _hex)
   string(LENGTH "${_hex}" _hexLength)
   if(_hexLength EQUAL 0)
     message(FATAL_ERROR "${_file} is empty")

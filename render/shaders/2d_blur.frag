@@ -8,12 +8,7 @@ uniform sampler2D MaskMap;
 uniform vec4 vColor;
 uniform float fUShift;
 uniform float fVShift;
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 layout(location = 0) out vec4 vFragColor;
 const float kWeights[6] = float[6](0.1750, 0.1550, 0.1250, 0.1000, 0.0600, 0.0380);
 vec3 Blur(vec2 at, vec2 step)

@@ -1,16 +1,7 @@
 #version 330
 layout(location = 0) in vec4 vVertex;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
-layout(std140) uniform Model
-{
-    mat4 mModelViewMatrix;
-    mat3 mNormalMatrix;
-};
+#include "shared/projection_block.glsl"
+#include "shared/model_block.glsl"
 void main()
 {
     gl_Position = mScreenMatrix * mModelViewMatrix * vVertex;

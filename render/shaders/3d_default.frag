@@ -2,15 +2,7 @@
 // Head light at (0, 5, 5) in view space; at least 0.1 of it everywhere.
 in vec3 vViewPosition;
 in vec3 vViewNormal;
-layout(std140) uniform Material
-{
-    vec4 vColor;
-    float fIntensity;
-    float fHardness;
-    float fSurfaceScattering;
-    float fEmission;
-    vec4 vSpecularColor;
-};
+#include "shared/material_block.glsl"
 layout(location = 0) out vec4 vFragColor;
 void main()
 {

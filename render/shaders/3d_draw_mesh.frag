@@ -1,13 +1,5 @@
 #version 330
-layout(std140) uniform Material
-{
-    vec4 vColor;
-    float fIntensity;
-    float fHardness;
-    float fSurfaceScattering;
-    float fEmission;
-    vec4 vSpecularColor;
-};
+#include "shared/material_block.glsl"
 layout(location = 0) out vec4 vFragColor;
 void main()
 {

@@ -6,20 +6,8 @@ in vec3 vViewNormal;
 in vec2 vUV;
 uniform sampler2D ColorMap;
 uniform sampler2D SpecularMap;
-layout(std140) uniform Material
-{
-    vec4 vColor;
-    float fIntensity;
-    float fHardness;
-    float fSurfaceScattering;
-    float fEmission;
-    vec4 vSpecularColor;
-};
-layout(location = 0) out vec4 vFragPosition;
-layout(location = 1) out vec4 vFragNormal;
-layout(location = 2) out vec4 vFragDiffuse;
-layout(location = 3) out vec4 vFragSpecular;
-layout(location = 4) out vec4 vFragMisc;
+#include "shared/material_block.glsl"
+#include "shared/gbuffer_outputs.glsl"
 void main()
 {
     vec4 colour = texture(ColorMap, vUV);

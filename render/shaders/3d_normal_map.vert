@@ -4,17 +4,8 @@ layout(location = 0) in vec4 vVertex;
 layout(location = 1) in vec3 vNormal;
 layout(location = 2) in vec2 vTexCoord0;
 layout(location = 6) in vec3 vTangent;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
-layout(std140) uniform Model
-{
-    mat4 mModelViewMatrix;
-    mat3 mNormalMatrix;
-};
+#include "shared/projection_block.glsl"
+#include "shared/model_block.glsl"
 out vec3 vViewPosition;
 out vec3 vViewNormal;
 out vec3 vViewTangent;

@@ -4,15 +4,7 @@
 in vec3 vNoisePosition;
 in vec2 vUV;
 uniform sampler2D ColorMap;
-layout(std140) uniform Material
-{
-    vec4 vColor;
-    float fIntensity;
-    float fHardness;
-    float fSurfaceScattering;
-    float fEmission;
-    vec4 vSpecularColor;
-};
+#include "shared/material_block.glsl"
 layout(location = 0) out vec4 vFragColor;
 const int kPermutation[32] = int[32](
     13, 7, 29, 2, 21, 16, 0, 26, 9, 31, 4, 18, 24, 11, 27, 6,

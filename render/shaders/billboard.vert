@@ -9,12 +9,7 @@ layout(location = 2) in vec2 vTexCoord0;
 layout(location = 6) in vec3 vTangent;
 uniform samplerBuffer InstancesTextureBuffer;
 uniform int iProjectionMode;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
+#include "shared/projection_block.glsl"
 layout(std140) uniform Model
 {
     mat4 mViewMatrix;

@@ -3,12 +3,7 @@
 // depth and coverage are written as the linearisation pass does.
 in vec2 vUV;
 uniform sampler2D DepthMap;
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 layout(location = 0) out vec4 vFragMisc;
 void main()
 {

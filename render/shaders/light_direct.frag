@@ -3,12 +3,7 @@
 // 1 lit, above 1 lit with the 4-tap directional shadow test. The engine also
 // builds it without the shadow test and, for frames without a direct light,
 // with ambient and emission alone.
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 uniform sampler2DArray GBufferMap;
 uniform sampler2D ShadowMap;
 uniform vec4 vAmbientColor;
@@ -23,8 +18,8 @@ uniform mat4 mLightViewToProjectionMatrix;
 flat in mat4 mCameraViewToWorld;
 layout(location = 0) out vec4 vFragColor;
 
-const vec2 kTaps[4] = vec2[4](vec2(-0.00094201624, -0.00049906216), vec2(0.00094558609, -0.00076890725),
-                              vec2(-0.000194184101, -0.00092938870), vec2(0.00034495938, 0.00039387760));
+#include "shared/shadow_taps.glsl"
+#include "shared/surface_light.glsl"
 
 float DirectionalShadow(vec3 position)
 {
@@ -56,15 +51,12 @@ void main()
         vec4 specular = texelFetch(GBufferMap, ivec3(texel, 3), 0);
         vec3 N = normalize(normal.xyz);
         vec3 L = normalize(-vLightDirection);
-        float d = dot(N, L);
-        if (d < position.a) d = position.a * (1.0 - d);
-        float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;
 #ifdef VLM_UNSHADOWED
         float shadow = 1.0;  // the engine's copy for frames without the shadow
 #else
         float shadow = iLightState > 1 ? DirectionalShadow(position.xyz) : 1.0;
 #endif
-        colour += (diffuse.rgb * d + specular.rgb * s) * vLightColor * fLightIntensity * shadow;
+        colour += SurfaceLight(N, L, position, normal, diffuse, specular).rgb * vLightColor * fLightIntensity * shadow;
     }
 #endif
     vFragColor = vec4(colour, 1.0);

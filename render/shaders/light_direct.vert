@@ -1,12 +1,7 @@
 #version 330
 // Direct light: the full-screen quad in pixels through the screen matrix.
 layout(location = 0) in vec4 vVertex;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
+#include "shared/projection_block.glsl"
 uniform mat4 mWorldToCameraViewMatrix;
 flat out mat4 mCameraViewToWorld;
 void main()

@@ -1,17 +1,13 @@
 #version 330
 // One point light over the G-buffer, fading linearly to 0 at its range.
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 uniform sampler2DArray GBufferMap;
 flat in vec3 vLightPosition;
 flat in float fLightRange;
 flat in vec3 vLightColor;
 flat in float fLightIntensity;
 layout(location = 0) out vec4 vFragColor;
+#include "shared/surface_light.glsl"
 void main()
 {
     ivec2 texel = ivec2(gl_FragCoord.xy / vMapSize * vec2(textureSize(GBufferMap, 0).xy));
@@ -27,8 +23,5 @@ void main()
     vec3 N = normalize(normal.xyz);
     // A surface point at the light itself has no direction to it: lit face on.
     vec3 L = dot(toLight, toLight) > 0.0 ? normalize(toLight) : N;
-    float d = dot(N, L);
-    if (d < position.a) d = position.a * (1.0 - d);
-    float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;
-    vFragColor = vec4(diffuse.rgb * d + specular.rgb * s, 1.0) * vec4(vLightColor, 1.0) * fLightIntensity * a;
+    vFragColor = SurfaceLight(N, L, position, normal, diffuse, specular) * vec4(vLightColor, 1.0) * fLightIntensity * a;
 }

@@ -7,12 +7,7 @@ layout(location = 11) in vec3 vInstancePosition;
 layout(location = 12) in float fInstanceRange;
 layout(location = 13) in vec3 vInstanceColor;
 layout(location = 14) in float fInstanceIntensity;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
+#include "shared/projection_block.glsl"
 flat out vec3 vLightPosition;
 flat out float fLightRange;
 flat out vec3 vLightColor;

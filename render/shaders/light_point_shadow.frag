@@ -3,31 +3,17 @@
 // 4-tap cube shadow test of the dynamic cube and, for iStatic 1, of the
 // light's static cube. mWorldViewMatrix takes view-space vectors into the
 // light's frame; mShadowTextureMatrix turns them into cube lookups.
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
-layout(std140) uniform Light
-{
-    vec3 vLightPosition;
-    float fLightRange;
-    vec3 vLightColor;
-    float fLightIntensity;
-    vec3 vLightDirection;
-    float fLightConeAngle;
-    int iStatic;
-};
+#include "shared/misc_block.glsl"
+#include "shared/light_block.glsl"
 uniform sampler2DArray GBufferMap;
 uniform samplerCube ShadowMap;
 uniform samplerCube StaticShadowMap;
 uniform mat4 mWorldViewMatrix;
 uniform mat4 mShadowTextureMatrix;
 layout(location = 0) out vec4 vFragColor;
+#include "shared/surface_light.glsl"
 
-const vec2 kTaps[4] = vec2[4](vec2(-0.00094201624, -0.00049906216), vec2(0.00094558609, -0.00076890725),
-                              vec2(-0.000194184101, -0.00092938870), vec2(0.00034495938, 0.00039387760));
+#include "shared/shadow_taps.glsl"
 
 // 0.25 for every tap that finds something nearer to the light.
 float Occlusion(samplerCube map, vec3 direction, float depth)
@@ -64,8 +50,5 @@ void main()
     vec3 N = normalize(normal.xyz);
     // A surface point at the light itself has no direction to it: lit face on.
     vec3 L = dot(toLight, toLight) > 0.0 ? normalize(toLight) : N;
-    float d = dot(N, L);
-    if (d < position.a) d = position.a * (1.0 - d);
-    float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;
-    vFragColor = vec4(diffuse.rgb * d + specular.rgb * s, 1.0) * vec4(vLightColor, 1.0) * fLightIntensity * a * shadow;
+    vFragColor = SurfaceLight(N, L, position, normal, diffuse, specular) * vec4(vLightColor, 1.0) * fLightIntensity * a * shadow;
 }

@@ -1,28 +1,15 @@
 #version 330
 // One spot light: a point light narrowed to a cone around vLightDirection.
 // Each of the five maps is the G-buffer array, read at its own layer.
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
-layout(std140) uniform Light
-{
-    vec3 vLightPosition;
-    float fLightRange;
-    vec3 vLightColor;
-    float fLightIntensity;
-    vec3 vLightDirection;
-    float fConeAngle;
-    int iStatic;
-};
+#include "shared/misc_block.glsl"
+#include "shared/light_block.glsl"
 uniform sampler2DArray PositionMap;
 uniform sampler2DArray NormalMap;
 uniform sampler2DArray DiffuseMap;
 uniform sampler2DArray SpecularMap;
 uniform sampler2DArray MiscMap;
 layout(location = 0) out vec4 vFragColor;
+#include "shared/surface_light.glsl"
 void main()
 {
     vec2 uv = gl_FragCoord.xy / vMapSize;
@@ -39,8 +26,5 @@ void main()
     vec4 specular = texture(SpecularMap, vec3(uv, 3.0));
     vec3 N = normalize(normal.xyz);
     vec3 L = -toSurface;
-    float d = dot(N, L);
-    if (d < position.a) d = position.a * (1.0 - d);
-    float s = pow(max(0.0, dot(reflect(L, N), normalize(position.xyz))), normal.a) * specular.a;
-    vFragColor = vec4(diffuse.rgb * d + specular.rgb * s, 1.0) * vec4(vLightColor, 1.0) * fLightIntensity * a;
+    vFragColor = SurfaceLight(N, L, position, normal, diffuse, specular) * vec4(vLightColor, 1.0) * fLightIntensity * a;
 }

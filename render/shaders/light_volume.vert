@@ -1,12 +1,7 @@
 #version 330
 // One light volume: the unit icosphere through the Model block.
 layout(location = 0) in vec4 vVertex;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
+#include "shared/projection_block.glsl"
 layout(std140) uniform Model
 {
     mat4 mModelViewMatrix;

@@ -6,21 +6,8 @@
 in vec3 vViewPosition;
 in vec3 vViewNormal;
 uniform sampler2D DepthMap;
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
-layout(std140) uniform Material
-{
-    vec4 vColor;
-    float fIntensity;
-    float fHardness;
-    float fSurfaceScattering;
-    float fEmission;
-    vec4 vSpecularColor;
-};
+#include "shared/misc_block.glsl"
+#include "shared/material_block.glsl"
 layout(location = 0) out vec4 vFragColor;
 void main()
 {

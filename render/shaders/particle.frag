@@ -4,12 +4,7 @@ in vec2 vUV;
 in vec4 vParticleColor;
 uniform sampler2D DepthMap;
 uniform sampler2D ColorMap;
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 layout(location = 0) out vec4 vFragColor;
 void main()
 {

@@ -7,23 +7,9 @@ layout(location = 4) in vec4 vColor;
 layout(location = 7) in vec4 vPosition;
 layout(location = 8) in float fSize;
 layout(location = 9) in float fRotation;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
-layout(std140) uniform Model
-{
-    mat4 mModelViewMatrix;
-    mat3 mNormalMatrix;
-};
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/projection_block.glsl"
+#include "shared/model_block.glsl"
+#include "shared/misc_block.glsl"
 out vec2 vUV;
 out vec4 vParticleColor;
 out float vDepth;

@@ -2,12 +2,7 @@
 // Full-screen passes: a quad in pixels through the screen matrix.
 layout(location = 0) in vec4 vVertex;
 layout(location = 2) in vec2 vTexCoord0;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
+#include "shared/projection_block.glsl"
 out vec2 vUV;
 void main()
 {

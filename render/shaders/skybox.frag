@@ -5,12 +5,7 @@ in vec3 vDirection;
 uniform samplerCube ColorCubeMap;
 uniform sampler2DArray MaskMap;
 uniform vec4 vColor;
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 layout(location = 0) out vec4 vFragColor;
 void main()
 {

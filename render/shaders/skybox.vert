@@ -2,17 +2,8 @@
 // Sky box around the eye: only the view's rotation applies; drawn at the
 // far plane.
 layout(location = 0) in vec4 vVertex;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
-layout(std140) uniform Model
-{
-    mat4 mModelViewMatrix;
-    mat3 mNormalMatrix;
-};
+#include "shared/projection_block.glsl"
+#include "shared/model_block.glsl"
 out vec3 vDirection;
 void main()
 {

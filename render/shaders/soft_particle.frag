@@ -8,12 +8,7 @@ in float vDepth;
 uniform sampler2DArray DepthMap;
 uniform sampler2D ColorMap;
 uniform float fBlend;
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/misc_block.glsl"
 layout(location = 0) out vec4 vFragColor;
 void main()
 {

@@ -1,46 +1,20 @@
 #version 330
 // Deferred parallax mapping with a specular map: texture coordinates as in
 // the parallax program, specular and emission as in the specular-map program.
-in vec3 vViewPosition;
-in vec3 vViewNormal;
-in vec3 vViewTangent;
-in vec2 vUV;
+#include "shared/deferred_inputs.glsl"
 uniform sampler2D ColorMap;
 uniform sampler2D NormalMap;
 uniform sampler2D SpecularMap;
 uniform float fScale;
 uniform float fBias;
-layout(std140) uniform Material
-{
-    vec4 vColor;
-    float fIntensity;
-    float fHardness;
-    float fSurfaceScattering;
-    float fEmission;
-    vec4 vSpecularColor;
-};
-layout(location = 0) out vec4 vFragPosition;
-layout(location = 1) out vec4 vFragNormal;
-layout(location = 2) out vec4 vFragDiffuse;
-layout(location = 3) out vec4 vFragSpecular;
-layout(location = 4) out vec4 vFragMisc;
-// Orthonormal tangent frame (tangent, bitangent, normal) that stays finite
-// for meshes without tangents.
-mat3 TangentFrame(vec3 normal, vec3 tangent)
-{
-    vec3 n = normalize(normal);
-    vec3 t = tangent - n * dot(n, tangent);
-    if (dot(t, t) < 1e-12)
-        t = cross(n, abs(n.x) < 0.9 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 1.0, 0.0));
-    t = normalize(t);
-    return mat3(t, cross(n, t), n);
-}
+#include "shared/material_block.glsl"
+#include "shared/gbuffer_outputs.glsl"
+#include "shared/tangent_frame.glsl"
+#include "shared/parallax.glsl"
 void main()
 {
     mat3 tbn = TangentFrame(vViewNormal, vViewTangent);
-    vec3 eye = normalize(transpose(tbn) * -vViewPosition);
-    float height = texture(NormalMap, vUV).a * fScale + fBias;
-    vec2 uv = vUV + height * eye.xy;
+    vec2 uv = ParallaxUV(tbn);
     vec3 normal = normalize(tbn * (2.0 * texture(NormalMap, uv).rgb - 1.0));
     vFragPosition = vec4(vViewPosition, fSurfaceScattering);
     vFragNormal = vec4(normal, fHardness);

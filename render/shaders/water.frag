@@ -7,10 +7,7 @@
 // a specular highlight of the light direction and a reflection, traced in
 // view space for at most 16 steps of 0.075 against layer 0 (view-space
 // positions), with the cube map where the trace finds nothing.
-in vec3 vViewPosition;
-in vec3 vViewNormal;
-in vec3 vViewTangent;
-in vec2 vUV;
+#include "shared/deferred_inputs.glsl"
 uniform sampler2DArray GBufferMap;
 uniform sampler2D DepthMap;
 uniform sampler2D NormalMapA;
@@ -19,18 +16,8 @@ uniform samplerCube ReflectionCubeMap;
 uniform vec2 vOffset;
 uniform float fFogDepth;
 uniform vec3 vLightDir;
-layout(std140) uniform Projection
-{
-    mat4 mProjectionMatrix;
-    mat4 mInvProjectionMatrix;
-    mat4 mScreenMatrix;
-};
-layout(std140) uniform Misc
-{
-    vec2 vMapSize;
-    float fNear;
-    float fFar;
-};
+#include "shared/projection_block.glsl"
+#include "shared/misc_block.glsl"
 layout(std140) uniform Material
 {
     vec4 vWaterColor;
@@ -41,22 +28,11 @@ layout(std140) uniform Material
     vec4 vSpecularColor;
 };
 layout(location = 0) out vec4 vFragColor;
-// Orthonormal tangent frame (tangent, bitangent, normal) that stays finite
-// for meshes without tangents.
-mat3 TangentFrame(vec3 normal, vec3 tangent)
-{
-    vec3 n = normalize(normal);
-    vec3 t = tangent - n * dot(n, tangent);
-    if (dot(t, t) < 1e-12)
-        t = cross(n, abs(n.x) < 0.9 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 1.0, 0.0));
-    t = normalize(t);
-    return mat3(t, cross(n, t), n);
-}
+#include "shared/tangent_frame.glsl"
+#include "shared/screen_behind.glsl"
 void main()
 {
-    vec2 screen = gl_FragCoord.xy / vMapSize;
-    if (gl_FragCoord.z > texture(DepthMap, screen).r)
-        discard;
+    vec2 screen = VisibleScreenPosition();
     vec3 bump = normalize((2.0 * texture(NormalMapA, vUV + vOffset).rgb - 1.0) +
                           (2.0 * texture(NormalMapB, vUV - 2.0 * vOffset).rgb - 1.0));
     vec3 normal = normalize(TangentFrame(vViewNormal, vViewTangent) * bump);

@@ -9,7 +9,7 @@
 
 #include "core/registries.h"
 #include "core/registry.h"
-#include "physics/records.h"
+#include "physics/surface_joint_records.h"
 #include "scene/object_record.h"
 #include "support/test_support.h"
 #include "velmora/registry.h"

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_table.h"
 #include "render/element_record.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "support/gl_context.h"
 #include "support/screen_pixels.h"

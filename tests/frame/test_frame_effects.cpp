@@ -7,14 +7,14 @@
 
 #include "core/engine_state.h"
 #include "frame/frame_fixture.h"
+#include "gpu/gl_table.h"
 #include "particles/particle_record.h"
 #include "particles/particle_state.h"
 #include "render/frame.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "scene/camera.h"
+#include "scene/entity_records.h"
 #include "scene/object_record.h"
-#include "scene/records.h"
 #include "scene/scene_state.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <functional>
 #include <vector>
 
+#include "definition/texture_material_records.h"
 #include "frame/frame_fixture.h"
-#include "definition/records.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "render/frame.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "scene/light.h"
 #include "scene/object_record.h"
@@ -118,7 +118,7 @@ class FrameLightsTest : public FrameTest {
     vlm::render::DirectionalShadowPass(frame_);
     vlm::render::BeginLightPasses(frame_);
     vlm::render::DirectLightPass(frame_);
-    vlm::render::PointLightPass(frame_);
+    vlm::render::PointAndSpotLightPass(frame_);
     EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
   }
 

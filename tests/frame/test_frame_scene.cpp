@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/engine_state.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "frame/frame_fixture.h"
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "physics/world_state.h"
 #include "platform/image.h"
 #include "render/render_state.h"

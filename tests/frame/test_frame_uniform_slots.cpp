@@ -6,8 +6,8 @@
 #include <string>
 
 #include "frame/frame_fixture.h"
+#include "gpu/gl_table.h"
 #include "render/frame_state.h"
-#include "render/gl/gl_table.h"
 #include "render/shader_record.h"
 #include "render/shader_state.h"
 

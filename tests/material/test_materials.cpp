@@ -9,7 +9,7 @@
 
 #include "core/registries.h"
 #include "definition/definition_state.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "render/render_state.h"
 #include "render/shader_record.h"
 #include "scene/object_record.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/engine_state.h"
+#include "gpu/gl_table.h"
 #include "mesh/mesh_record.h"
-#include "render/gl/gl_table.h"
 #include "support/gl_context.h"
 #include "support/gl_query.h"
 #include "velmora.h"

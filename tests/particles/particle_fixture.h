@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "particles/particle_internal.h"
 #include "particles/particle_record.h"
 #include "particles/particle_state.h"

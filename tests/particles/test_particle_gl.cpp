@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/engine_state.h"
+#include "gpu/gl_table.h"
 #include "particle_fixture.h"
-#include "render/gl/gl_table.h"
 #include "support/gl_context.h"
 #include "support/gl_query.h"
 

@@ -10,7 +10,7 @@ namespace {
 using namespace phystest;
 
 // The frame time only a presented frame measures.
-void FrameTook(float seconds) { vlm::Timing().frameTimeFactor = seconds; }
+void FrameTook(float seconds) { vlm::Timing().lastFrameSeconds = seconds; }
 
 TEST_F(PhysicsTest, FixedStepRunsWholeStepsOfTheFrameTimeAndCarriesTheRest) {
   VLM_SetGravity(0.0f, -10.0f, 0.0f);

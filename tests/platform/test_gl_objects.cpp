@@ -1,4 +1,4 @@
-// The GL object helpers of render/gl/, read back from a real context: what
+// The GL object helpers of gpu/, read back from a real context: what
 // they fill is what the driver holds, deleting forgets the name, failures
 // of compiling and linking come with the driver's message.
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 #include "support/gl_context.h"
 
 namespace {

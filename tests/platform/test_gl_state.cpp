@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "core/engine_state.h"
+#include "gpu/gl_table.h"
 #include "platform/screen.h"
 #include "platform/screen_state.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
+#include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "reference/frame_compare.h"
-#include "render/gl/gl_table.h"
 #include "render/render_state.h"
 #include "render/targets.h"
 #include "support/gl_context.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/shader_state.h"
 #include "render/uniform_buffers.h"
 #include "support/gl_context.h"

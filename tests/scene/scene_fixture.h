@@ -6,14 +6,14 @@
 
 #include "core/engine_state.h"
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "mesh/mesh_internal.h"
 #include "physics/world.h"
 #include "render/render_state.h"
 #include "render/shader_record.h"
 #include "scene/entity.h"
+#include "scene/entity_records.h"
 #include "scene/object_record.h"
-#include "scene/records.h"
 #include "velmora.h"
 
 namespace scenetest {

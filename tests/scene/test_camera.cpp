@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/uniform_buffers.h"
 #include "scene/scene_state.h"
 #include "support/gl_context.h"

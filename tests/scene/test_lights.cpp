@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "core/registries.h"
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "render/render_state.h"
 #include "scene/scene_state.h"
 #include "support/gl_context.h"

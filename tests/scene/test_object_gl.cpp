@@ -5,7 +5,7 @@
 #include <fstream>
 #include <vector>
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 #include "scene_fixture.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"

@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "core/debug_channel.h"
-#include "core/registries.h"
 #include "core/engine_state.h"
+#include "core/registries.h"
 #include "sound/listener.h"
-#include "sound/records.h"
 #include "sound/sound_internal.h"
+#include "sound/sound_record.h"
 #include "sound/sound_state.h"
 #include "velmora.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/records.h"
+#include "sound/sound_record.h"
 #include "support/test_support.h"
 #include "velmora/types.h"
 

@@ -116,7 +116,7 @@ TEST_F(PlacementTest, DopplerFollowsTheApproachSpeed) {
   Record(sound)->iFlags |= VLM_SOUND_DOPPLEREFFECT;
   const v4f at{0.0f, 0.0f, -10.0f, 1.0f};
   const VLM_HANDLE channel = VLM_PlaySound(sound, VLM_SOUND_OWN_FLAGS, &at);
-  vlm::Timing().frameTimeFactor = 0.1f;
+  vlm::Timing().lastFrameSeconds = 0.1f;
   VLM_UpdateSounds();
   // The first placement measured the distance; no jump from nothing.
   EXPECT_EQ(Settings(channel).frequency, 44100);
@@ -131,9 +131,9 @@ TEST_F(PlacementTest, DopplerFollowsTheApproachSpeed) {
   EXPECT_EQ(listenerAt(0.0f), 40091);   // away: 44100 / (1 + 0.1)
   // Faster than sound towards it (999 units/s): the factor stops at 10
   // instead of dividing by zero or turning negative.
-  vlm::Timing().frameTimeFactor = 0.01f;
+  vlm::Timing().lastFrameSeconds = 0.01f;
   EXPECT_EQ(listenerAt(-9.99f), 441000);
-  vlm::Timing().frameTimeFactor = 0.0f;  // no frame time: no shift
+  vlm::Timing().lastFrameSeconds = 0.0f;  // no frame time: no shift
   EXPECT_EQ(listenerAt(0.0f), 44100);
 }
 

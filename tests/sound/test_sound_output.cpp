@@ -72,7 +72,7 @@ TEST_F(SoundTest, ApproachingTheSourceRaisesTheMeasuredPitch) {
   ASSERT_NE(channel, 0);
   m4f listener{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -3.4f, 1}};
   vlm::sound::SetListenerForTests(&listener);
-  vlm::Timing().frameTimeFactor = 0.1f;
+  vlm::Timing().lastFrameSeconds = 0.1f;
   VLM_UpdateSounds();
   Sleep(0.6);
   EndSession();

@@ -2,7 +2,7 @@
 // vertex attribute of the bound vertex array (-1 when the query fails).
 #pragma once
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 
 namespace vlmtest {
 

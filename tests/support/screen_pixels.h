@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "gpu/gl_table.h"
 #include "platform/image.h"
-#include "render/gl/gl_table.h"
 #include "support/gl_context.h"
 
 namespace vlmtest {

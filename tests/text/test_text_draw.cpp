@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "font_builder.h"
 #include "support/gl_context.h"
 #include "support/screen_pixels.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/registries.h"
-#include "definition/records.h"
+#include "definition/texture_material_records.h"
 #include "support/gl_context.h"
 #include "texture/texture_test_util.h"
 #include "velmora.h"

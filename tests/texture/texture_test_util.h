@@ -7,8 +7,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "gpu/gl_table.h"
 #include "platform/image.h"
-#include "render/gl/gl_table.h"
 #include "support/test_support.h"
 
 namespace texturetest {

@@ -1,5 +1,5 @@
 // GL object helpers over the function table.
-#include "render/gl/gl_objects.h"
+#include "gpu/gl_objects.h"
 
 #include <vector>
 
@@ -61,6 +61,8 @@ GLuint CreateVertexArray() {
   if (vlmgl.glGenVertexArrays) vlmgl.glGenVertexArrays(1, &array);
   return array;
 }
+
+void BindBuffer(GLenum target, GLuint buffer) { vlmgl.glBindBuffer(target, buffer); }
 
 void BindVertexArray(GLuint array) {
   if (vlmgl.glBindVertexArray) vlmgl.glBindVertexArray(array);

@@ -1,5 +1,5 @@
 // Texture objects through the engine's function table.
-#include "render/gl/gl_textures.h"
+#include "gpu/gl_textures.h"
 
 #include <algorithm>
 #include <cstring>

@@ -10,12 +10,14 @@
 #include <initializer_list>
 #include <string>
 
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 
 namespace vlm::gl {
 
 // ---- Buffers --------------------------------------------------------------
 GLuint CreateBuffer();
+// glBindBuffer: buffer (0: none) on target.
+void BindBuffer(GLenum target, GLuint buffer);
 // Binds buffer to target and gives it bytes of data (null: uninitialised);
 // the binding stays, as a vertex array records the element buffer's.
 void FillBuffer(GLenum target, GLuint buffer, GLsizeiptr bytes, const void* data, GLenum usage);

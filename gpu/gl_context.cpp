@@ -1,13 +1,13 @@
 // GL context set-up: filling the function table, the initial state and the
 // driver strings in the log.
-#include "render/gl/gl_context.h"
+#include "gpu/gl_context.h"
 
 #include <cstdio>
 #include <string>
 
 #include "core/fail.h"
+#include "gpu/gl_table.h"
 #include "platform/screen.h"
-#include "render/gl/gl_table.h"
 #include "velmora/core.h"
 
 namespace vlm::gl {

@@ -1,5 +1,5 @@
 // The GL function table; it is filled by the platform layer once a context is current.
-#include "render/gl/gl_table.h"
+#include "gpu/gl_table.h"
 
 #include <cstddef>
 #include <cstring>

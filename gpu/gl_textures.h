@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
+#include "gpu/gl_table.h"
 #include "platform/image.h"
-#include "render/gl/gl_table.h"
 
 namespace vlm::gl {
 
