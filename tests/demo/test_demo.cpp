@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "demo_run.h"
+#include "platform/image.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 
@@ -51,6 +52,21 @@ TEST_F(Demo, HundredTwentyFramesUnderVirtualDisplay) {
   EXPECT_EQ(png.substr(12, 4), "IHDR");
   EXPECT_EQ(BigEndian32(png, 16), 1600u);
   EXPECT_EQ(BigEndian32(png, 20), 900u);
+
+  // The plate in the bottom-right corner is lit, not blown out: no channel
+  // of its 600 x 200 pixels reaches 255 (a specular strength of 16 with an
+  // exponent of 1 saturated about 11,000 of them).
+  const vlm::platform::Image shot = vlm::platform::LoadImageFile(dir.File("shot.png").c_str());
+  ASSERT_TRUE(shot);
+  int saturated = 0;
+  for (int y = 700; y < 900; ++y) {
+    const uint8_t* row = shot.PictureRow(y);
+    for (int x = 1000; x < 1600; ++x) {
+      const uint8_t* p = row + static_cast<size_t>(x) * static_cast<size_t>(shot.BytesPerPixel());
+      saturated += p[0] == 255 || p[1] == 255 || p[2] == 255;
+    }
+  }
+  EXPECT_EQ(saturated, 0);
 }
 
 TEST_F(Demo, HelpAndBadArguments) {
