@@ -30,6 +30,21 @@ constexpr int kContactPasses = 10;
 
 constexpr int64_t kFontColour = -65535;  // the font's own colour
 
+struct Control {
+  const char* key;
+  const char* action;
+};
+constexpr Control kControls[] = {
+    {"mouse", "look around"},
+    {"W / S", "fly forward / back"},
+    {"A / D", "fly left / right"},
+    {"left button", "shoot a ball"},
+    {"right button", "shoot a wall slab"},
+    {"P", "show or hide the physics debug view"},
+    {"F1", "show or hide this help"},
+    {"Escape", "quit"},
+};
+
 // Text with a dark copy one pixel down and right beneath it.
 void DrawShadowed(float x, float y, const char* text, int64_t colour) {
   constexpr int64_t kShadow = 0xC0000000;
@@ -214,10 +229,36 @@ void DrawOverlay() {
   for (const OverlayLine& line : OverlayLines()) DrawShadowed(20.0f, line.y, line.text.c_str(), line.colour);
 }
 
+std::string ControlsText() {
+  std::string text = "Controls:\n";
+  char line[128];
+  for (const Control& control : kControls) {
+    std::snprintf(line, sizeof line, "  %-14s %s\n", control.key, control.action);
+    text += line;
+  }
+  return text;
+}
+
 void DrawHelp(int screenWidth) {
-  float width = 0.0f, height = 0.0f;
-  VLM_TextSize(kFont, kControlsText, &width, &height, kUnset);
-  DrawShadowed(static_cast<float>(screenWidth) - width - 20.0f, 25.0f, kControlsText, kFontColour);
+  const auto width = [](const char* text) {
+    float w = 0.0f;
+    VLM_TextLine(kFont, text, kUnset, &w, nullptr);
+    return w;
+  };
+  float keys = 0.0f, actions = 0.0f;
+  for (const Control& control : kControls) {
+    keys = std::max(keys, width(control.key));
+    actions = std::max(actions, width(control.action));
+  }
+  constexpr float kGap = 20.0f;
+  const float left = static_cast<float>(screenWidth) - 20.0f - keys - kGap - actions;
+  DrawShadowed(left, 25.0f, "Controls", kFontColour);
+  float y = 50.0f;
+  for (const Control& control : kControls) {
+    DrawShadowed(left, y, control.key, kFontColour);
+    DrawShadowed(left + keys + kGap, y, control.action, kFontColour);
+    y += 25.0f;
+  }
 }
 
 std::string Statistics(const std::vector<VLM_HANDLE>& shots, int debugView) {

@@ -87,20 +87,12 @@ std::vector<OverlayLine> OverlayLines();
 // stay readable over bright objects.
 void DrawOverlay();
 
-// The controls, one per line, as --help and the F1 overlay show them.
-inline constexpr const char* kControlsText =
-    "Controls:\n"
-    "  mouse          look around\n"
-    "  W / S          fly forward / back\n"
-    "  A / D          fly left / right\n"
-    "  left button    shoot a ball\n"
-    "  right button   shoot a wall slab\n"
-    "  P              show or hide the physics debug view\n"
-    "  F1             show or hide this help\n"
-    "  Escape         quit\n";
+// The controls as --help prints them: "Controls:", then one line per key
+// or button with what it does.
+std::string ControlsText();
 
-// The controls in the window's top-right corner, with the overlay's shadow;
-// `screenWidth` is the drawing area's width.
+// The controls in two columns in the window's top-right corner, with the
+// overlay's shadow; `screenWidth` is the drawing area's width.
 void DrawHelp(int screenWidth);
 
 // What an automated run prints at its end: the body and joint counts, the

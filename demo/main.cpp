@@ -75,7 +75,7 @@ void PrintUsage(FILE* to, const char* program) {
                "  --dump-bodies      print every body's state and its hash at the end\n"
                "  --help             show this text\n"
                "%s",
-               program, demo::kControlsText);
+               program, demo::ControlsText().c_str());
 }
 
 // Relative to where the program was started, not to "Resources".
@@ -285,10 +285,11 @@ int main(int argc, char** argv) {
                       (options.seconds > 0.0 && elapsed >= options.seconds);
     if (frame % options.drawEvery == 0 || last) {
       VLM_RenderWorld(-1);
-      VLM_DisplayElement(kElementCross, static_cast<float>(screenWidth) / 2.0f,
-                         static_cast<float>(screenHeight) / 2.0f);
+      // The window may have been resized: the drawing area follows it.
+      VLM_DisplayElement(kElementCross, static_cast<float>(VLM_ScreenWidth()) / 2.0f,
+                         static_cast<float>(VLM_ScreenHeight()) / 2.0f);
       DrawOverlay();
-      if (help) DrawHelp(screenWidth);
+      if (help) DrawHelp(VLM_ScreenWidth());
       if (fixedSteps) {
         // Every frame at least one step long, so every update runs one step.
         const auto due = frameStart + std::chrono::duration<double>(kScriptStep * 1.02);
