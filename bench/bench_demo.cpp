@@ -334,9 +334,8 @@ int main(int argc, char** argv) {
   std::printf("first_frame_render_ms=%.1f\n", Median(first));
   std::printf("first_frame_cpu_ms=%.1f\n", Median(cpu));
 
-  // Bodies, cages and joints outlive VLM_Shutdown, so every count runs in
-  // a new process of its own (started afresh: a forked copy would share
-  // this process's display connection).
+  // Every count runs in a new process of its own (started afresh: a forked
+  // copy would share this process's display connection).
   struct Screen {
     const char* width;
     const char* height;

@@ -5,11 +5,12 @@
 //   N=1000 res=320x180 ours_ms=... irrlicht_ms=... ratio=...
 //
 // followed by the time of each pass of our frame for the demo's scene at
-// 1600 x 900. `--box-passes N WIDTH HEIGHT` gives the same per-pass lines
-// for one case of the box scene. Every measurement runs in a child process of its own (this
-// program with --ours, --irrlicht or --passes), so that each engine opens
-// its window and GL context on a clean slate; the parent starts Xvfb when
-// there is no display and collects the children's "result" lines.
+// 1600 x 900. `--box-passes N WIDTH HEIGHT [LIGHT]` gives the same per-pass
+// lines for one case of the box scene, with its light as RunBoxPasses says.
+// Every measurement runs in a child process of its own (this program with
+// --ours, --irrlicht or --passes), so that each engine opens its window and
+// GL context on a clean slate; the parent starts Xvfb when there is no
+// display and collects the children's "result" lines.
 // Frame times include the present and end with glFinish before the clock
 // is read.
 #include <unistd.h>
@@ -321,10 +322,31 @@ int RunDemoPasses(const char* resources) {
   return 0;
 }
 
-// The passes of the box scene, to see where a case's frame goes.
-int RunBoxPasses(int n, int width, int height) {
+// The passes of the box scene, to see where a case's frame goes, with its
+// light as `light` says: "point" as built, "spot" a spot light in its place
+// looking down, "point-shadow" and "spot-shadow" those casting shadows (the
+// point light's cube, the spot's map), "direct-shadow" the point light and
+// the shadowed direct light from straight above.
+int RunBoxPasses(int n, int width, int height, const std::string& light) {
   if (!OpenOurScreen(width, height)) return 1;
   BuildOurBoxes(n);
+  if (light.rfind("spot", 0) == 0) {
+    const Layout layout(n);
+    VLM_CreateLight(1, 0.0f, layout.lightHeight, 0.0f, VLM_LIGHT_SPOT);  // replaces the point light
+    VLM_LightRange(1, layout.lightRange);
+  } else if (light != "point" && light != "point-shadow" && light != "direct-shadow") {
+    std::fprintf(stderr, "bench_render: unknown light %s\n", light.c_str());
+    VLM_Shutdown();
+    return 2;
+  }
+  const bool shadow = light.find("-shadow") != std::string::npos;
+  VLM_Shadows(shadow ? 1 : 0);
+  if (light == "direct-shadow") {
+    VLM_DirectLight(1);
+    VLM_DirectLightShadow(1);
+  } else {
+    VLM_LightShadow(1, shadow ? 1 : 0, 0);
+  }
   MeasurePasses(kFrames);
   VLM_Shutdown();
   return 0;
@@ -404,12 +426,12 @@ int main(int argc, char** argv) {
   if (mode == "--box-passes" && argc >= 5) {
     const int n = std::atoi(argv[2]), width = std::atoi(argv[3]), height = std::atoi(argv[4]);
     if (n <= 0 || width <= 0 || height <= 0) return 2;
-    return RunBoxPasses(n, width, height);
+    return RunBoxPasses(n, width, height, argc > 5 ? argv[5] : "point");
   }
   if (!mode.empty()) {
     std::fprintf(stderr,
                  "Usage: %s [--ours|--irrlicht N WIDTH HEIGHT [SCREENSHOT.png] | --passes [RESOURCES] |\n"
-                 "          --box-passes N WIDTH HEIGHT]\n",
+                 "          --box-passes N WIDTH HEIGHT [point|spot|point-shadow|spot-shadow|direct-shadow]]\n",
                  argv[0]);
     return 2;
   }

@@ -2,11 +2,14 @@
 // the programs' material lists belong to the renderer, reached through the
 // public shader and material procedures.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/builtin_images.h"
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "definition/definition_internal.h"
 #include "definition/definition_state.h"
@@ -100,6 +103,21 @@ int32_t ReadFlag(VLM_DEFINITION_NODE* block, const char* path, int32_t fallback)
       std::clamp<int64_t>(VLM_ReadDefinitionInteger(Key(block, path), fallback), INT32_MIN, INT32_MAX));
 }
 
+// A number or colour key; one that is not finite gives the key's default
+// (opaque white for colours) with an Info row.
+float ReadNumberKey(VLM_DEFINITION_NODE* block, const char* key, float fallback, const char* procedure) {
+  const float value = VLM_ReadDefinitionFloat(Key(block, ("\\" + std::string(key)).c_str()), fallback);
+  return KeyNumber(value, std::isfinite(value), fallback, key, procedure);
+}
+
+v4f ReadColourKey(VLM_DEFINITION_NODE* block, const char* key, const char* procedure) {
+  v4f white, colour;
+  VLM_v4fFromColor(&white, 0xFFFFFFFFu);
+  colour = white;  // the channels a short list leaves out
+  VLM_ReadDefinitionColour(Key(block, ("\\" + std::string(key)).c_str()), &colour, 0xFFFFFFFFu);
+  return KeyUsable(AllFinite({colour.x, colour.y, colour.z, colour.w}), key, procedure) ? colour : white;
+}
+
 uint32_t ReadBlendFactor(VLM_DEFINITION_NODE* element, uint32_t current) {
   const NamedValue* entry =
       Lookup(kBlendNames, DefinitionKeyword(VLM_ReadDefinitionString(element, "SRC_ALPHA")));
@@ -110,6 +128,15 @@ uint32_t ReadBlendFactor(VLM_DEFINITION_NODE* element, uint32_t current) {
 const builtin::BuiltinImage* const kSubstituteImages[3] = {
     &builtin::kSubstituteColourImage, &builtin::kSubstituteNormalImage,
     &builtin::kSubstituteSpecularImage};
+
+// The texture of an inline block for slot k; a block that fails gives the
+// colour, normal and specular slots a new substitute, the mask slot none.
+VLM_TEXTURE* InlineTexture(VLM_DEFINITION_NODE* node, int k) {
+  VLM_TEXTURE* texture = VLM_LoadTextureDefinition(-1, node, "");
+  if (texture || k >= 3) return texture;
+  const builtin::BuiltinImage& image = *kSubstituteImages[k];
+  return VLM_CatchTexture(-1, image.bytes, image.size, VLM_DEFAULT, "");
+}
 
 void FillTextureSlots(VLM_MATERIAL* material, VLM_DEFINITION_NODE* block, const char* procedure) {
   for (int k = 0; k < 4; ++k) {
@@ -123,11 +150,45 @@ void FillTextureSlots(VLM_MATERIAL* material, VLM_DEFINITION_NODE* block, const 
         Fail("Texture[" + std::to_string(k) + "] not found: " + value, procedure);
       continue;
     }
-    material->apTextures[k] = VLM_LoadTextureDefinition(-1, node, "");
-    if (!material->apTextures[k] && k < 3) {
-      const builtin::BuiltinImage& image = *kSubstituteImages[k];
-      material->apTextures[k] = VLM_CatchTexture(-1, image.bytes, image.size, VLM_DEFAULT, "");
+    material->apTextures[k] = InlineTexture(node, k);
+  }
+}
+
+// The line (from 1) of the tree's text where a node's value starts; 0 when
+// the value is not a piece of that text (joined from pieces, or copied).
+size_t LineOf(VLM_DEFINITION_NODE* node) {
+  const DefinitionTree* tree = DefinitionTreeOf(node);
+  if (!tree) return 0;
+  const auto begin = reinterpret_cast<uintptr_t>(tree->text.data());
+  const auto at = reinterpret_cast<uintptr_t>(node->value);
+  if (at < begin || at >= begin + tree->text.size()) return 0;
+  return 1 + static_cast<size_t>(std::count(tree->text.data(), node->value, '\n'));
+}
+
+// "Texture[k] { ... }" written without the colon reads as an unnamed block
+// whose value is "Texture[k]": it is the inline block of slot k, as with
+// the colon, unless the slot has a key of its own or an earlier such
+// block. Any other unnamed statement that starts like a slot (a name
+// without its colon, a second block for a slot) would lose its texture
+// without a word, so it gets a row naming its line.
+void FillUnnamedTextureBlocks(VLM_MATERIAL* material, VLM_DEFINITION_NODE* block, const char* procedure) {
+  bool taken[4] = {};
+  for (int k = 0; k < 4; ++k)
+    taken[k] = Key(block, ("\\Texture[" + std::to_string(k) + "]").c_str()) != nullptr;
+  for (VLM_DEFINITION_NODE* node = VLM_GetDefinitionChild(block, 0); node; node = VLM_NextDefinitionNode(node)) {
+    const std::string_view value = node->Value();
+    if (node->nameLength != 0 || !value.starts_with("Texture[")) continue;
+    int k = 0;
+    while (k < 4 && value != "Texture[" + std::to_string(k) + "]") ++k;
+    if (k < 4 && node->container && !taken[k]) {
+      taken[k] = true;
+      material->apTextures[k] = InlineTexture(node, k);
+      continue;
     }
+    const size_t line = LineOf(node);
+    Fail("Fail: '" + std::string(value) + "'" + (line ? " on line " + std::to_string(line) : std::string()) +
+             " is not a texture slot (write Texture[k]: name or Texture[k]: { ... })!",
+         procedure);
   }
 }
 
@@ -163,27 +224,27 @@ VLM_MATERIAL* VLM_LoadMaterialDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* nod
   if (!material) return nullptr;
 
   using vlm::Key;
-  VLM_ReadDefinitionColour(Key(block, "\\Color"), &material->v4fColor, 0xFFFFFFFFu);
+  material->v4fColor = vlm::ReadColourKey(block, "Color", kProc);
   const vlm::NamedValue* shader = vlm::Lookup(
       vlm::kShaderNames, vlm::DefinitionKeyword(VLM_ReadDefinitionString(Key(block, "\\Shader"), "NONE")));
   const int program = shader ? static_cast<int>(shader->value) : VLM_PROGRAM_3D_DEFAULT;
   material->pShader = vlm::Program(program, kProc);
   vlm::FillTextureSlots(material, block, kProc);
+  vlm::FillUnnamedTextureBlocks(material, block, kProc);
 
   if (VLM_DEFINITION_NODE* blending = Key(block, "\\BlendingMode")) {
     material->iBlendSource = vlm::ReadBlendFactor(VLM_GetDefinitionChild(blending, 0), material->iBlendSource);
     material->iBlendDestination =
         vlm::ReadBlendFactor(VLM_GetDefinitionChild(blending, 1), material->iBlendDestination);
   }
-  material->fShine = VLM_ReadDefinitionFloat(Key(block, "\\Shine"), 1.0f);
-  VLM_ReadDefinitionColour(Key(block, "\\ShineColor"), &material->v4fShineColor, 0xFFFFFFFFu);
-  material->fHardness = program == VLM_PROGRAM_SOFT_PARTICLE
-                            ? VLM_ReadDefinitionFloat(Key(block, "\\Blend"), 300.0f)
-                            : VLM_ReadDefinitionFloat(Key(block, "\\Hardness"), 1.0f);
+  material->fShine = vlm::ReadNumberKey(block, "Shine", 1.0f, kProc);
+  material->v4fShineColor = vlm::ReadColourKey(block, "ShineColor", kProc);
+  material->fHardness = program == VLM_PROGRAM_SOFT_PARTICLE ? vlm::ReadNumberKey(block, "Blend", 300.0f, kProc)
+                                                             : vlm::ReadNumberKey(block, "Hardness", 1.0f, kProc);
   material->apTextures[VLM_SLOT_CUBE] = vlm::DefaultTexture(VLM_RESOURCE_CUBEMAP);
-  material->fReflection = VLM_ReadDefinitionFloat(Key(block, "\\Reflection"), 0.0f);
-  material->fRefraction = VLM_ReadDefinitionFloat(Key(block, "\\Refraction"), 5.0f) * 0.01f;
-  material->fSurfaceScattering = VLM_ReadDefinitionFloat(Key(block, "\\SurfaceScattering"), 0.0f);
+  material->fReflection = vlm::ReadNumberKey(block, "Reflection", 0.0f, kProc);
+  material->fRefraction = vlm::ReadNumberKey(block, "Refraction", 5.0f, kProc) * 0.01f;
+  material->fSurfaceScattering = vlm::ReadNumberKey(block, "SurfaceScattering", 0.0f, kProc);
   material->iDepthMask = vlm::ReadFlag(block, "\\DepthMask", 1);
   material->iBackFaceCulling = vlm::ReadFlag(block, "\\BackFaceCulling", 1);
   material->iWireframe = vlm::ReadFlag(block, "\\Wireframe", 0);
@@ -204,6 +265,9 @@ VLM_MATERIAL* VLM_CreateMaterial(VLM_HANDLE id, VLM_HANDLE texture, int program,
     material->apTextures[VLM_SLOT_SPECULAR] = vlm::DefaultTexture(VLM_RESOURCE_SUBSTITUTE_SPECULAR);
   } else {
     material->apTextures[VLM_SLOT_COLOUR] = VLM_ResolveTexture(texture);
+    if (!material->apTextures[VLM_SLOT_COLOUR])
+      VLM_LogMessage("Info: Texture not found, the material has no texture!", VLM_COLOR_NOTICE, 0, "",
+                     "VLM_CreateMaterial");
   }
   material->apTextures[VLM_SLOT_CUBE] = vlm::DefaultTexture(VLM_RESOURCE_CUBEMAP);
   VLM_AddMaterialToShader(handle);

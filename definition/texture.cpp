@@ -9,6 +9,7 @@
 
 #include "core/engine_state.h"
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "definition/definition_internal.h"
 #include "definition/texture_internal.h"
@@ -422,10 +423,17 @@ int VLM_UploadTextureImage(const VLM_IMAGE* image, uint32_t target, int layer) {
 int VLM_SetTextureRegion(VLM_HANDLE handle, int x, int y, int width, int height) {
   VLM_TEXTURE* texture = vlm::Resolve(handle);
   if (!texture) return 0;
+  if (width == -1) width = texture->iWidth;
+  if (height == -1) height = texture->iHeight;
+  // Corner and size each within the texture; a full-size region may start
+  // inside it (8, 8, -1, -1 is 8, 8 and the whole size).
+  const bool inside = x >= 0 && y >= 0 && width >= 0 && height >= 0 && x <= texture->iWidth &&
+                      y <= texture->iHeight && width <= texture->iWidth && height <= texture->iHeight;
+  if (!vlm::RefuseUnless(inside, "VLM_SetTextureRegion", "Fail: The region must lie inside the texture!")) return 0;
   texture->aiRegion[0] = x;
   texture->aiRegion[1] = y;
-  texture->aiRegion[2] = width == -1 ? texture->iWidth : width;
-  texture->aiRegion[3] = height == -1 ? texture->iHeight : height;
+  texture->aiRegion[2] = width;
+  texture->aiRegion[3] = height;
   return 1;
 }
 

@@ -2,6 +2,7 @@
 #include "core/layout_check.h"
 #include "engine/context.h"
 #include "gpu/gl_context.h"
+#include "mesh/cage.h"
 #include "particles/particle_state.h"
 #include "physics/world.h"
 #include "platform/screen.h"
@@ -89,7 +90,7 @@ int VLM_Shutdown(void) {
   vlm::Registries& reg = ctx.registries;
   if (ctx.engine.hasGL) vlm::render::DeleteUniformBuffers();
   // Renderable kinds, in the order their users depend on them.
-  reg.fonts.ReleaseAll();
+  vlm::text::FreeAllFonts();
   reg.elements.ReleaseAll();
   vlm::particles::RemoveFrameHook();
   reg.particleEmitters.ReleaseAll();
@@ -108,6 +109,10 @@ int VLM_Shutdown(void) {
     vlm::render::DeleteSceneDrawing();
   }
   ctx.render.scene = vlm::SceneDrawing{};
+  // The world goes too, so that a later VLM_Init starts an empty one: bodies,
+  // joints and physical materials, then the cages the bodies used.
+  vlm::ResetPhysics();
+  vlm::ResetCages();
   // Sounds and channels go before the output device closes under them.
   vlm::sound::ShutdownSound();
   vlm::platform::CloseScreen();

@@ -166,7 +166,11 @@ float VLM_JoystickPOV(int joystick) {
 int VLM_SetJoystickDeadZone(int joystick, int axis, float value) {
   vlm::JoystickRecord* record = Joystick(joystick, "VLM_SetJoystickDeadZone");
   if (!record) return 0;
-  if (!std::isfinite(value)) return vlm::RefuseNumber("VLM_SetJoystickDeadZone");
+  // Axes read -1 .. 1: a zone outside 0 .. 1 cannot be meant.
+  if (!vlm::RefuseUnless(std::isfinite(value), "VLM_SetJoystickDeadZone") ||
+      !vlm::RefuseUnless(vlm::Within(value, 0.0f, 1.0f), "VLM_SetJoystickDeadZone",
+                         "Fail: A dead zone must lie between 0 and 1!"))
+    return 0;
   if (axis == -1) {
     for (float& zone : record->deadZone) zone = value;
   } else if (axis >= 0 && axis < 8) {

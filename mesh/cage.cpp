@@ -1,5 +1,5 @@
-// Cages: release and resolution, the kind map, the built-in point cage,
-// face normals, and cages made directly from sizes.
+// Cages: release and resolution, nodes and outlines, face normals. What
+// each kind does is in its own file (see mesh/cage_kinds.h).
 #include "mesh/cage.h"
 
 #include <algorithm>
@@ -16,43 +16,6 @@
 #include "velmora/registry.h"
 
 namespace vlm {
-
-namespace {
-
-struct CageKindName {
-  const char* name;
-  int kind;
-};
-
-constexpr CageKindName kCageKinds[] = {
-    {"NONE", VLM_CAGE_NONE},   {"POINT", VLM_CAGE_POINT},   {"STICK", VLM_CAGE_STICK},
-    {"BOX", VLM_CAGE_BOX},     {"SPHERE", VLM_CAGE_SPHERE}, {"POLYHEDRON", VLM_CAGE_POLYHEDRON},
-};
-
-}  // namespace
-
-int CageKindByName(std::string_view name) {
-  size_t start = 0;
-  while (start < name.size() && name[start] == '#') ++start;
-  std::string upper(name.substr(start));
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  for (const CageKindName& entry : kCageKinds) {
-    if (upper == entry.name) return entry.kind;
-  }
-  return 0;
-}
-
-// The built-in point cage lives outside the registry, so no ID re-use, name
-// collision or release can take it away from the bodies that share it.
-VLM_CAGE* CreatePointCage() {
-  static VLM_CAGE point = [] {
-    VLM_CAGE cage;
-    cage.iHandle = VLM_CAGE_HANDLE_POINT;
-    cage.iKind = VLM_CAGE_POINT;
-    return cage;
-  }();
-  return &point;
-}
 
 namespace {
 
@@ -152,46 +115,6 @@ VLM_CAGE* VLM_ResolveCage(VLM_HANDLE handle) {
   if (handle == VLM_CAGE_HANDLE_NONE) return nullptr;
   if (handle == VLM_CAGE_HANDLE_POINT) return vlm::CreatePointCage();
   return vlm::CageRegistry().Resolve(handle);
-}
-
-int VLM_GetCageKindByName(const char* name) { return name ? vlm::CageKindByName(name) : 0; }
-
-const char* VLM_GetCageKindName(int kind) {
-  for (const auto& entry : vlm::kCageKinds) {
-    if (entry.kind == kind) return entry.name;
-  }
-  return "";
-}
-
-VLM_CAGE* VLM_CreateSphereCage(VLM_HANDLE id, float diameter, const char* name) {
-  if (!std::isfinite(diameter) || diameter < 0.0f) {
-    vlm::RefuseNumber("VLM_CreateSphereCage", "Fail: A size must be finite and not negative!");
-    return nullptr;
-  }
-  VLM_CAGE* cage = VLM_CreateCageListEntry(&id, name ? name : "");
-  if (!cage) return nullptr;
-  cage->iKind = VLM_CAGE_SPHERE;
-  cage->fSize = diameter * 0.5f;
-  return cage;
-}
-
-VLM_CAGE* VLM_CreateBoxCage(VLM_HANDLE id, float sx, float sy, float sz, const char* name) {
-  if (sy == VLM_DEFAULTF) sy = sx;
-  if (sz == VLM_DEFAULTF) sz = sy;
-  if (!vlm::AllFinite({sx, sy, sz}) || sx < 0.0f || sy < 0.0f || sz < 0.0f) {
-    vlm::RefuseNumber("VLM_CreateBoxCage", "Fail: A size must be finite and not negative!");
-    return nullptr;
-  }
-  VLM_CAGE* cage = VLM_CreateCageListEntry(&id, name ? name : "");
-  if (!cage) return nullptr;
-  const float hx = sx * 0.5f, hy = sy * 0.5f, hz = sz * 0.5f;
-  cage->iKind = VLM_CAGE_BOX;
-  cage->fSize = std::max({hx, hy, hz});
-  VLM_CAGE_NODE* root = vlm::AddCageNode(*cage);
-  root->v4fCentre = v4f{0.0f, 0.0f, 0.0f, 1.0f};
-  root->v4fHalfExtents = v4f{hx, hy, hz, 0.0f};
-  cage->pRoot = root;
-  return cage;
 }
 
 }  // extern "C"

@@ -7,6 +7,7 @@
 
 #include "core/fail.h"
 #include "mesh/cage.h"
+#include "mesh/cage_kinds.h"
 #include "mesh/mesh_internal.h"
 #include "velmora/cage.h"
 #include "velmora/core.h"
@@ -55,7 +56,9 @@ bool IndexOk(int32_t index, size_t vertexCount) {
   return index >= 0 && static_cast<size_t>(index) < vertexCount;
 }
 
-void ReadOutline(DefNode* cageNode, VLM_CAGE_OUTLINE& outline) {
+}  // namespace
+
+void ReadCageOutline(DefNode* cageNode, VLM_CAGE_OUTLINE& outline) {
   ForEachChild(VLM_FindDefinitionNode(cageNode, "\\Vertices", "", 0), [&](DefNode* item) {
     v4f position{0.0f, 0.0f, 0.0f, 1.0f};
     VLM_ReadDefinitionVector(item, &position, 0.0f, 0.0f, 0.0f, VLM_DEFAULTF);
@@ -93,27 +96,6 @@ void ReadOutline(DefNode* cageNode, VLM_CAGE_OUTLINE& outline) {
   FinishCageOutline(outline);
 }
 
-void ReadBox(DefNode* sizeNode, VLM_CAGE& cage) {
-  VLM_CAGE_NODE* root = AddCageNode(cage);
-  cage.pRoot = root;
-  if (VLM_CountDefinitionChildren(sizeNode, "") >= 3) {
-    const float hx = VLM_ReadDefinitionFloat(VLM_GetDefinitionChild(sizeNode, 0), 0.0f) * 0.5f;
-    const float hy = VLM_ReadDefinitionFloat(VLM_GetDefinitionChild(sizeNode, 1), 0.0f) * 0.5f;
-    const float hz = VLM_ReadDefinitionFloat(VLM_GetDefinitionChild(sizeNode, 2), 0.0f) * 0.5f;
-    root->v4fHalfExtents = v4f{hx, hy, hz, 0.0f};
-    cage.fSize = std::max({hx, hy, hz});
-  } else {
-    // A single number is the side of a cube: a box of zero extent would
-    // behave like a point in every box test.
-    const float side = VLM_ReadDefinitionFloat(sizeNode, 1.0f);
-    const float half = side * 0.5f;
-    root->v4fHalfExtents = v4f{half, half, half, 0.0f};
-    cage.fSize = side;
-  }
-}
-
-}  // namespace
-
 }  // namespace vlm
 
 extern "C" VLM_CAGE* VLM_LoadCageFile(VLM_HANDLE id, const char* file, const char* name) {
@@ -141,38 +123,15 @@ extern "C" VLM_CAGE* VLM_LoadCageFile(VLM_HANDLE id, const char* file, const cha
   int kind = primitive ? CageKindByName(VLM_ReadDefinitionString(primitive, "")) : 0;
   if (kind == 0) kind = VLM_CAGE_POLYHEDRON;
   cage->iKind = kind;
-  DefNode* sizeNode = VLM_FindDefinitionNode(cageNode, "\\Primitive\\Size", "", 0);
-
-  switch (kind) {
-    case VLM_CAGE_STICK:
-    case VLM_CAGE_SPHERE:
-      cage->fSize = VLM_ReadDefinitionFloat(sizeNode, 1.0f);
-      break;
-    case VLM_CAGE_BOX:
-      ReadBox(sizeNode, *cage);
-      break;
-    case VLM_CAGE_POLYHEDRON: {
-      VLM_CAGE_NODE* node = AddCageNode(*cage);
-      AddCageOutline(*cage, *node);
-      cage->pRoot = node;
-      break;
-    }
-    default:  // NONE and POINT carry no shape data
-      break;
-  }
-
-  VLM_CAGE_OUTLINE* outline = cage->pRoot ? cage->pRoot->pOutline : nullptr;
-  if (outline) {
-    ReadOutline(cageNode, *outline);
-    SetNodeBoxWithOrigin(*cage->pRoot, outline->aVertices);
-  }
+  const CageKindOps& ops = CageKindOf(kind);
+  const VLM_CAGE_OUTLINE* listed = ops.readFile ? ops.readFile(cageNode, *cage) : nullptr;
   VLM_FreeDefinitionNode(root, 1);
 
-  // Cages without an outline have nothing to count.
-  if (outline) {
-    LogCount("Vertices: ", outline->aVertices.size());
-    LogCount("Edges: ", outline->aEdges.size());
-    LogCount("Faces: ", outline->aFaces.size());
+  // Only an outline the file lists has counts to log.
+  if (listed) {
+    LogCount("Vertices: ", listed->aVertices.size());
+    LogCount("Edges: ", listed->aEdges.size());
+    LogCount("Faces: ", listed->aFaces.size());
   }
   VLM_LogMessage("OK", VLM_COLOR_OK, 0, "", kProc);
   return cage;

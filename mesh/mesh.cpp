@@ -85,6 +85,10 @@ void Release(VLM_MESH* mesh) {
 
 void ResetMeshes() { MeshRegistry().ReleaseAll(); }
 
+bool GroupUsable(int32_t group, const char* proc) {
+  return RefuseUnless(group >= 0 && group <= kMaxGroupIndex, proc, "Fail: Group index out of range!");
+}
+
 }  // namespace vlm::mesh
 
 namespace {
@@ -159,7 +163,7 @@ int VLM_SetMeshVertexTexCoord(VLM_HANDLE mesh, int32_t i, float u, float v) {
 
 int VLM_SetMeshVertexGroup(VLM_HANDLE mesh, int32_t i, int32_t group) {
   VLM_MESH_VERTEX* v = VertexAt(mesh, i, "VLM_SetMeshVertexGroup");
-  if (!v) return 0;
+  if (!v || !vlm::mesh::GroupUsable(group, "VLM_SetMeshVertexGroup")) return 0;
   v->iGroup = group;
   return 1;
 }

@@ -81,6 +81,9 @@ void ComputeTangents(VLM_MESH& mesh) {
     const float tx = f * (d2v * e1x - d1v * e2x);
     const float ty = f * (d2v * e1y - d1v * e2y);
     const float tz = f * (d2v * e1z - d1v * e2z);
+    // Coordinates near the float limit overflow here; such a triangle gives
+    // no direction rather than a NaN that spreads to its neighbours.
+    if (!AllFinite({tx, ty, tz})) continue;
     for (uint32_t corner : {p, r, q}) {
       float* sum = vertex[corner].v3fTangent;
       sum[0] += tx;
@@ -100,6 +103,7 @@ void ComputeTangents(VLM_MESH& mesh) {
       ty /= length;
       tz /= length;
     }
+    if (!AllFinite({tx, ty, tz})) tx = ty = tz = 0.0f;  // sums beyond the float range
     v.v3fTangent[0] = tx;
     v.v3fTangent[1] = ty;
     v.v3fTangent[2] = tz;

@@ -18,6 +18,11 @@ constexpr const char* kModule = "VLM Mesh";
 // index array keeps one spare element.
 constexpr int64_t kMaxCount = INT32_MAX - 1;
 
+// Group indices run from 0; the shader receives them as floats, exact up to
+// 2^24. True for such an index, else false after the failure row.
+constexpr int32_t kMaxGroupIndex = 1 << 24;
+bool GroupUsable(int32_t group, const char* proc);
+
 // Replace the arrays by zero-filled ones. On a count above kMaxCount or a
 // failed allocation they log a failure row for `proc`, leave the mesh
 // unchanged and return false.

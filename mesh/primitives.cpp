@@ -125,6 +125,7 @@ int32_t VLM_AddMeshToMesh(VLM_HANDLE targetHandle, VLM_HANDLE sourceHandle, floa
   if (!target || !source) return 0;
   constexpr const char* kProc = "VLM_AddMeshToMesh";
   if (!vlm::AllFinite({px, py, pz, ax, ay, az, sx, sy, sz})) return vlm::RefuseNumber(kProc);
+  if (group != -1 && !vlm::mesh::GroupUsable(group, kProc)) return 0;
   const m4f m = PlacementMatrix(px, py, pz, ax, ay, az, sx, sy, sz);
   // Placed positions are checked before the target grows, so a refused
   // call leaves it as it was.
@@ -178,6 +179,7 @@ VLM_MESH* VLM_CreateCubeMesh(VLM_HANDLE mesh, float size, float uvScale, int32_t
     vlm::RefuseNumber("VLM_CreateCubeMesh");
     return nullptr;
   }
+  if (group != -1 && !vlm::mesh::GroupUsable(group, "VLM_CreateCubeMesh")) return nullptr;
   VLM_MESH* cube = VLM_CreateMesh(mesh, name);
   if (!cube) return nullptr;
   const auto cubeHandle = reinterpret_cast<VLM_HANDLE>(cube);

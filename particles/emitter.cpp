@@ -170,8 +170,14 @@ int VLM_SetParticleEmissionAngle(VLM_HANDLE handle, float degrees) {
 }
 
 int VLM_SetParticleEmissionRate(VLM_HANDLE handle, float perSecond) {
-  return vlm::EditNumbers(handle, "VLM_SetParticleEmissionRate", {perSecond},
-                          [&](VLM_PARTICLE_EMITTER& e) { e.fRate = perSecond; });
+  constexpr const char* kProc = "VLM_SetParticleEmissionRate";
+  return vlm::Edit(handle, kProc, [&](VLM_PARTICLE_EMITTER& e) {
+    if (!vlm::RefuseUnless(std::isfinite(perSecond), kProc) ||
+        !vlm::RefuseUnless(perSecond >= 0.0f, kProc, "Fail: An emission rate must not be negative!"))
+      return 0;
+    e.fRate = perSecond;
+    return 1;
+  });
 }
 
 int VLM_SetParticleEmitting(VLM_HANDLE handle, int32_t on) {
@@ -211,8 +217,12 @@ int VLM_SetParticleRange(VLM_HANDLE handle, int32_t which, float min, float max)
     vlm::Fail("Fail: Unknown particle range!", kProc);
     return 0;
   }
-  return vlm::EditNumbers(handle, kProc, {min, max},
-                          [&](VLM_PARTICLE_EMITTER& e) { e.aRanges[which] = {min, max}; });
+  return vlm::Edit(handle, kProc, [&](VLM_PARTICLE_EMITTER& e) {
+    if (!vlm::RefuseUnless(vlm::AllFinite({min, max}), kProc)) return 0;
+    if (const char* refusal = vlm::particles::RangeRefusal(which, min, max)) return vlm::RefuseNumber(kProc, refusal);
+    e.aRanges[which] = {min, max};
+    return 1;
+  });
 }
 
 int VLM_SetParticleVelocity(VLM_HANDLE handle, float x, float y, float z) {

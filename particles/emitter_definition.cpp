@@ -1,15 +1,16 @@
 // Particle-emitter definitions: the "ParticleEmitter" block of a definition
 // file, read key by key into the emitter's setters.
-#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <numbers>
 #include <string>
 
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "core/registry.h"
 #include "definition/texture_material_records.h"
+#include "particles/particle_internal.h"
 #include "particles/particle_record.h"
 #include "render/render_state.h"
 #include "velmora/definition.h"
@@ -31,18 +32,19 @@ std::string Upper(const char* text) {
   return out;
 }
 
-// Damaged numbers fall back to the key's default, so that a bad file gives
-// a working emitter instead of a string of refused setter calls.
-float Finite(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
-
-v4f Vector(VLM_DEFINITION_NODE* block, const char* path, v4f fallback) {
-  v4f v{};
+// Damaged numbers fall back to the key's default with an Info row, so that
+// a bad file gives a working emitter instead of a string of refused setter
+// calls.
+v4f Vector(VLM_DEFINITION_NODE* block, const char* path, v4f fallback, bool needsLength = false) {
+  v4f v = fallback;  // a single value keeps w
   VLM_ReadDefinitionVector(Key(block, path), &v, fallback.x, fallback.y, fallback.z, fallback.w);
-  return v4f{Finite(v.x, fallback.x), Finite(v.y, fallback.y), Finite(v.z, fallback.z), Finite(v.w, fallback.w)};
+  const bool length = !needsLength || v.x != 0.0f || v.y != 0.0f || v.z != 0.0f;
+  return vlm::KeyUsable(length && vlm::AllFinite({v.x, v.y, v.z, v.w}), path, kProc) ? v : fallback;
 }
 
-float Float(VLM_DEFINITION_NODE* block, const char* path, float fallback) {
-  return Finite(VLM_ReadDefinitionFloat(Key(block, path), fallback), fallback);
+float Float(VLM_DEFINITION_NODE* block, const char* path, float fallback, bool negativeMeant = true) {
+  const float value = VLM_ReadDefinitionFloat(Key(block, path), fallback);
+  return vlm::KeyNumber(value, negativeMeant ? std::isfinite(value) : vlm::NotNegative(value), fallback, path, kProc);
 }
 
 // A (min, max) pair; one value gives both, a list's missing second value
@@ -51,7 +53,11 @@ void Range(VLM_HANDLE emitter, VLM_DEFINITION_NODE* block, const char* path, int
            float scale = 1.0f) {
   float pair[2] = {min, max};
   VLM_ReadDefinitionRange(Key(block, path), pair, min, max);
-  VLM_SetParticleRange(emitter, which, Finite(pair[0], min) * scale, Finite(pair[1], max) * scale);
+  pair[0] *= scale, pair[1] *= scale;
+  if (!vlm::KeyUsable(vlm::AllFinite({pair[0], pair[1]}) && !vlm::particles::RangeRefusal(which, pair[0], pair[1]),
+                      path, kProc))
+    pair[0] = min * scale, pair[1] = max * scale;
+  VLM_SetParticleRange(emitter, which, pair[0], pair[1]);
 }
 
 // The material of "Particle\Material": a registered name, or an inline
@@ -83,24 +89,23 @@ VLM_PARTICLE_EMITTER* VLM_LoadParticleEmitterDefinition(VLM_HANDLE id, VLM_DEFIN
   const v4f size = Vector(block, "Emission\\Size", {0.0f, 0.0f, 0.0f, 0.0f});
   VLM_SetParticleEmissionSize(e, size.x, size.y, size.z);
   // A direction without length has no rotation: the emitter keeps +y.
-  const v4f direction = Vector(block, "Emission\\Direction", {0.0f, 1.0f, 0.0f, 0.0f});
-  if (direction.x != 0.0f || direction.y != 0.0f || direction.z != 0.0f) {
-    VLM_SetParticleEmissionDirection(e, direction.x, direction.y, direction.z);
-  }
+  const v4f direction = Vector(block, "Emission\\Direction", {0.0f, 1.0f, 0.0f, 0.0f}, true);
+  VLM_SetParticleEmissionDirection(e, direction.x, direction.y, direction.z);
   const v4f position = Vector(block, "Emission\\Position", {0.0f, 0.0f, 0.0f, 1.0f});
   VLM_SetParticleEmitterPosition(e, position.x, position.y, position.z);
   VLM_SetParticleEmitting(e, VLM_ReadDefinitionInteger(Key(block, "Emission\\State"), 1) != 0);
-  // Clamped to what one emitter may hold: a huge count in a file must not
-  // ask for gigabytes of instance buffer.
+  // More than one emitter may hold would ask for gigabytes of instance buffer.
   const int64_t maxParticles = VLM_ReadDefinitionInteger(Key(block, "Emission\\MaxParticles"), 256);
-  VLM_SetParticleMaxDrawn(e, static_cast<int32_t>(std::clamp<int64_t>(maxParticles, 0, vlm::kMaxParticlesPerEmitter)));
+  const bool countUsable = maxParticles >= 0 && maxParticles <= vlm::kMaxParticlesPerEmitter;
+  VLM_SetParticleMaxDrawn(
+      e, vlm::KeyUsable(countUsable, "Emission\\MaxParticles", kProc) ? static_cast<int32_t>(maxParticles) : 256);
   const std::string mode = Upper(VLM_ReadDefinitionString(Key(block, "Emission\\Mode"), "WORLD"));
   VLM_SetParticleCoordinateMode(e, mode == "LOCAL" ? VLM_PARTICLES_LOCAL : VLM_PARTICLES_WORLD);
   const std::string area = Upper(VLM_ReadDefinitionString(Key(block, "Emission\\Area"), "POINT"));
   if (area == "POINT") VLM_SetParticleEmissionShape(e, VLM_EMISSION_POINT);
   if (area == "BOX") VLM_SetParticleEmissionShape(e, VLM_EMISSION_BOX);
   if (area == "RING") VLM_SetParticleEmissionShape(e, VLM_EMISSION_RING);
-  VLM_SetParticleEmissionRate(e, Float(block, "Emission\\Frequency", 1.0f));
+  VLM_SetParticleEmissionRate(e, Float(block, "Emission\\Frequency", 1.0f, false));
   VLM_SetParticleEmissionAngle(e, Float(block, "Emission\\Angle", 0.0f));
   VLM_SetParticleTurbulence(e, Float(block, "Emission\\Force", 0.0f));
   Range(e, block, "Emission\\Radius", VLM_PARTICLE_RING_RADIUS, 1.0f, 1.0f);
@@ -119,9 +124,12 @@ VLM_PARTICLE_EMITTER* VLM_LoadParticleEmitterDefinition(VLM_HANDLE id, VLM_DEFIN
   const VLM_HANDLE used = material == -1 ? vlm::Render().defaults.particleMaterial : material;
   v4f colour = record->v4fColor;
   if (const VLM_MATERIAL* chosen = vlm::MaterialRegistry().Resolve(used)) colour = chosen->v4fColor;
-  if (VLM_DEFINITION_NODE* key = Key(block, "Particle\\Color")) VLM_ReadDefinitionColour(key, &colour, 0xFFFFFFFFu);
-  VLM_SetParticleColor(e, Finite(colour.x, 1.0f), Finite(colour.y, 1.0f), Finite(colour.z, 1.0f),
-                       Finite(colour.w, 1.0f));
+  if (VLM_DEFINITION_NODE* key = Key(block, "Particle\\Color")) {
+    v4f read = colour;
+    VLM_ReadDefinitionColour(key, &read, 0xFFFFFFFFu);
+    if (vlm::KeyUsable(vlm::AllFinite({read.x, read.y, read.z, read.w}), "Particle\\Color", kProc)) colour = read;
+  }
+  VLM_SetParticleColor(e, colour.x, colour.y, colour.z, colour.w);
   Range(e, block, "Particle\\Orientation", VLM_PARTICLE_ROTATION, 0.0f, 0.0f, kDegreeToRadian);
   Range(e, block, "Particle\\Rotation", VLM_PARTICLE_ROTATION_SPEED, 0.0f, 0.0f, kDegreeToRadian);
   return record;

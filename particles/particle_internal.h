@@ -20,4 +20,12 @@ void DeleteEmitterGL(VLM_PARTICLE_EMITTER& emitter);
 // emitter's particle limit. Returns the number spawned.
 int32_t Spawn(VLM_PARTICLE_EMITTER& emitter, int32_t count, float x, float y, float z, int64_t nowMs);
 
+// Why finite (min, max) cannot be range `which`, or null when it can: a
+// range runs upwards, and a lifetime is not negative.
+inline const char* RangeRefusal(int32_t which, float min, float max) {
+  if (max < min) return "Fail: A range's maximum must not lie below its minimum!";
+  if (which == VLM_PARTICLE_LIFETIME && min < 0.0f) return "Fail: A lifetime must not be negative!";
+  return nullptr;
+}
+
 }  // namespace vlm::particles

@@ -59,15 +59,18 @@ float MaterialBaseAlpha(const VLM_PARTICLE_EMITTER& e) {
   return material ? material->v4fColor.w : 1.0f;
 }
 
-// A direction inside the cone around +z, uniform over the sphere's cap:
-// cos(theta) uniform between 1 and cos(half-opening).
+// A direction inside the emission cone around +z: t is drawn between 0 and
+// the angle (degrees) and the polar angle is acos((90 - t) / 90), so
+// cos(theta) is uniform between 1 and 1 - angle / 90 (90 opens a
+// hemisphere, 180 the whole sphere). Past 180 the arc cosine would leave
+// its domain, so the angle stops there: 360 still means the whole sphere.
 v4f ConeDirection(VLM_PARTICLE_EMITTER& e, float force) {
   const float degrees = std::clamp(e.fAngle, 0.0f, 180.0f);
-  const float cosLimit = vlm::Cos(degrees * (std::numbers::pi_v<float> / 180.0f));
-  const float cosTheta = std::clamp(1.0f - e.random.Between(1.0f, 0.0f) * (1.0f - cosLimit), -1.0f, 1.0f);
-  const float sinTheta = std::sqrt(std::max(0.0f, 1.0f - cosTheta * cosTheta));
+  const float t = e.random.Between(degrees, 0.0f);
+  const float theta = vlm::Acos(std::clamp((90.0f - t) / 90.0f, -1.0f, 1.0f));
   const float phi = e.random.Between(kTwoPi, 0.0f);
-  return v4f{sinTheta * vlm::Cos(phi) * force, sinTheta * vlm::Sin(phi) * force, cosTheta * force, 0.0f};
+  const float sinTheta = vlm::Sin(theta);
+  return v4f{sinTheta * vlm::Cos(phi) * force, sinTheta * vlm::Sin(phi) * force, vlm::Cos(theta) * force, 0.0f};
 }
 
 v4f ShapePosition(VLM_PARTICLE_EMITTER& e, float x, float y, float z) {
@@ -232,21 +235,23 @@ void UpdateEmitter(VLM_PARTICLE_EMITTER& e, int64_t nowMs, float dt, const m4f& 
     view = _mm_add_ps(view, _mm_mul_ps(_mm_shuffle_ps(position, position, 0xAA), row2));
     view = _mm_add_ps(view, _mm_mul_ps(_mm_shuffle_ps(position, position, 0xFF), row3));
     _mm_storeu_ps(&p.v4fViewPosition.x, view);
-    const float z = _mm_cvtss_f32(_mm_shuffle_ps(view, view, 0xAA));
-    depths.farthest = std::min(depths.farthest, z);  // NaN takes no part
-    depths.nearest = std::max(depths.nearest, z);
-    keys[kept] = std::bit_cast<uint32_t>(z);
+    // The first iMaxDrawn live particles in list order are drawn; the rest
+    // live on undrawn.
+    if (kept < maxDrawn) {
+      const float z = _mm_cvtss_f32(_mm_shuffle_ps(view, view, 0xAA));
+      depths.farthest = std::min(depths.farthest, z);  // NaN takes no part
+      depths.nearest = std::max(depths.nearest, z);
+      keys[kept] = std::bit_cast<uint32_t>(z);
+    }
     if (kept != i) list[kept] = p;
     ++kept;
   }
   list.resize(kept);
-  keys.resize(kept);
-  // Back to front: the camera looks down -z, so ascending depth.
+  const size_t drawn = std::min(kept, maxDrawn);
+  keys.resize(drawn);
+  // The drawn ones back to front: the camera looks down -z, so ascending depth.
   SortByDepth(keys, e.aSortSwap, depths);
 
-  // The first iMaxDrawn particles in sorted order become the instance
-  // records, the rest live on undrawn.
-  const size_t drawn = std::min(kept, maxDrawn);
   ParticleInstance* out = e.aInstances.data();
   constexpr size_t kAhead = 16;  // particles fetched ahead of the copy: the reads jump
   for (size_t i = 0; i < drawn; ++i) {

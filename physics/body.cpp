@@ -6,8 +6,10 @@
 
 #include "core/finite.h"
 #include "mesh/cage.h"
+#include "mesh/cage_kinds.h"
 #include "mesh/cage_record.h"
 #include "physics/joint.h"
+#include "physics/sleep.h"
 #include "physics/world.h"
 #include "scene/entity.h"
 #include "velmora/cage.h"
@@ -40,6 +42,10 @@ int SetVelocity(VLM_HANDLE handle, const v4f* vector, float x, float y, float z,
     return RefuseNumber(angular ? "VLM_SetBodyAngularVelocity" : "VLM_SetBodyVelocity");
   }
   target = value;
+  if (body->Body.iAsleep) {
+    PhysicsLock guard(World().lock);
+    WakeBody(body);
+  }
   return 1;
 }
 
@@ -72,6 +78,8 @@ int ChangeTransform(VLM_HANDLE handle, const char* procedure, Change&& change) {
   }
   RebuildObjectMatrices(body);
   ++world.listGeneration;
+  // What rested on the body, or under it, has to find out.
+  WakeAll(world);
   return 1;
 }
 
@@ -141,33 +149,8 @@ const std::vector<VLM_OBJECT*>& StaticBodies() {
 void ComputeInertia(VLM_OBJECT* body) {
   const VLM_CAGE* cage = body->Body.pCage;
   if (!cage) return;
-  const float m = body->Body.fMass;
-  const v4f& s = body->v4fScale;
-  m4f& inertia = body->Body.mInertia;
-  switch (cage->iKind) {
-    case VLM_CAGE_POINT:
-      VLM_m4fSetDiagonal(&inertia, 1.0f);
-      break;
-    case VLM_CAGE_SPHERE: {
-      const float r = cage->fSize * s.x;
-      VLM_m4fSetDiagonal(&inertia, 1.0f);
-      inertia.e[0] = inertia.e[5] = inertia.e[10] = 0.4f * m * r * r;
-      break;
-    }
-    case VLM_CAGE_BOX:
-    case VLM_CAGE_POLYHEDRON: {
-      if (!cage->pRoot) return;
-      const v4f& h = cage->pRoot->v4fHalfExtents;
-      const float hx = h.x * s.x, hy = h.y * s.y, hz = h.z * s.z;
-      VLM_m4fSetDiagonal(&inertia, 1.0f);
-      inertia.e[0] = m / 3.0f * (hy * hy + hz * hz);
-      inertia.e[5] = m / 3.0f * (hx * hx + hz * hz);
-      inertia.e[10] = m / 3.0f * (hx * hx + hy * hy);
-      break;
-    }
-    default:
-      break;
-  }
+  const CageKindOps& kind = CageKindOf(cage->iKind);
+  if (kind.inertia) kind.inertia(*cage, body->Body.fMass, body->v4fScale, &body->Body.mInertia);
 }
 
 void InvertInertia(m4f* m) {
@@ -253,6 +236,9 @@ int VLM_FreeBody(VLM_HANDLE handle) {
   vlm::PhysicsLock guard(world.lock);
   // Joints never outlive one of their bodies.
   while (!record->Body.joints.empty()) vlm::FreeJointRecord(record->Body.joints.back());
+  // Nothing may keep a contact with it, and what rested on it falls.
+  vlm::ForgetContacts(world);
+  vlm::WakeAll(world);
   vlm::UnfileBody(record);
   vlm::DetachChildren(record);
   registry.Remove(record);
@@ -279,6 +265,8 @@ VLM_OBJECT* VLM_CreateBody(VLM_HANDLE id, VLM_HANDLE cage, VLM_HANDLE material, 
   body->Body.iFilter = 0xFFFF;
   body->Body.iCollision = 1;
   body->Body.fMass = 0.0f;
+  // A fixed body may land in sleeping ones.
+  vlm::WakeAll(world);
 
   if (cage == VLM_CAGE_HANDLE_POINT) {
     body->Body.pCage = world.pointCage ? world.pointCage : VLM_ResolveCage(cage);
@@ -313,6 +301,7 @@ int VLM_SetBodyMass(VLM_HANDLE handle, float mass) {
   vlm::PhysicsLock guard(world.lock);
   // Crossing zero moves the body to the other list.
   const bool refile = vlm::IsFixed(body) != (mass == 0.0f);
+  vlm::WakeAll(world);
   if (refile) vlm::UnfileBody(body);
   body->Body.fMass = mass;
   vlm::ComputeInertia(body);
@@ -343,6 +332,7 @@ int VLM_SetBodyCollision(VLM_HANDLE handle, int flag) {
   vlm::PhysicsLock guard(world.lock);
   body->Body.iCollision = flag;
   ++world.listGeneration;
+  vlm::WakeAll(world);
   return 1;
 }
 

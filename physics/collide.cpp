@@ -1,4 +1,4 @@
-// Collision dispatch by cage kind, and what follows a contact: collision
+// Collision dispatch by the pair table, and what follows a contact: collision
 // sounds and the bodies' collision procedures.
 #include "physics/collide.h"
 
@@ -6,6 +6,7 @@
 
 #include "mesh/cage_record.h"
 #include "physics/collision_sound.h"
+#include "physics/pair_tests.h"
 #include "physics/vec3.h"
 #include "velmora/cage.h"
 #include "velmora/math.h"
@@ -15,31 +16,9 @@ namespace vlm {
 namespace {
 
 int Dispatch(VLM_OBJECT* p, VLM_OBJECT* q) {
-  const int kp = p->Body.pCage->iKind;
-  const int kq = q->Body.pCage->iKind;
-  const bool treeP = kp == VLM_CAGE_BOX || kp == VLM_CAGE_POLYHEDRON;
-  const bool treeQ = kq == VLM_CAGE_BOX || kq == VLM_CAGE_POLYHEDRON;
-  switch (kp) {
-    case VLM_CAGE_POINT:
-      if (kq == VLM_CAGE_SPHERE) return SpherePoint(q, p);
-      if (treeQ) return TreePoint(q, p);
-      return 0;
-    case VLM_CAGE_SPHERE:
-      if (kq == VLM_CAGE_POINT) return SpherePoint(p, q);
-      if (kq == VLM_CAGE_SPHERE) return SphereSphere(p, q);
-      if (kq == VLM_CAGE_BOX) return BoxSphere(q, p);
-      if (kq == VLM_CAGE_POLYHEDRON) return TreeSphere(q, p);
-      return 0;
-    case VLM_CAGE_BOX:
-    case VLM_CAGE_POLYHEDRON:
-      if (kq == VLM_CAGE_POINT) return TreePoint(p, q);
-      if (kq == VLM_CAGE_SPHERE) return kp == VLM_CAGE_BOX ? BoxSphere(p, q) : TreeSphere(p, q);
-      if (kp == VLM_CAGE_BOX && kq == VLM_CAGE_BOX) return BoxBox(p, q);
-      if (treeP && treeQ) return TreeTree(p, q);
-      return 0;
-    default:
-      return 0;
-  }
+  const PairTest& cell = PairTestFor(p->Body.pCage->iKind, q->Body.pCage->iKind);
+  if (!cell.test) return 0;
+  return cell.swapped ? cell.test(q, p) : cell.test(p, q);
 }
 
 bool StillBody(VLM_OBJECT* body) { return BodyRegistry().Find(reinterpret_cast<VLM_HANDLE>(body)); }

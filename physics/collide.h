@@ -20,6 +20,10 @@ int BoxBox(VLM_OBJECT* a, VLM_OBJECT* b);
 int TreePoint(VLM_OBJECT* tree, VLM_OBJECT* point);
 int TreeSphere(VLM_OBJECT* tree, VLM_OBJECT* sphere);
 int TreeTree(VLM_OBJECT* a, VLM_OBJECT* b);
+// Two leaf outlines in the collision phase of a world with contact passes:
+// the contact on the axis of least penetration, with its points for the
+// passes (collide_hull.cpp).
+int HullContact(VLM_OBJECT* a, VLM_OBJECT* b, const VLM_CAGE_OUTLINE& outlineA, const VLM_CAGE_OUTLINE& outlineB);
 
 // The separating-axis test of two oriented boxes. Each box is a node of a
 // body: half-extents scaled by the body's scale, axes from the unscaled world

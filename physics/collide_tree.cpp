@@ -205,7 +205,7 @@ int OutlineSphere(VLM_OBJECT* tree, VLM_OBJECT* sphere, const VLM_CAGE_OUTLINE& 
       ResolveContact(tree, sphere);
     } else if (!treeFixed) {
       MoveBody(tree, n, -o);
-      ResolveContact(sphere, tree);
+      ResolveContact(tree, sphere);  // the fixed sphere plays A
     } else if (!sphereFixed) {
       MoveBody(sphere, n, o);
       ResolveContact(tree, sphere);
@@ -351,7 +351,10 @@ int WalkTrees(VLM_OBJECT* a, VLM_OBJECT* b, const VLM_CAGE_NODE* nodeA, const VL
     const int second = WalkTrees(a, b, nodeA, nodeB->pSecondChild, depth + 1);
     return first | second;
   }
-  if (nodeA->pOutline && nodeB->pOutline) return OutlineOutline(a, b, *nodeA->pOutline, *nodeB->pOutline);
+  if (!nodeA->pOutline || !nodeB->pOutline) return 0;
+  // With contact passes two outlines meet on a face of several points.
+  if (InCollisionPhase() && World().passes.count > 1) return HullContact(a, b, *nodeA->pOutline, *nodeB->pOutline);
+  return OutlineOutline(a, b, *nodeA->pOutline, *nodeB->pOutline);
   return 0;
 }
 

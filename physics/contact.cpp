@@ -96,6 +96,15 @@ Compound MakeCompound(const VLM_OBJECT* body, bool needInertia) {
   return compound;
 }
 
+void ToCentreVelocity(VLM_OBJECT* body, const v4f& centre) {
+  v4f arm;
+  VLM_v4fSubInto(&arm, &body->v4fPosition, &centre);
+  arm.w = 0.0f;
+  const v4f spin = Cross3(body->Body.v4fAngularVelocity, arm);
+  VLM_v4fSub(&body->Body.v4fVelocity, &spin);
+  body->Body.v4fVelocity.w = 0.0f;
+}
+
 void Propagate(VLM_OBJECT* body, const v4f& centre) {
   for (VLM_JOINT* joint : body->Body.joints) {
     if (joint->iKind != VLM_JOINT_ROD) continue;
@@ -138,11 +147,49 @@ float ApplyImpulse(VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const Compound& ca
   return j;
 }
 
+// Slows the turn of B against A by at most 0.1 f (f: friction times the
+// approach speed), never past turning alike.
+void RollingResistance(VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed, const m4f& JA, const m4f& JB, float f) {
+  auto& A = a->Body;
+  auto& B = b->Body;
+  v4f w;
+  VLM_v4fSubInto(&w, &A.v4fAngularVelocity, &B.v4fAngularVelocity);
+  w.w = 0.0f;
+  const float spin = std::sqrt(Dot3(w, w));
+  if (!(spin > 0.001f)) return;
+  VLM_v4fNormalizeFast(&w);
+  const float jr = std::clamp(0.1f * f, 0.0f, spin);
+  // A shape without rotational inertia has nothing to slow down.
+  const float resistance = aFixed ? Form(w, JB) : Form(w, JA) + Form(w, JB);
+  if (!(resistance > 0.0f && std::isfinite(resistance))) return;
+  const float share = jr / resistance;
+  v4f impulse;
+  VLM_v4fScaleInto(&impulse, &w, share);
+  const v4f turnB = Times(impulse, JB);
+  if (!aFixed) {
+    const v4f turnA = Times(impulse, JA);
+    VLM_v4fAddScaled(&A.v4fAngularVelocity, &turnA, -1.0f);
+  }
+  VLM_v4fAdd(&B.v4fAngularVelocity, &turnB);
+}
+
+// How fast the contact point of A moves towards that of B along n, each
+// body with its own velocity and its turn about its own origin.
+float PointApproach(const VLM_OBJECT* a, const VLM_OBJECT* b, const v4f& p, const v4f& n) {
+  const auto& A = a->Body;
+  const auto& B = b->Body;
+  const v4f armA = Sub4(p, a->v4fPosition);
+  const v4f armB = Sub4(p, b->v4fPosition);
+  return Dot3(A.v4fVelocity, n) - Dot3(B.v4fVelocity, n) + Dot3(A.v4fAngularVelocity, Cross3(armA, n)) -
+         Dot3(B.v4fAngularVelocity, Cross3(armB, n));
+}
+
 }  // namespace
 
 void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   if (!a || !b) return;
-  if (IsFixed(b)) std::swap(a, b);
+  const bool swapped = IsFixed(b);
+  if (swapped) std::swap(a, b);
   PhysicsWorld& world = World();
   if (IsFixed(b)) {  // two fixed bodies: no impulse can act
     world.passes.manifold.clear();
@@ -151,6 +198,11 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   const v4f p = world.lastImpact.v4fPoint;
   const v4f n = world.lastImpact.v4fNormal;
   const bool aFixed = IsFixed(a);
+  // The single impulses below use n twice and care not which way it runs;
+  // the passes keep the contact with its normal from A towards B, which the
+  // swap turned round.
+  const float side = swapped ? -1.0f : 1.0f;
+  const v4f towardB = swapped ? v4f{-n.x, -n.y, -n.z, 0.0f} : n;
 
   const Compound ca = MakeCompound(a, !aFixed);
   const Compound cb = MakeCompound(b, true);
@@ -171,8 +223,31 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
   // A contact on several points (a box resting on a face) is left to the
   // contact passes: one impulse at a single corner would tip it over.
   if (world.passes.count > 1 && !world.passes.manifold.empty()) {
-    KeepContact(world, a, b, aFixed, ca, cb, p, n, vn, e, mu, 0.0f, v4f{});
+    KeepContact(world, a, b, aFixed, ca, cb, p, towardB, side * vn, e, mu, 0.0f, v4f{});
     return;
+  }
+
+  // The bodies of a compound rest on several contacts at once (two wheels on
+  // an axle): one impulse at one of them rocks the compound, the next one
+  // rocks it back, and the friction of each turns the rocking into a creep
+  // along the ground that never ends. Within a step, a compound's contact
+  // that only rests (its point approaches slower than a bounce) is left to
+  // the contact passes after the pair loop, which share the impulses out
+  // among all the contacts; an impact is resolved here as it comes.
+  // The rolling resistance still acts here; the turn it takes is handed
+  // to the rods about the compound's centre.
+  const bool rodsA = !aFixed && HasRods(a), rodsB = HasRods(b);
+  if (world.collisionPhase && (rodsA || rodsB)) {
+    const float approach = PointApproach(a, b, p, towardB);
+    if (approach < kBounceThreshold) {
+      if (rodsA) ToCentreVelocity(a, ca.centre);
+      if (rodsB) ToCentreVelocity(b, cb.centre);
+      RollingResistance(a, b, aFixed, JA, JB, mu * vn);
+      if (rodsA) Propagate(a, ca.centre);
+      if (rodsB) Propagate(b, cb.centre);
+      KeepContact(world, a, b, aFixed, ca, cb, p, towardB, approach, e, mu, 0.0f, v4f{});
+      return;
+    }
   }
 
   const float normalImpulse = ApplyImpulse(a, b, aFixed, ca, cb, rA, rB, n, (1.0f + e) * vn);
@@ -197,35 +272,12 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
     }
   }
 
-  // Rolling resistance.
-  {
-    v4f w;
-    VLM_v4fSubInto(&w, &A.v4fAngularVelocity, &B.v4fAngularVelocity);
-    w.w = 0.0f;
-    const float spin = std::sqrt(Dot3(w, w));
-    if (spin > 0.001f) {
-      VLM_v4fNormalizeFast(&w);
-      const float jr = std::clamp(0.1f * f, 0.0f, spin);
-      // A shape without rotational inertia has nothing to slow down.
-      const float resistance = aFixed ? Form(w, JB) : Form(w, JA) + Form(w, JB);
-      if (resistance > 0.0f && std::isfinite(resistance)) {
-        const float share = jr / resistance;
-        v4f impulse;
-        VLM_v4fScaleInto(&impulse, &w, share);
-        const v4f turnB = Times(impulse, JB);
-        if (!aFixed) {
-          const v4f turnA = Times(impulse, JA);
-          VLM_v4fAddScaled(&A.v4fAngularVelocity, &turnA, -1.0f);
-        }
-        VLM_v4fAdd(&B.v4fAngularVelocity, &turnB);
-      }
-    }
-  }
+  RollingResistance(a, b, aFixed, JA, JB, f);
 
   if (!aFixed) Propagate(a, ca.centre);
   Propagate(b, cb.centre);
   if (world.passes.count > 1) {
-    KeepContact(world, a, b, aFixed, ca, cb, p, n, vn, e, mu, normalImpulse, tangentImpulse);
+    KeepContact(world, a, b, aFixed, ca, cb, p, towardB, side * vn, e, mu, side * normalImpulse, tangentImpulse);
   }
 }
 

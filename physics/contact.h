@@ -31,8 +31,13 @@ struct Compound {
 };
 Compound MakeCompound(const VLM_OBJECT* body, bool needInertia);
 
-// The rods of a body take over its velocities and hand them on to their
-// other bodies, turning about the compound's centre.
+// The velocity of a body on rods, which holds its turn about the compound's
+// centre, becomes that of the centre: what impulses on the compound change.
+void ToCentreVelocity(VLM_OBJECT* body, const v4f& centre);
+
+// The rods of a body take over its velocities (the centre's, see
+// ToCentreVelocity) and hand them on to all their bodies, each turning about
+// the compound's centre.
 void Propagate(VLM_OBJECT* body, const v4f& centre);
 
 }  // namespace vlm

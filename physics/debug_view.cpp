@@ -1,11 +1,12 @@
-// The debug view of the physics: cage outlines, sphere rings, point markers,
-// leaf boxes and joints as coloured lines for the renderer.
-#include "core/trig.h"
+// The debug view of the physics: each cage kind's lines (outlines, sphere
+// rings, point markers), leaf boxes and joints as coloured lines for the
+// renderer.
 #include "physics/debug_view.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "mesh/cage_kinds.h"
 #include "mesh/cage_record.h"
 #include "physics/body.h"
 #include "physics/joint.h"
@@ -16,12 +17,7 @@ namespace vlm {
 
 namespace {
 
-constexpr uint32_t kFaceColour = 0x40FFC0;
-constexpr uint32_t kNormalColour = 0xFFFFFF;
-constexpr uint32_t kEdgeColour = 0x40FF40;
-constexpr uint32_t kShapeColour = 0xC000;
 constexpr uint32_t kLeafBoxColour = 0xFFFF00;
-constexpr int kRingSegments = 24;
 
 class LineList {
  public:
@@ -49,55 +45,6 @@ v4f Colour(uint32_t colour) {
   v4f c;
   VLM_v4fFromColor(&c, colour);
   return c;
-}
-
-v4f Mid(const v4f& a, const v4f& b) { return v4f{(a.x + b.x) / 2, (a.y + b.y) / 2, (a.z + b.z) / 2, 1.0f}; }
-
-void DrawOutline(LineList& lines, const VLM_CAGE_OUTLINE& outline, const m4f& m) {
-  const v4f faceColour = Colour(kFaceColour);
-  const v4f normalColour = Colour(kNormalColour);
-  const auto& v = outline.aVertices;
-  for (const VLM_CAGE_FACE& face : outline.aFaces) {
-    const v4f& a = v[static_cast<size_t>(face.iVertex[0])];
-    const v4f& b = v[static_cast<size_t>(face.iVertex[1])];
-    const v4f& c = v[static_cast<size_t>(face.iVertex[2])];
-    lines.Add(a, Mid(b, c), m, faceColour);
-    lines.Add(b, Mid(a, c), m, faceColour);
-    lines.Add(c, Mid(a, b), m, faceColour);
-    v4f tip = a;
-    VLM_v4fAdd(&tip, &face.v4fNormal);
-    lines.Add(a, tip, m, normalColour);
-  }
-  const v4f edgeColour = Colour(kEdgeColour);
-  for (const VLM_CAGE_EDGE& edge : outline.aEdges) {
-    lines.Add(v[static_cast<size_t>(edge.iVertex[0])], v[static_cast<size_t>(edge.iVertex[1])], m, edgeColour);
-  }
-}
-
-// Three rings of the radius in the body's coordinate planes.
-void DrawSphere(LineList& lines, float r, const m4f& m) {
-  const v4f colour = Colour(kShapeColour);
-  constexpr float kStep = 6.28318530718f / kRingSegments;
-  for (int axis = 0; axis < 3; ++axis) {
-    for (int i = 0; i < kRingSegments; ++i) {
-      const float a0 = kStep * i, a1 = kStep * (i + 1);
-      auto ring = [&](float angle) {
-        const float c = r * vlm::Cos(angle), s = r * vlm::Sin(angle);
-        if (axis == 0) return v4f{0.0f, c, s, 1.0f};
-        if (axis == 1) return v4f{c, 0.0f, s, 1.0f};
-        return v4f{c, s, 0.0f, 1.0f};
-      };
-      lines.Add(ring(a0), ring(a1), m, colour);
-    }
-  }
-}
-
-// A cross of three lines of length 2 through the origin.
-void DrawPoint(LineList& lines, const m4f& m) {
-  const v4f colour = Colour(kShapeColour);
-  lines.Add(v4f{-1, 0, 0, 1}, v4f{1, 0, 0, 1}, m, colour);
-  lines.Add(v4f{0, -1, 0, 1}, v4f{0, 1, 0, 1}, m, colour);
-  lines.Add(v4f{0, 0, -1, 1}, v4f{0, 0, 1, 1}, m, colour);
 }
 
 void DrawBox(LineList& lines, const VLM_CAGE_NODE& node, const m4f& m) {
@@ -130,20 +77,17 @@ void BuildDebugView(PhysicsWorld& world) {
   for (const VLM_OBJECT* body : bodies) {
     const VLM_CAGE* cage = body->Body.pCage;
     if (!cage) continue;
-    const m4f& m = body->mWorld;
-    switch (cage->iKind) {
-      case VLM_CAGE_POLYHEDRON:
-        if (cage->pRoot && cage->pRoot->pOutline) DrawOutline(lines, *cage->pRoot->pOutline, m);
-        break;
-      case VLM_CAGE_SPHERE:
-        DrawSphere(lines, cage->fSize, m);
-        break;
-      case VLM_CAGE_POINT:
-        DrawPoint(lines, m);
-        break;
-      default:
-        break;
-    }
+    const CageKindOps& kind = CageKindOf(cage->iKind);
+    if (!kind.debugLines) continue;
+    struct Target {
+      LineList* lines;
+      const m4f* world;
+    } target{&lines, &body->mWorld};
+    const CageLineSink sink{&target, [](void* context, const v4f& from, const v4f& to, uint32_t colour) {
+                              const auto* t = static_cast<const Target*>(context);
+                              t->lines->Add(from, to, *t->world, Colour(colour));
+                            }};
+    kind.debugLines(*cage, sink);
   }
   for (const VLM_OBJECT* body : bodies) {
     const VLM_CAGE* cage = body->Body.pCage;

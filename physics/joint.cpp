@@ -8,6 +8,7 @@
 #include "core/fail.h"
 #include "core/finite.h"
 #include "physics/body.h"
+#include "physics/sleep.h"
 #include "physics/world.h"
 #include "scene/entity.h"
 #include "velmora/core.h"
@@ -34,6 +35,8 @@ int SetJointValue(VLM_HANDLE handle, float VLM_JOINT::*value, float to, const ch
                                                                : kNotFinite);
   }
   joint->*value = to;
+  WakeBody(joint->pBodyA);
+  WakeBody(joint->pBodyB);
   return 1;
 }
 
@@ -63,6 +66,8 @@ void JointAnchors(const VLM_JOINT* joint, v4f* anchorA, v4f* anchorB) {
 
 void FreeJointRecord(VLM_JOINT* joint) {
   PhysicsWorld& world = World();
+  WakeBody(joint->pBodyA);
+  WakeBody(joint->pBodyB);
   EraseValue(world.activeJoints, joint);
   if (joint->pBodyA) EraseValue(joint->pBodyA->Body.joints, joint);
   if (joint->pBodyB) EraseValue(joint->pBodyB->Body.joints, joint);
@@ -195,6 +200,8 @@ VLM_JOINT* VLM_CreateJoint(VLM_HANDLE id, int kind, VLM_HANDLE bodyA, VLM_HANDLE
   joint->iKind = kind;
   joint->pBodyA = a;
   joint->pBodyB = b;
+  vlm::WakeBody(a);
+  vlm::WakeBody(b);
   a->Body.joints.push_back(joint);
   b->Body.joints.push_back(joint);
   // Both kinds hang on the bodies' origins and start at rest.

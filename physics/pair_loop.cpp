@@ -12,8 +12,10 @@
 #include <limits>
 #include <vector>
 
+#include "mesh/cage_kinds.h"
 #include "mesh/cage_record.h"
 #include "physics/collide.h"
+#include "physics/sleep.h"
 #include "velmora/cage.h"
 #include "velmora/math.h"
 
@@ -33,49 +35,15 @@ float Length3(float x, float y, float z) { return std::sqrt(x * x + y * y + z * 
 
 bool FinitePosition(const v4f& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
 
-// Largest distance from the origin of the body's frame that a point of the
-// box (centre c, half-extents h, in the body frame) reaches in world space.
-float BoxReach(const m4f& m, const v4f& c, const v4f& h) {
-  float reach = 0.0f;
-  for (int i = 0; i < 8; ++i) {
-    const v4f corner{c.x + ((i & 1) ? h.x : -h.x), c.y + ((i & 2) ? h.y : -h.y), c.z + ((i & 4) ? h.z : -h.z),
-                     0.0f};
-    v4f w;
-    VLM_v4fTransformInto(&w, &m, &corner);
-    reach = std::max(reach, Length3(w.x, w.y, w.z));
-  }
-  return reach;
-}
-
 }  // namespace
 
 float BoundRadius(const VLM_OBJECT* body) {
   const VLM_CAGE* cage = body->Body.pCage;
   if (!cage) return -1.0f;
-  float reach = -1.0f;
-  switch (cage->iKind) {
-    case VLM_CAGE_POINT: {
-      const v4f& m = body->Body.v4fMovement;
-      reach = 1.5f * Length3(m.x, m.y, m.z);
-      break;
-    }
-    case VLM_CAGE_SPHERE:
-      reach = SphereRadius(body);
-      break;
-    case VLM_CAGE_BOX:
-    case VLM_CAGE_POLYHEDRON: {
-      const VLM_CAGE_NODE* root = cage->pRoot;
-      if (!root) return -1.0f;
-      // The box-sphere test measures the root box about the body origin, the
-      // tree tests about the node centre: the bound covers both.
-      const v4f origin{0.0f, 0.0f, 0.0f, 0.0f};
-      reach = std::max(BoxReach(body->mWorld, root->v4fCentre, root->v4fHalfExtents),
-                       BoxReach(body->mWorld, origin, root->v4fHalfExtents));
-      break;
-    }
-    default:
-      return -1.0f;
-  }
+  const CageKindOps& kind = CageKindOf(cage->iKind);
+  if (!kind.reach) return -1.0f;
+  const float reach = kind.reach(*cage, body->mWorld, body->v4fScale, body->Body.v4fMovement);
+  if (reach < 0.0f) return -1.0f;
   if (!(reach >= 0.0f)) return std::numeric_limits<float>::infinity();  // not a number: always test
   return reach * kBoundShare + kBoundSlack;
 }
@@ -113,7 +81,12 @@ class Side {
     bool same = built_ && list == bodies_;
     for (size_t i = 0; i < n; ++i) {
       const VLM_OBJECT* body = list[i];
-      fresh_[i] = body->Body.iCollision ? BoundRadius(body) : -1.0f;
+      // A sleeping body keeps its bound: nothing about it has changed.
+      if (!body->Body.iCollision) {
+        fresh_[i] = -1.0f;
+      } else {
+        fresh_[i] = same && body->Body.iAsleep ? bound_[i].r : BoundRadius(body);
+      }
       same = same && fresh_[i] == bound_[i].r;
     }
     if (!same) {
@@ -481,7 +454,7 @@ void FullLoop(PhysicsWorld& world, size_t startP, size_t startQ, bool inStatics)
     if (!firstInStatics) {
       for (size_t j = std::max(firstQ, i + 1); going && j < dynamic.size(); ++j) {
         VLM_OBJECT* q = dynamic[j];
-        if (!q->Body.iCollision) continue;
+        if (!q->Body.iCollision || Resting(p, q)) continue;
         const uint64_t generation = world.listGeneration;
         CollideBodies(q, p);
         going = stillThere(generation);
@@ -489,7 +462,7 @@ void FullLoop(PhysicsWorld& world, size_t startP, size_t startQ, bool inStatics)
     }
     for (size_t j = firstInStatics ? firstQ : 0; going && j < statics.size(); ++j) {
       VLM_OBJECT* q = statics[j];
-      if (!q->Body.iCollision) continue;
+      if (!q->Body.iCollision || Resting(p, q)) continue;
       const uint64_t generation = world.listGeneration;
       CollideBodies(q, p);
       going = stillThere(generation);
@@ -538,12 +511,18 @@ void CollisionPhase(PhysicsWorld& world) {
   staticSide.Prepare();
   const uint64_t generation = world.listGeneration;
 
+  // A sleeping P meets only what moves: awake bodies, and fixed bodies that
+  // move by their own velocity.
+  const bool anyAwake = world.sleeping < world.dynamicBodies.size();
+  bool anyMoving = false;
+  for (const VLM_OBJECT* q : world.staticBodies) anyMoving = anyMoving || !Still(q);
   for (uint32_t i = 0; i < dynamicSide.Size(); ++i) {
     const float rp = dynamicSide.Radius(i);
     if (rp < 0.0f) continue;  // no shape or no part in collisions
     VLM_OBJECT* p = dynamicSide.Body(i);
     for (int sideIndex = 0; sideIndex < 2; ++sideIndex) {
       const bool statics = sideIndex == 1;
+      if (p->Body.iAsleep && !(statics ? anyMoving : anyAwake)) continue;
       Side& other = statics ? staticSide : dynamicSide;
       const uint32_t first = statics ? 0 : i + 1;
       // P moves with its contacts; a move past the slack asks again.
@@ -557,7 +536,7 @@ void CollisionPhase(PhysicsWorld& world) {
         const uint32_t j = candidates[c];
         if (!other.MayTouch(j, at, rp, span)) continue;
         VLM_OBJECT* q = other.Body(j);
-        if (!CollideBodies(q, p)) continue;
+        if (Resting(p, q) || !CollideBodies(q, p)) continue;
         if (world.listGeneration != generation) {
           // A collision procedure changed the world: the full loop takes
           // over right after this pair.

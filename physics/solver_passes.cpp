@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "physics/body.h"
 #include "physics/collide.h"
 #include "physics/contact.h"
+#include "physics/sleep.h"
 #include "physics/vec3.h"
 #include "physics/world.h"
 #include "velmora/math.h"
@@ -88,10 +90,12 @@ inline float Approach(const PassContact& c, int k) {
 // Impulse of size j along direction k on B, -j on A.
 void Apply(const PassContact& c, int k, float j) {
   auto& B = c.b->Body;
+  if (c.rodsB) ToCentreVelocity(c.b, c.centreB);
   AddScaled3(B.v4fVelocity, c.direction[k], j * c.inverseMassB);
   AddScaled3(B.v4fAngularVelocity, c.turnB[k], j);
   if (!c.aFixed) {
     auto& A = c.a->Body;
+    if (c.rodsA) ToCentreVelocity(c.a, c.centreA);
     AddScaled3(A.v4fVelocity, c.direction[k], -j * c.inverseMassA);
     AddScaled3(A.v4fAngularVelocity, c.turnA[k], -j);
     if (c.rodsA) Propagate(c.a, c.centreA);
@@ -389,6 +393,10 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
         resistance += into.inverseMassA + Dot3(into.armA[k], into.turnA[k]);
       }
       into.mass[k] = resistance > 0.0f && std::isfinite(resistance) ? 1.0f / resistance : 0.0f;
+      // A body on rods: its own velocity holds its turn about the compound's
+      // centre, so its contact point moves by the turn about its own origin.
+      if (into.rodsA) into.armA[k] = Cross3(Minus(at, a->v4fPosition), d);
+      if (into.rodsB) into.armB[k] = Cross3(Minus(at, b->v4fPosition), d);
     }
     const float linear = into.pushShareA + into.pushShareB;
     into.pushMass = linear > 0.0f && std::isfinite(linear) ? 1.0f / linear : 0.0f;
@@ -432,9 +440,31 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
   passes.manifold.clear();
 }
 
+// Files each pair's first entry in `previous`.
+void IndexPrevious(ContactPasses& passes) {
+  passes.previousPairs.Clear();
+  for (size_t i = passes.previous.size(); i-- > 0;) {
+    const PassContact& p = passes.previous[i];
+    passes.previousPairs.Set(PairKey(p.a, p.b), static_cast<uint32_t>(i));
+  }
+}
+
+void ForgetContacts(PhysicsWorld& world) {
+  ContactPasses& passes = world.passes;
+  passes.contacts.clear();
+  passes.previous.clear();
+  passes.previousPairs.Clear();
+  passes.manifold.clear();
+  passes.pushes.clear();
+  passes.pushIndex.Clear();
+  passes.recentPush[0] = passes.recentPush[1] = kNoPush;
+  passes.dormant.clear();
+  passes.dormantGroup.clear();
+  passes.woken.clear();
+}
+
 void PrepareContactPasses(PhysicsWorld& world) {
   ContactPasses& passes = world.passes;
-  if (passes.count <= 1) return;
   const v4f& g = world.gravity;
   const float length = std::sqrt(Dot3(g, g));
   passes.up = length > 0.0f && std::isfinite(length) ? v4f{-g.x / length, -g.y / length, -g.z / length, 0.0f} : v4f{};
@@ -450,7 +480,9 @@ void PrepareContactPasses(PhysicsWorld& world) {
 void RunContactPasses(PhysicsWorld& world) {
   ContactPasses& passes = world.passes;
   passes.manifold.clear();
-  if (passes.count > 1 && !passes.contacts.empty()) {
+  if (!passes.contacts.empty()) {
+    // Only contacts of bodies on rods are kept in a world of one pass.
+    const int32_t passCount = std::max(passes.count, kRodContactPasses);
     const float dt = world.timeStep;
     const float perStep = dt > 0.0f && std::isfinite(dt) ? 1.0f / dt : 0.0f;
     // Where each contact stands now that the whole pair loop has moved the
@@ -482,7 +514,7 @@ void RunContactPasses(PhysicsWorld& world) {
     // Without a depth to remove no push can start: the pushes and their
     // friction grow only from a target.
     bool solving = true, pushing = anyDepth;
-    for (int32_t pass = 2; pass <= passes.count && (solving || pushing); ++pass) {
+    for (int32_t pass = 2; pass <= passCount && (solving || pushing); ++pass) {
       if (solving) {
         const bool back = (pass & 1) != 0;
         float change = 0.0f;
@@ -510,11 +542,38 @@ void RunContactPasses(PhysicsWorld& world) {
   passes.recentPush[0] = passes.recentPush[1] = kNoPush;
   std::swap(passes.previous, passes.contacts);
   passes.contacts.clear();
-  passes.previousPairs.Clear();
-  for (size_t i = passes.previous.size(); i-- > 0;) {
-    const PassContact& p = passes.previous[i];
-    passes.previousPairs.Set(PairKey(p.a, p.b), static_cast<uint32_t>(i));
+  const size_t found = passes.previous.size();
+  UpdateSleep(world, std::span<const PassContact>(passes.previous.data(), found));
+  KeepDormant(passes, found);
+  ReviveDormant(passes);
+  IndexPrevious(passes);
+}
+
+void KeepDormant(ContactPasses& passes, size_t found) {
+  for (size_t i = 0; i < found; ++i) {
+    const PassContact& c = passes.previous[i];
+    if (!c.b->Body.iAsleep) continue;
+    passes.dormant.push_back(c);
+    passes.dormantGroup.push_back(c.b->Body.iAsleep);
   }
+}
+
+void ReviveDormant(ContactPasses& passes, bool all) {
+  if (passes.woken.empty() && !all) return;
+  size_t kept = 0;
+  for (size_t i = 0; i < passes.dormant.size(); ++i) {
+    const bool back =
+        all || std::find(passes.woken.begin(), passes.woken.end(), passes.dormantGroup[i]) != passes.woken.end();
+    if (back) {
+      passes.previous.push_back(passes.dormant[i]);
+      continue;
+    }
+    passes.dormant[kept] = passes.dormant[i];
+    passes.dormantGroup[kept++] = passes.dormantGroup[i];
+  }
+  passes.dormant.resize(kept);
+  passes.dormantGroup.resize(kept);
+  passes.woken.clear();
 }
 
 }  // namespace vlm

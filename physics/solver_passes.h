@@ -1,13 +1,15 @@
 // Contact passes beyond the first. The pair loop resolves every contact once,
-// as it finds it; with more passes each contact is also kept, and after the
-// pair loop sequential impulses run over the kept contacts in the order they
-// were found: a normal impulse that never pulls (its running sum stays at or
-// above 0), Coulomb friction bounded by it on two fixed tangent axes, and a
-// separate push (split impulse) that moves the bodies out of penetration
-// deeper than a slop without giving them any velocity (straight up across a
-// face that lies level, so that it never steps a resting body sideways). A contact
-// point that persists from the last step (same bodies, same direction, same
-// place) starts from the impulses it ended with (warm starting).
+// as it finds it (but leaves the resting contacts of bodies on rigid rods to
+// the passes, which then run in every world); with more passes each contact
+// is also kept, and after the pair loop sequential impulses run over the
+// kept contacts in the order they were found: a normal impulse that never
+// pulls (its running sum stays at or above 0), Coulomb friction bounded by
+// it on two fixed tangent axes, and a separate push (split impulse) that
+// moves the bodies out of penetration deeper than a slop without giving them
+// any velocity (straight up across a face that lies level, so that it never
+// steps a resting body sideways). A contact point that persists from the
+// last step (same bodies, same direction, same place) starts from the
+// impulses it ended with (warm starting).
 #pragma once
 
 #include <cstddef>
@@ -107,7 +109,18 @@ struct ContactPasses {
   uint32_t recentPush[2] = {UINT32_MAX, UINT32_MAX};  // last entries found for A and B
   v4f up{};                              // unit, against gravity; 0 without gravity
   v4f levelAxes[2][2]{};                 // TangentAxes of up, then of -up
+  // The last contacts of sleeping groups (the group's number beside each),
+  // which no step finds: handed back to `previous` when the group wakes, so
+  // that it starts from the impulses it held.
+  std::vector<PassContact> dormant;
+  std::vector<int32_t> dormantGroup;
+  std::vector<int32_t> woken;            // groups woken since the last hand-back
 };
+
+// Keeps the contacts found in this step whose bodies fell asleep in it.
+void KeepDormant(ContactPasses& passes, size_t found);
+// Hands the dormant contacts of the woken groups (or all) back to `previous`.
+void ReviveDormant(ContactPasses& passes, bool all = false);
 
 // Below this penetration depth (units) the passes move nothing, so resting
 // bodies are not pushed about by rounding.
@@ -117,6 +130,9 @@ inline constexpr float kPenetrationSlop = 0.005f;
 // tilted would otherwise be stepped sideways by the push that lifts it back
 // out of each step's sink under gravity, and a tower would creep.
 inline constexpr float kLevelCosine = 0.999f;
+// Contacts of bodies joined by rigid rods are always solved by the passes,
+// at least this many, whatever the world's count (see ResolveContact).
+inline constexpr int32_t kRodContactPasses = 10;
 // Approach speeds (units per second) below this do not bounce: resting
 // contacts come to rest instead of hopping on every step's gravity.
 inline constexpr float kBounceThreshold = 1.0f;
@@ -131,7 +147,15 @@ void KeepContact(PhysicsWorld& world, VLM_OBJECT* a, VLM_OBJECT* b, bool aFixed,
 // Before the pair loop: what the passes need of the world's settings.
 void PrepareContactPasses(PhysicsWorld& world);
 
-// After the pair loop: the passes 2 to count over the kept contacts.
+// After the pair loop: the passes 2 to count over the kept contacts, then
+// the bodies at rest fall asleep (see physics/sleep.h).
 void RunContactPasses(PhysicsWorld& world);
+
+// Drops every kept contact, this step's and the last one's: a body they
+// name is going away.
+void ForgetContacts(PhysicsWorld& world);
+
+// Files each pair's first entry in `previous` (after it changed).
+void IndexPrevious(ContactPasses& passes);
 
 }  // namespace vlm

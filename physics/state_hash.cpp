@@ -38,6 +38,12 @@ uint64_t VLM_GetPhysicsStateHash(void) {
     const v4f state[4] = {body->v4fPosition, body->q4fOrientation, body->Body.v4fVelocity,
                           body->Body.v4fAngularVelocity};
     hash.Add(state, sizeof state);
+    // Sleep decides what the next steps do; it is hashed where it is not
+    // all zero, so that worlds of one pass keep the hashes they had.
+    if (body->Body.iAsleep || body->Body.fRestTime != 0.0f) {
+      hash.Add(&body->Body.iAsleep, sizeof body->Body.iAsleep);
+      hash.Add(&body->Body.fRestTime, sizeof body->Body.fRestTime);
+    }
   });
   return hash.value;
 }

@@ -11,6 +11,7 @@
 #include "physics/debug_view.h"
 #include "physics/joint.h"
 #include "physics/pair_loop.h"
+#include "physics/sleep.h"
 #include "physics/vec3.h"
 #include "physics/world.h"
 #include "scene/entity.h"
@@ -47,7 +48,9 @@ void ResetPhase(PhysicsWorld& world) {
 
 void JointPhase(PhysicsWorld& world, float dt) {
   for (VLM_JOINT* joint : world.activeJoints) {
-    if (IsFixed(joint->pBodyA) && IsFixed(joint->pBodyB)) continue;
+    // Fixed and sleeping bodies alike stay where they are.
+    const bool stillA = IsFixed(joint->pBodyA) || joint->pBodyA->Body.iAsleep;
+    if (stillA && (IsFixed(joint->pBodyB) || joint->pBodyB->Body.iAsleep)) continue;
     if (!FiniteMotion(joint->pBodyA) || !FiniteMotion(joint->pBodyB)) continue;
     VLM_v4fAddScaled(&joint->v4fSharedVelocity, &world.gravity, dt);
     SolveJoint(joint);
@@ -81,7 +84,7 @@ void IntegratePhase(PhysicsWorld& world, float dt) {
   for (VLM_OBJECT* body : world.dynamicBodies) {
     auto& b = body->Body;
     b.v4fStepStart = body->v4fPosition;
-    if (!b.pCage && b.fMass == 0.0f) continue;
+    if ((!b.pCage && b.fMass == 0.0f) || b.iAsleep) continue;
     // Inline forms of the math library's, rounded as it rounds them.
     AddScaled3(b.v4fMovement, b.v4fAcceleration, dt2);
     AddScaled3(b.v4fMovement, b.v4fVelocity, dt);
@@ -227,6 +230,7 @@ int VLM_SetPhysicsContactPasses(int passes) {
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   world.passes.count = passes;
+  vlm::WakeAll(world);
   world.passes.contacts.clear();
   world.passes.previous.clear();
   world.passes.previousPairs.Clear();

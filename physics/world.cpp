@@ -1,9 +1,12 @@
 // The physics world: start-up, gravity, the enabled flag and the settings.
 #include "physics/world.h"
 
+#include <cmath>
+
 #include "core/finite.h"
 #include "core/registries.h"
 #include "mesh/cage.h"
+#include "physics/sleep.h"
 #include "physics/surface_joint_records.h"
 #include "scene/object_record.h"
 #include "velmora/physics.h"
@@ -24,6 +27,8 @@ void InitPhysicsWorld() {
   world.maxSteps = 1;
   world.carriedTime = 0.0;
   world.passes = ContactPasses{};
+  world.sleepTime = 0.5f;
+  world.sleeping = 0;
   // The collision-shape names are the constant table of the cage module
   // (VLM_GetCageKindByName); nothing to build here.
 }
@@ -56,6 +61,7 @@ void ForgetCage(const VLM_CAGE* cage) {
     if (body->Body.pCage == cage) body->Body.pCage = nullptr;
   });
   ++world.listGeneration;
+  WakeAll(world);
 }
 
 }  // namespace vlm
@@ -67,6 +73,7 @@ int VLM_SetGravity(float x, float y, float z) {
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   world.gravity = v4f{x, y, z, 0.0f};
+  vlm::WakeAll(world);
   return 1;
 }
 
@@ -81,6 +88,17 @@ int VLM_SetPhysicsWaits(int flag) {
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   world.waits = flag ? 1 : 0;
+  return 1;
+}
+
+int VLM_SetPhysicsSleep(float seconds) {
+  if (!std::isfinite(seconds) || seconds < 0.0f) {
+    return vlm::RefuseNumber("VLM_SetPhysicsSleep", "Fail: A sleep time must be a finite number of at least 0!");
+  }
+  vlm::PhysicsWorld& world = vlm::World();
+  vlm::PhysicsLock guard(world.lock);
+  world.sleepTime = seconds;
+  vlm::WakeAll(world);
   return 1;
 }
 

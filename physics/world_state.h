@@ -82,6 +82,9 @@ struct PhysicsWorld {
   int32_t maxSteps = 1;      // steps of fixedStep one update may run
   double carriedTime = 0.0;  // frame time not yet stepped, below fixedStep
   ContactPasses passes;      // contact passes beyond the first
+  float sleepTime = 0.5f;    // seconds a group rests before it sleeps; 0: never
+  size_t sleeping = 0;       // bodies asleep
+  int32_t sleepGroups = 0;   // groups that fell asleep so far: the last group's number
   CollisionSoundPlayer playCollisionSound = nullptr;
 
   // Lines of the debug view, rebuilt by every step that asks for it.

@@ -59,6 +59,7 @@ class VorbisReader final : public SoundReader {
 
   bool Open(std::shared_ptr<const std::vector<uint8_t>> bytes, std::string* why) {
     cursor_.bytes = std::move(bytes);
+    cursor_.position = 0;
     const ov_callbacks callbacks{OggRead, OggSeek, nullptr, OggTell};
     if (ov_open_callbacks(&cursor_, &file_, nullptr, 0, callbacks) != 0) {
       *why = "not an Ogg Vorbis stream";
@@ -105,11 +106,17 @@ class VorbisReader final : public SoundReader {
     return frames;
   }
 
+  // Seeking back lets libvorbisfile take another path through a damaged or
+  // chained stream than the first pass took (other pages dropped, other
+  // samples trimmed), so a loop would not repeat itself. Opening the stream
+  // afresh replays exactly the first pass.
   bool Rewind() override {
     if (!open_) return false;
-    if (ov_raw_seek(&file_, 0) != 0) return false;
+    ov_clear(&file_);
+    open_ = false;
     ended_ = false;
-    return true;
+    std::string why;
+    return Open(std::move(cursor_.bytes), &why);
   }
 
  private:

@@ -19,8 +19,10 @@ namespace vlm::render {
 
 namespace {
 
-constexpr float kLogoSize = 102.0f;   // pixels
-constexpr float kLogoMargin = 16.0f;  // from the bottom-right corner
+constexpr float kLogoSize = 102.0f;  // pixels
+// The logo's centre lies this far in from the right and bottom edges, so
+// the logo ends one pixel short of them.
+constexpr float kLogoCentreInset = 52.0f;
 
 VLM_ELEMENT* Resolve(intptr_t handle) { return ElementRegistry().Resolve(handle); }
 
@@ -81,8 +83,8 @@ void DrawLogo(int screenWidth, int screenHeight) {
   if (!Render().showLogo) return;
   VLM_ELEMENT* logo = Resolve(Render().defaults.logoElement);
   if (!logo) return;
-  Display(*logo, static_cast<float>(screenWidth) - kLogoMargin - kLogoSize / 2,
-          static_cast<float>(screenHeight) - kLogoMargin - kLogoSize / 2);
+  Display(*logo, static_cast<float>(screenWidth) - kLogoCentreInset,
+          static_cast<float>(screenHeight) - kLogoCentreInset);
 }
 
 }  // namespace vlm::render

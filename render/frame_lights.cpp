@@ -1,8 +1,10 @@
 // The frame's shadow and light passes: the directional shadow map, the
-// direct light, and point lights (shadowed one by one, the rest instanced)
-// and spot lights, all added into the lit-scene layer.
+// direct light, point lights (shadowed one by one, the rest instanced) and
+// spot lights (with their shadow map one by one), all added into the
+// lit-scene layer.
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "core/engine_state.h"
@@ -236,18 +238,25 @@ void UploadLight(const VLM_LIGHT& light, int32_t staticCube) {
   UploadBlock(Block::kLight);
 }
 
-// Renders the casters into the six faces of `cube` from the light's
-// position; returns the number of shadow-object draws.
-int RenderShadowCube(const VLM_LIGHT& light, const m4f& lightWorld, GLuint cube) {
-  const RenderTargets& t = Targets();
+// The state every shadow map is drawn with: its framebuffer and size, no
+// blending, depth test and writes on over the whole range, back faces
+// culled, depth not clamped.
+void BeginShadowMap(GLuint framebuffer, GLsizei size) {
+  gl::SetViewport(size, size);
+  gl::BindFramebuffer(framebuffer);
   gl::SetCapability(GL_BLEND, false);
   gl::SetCapability(GL_DEPTH_CLAMP, false);
   MaskToDrawnPixels(false);
   SetDepthTest(true);
   gl::SetDepthWrites(true);
   gl::SetCullFace(GL_BACK);
-  gl::SetViewport(t.cubeSize, t.cubeSize);
-  gl::BindFramebuffer(t.cubeFramebuffer);
+}
+
+// Renders the casters into the six faces of `cube` from the light's
+// position; returns the number of shadow-object draws.
+int RenderShadowCube(const VLM_LIGHT& light, const m4f& lightWorld, GLuint cube) {
+  const RenderTargets& t = Targets();
+  BeginShadowMap(t.cubeFramebuffer, t.cubeSize);
   const m4f projection =
       PerspectiveMatrix(90.0f, 1.0f, kShadowNear, std::max(light.fRange * kLightRangeScale, 0.02f));
   UploadProjection(projection);
@@ -318,19 +327,63 @@ void DrawInstancedPointLights(const std::vector<PointLightInstance>& instances) 
 }
 
 // One spot light: each of the program's five maps is the G-buffer array on
-// its own unit, read at its own layer.
-void DrawSpotLight(const VLM_LIGHT& light, const m4f& modelView) {
+// its own unit, read at its own layer. With `viewToShadow` it draws through
+// the shadowed copy, which reads the spot map on unit 5.
+void DrawSpotLight(const VLM_LIGHT& light, const m4f& modelView, const m4f* viewToShadow = nullptr) {
   const RenderTargets& t = Targets();
-  gl::UseProgram(t.spot.program);
+  const LightProgram& program = viewToShadow ? t.spotShadow : t.spot;
+  gl::UseProgram(program.program);
   for (GLenum unit = 0; unit < 5; ++unit) {
-    vlmgl.glUniform1i(t.spot.locations[unit], static_cast<GLint>(unit));
+    vlmgl.glUniform1i(program.locations[unit], static_cast<GLint>(unit));
     BindGBuffer(unit);
+  }
+  if (viewToShadow) {
+    vlmgl.glUniform1i(program.locations[kSpotShadowMap], 5);
+    gl::BindTextureUnit(5, GL_TEXTURE_2D, t.spotShadowMap);
+    SetMatrix(program.locations[kSpotViewToShadow], *viewToShadow);
   }
   gl::ActivateTextureUnit(0);
   SetModelView(modelView);
   UploadLight(light, 0);
   gl::BindVertexArray(t.sphereArray);
   gl::DrawIndexedTriangles(kIcosphereIndices);
+}
+
+// The half-opening of a spot's shadow view: its cone, 1 / cone factor
+// radians, at most kMaxSpotShadowHalfAngle, beyond which a perspective map
+// would spread its texels too thin (and at 90 degrees fail).
+constexpr float kMaxSpotShadowHalfAngle = 1.3962634f;  // 80 degrees
+
+float SpotShadowHalfAngle(const VLM_LIGHT& light) {
+  const float factor = light.afSpot[1];
+  return factor > 1.0f / kMaxSpotShadowHalfAngle ? 1.0f / factor : kMaxSpotShadowHalfAngle;
+}
+
+// One shadowed spot light: the casters into the spot map from the light's
+// position along its axis, then its volume through the shadowed copy.
+// Every caster counts once, as for each face of a point light's cube.
+void DrawShadowedSpotLight(const FrameContext& frame, const VLM_LIGHT& light, const m4f& lightWorld,
+                           const m4f& modelView) {
+  const RenderTargets& t = Targets();
+  const v4f eye{lightWorld.e[12], lightWorld.e[13], lightWorld.e[14], 1.0f};
+  v4f axis = Transform({0.0f, -1.0f, 0.0f, 0.0f}, lightWorld);  // the volume's rows carry the range
+  const float length = Length3(axis);
+  axis = length > 0.0f ? v4f{axis.x / length, axis.y / length, axis.z / length, 0.0f} : v4f{0.0f, -1.0f, 0.0f, 0.0f};
+  const v4f target{eye.x + axis.x, eye.y + axis.y, eye.z + axis.z, 1.0f};
+  const v4f up = std::fabs(axis.y) > 0.9f ? v4f{0.0f, 0.0f, -1.0f, 0.0f} : v4f{0.0f, 1.0f, 0.0f, 0.0f};
+  const m4f lightView = LookAt(eye, target, up);
+  const float degrees = SpotShadowHalfAngle(light) * (180.0f / std::numbers::pi_v<float>);
+  const m4f projection =
+      PerspectiveMatrix(2.0f * degrees, 1.0f, kShadowNear, std::max(light.fRange * kLightRangeScale, 0.02f));
+
+  BeginShadowMap(t.spotShadowFramebuffer, t.shadowSize);
+  vlmgl.glClear(GL_DEPTH_BUFFER_BIT);
+  UploadProjection(projection);
+  Render().rendered.shadowObjects += DrawShadowCasters(lightView, &projection);
+  BindLightTarget(frame);
+  BeginLightVolumes();
+  const m4f viewToShadow = Multiply(Multiply(Inverse(frame.view), lightView), projection);
+  DrawSpotLight(light, modelView, &viewToShadow);
 }
 
 // Whether a light is drawn: enabled, with a range, and with culling on the
@@ -348,12 +401,7 @@ bool LightVisible(const FrameContext& frame, const Frustum& frustum, const VLM_L
 void DirectionalShadowPass(const FrameContext& frame) {
   if (!DirectShadowed()) return;
   const RenderTargets& t = Targets();
-  gl::SetViewport(t.shadowSize, t.shadowSize);
-  gl::BindFramebuffer(t.shadowFramebuffer);
-  gl::SetCapability(GL_BLEND, false);
-  SetDepthTest(true);
-  gl::SetDepthWrites(true);
-  gl::SetCullFace(GL_BACK);
+  BeginShadowMap(t.shadowFramebuffer, t.shadowSize);
   vlmgl.glClear(GL_DEPTH_BUFFER_BIT);
   UploadProjection(DirectionalLightProjection());
   DrawShadowCasters(DirectionalLightView(frame));
@@ -476,12 +524,18 @@ void PointAndSpotLightPass(const FrameContext& frame) {
   }
   DrawInstancedPointLights(instances);
 
+  const bool spotShadows = Render().lighting.shadowsOn && t.spotShadowFramebuffer != 0 && t.spotShadowMap != 0 &&
+                           t.spotShadow.program != 0;
   for (const VLM_LIGHT* light : scene.spotLights) {
     if (!LightVisible(frame, frustum, *light)) continue;
     ++rendered.lights;
     m4f world;
     VLM_EntityWorldMatrix(&world, light, 1);
-    DrawSpotLight(*light, Multiply(world, frame.view));
+    const m4f modelView = Multiply(world, frame.view);
+    if (spotShadows && light->iCastsShadow)
+      DrawShadowedSpotLight(frame, *light, world, modelView);
+    else
+      DrawSpotLight(*light, modelView);
   }
   // Back to the faces and blending every later pass draws with.
   MaskToDrawnPixels(false);

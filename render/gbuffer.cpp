@@ -183,7 +183,8 @@ void RemakeDirectQuad() {
 
 void DeleteLightPrograms() {
   RenderTargets& t = Targets();
-  for (LightProgram* light : {&t.direct, &t.directUnshadowed, &t.directUnlit, &t.point, &t.pointShadow, &t.spot})
+  for (LightProgram* light :
+       {&t.direct, &t.directUnshadowed, &t.directUnlit, &t.point, &t.pointShadow, &t.spot, &t.spotShadow})
     DeleteLightProgram(*light);
   for (uint32_t* array : {&t.directQuadArray, &t.sphereArray, &t.instancedSphereArray})
     gl::DeleteVertexArray(*array);
@@ -247,14 +248,18 @@ int VLM_InitGBuffer(void) {
                                3);
 
   Info("Spot Light initialization:");
-  t.spot = BuildProgram(src::s_light_volume_vert, src::s_light_spot_frag,
-                        {Block::kProjection, Block::kModel, Block::kLight, Block::kMisc},
-                        {{0, "PositionMap"},
-                         {1, "NormalMap"},
-                         {2, "DiffuseMap"},
-                         {3, "SpecularMap"},
-                         {4, "MiscMap"}},
-                        5);
+  const std::initializer_list<std::pair<int, const char*>> spotSlots = {{0, "PositionMap"},
+                                                                        {1, "NormalMap"},
+                                                                        {2, "DiffuseMap"},
+                                                                        {3, "SpecularMap"},
+                                                                        {4, "MiscMap"},
+                                                                        {kSpotShadowMap, "ShadowMap"},
+                                                                        {kSpotViewToShadow, "mViewToShadowMatrix"}};
+  const std::initializer_list<Block> spotBlocks = {Block::kProjection, Block::kModel, Block::kLight, Block::kMisc};
+  t.spot = BuildProgram(src::s_light_volume_vert, src::s_light_spot_frag, spotBlocks, spotSlots, 5);
+  // The same program with the test of the spot's shadow map.
+  t.spotShadow = BuildProgram(src::s_light_volume_vert, src::s_light_spot_frag, spotBlocks, spotSlots, 6,
+                              "VLM_SHADOWED");
   VLM_EndLogSection();
   return 0;
 }

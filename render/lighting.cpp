@@ -1,5 +1,9 @@
 // The global lighting parameters that the frame pipeline reads: ambient and
 // background colours, the direct light and shadow switches, glow and bloom.
+#include <cmath>
+
+#include "core/fail.h"
+#include "core/finite.h"
 #include "gpu/gl_table.h"
 #include "render/render_state.h"
 #include "render/shader_state.h"
@@ -26,6 +30,38 @@ int VLM_BackgroundColour(uint32_t colour) {
 int VLM_DirectLight(int on) {
   vlm::Render().lighting.directLightOn = on;
   return 0;
+}
+
+int VLM_DirectLightDirection(float x, float y, float z) {
+  constexpr const char* kProc = "VLM_DirectLightDirection";
+  if (!vlm::AllFinite({x, y, z})) return vlm::RefuseNumber(kProc);
+  // The length in double: the squares of very small or very large floats
+  // neither vanish nor overflow there.
+  const double dx = x, dy = y, dz = z;
+  const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
+  if (!(length > 0.0)) {
+    vlm::Fail("Fail: The light direction must not be zero!", kProc);
+    return 0;
+  }
+  vlm::Render().lighting.directLightDirection = {static_cast<float>(dx / length), static_cast<float>(dy / length),
+                                                 static_cast<float>(dz / length), 0.0f};
+  return 1;
+}
+
+int VLM_DirectLightColour(uint32_t colour) {
+  VLM_v4fFromColor(&vlm::Render().lighting.directLightColour, colour);
+  return 1;
+}
+
+int VLM_DirectLightIntensity(float intensity) {
+  if (!vlm::AllFinite({intensity})) return vlm::RefuseNumber("VLM_DirectLightIntensity");
+  vlm::Render().lighting.directLightIntensity = intensity;
+  return 1;
+}
+
+int VLM_DirectLightShadow(int castsShadow) {
+  vlm::Render().lighting.directLightShadows = castsShadow != 0;
+  return 1;
 }
 
 int VLM_Shadows(int on) {

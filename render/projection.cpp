@@ -72,10 +72,16 @@ bool PlanesValid(float nearPlane, float farPlane) {
 int SetPlane(bool nearPlane, float distance, const char* procedure) {
   SceneState& scene = Scene();
   VLM_CAMERA& camera = scene.camera;
-  if (!PlanesValid(nearPlane ? distance : camera.fNear, nearPlane ? camera.fFar : distance)) {
+  const float n = nearPlane ? distance : camera.fNear, f = nearPlane ? camera.fFar : distance;
+  if (!PlanesValid(n, f)) {
     Fail(nearPlane ? "Fail: The near plane must be positive and apart from the far plane!"
                    : "Fail: The far plane must be positive and apart from the near plane!",
          procedure);
+    return 0;
+  }
+  // Planes the wrong way round clip everything: the frame would stay empty.
+  if (n > f) {
+    Fail("Fail: The near plane must lie before the far plane!", procedure);
     return 0;
   }
   (nearPlane ? camera.fNear : camera.fFar) = distance;

@@ -1,5 +1,6 @@
-// Shadow maps: the directional depth map, the point-light depth cube with
-// their framebuffers, and the six view matrices of the cube's faces.
+// Shadow maps: the directional depth map, the point-light depth cube and
+// the spot lights' depth map with their framebuffers, and the six view
+// matrices of the cube's faces.
 #include <cmath>
 
 #include "gpu/gl_objects.h"
@@ -32,27 +33,49 @@ bool Complete(GLuint framebuffer) {
   return complete;
 }
 
-// The directional map: a 32-bit float depth texture, and a framebuffer
-// drawing into nothing but depth.
-void CreateDirectionalMap(RenderTargets& t, GLsizei size) {
-  t.shadowMap = gl::CreateTexture();
-  gl::BindTexture(GL_TEXTURE_2D, t.shadowMap);
+// A size x size 32-bit float depth texture, filtered linearly and clamped.
+GLuint CreateDepthTexture(GLsizei size) {
+  const GLuint texture = gl::CreateTexture();
+  gl::BindTexture(GL_TEXTURE_2D, texture);
   gl::SetFilterAndClamp(GL_TEXTURE_2D, GL_LINEAR);
-  vlmgl.glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, size, size, 0, GL_DEPTH_COMPONENT,
-                     GL_FLOAT, nullptr);
+  vlmgl.glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT32F, size, size, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                     nullptr);
   gl::BindTexture(GL_TEXTURE_2D, 0);
-  t.shadowRenderbuffer = gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT32F, size, size);
-  t.shadowFramebuffer = gl::CreateFramebuffer();
-  vlmgl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, t.shadowFramebuffer);
-  vlmgl.glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
-                                  t.shadowRenderbuffer);
-  vlmgl.glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, t.shadowMap, 0);
+  return texture;
+}
+
+// A framebuffer drawing into nothing but the depth texture; `renderbuffer`
+// (or 0) is attached first and then replaced by the texture.
+GLuint CreateDepthFramebuffer(GLuint texture, GLuint renderbuffer) {
+  const GLuint framebuffer = gl::CreateFramebuffer();
+  vlmgl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+  if (renderbuffer)
+    vlmgl.glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, renderbuffer);
+  vlmgl.glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, texture, 0);
   vlmgl.glDrawBuffer(GL_NONE);
   vlmgl.glReadBuffer(GL_NONE);
   vlmgl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  return framebuffer;
+}
+
+// The directional map, with a renderbuffer of its format and size.
+void CreateDirectionalMap(RenderTargets& t, GLsizei size) {
+  t.shadowMap = CreateDepthTexture(size);
+  t.shadowRenderbuffer = gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT32F, size, size);
+  t.shadowFramebuffer = CreateDepthFramebuffer(t.shadowMap, t.shadowRenderbuffer);
   if (!Complete(t.shadowFramebuffer)) {
     gl::DeleteTexture(t.shadowMap);
     gl::DeleteRenderbuffer(t.shadowRenderbuffer);
+  }
+}
+
+// The spot lights' map: the same texture, without a renderbuffer.
+void CreateSpotMap(RenderTargets& t, GLsizei size) {
+  t.spotShadowMap = CreateDepthTexture(size);
+  t.spotShadowFramebuffer = CreateDepthFramebuffer(t.spotShadowMap, 0);
+  if (!Complete(t.spotShadowFramebuffer)) {
+    gl::DeleteTexture(t.spotShadowMap);
+    gl::DeleteFramebuffer(t.spotShadowFramebuffer);
   }
 }
 
@@ -98,6 +121,8 @@ void DeleteShadowMaps() {
   gl::DeleteFramebuffer(t.cubeFramebuffer);
   gl::DeleteRenderbuffer(t.cubeRenderbuffer);
   gl::DeleteTexture(t.shadowCube);
+  gl::DeleteFramebuffer(t.spotShadowFramebuffer);
+  gl::DeleteTexture(t.spotShadowMap);
 }
 
 }  // namespace vlm::render
@@ -133,6 +158,7 @@ int VLM_InitShadowMaps(int size, int cubeSize) {
   DeleteShadowMaps();  // a second call replaces them, leaking nothing
   CreateDirectionalMap(t, size);
   CreateCubeMap(t, cubeSize);
+  CreateSpotMap(t, size);
   return 0;
 }
 

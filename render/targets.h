@@ -75,6 +75,12 @@ enum DirectSlot : int {
   kDirectLightViewToProjection = 12,
   kDirectWorldToCameraView = 13,
 };
+// Slots of the spot program: its five G-buffer maps, and in the copy with
+// a shadow the spot's shadow map and the matrix into its clip space.
+enum SpotSlot : int {
+  kSpotShadowMap = 5,
+  kSpotViewToShadow = 6,
+};
 enum PointShadowSlot : int {
   kPointGBufferMap = 0,
   kPointShadowMap = 1,
@@ -108,6 +114,7 @@ struct RenderTargets {
   uint32_t sphereArray = 0, instancedSphereArray = 0;
   uint32_t sphereVertices = 0, sphereIndices = 0, instanceBuffer = 0;
   LightProgram direct, point, pointShadow, spot;
+  LightProgram spotShadow;        // spot with the 4-tap test of its shadow map
   LightProgram directUnshadowed;  // direct compiled without the shadow test
   LightProgram directUnlit;       // direct with ambient and emission alone
 
@@ -115,6 +122,9 @@ struct RenderTargets {
   int32_t shadowSize = 0, cubeSize = 0;
   uint32_t shadowMap = 0, shadowRenderbuffer = 0, shadowFramebuffer = 0;
   uint32_t shadowCube = 0, cubeRenderbuffer = 0, cubeFramebuffer = 0;
+  // A spot light's map: a perspective view along its axis, the size of the
+  // directional map, drawn again for every shadowed spot.
+  uint32_t spotShadowMap = 0, spotShadowFramebuffer = 0;
   std::array<m4f, 6> cubeFaceViews{};  // +x, -x, +y, -y, +z, -z
 };
 

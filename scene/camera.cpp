@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/finite.h"
 #include "scene/entity.h"
 #include "scene/scene_state.h"
 #include "velmora/math.h"
@@ -129,15 +130,29 @@ int VLM_UpdateCamera(void) {
 
 m4f* VLM_CameraViewMatrix(void) { return &vlm::Camera().mView; }
 
+// A camera whose view matrix is not finite draws nothing: a change that
+// leaves a number that is not finite is undone and refused.
 int VLM_CameraPosition(float x, float y, float z, int mode) {
   VLM_CAMERA& camera = vlm::Camera();
+  const v4f before = camera.v4fPosition;
   vlm::ApplyPositionMode(&camera.header, &camera.v4fPosition, v4f{x, y, z, 0.0f}, mode);
+  const v4f& p = camera.v4fPosition;
+  if (!vlm::AllFinite({x, y, z, p.x, p.y, p.z, p.w})) {
+    camera.v4fPosition = before;
+    return vlm::RefuseNumber("VLM_CameraPosition");
+  }
   return VLM_UpdateCamera();
 }
 
 int VLM_CameraRotation(float ax, float ay, float az, int mode) {
   VLM_CAMERA& camera = vlm::Camera();
+  const v4f before = camera.q4fOrientation;
   vlm::ApplyRotationMode(&camera.header, &camera.q4fOrientation, ax, ay, az, mode);
+  const v4f& q = camera.q4fOrientation;
+  if (!vlm::AllFinite({ax, ay, az, q.x, q.y, q.z, q.w})) {
+    camera.q4fOrientation = before;
+    return vlm::RefuseNumber("VLM_CameraRotation");
+  }
   return VLM_UpdateCamera();
 }
 

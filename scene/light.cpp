@@ -7,6 +7,7 @@
 
 #include "core/engine_state.h"
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "gpu/gl_objects.h"
 #include "scene/entity.h"
@@ -60,6 +61,8 @@ VLM_LIGHT* VLM_IsLight(VLM_HANDLE handle) { return vlm::LightRegistry().Find(han
 int VLM_CountLights(void) { return static_cast<int>(vlm::LightRegistry().Count()); }
 
 VLM_HANDLE VLM_CreateLight(VLM_HANDLE id, float x, float y, float z, int lightType) {
+  // Checked before the registry frees a light with this ID.
+  if (!vlm::AllFinite({x, y, z})) return vlm::RefuseNumber(vlm::kCreate);
   VLM_HANDLE handle = id;
   VLM_LIGHT* light = vlm::LightRegistry().CreateEntry(&handle, "");
   if (!light) return 0;
@@ -82,6 +85,7 @@ int VLM_LightColour(VLM_HANDLE handle, uint32_t colour) {
 int VLM_LightIntensity(VLM_HANDLE handle, float intensity) {
   VLM_LIGHT* light = vlm::LightRegistry().Resolve(handle);
   if (!light) return 0;
+  if (!vlm::RefuseUnless(vlm::NotNegative(intensity), "VLM_LightIntensity", vlm::kIntensityRefused)) return 0;
   light->fIntensity = intensity;
   return 1;
 }
@@ -89,12 +93,7 @@ int VLM_LightIntensity(VLM_HANDLE handle, float intensity) {
 int VLM_LightRange(VLM_HANDLE handle, float range) {
   VLM_LIGHT* light = vlm::LightRegistry().Resolve(handle);
   if (!light) return 0;
-  // A negative or infinite range would turn the volume inside out or make
-  // the shadow projection singular.
-  if (!std::isfinite(range) || range < 0.0f) {
-    vlm::Fail("Fail: The light range must be a finite value of 0 or more!", "VLM_LightRange");
-    return 0;
-  }
+  if (!vlm::RefuseUnless(vlm::NotNegative(range), "VLM_LightRange", vlm::kRangeRefused)) return 0;
   light->fRange = range;
   vlm::RebuildLightVolume(light);
   return 1;

@@ -50,6 +50,11 @@ namespace vlm {
 // Scale of the light volume over the range.
 constexpr float kLightVolumeScale = 1.01f;
 
+// A negative or infinite range would turn the volume inside out or make the
+// shadow projection singular; a negative intensity would take light away.
+inline constexpr const char* kRangeRefused = "Fail: The light range must be a finite value of 0 or more!";
+inline constexpr const char* kIntensityRefused = "Fail: A light intensity must be finite and not negative!";
+
 void RebuildLightVolume(VLM_LIGHT* light);
 
 }  // namespace vlm

@@ -2,12 +2,16 @@
 #include <cmath>
 #include <string_view>
 
+#include "core/finite.h"
 #include "definition/definition_tree.h"
 #include "scene/light.h"
 #include "velmora/definition.h"
 #include "velmora/light.h"
+#include "velmora/math.h"
 
 namespace {
+
+constexpr const char* kProc = "VLM_LoadLightDefinition";
 
 VLM_DEFINITION_NODE* Key(VLM_DEFINITION_NODE* block, const char* path) {
   return VLM_FindDefinitionNode(block, path, "", 0);
@@ -19,10 +23,6 @@ int LightType(std::string_view name) {
   if (name == "Spot") return VLM_LIGHT_SPOT;
   return 0;
 }
-
-// A damaged number keeps the key's default rather than poisoning the
-// light volume with an infinity or a NaN.
-float Finite(float value, float fallback) { return std::isfinite(value) ? value : fallback; }
 
 }  // namespace
 
@@ -37,13 +37,22 @@ VLM_HANDLE VLM_LoadLightDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* node) {
   VLM_LIGHT* record = VLM_IsLight(light);
   if (!light || !record) return 0;
 
+  // A damaged number gives the key's default rather than poisoning the light
+  // volume with an infinity or a NaN, and says so.
   v4f position{};
   VLM_ReadDefinitionVector(Key(block, "\\Position"), &position, 0.0f, 0.0f, 0.0f, 1.0f);
-  record->v4fPosition = v4f{Finite(position.x, 0.0f), Finite(position.y, 0.0f), Finite(position.z, 0.0f), 1.0f};
-  VLM_LightColour(light, VLM_ReadDefinitionColour(Key(block, "\\Color"), nullptr, 0xFFFFFFFFu));
+  if (vlm::KeyUsable(vlm::AllFinite({position.x, position.y, position.z}), "Position", kProc))
+    record->v4fPosition = v4f{position.x, position.y, position.z, 1.0f};
+  v4f colour;
+  VLM_v4fFromColor(&colour, 0xFFFFFFFFu);  // the channels a short list leaves out
+  const uint32_t packed = VLM_ReadDefinitionColour(Key(block, "\\Color"), &colour, 0xFFFFFFFFu);
+  VLM_LightColour(light, vlm::KeyUsable(vlm::AllFinite({colour.x, colour.y, colour.z, colour.w}), "Color", kProc)
+                             ? packed
+                             : 0xFFFFFFFFu);
   const float range = VLM_ReadDefinitionFloat(Key(block, "\\Range"), 128.0f);
-  record->fRange = std::isfinite(range) && range >= 0.0f ? range : 128.0f;
-  VLM_LightIntensity(light, Finite(VLM_ReadDefinitionFloat(Key(block, "\\Intensity"), 2.0f), 2.0f));
+  record->fRange = vlm::KeyNumber(range, vlm::NotNegative(range), 128.0f, "Range", kProc);
+  const float intensity = VLM_ReadDefinitionFloat(Key(block, "\\Intensity"), 2.0f);
+  VLM_LightIntensity(light, vlm::KeyNumber(intensity, vlm::NotNegative(intensity), 2.0f, "Intensity", kProc));
   // "Shadow: cast" or "Shadow: cast, static"; absent leaves the light
   // without a shadow, as created.
   if (VLM_DEFINITION_NODE* shadow = Key(block, "\\Shadow")) {

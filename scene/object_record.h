@@ -55,6 +55,12 @@ struct VLM_BODY_PART {
   int32_t iCollision = 0;           // 0: takes no part in collision tests
   std::vector<VLM_JOINT*> joints;   // the joints that name this body
   v4f v4fStepStart{};               // position before this step's movement
+  // Sleep (worlds of more than one contact pass): how long the body has been
+  // resting (seconds), whether it sleeps (then the group it fell asleep
+  // with, which wakes as one), and its group in the last step.
+  float fRestTime = 0.0f;
+  int32_t iAsleep = 0;
+  uint32_t iIsland = 0;
 };
 
 struct VLM_OBJECT {

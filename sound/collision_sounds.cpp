@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "physics/collision_sound.h"
 #include "physics/world.h"
@@ -17,6 +18,7 @@ namespace vlm::sound {
 namespace {
 
 constexpr VLM_HANDLE kNone = -1;
+constexpr const char* kMaterialNotFound = "Fail: Physical material not found!";
 
 template <class Match>
 void EraseEntries(std::vector<CollisionSoundEntry>& entries, Match match) {
@@ -51,9 +53,14 @@ int VLM_SetCollisionSound(VLM_HANDLE soundHandle, float referenceSpeed, VLM_HAND
     return 0;
   }
   if (!a || (materialB != vlm::sound::kNone && !b)) {
-    vlm::Fail("Fail: Physical material not found!", kProc);
+    vlm::Fail(vlm::sound::kMaterialNotFound, kProc);
     return 0;
   }
+  // Contacts slower than the reference speed play softer; 0 plays every
+  // contact at the sound's own volume.
+  if (!vlm::RefuseUnless(vlm::NotNegative(referenceSpeed), kProc,
+                         "Fail: A reference speed must be finite and not negative!"))
+    return 0;
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   auto& entries = b ? world.collisionSoundPairs : world.collisionSoundSingles;
@@ -73,21 +80,24 @@ int VLM_SetCollisionSound(VLM_HANDLE soundHandle, float referenceSpeed, VLM_HAND
 
 int VLM_RemoveCollisionSound(VLM_HANDLE materialA, VLM_HANDLE materialB) {
   vlm::PhysicsWorld& world = vlm::World();
-  vlm::PhysicsLock guard(world.lock);
   if (materialA == vlm::sound::kNone) {
+    vlm::PhysicsLock guard(world.lock);
     world.collisionSoundPairs.clear();
     world.collisionSoundSingles.clear();
     return 0;
   }
   VLM_SURFACE* a = vlm::SurfaceRegistry().Resolve(materialA);
-  if (!a) return 0;
-  if (materialB == vlm::sound::kNone) {
+  VLM_SURFACE* b = materialB == vlm::sound::kNone ? nullptr : vlm::SurfaceRegistry().Resolve(materialB);
+  if (!a || (materialB != vlm::sound::kNone && !b)) {
+    vlm::Fail(vlm::sound::kMaterialNotFound, "VLM_RemoveCollisionSound");
+    return 0;
+  }
+  vlm::PhysicsLock guard(world.lock);
+  if (!b) {
     vlm::sound::EraseEntries(world.collisionSoundSingles,
                              [a](const vlm::CollisionSoundEntry& entry) { return entry.pMaterialA == a; });
     return 0;
   }
-  VLM_SURFACE* b = vlm::SurfaceRegistry().Resolve(materialB);
-  if (!b) return 0;
   vlm::sound::EraseEntries(world.collisionSoundPairs,
                            [a, b](const vlm::CollisionSoundEntry& entry) { return vlm::sound::NamesPair(entry, a, b); });
   return 0;

@@ -8,6 +8,7 @@
 
 #include "core/engine_state.h"
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "core/trig.h"
 #include "definition/definition_internal.h"
@@ -76,6 +77,9 @@ void DeleteChannelLocked(SoundMasterState& state, VLM_SOUND* channel) {
 }
 
 void PlayCollisionSound(VLM_SOUND* sound, float volumeFactor, const v4f* position) {
+  // A contact of bodies whose numbers broke makes no sound (and no row in
+  // the middle of a frame).
+  if (!AllFinite({position->x, position->y, position->z, volumeFactor})) return;
   PlayCopy(sound->iHandle, VLM_SOUND_CHANNEL | VLM_SOUND_AUTORELEASE, position, volumeFactor);
 }
 
@@ -273,6 +277,7 @@ VLM_HANDLE VLM_LoadSoundFile(VLM_HANDLE id, const char* file, int32_t flags, con
 }
 
 VLM_HANDLE VLM_PlaySound(VLM_HANDLE sound, int32_t flags, const v4f* position) {
+  if (position && !vlm::AllFinite({position->x, position->y, position->z})) return vlm::RefuseNumber("VLM_PlaySound");
   return vlm::sound::PlayCopy(sound, flags, position, 1.0f);
 }
 
@@ -281,23 +286,26 @@ VLM_HANDLE VLM_PlaySound(VLM_HANDLE sound, int32_t flags, const v4f* position) {
 namespace {
 
 // Sets a field of a sound or channel under the channel lock; -2 names the
-// master value.
-int SetSoundValue(VLM_HANDLE handle, float value, float VLM_SOUND::*field, float vlm::SoundMasterState::*master,
-                  const char* procedure) {
+// master value. A value that is not `usable` is refused with `refusal`.
+int SetSoundValue(VLM_HANDLE handle, float value, bool usable, const char* refusal, float VLM_SOUND::*field,
+                  float vlm::SoundMasterState::*master, const char* procedure) {
   vlm::SoundMasterState& state = vlm::SoundMaster();
   std::unique_lock<std::mutex> guard(state.channelLock);
-  if (handle == VLM_SOUND_MASTER) {
-    state.*master = value;
-    return 0;
+  VLM_SOUND* sound = nullptr;
+  if (handle != VLM_SOUND_MASTER) {
+    sound = vlm::sound::FindChannelLocked(handle);
+    if (!sound) sound = vlm::SoundRegistry().Resolve(handle);
+    if (!sound) {
+      guard.unlock();
+      vlm::Fail("Fail: Sound not found!", procedure);
+      return 0;
+    }
   }
-  VLM_SOUND* sound = vlm::sound::FindChannelLocked(handle);
-  if (!sound) sound = vlm::SoundRegistry().Resolve(handle);
-  if (!sound) {
+  if (!usable) {
     guard.unlock();
-    vlm::Fail("Fail: Sound not found!", procedure);
-    return 0;
+    return vlm::RefuseNumber(procedure, refusal);
   }
-  sound->*field = value;
+  (sound ? sound->*field : state.*master) = value;
   return 0;
 }
 
@@ -306,12 +314,13 @@ int SetSoundValue(VLM_HANDLE handle, float value, float VLM_SOUND::*field, float
 extern "C" {
 
 int VLM_SetSoundVolume(VLM_HANDLE sound, float volume) {
-  return SetSoundValue(sound, volume, &VLM_SOUND::fVolume, &vlm::SoundMasterState::masterVolume,
-                       "VLM_SetSoundVolume");
+  return SetSoundValue(sound, volume, vlm::NotNegative(volume), vlm::sound::kVolumeRefused, &VLM_SOUND::fVolume,
+                       &vlm::SoundMasterState::masterVolume, "VLM_SetSoundVolume");
 }
 
 int VLM_SetSoundFrequency(VLM_HANDLE sound, float factor) {
-  return SetSoundValue(sound, factor, &VLM_SOUND::fFrequencyFactor, &vlm::SoundMasterState::masterFrequency,
+  return SetSoundValue(sound, factor, vlm::Positive(factor), vlm::sound::kFrequencyRefused,
+                       &VLM_SOUND::fFrequencyFactor, &vlm::SoundMasterState::masterFrequency,
                        "VLM_SetSoundFrequency");
 }
 

@@ -6,6 +6,11 @@
 
 namespace vlm::sound {
 
+// What a volume and a frequency factor may be: a volume of 0 or more, a
+// factor above 0 (a frequency of 0 would stop time for the sound).
+inline constexpr const char* kVolumeRefused = "Fail: A volume must be finite and not negative!";
+inline constexpr const char* kFrequencyRefused = "Fail: A frequency factor must be finite and above 0!";
+
 // What the output gets for one channel: listener-relative volume, pan and
 // frequency.
 struct Placement {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "definition/texture_material_records.h"
 #include "text/builtin_font.h"
@@ -101,6 +102,31 @@ VLM_FONT* FindFont(VLM_HANDLE handle, const char* procedure) {
   return font;
 }
 
+bool SizeUsable(float size, const char* procedure) {
+  if (size == VLM_DEFAULTF) return true;
+  if (!RefuseUnless(std::isfinite(size), procedure)) return false;
+  return RefuseUnless(size > 0.0f, procedure, kSizeRefused);
+}
+
+bool SlantUsable(float degrees, const char* procedure) {
+  if (degrees == VLM_DEFAULTF) return true;
+  if (!RefuseUnless(std::isfinite(degrees), procedure)) return false;
+  return RefuseUnless(degrees > -90.0f && degrees < 90.0f, procedure, kSlantRefused);
+}
+
+bool SettingsUsable(const VLM_TEXT_SETTINGS& s, const char* procedure) {
+  if (!RefuseUnless(AllFinite({s.size, s.rotation, s.alignX, s.alignY, s.italicAngle, s.letterSpacing, s.wrapWidth}),
+                    procedure))
+    return false;
+  return RefuseUnless(s.size > 0.0f, procedure, kSizeRefused) && SlantUsable(s.italicAngle, procedure) &&
+         RefuseUnless(s.wrapWidth >= 0.0f, procedure, "Fail: A wrap width must not be negative!");
+}
+
+void FreeAllFonts() {
+  Text().defaultFont = 0;  // now it may go
+  FontRegistry().ReleaseAll();
+}
+
 void CreateDefaultFont() {
   const std::span<const uint8_t> file = BuiltinFontFile();
   Text().defaultFont = CreateFont(-1, file, "VLM_Init", "built-in font");
@@ -129,6 +155,11 @@ VLM_HANDLE VLM_CatchFont(VLM_HANDLE id, const void* memory, size_t size) {
 int VLM_FreeFont(VLM_HANDLE handle) {
   VLM_FONT* font = vlm::text::ResolveFont(handle);
   if (!font) return 0;
+  // Text drawn with -1 needs it until the engine shuts down (FreeAllFonts).
+  if (font->iHandle == vlm::Text().defaultFont) {
+    vlm::Fail("Fail: The built-in font cannot be freed!", "VLM_FreeFont");
+    return 0;
+  }
   std::shared_ptr<vlm::text::FontFace> face = std::move(font->pData);
   if (face && face.use_count() == 1) {
     // The last font of this data: its atlas texture and material go too.
@@ -136,7 +167,6 @@ int VLM_FreeFont(VLM_HANDLE handle) {
     if (face->texture && vlm::TextureRegistry().Resolve(face->texture)) VLM_FreeTexture(face->texture);
     vlm::Text().faces.erase(face->key);
   }
-  if (vlm::Text().defaultFont == font->iHandle) vlm::Text().defaultFont = 0;
   vlm::FontRegistry().Remove(font);
   return 1;
 }
@@ -152,7 +182,7 @@ int VLM_GetFontSettings(VLM_HANDLE handle, VLM_TEXT_SETTINGS* settings) {
 
 int VLM_SetFontSettings(VLM_HANDLE handle, const VLM_TEXT_SETTINGS* settings) {
   VLM_FONT* font = vlm::text::FindFont(handle, "VLM_SetFontSettings");
-  if (!font || !settings) return 0;
+  if (!font || !settings || !vlm::text::SettingsUsable(*settings, "VLM_SetFontSettings")) return 0;
   font->settings = *settings;
   return 1;
 }
@@ -164,7 +194,7 @@ int VLM_GetDefaultTextSettings(VLM_TEXT_SETTINGS* settings) {
 }
 
 int VLM_SetDefaultTextSettings(const VLM_TEXT_SETTINGS* settings) {
-  if (!settings) return 0;
+  if (!settings || !vlm::text::SettingsUsable(*settings, "VLM_SetDefaultTextSettings")) return 0;
   vlm::Text().defaults = *settings;
   return 1;
 }
@@ -173,7 +203,7 @@ int VLM_TextLine(VLM_HANDLE handle, const char* text, float size, float* width, 
   if (width) *width = 0.0f;
   if (lineHeight) *lineHeight = 0.0f;
   VLM_FONT* font = vlm::text::FindFont(handle, "VLM_TextLine");
-  if (!font || !font->pData || !text) return 0;
+  if (!font || !font->pData || !text || !vlm::text::SizeUsable(size, "VLM_TextLine")) return 0;
   if (size == VLM_DEFAULTF) size = font->settings.size;
   const vlm::font::LineMeasure line =
       vlm::font::MeasureLine(font->pData->data, vlm::text::StyleOf(font->settings), text, size);
@@ -186,7 +216,7 @@ int VLM_TextSize(VLM_HANDLE handle, const char* text, float* width, float* heigh
   if (width) *width = 0.0f;
   if (height) *height = 0.0f;
   VLM_FONT* font = vlm::text::FindFont(handle, "VLM_TextSize");
-  if (!font || !font->pData || !text) return 0;
+  if (!font || !font->pData || !text || !vlm::text::SizeUsable(size, "VLM_TextSize")) return 0;
   if (size == VLM_DEFAULTF) size = font->settings.size;
   const vlm::font::BlockMeasure block =
       vlm::font::MeasureBlock(font->pData->data, vlm::text::StyleOf(font->settings), text, size);

@@ -5,6 +5,7 @@
 #include <numbers>
 #include <string_view>
 
+#include "core/finite.h"
 #include "core/registries.h"
 #include "core/text.h"
 #include "core/trig.h"
@@ -53,8 +54,12 @@ extern "C" {
 
 int VLM_DrawText(VLM_HANDLE handle, float x, float y, const char* text, int64_t colour, float size,
                  float italicAngle) {
-  VLM_FONT* font = vlm::text::FindFont(handle, "VLM_DrawText");
+  constexpr const char* kProc = "VLM_DrawText";
+  VLM_FONT* font = vlm::text::FindFont(handle, kProc);
   if (!font || !font->pData || !text) return 0;
+  if (!vlm::RefuseUnless(vlm::AllFinite({x, y}), kProc) || !vlm::text::SizeUsable(size, kProc) ||
+      !vlm::text::SlantUsable(italicAngle, kProc))
+    return 0;
   const VLM_TEXT_SETTINGS& settings = font->settings;
   const vlm::font::FontData& data = font->pData->data;
   const vlm::font::TextStyle style = vlm::text::StyleOf(settings);

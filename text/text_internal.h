@@ -17,5 +17,17 @@ inline font::TextStyle StyleOf(const VLM_TEXT_SETTINGS& settings) {
 
 // Start-up: the default font from the font file compiled into the library.
 void CreateDefaultFont();
+// Shutdown: every font, the built-in one too.
+void FreeAllFonts();
+
+// Sizes and slants a procedure may be given (VLM_DEFAULTF: the font's own),
+// and settings a font may keep: finite numbers, a size above 0, a slant
+// inside (-90, 90) degrees and a wrap width of 0 or more. False after the
+// failure row.
+inline constexpr const char* kSizeRefused = "Fail: A text size must be above 0!";
+inline constexpr const char* kSlantRefused = "Fail: A slant must lie between -90 and 90 degrees!";
+bool SizeUsable(float size, const char* procedure);
+bool SlantUsable(float degrees, const char* procedure);
+bool SettingsUsable(const VLM_TEXT_SETTINGS& settings, const char* procedure);
 
 }  // namespace vlm::text

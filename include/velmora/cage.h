@@ -54,8 +54,10 @@ static_assert(sizeof(VLM_CAGE_FACE) == 32, "the face record is 32 bytes");
 VLM_CAGE* VLM_LoadCageFile(VLM_HANDLE id, const char* file, const char* name);
 /* Kind SPHERE, size = diameter / 2. */
 VLM_CAGE* VLM_CreateSphereCage(VLM_HANDLE id, float diameter, const char* name);
-/* Kind BOX with half-extents (sx/2, sy/2, sz/2) and no outline. sy = -65535
- * takes sx, then sz = -65535 takes sy. */
+/* Kind BOX with half-extents (sx/2, sy/2, sz/2) and the outline of that box
+ * (8 corners, 12 edges, 12 triangles, as a box fitted to a mesh has), so that
+ * it meets points and polyhedra too. sy = -65535 takes sx, then sz = -65535
+ * takes sy. */
 VLM_CAGE* VLM_CreateBoxCage(VLM_HANDLE id, float sx, float sy, float sz, const char* name);
 /* A cage fitted to a mesh: kind VLM_CAGE_SPHERE, VLM_CAGE_BOX or
  * VLM_CAGE_POLYHEDRON. factor scales the sphere radius and the box. */

@@ -13,7 +13,9 @@ extern "C" {
 /* Brings the engine up; called once by the screen-opening procedure. With
  * no current GL context the GL steps are skipped (tools and tests). */
 int VLM_Init(void);
-/* Releases the renderable kinds and the global GL objects. */
+/* Releases the renderable kinds, the global GL objects, the sounds and the
+ * physics world (bodies, joints, physical materials, cages): a later
+ * VLM_Init starts an empty world. */
 int VLM_Shutdown(void);
 /* Version row written at start-up. */
 #define VLM_VERSION_TEXT "0.3.2.b (2016-03-30)"

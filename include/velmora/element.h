@@ -37,9 +37,9 @@ int VLM_FreeElement(VLM_HANDLE element);
 /* The element's record, or 0 for anything that is not a live element. */
 VLM_ELEMENT* VLM_IsElement(VLM_HANDLE element);
 
-/* The engine's 102 x 102 logo, drawn in the bottom-right corner by every
- * VLM_FlipBuffers while switched on (off at start). Returns the previous
- * setting. */
+/* The engine's 102 x 102 logo, drawn by every VLM_FlipBuffers while
+ * switched on (off at start), centred at (W - 52, H - 52) in the bottom-right
+ * corner. Returns the previous setting. */
 int VLM_ShowEngineLogo(int on);
 
 #ifdef __cplusplus

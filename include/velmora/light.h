@@ -32,8 +32,12 @@ struct VLM_LIGHT* VLM_IsLight(VLM_HANDLE handle);
 int VLM_LightColour(VLM_HANDLE light, uint32_t colour);
 int VLM_LightIntensity(VLM_HANDLE light, float intensity);
 int VLM_LightRange(VLM_HANDLE light, float range);
-/* With both switches on, a point light keeps a shadow cube of its own; it
- * is deleted as soon as either switch goes off. Returns 1, or 0. */
+/* While VLM_Shadows is on, a light that casts shadows darkens what it
+ * cannot see: a point light through a cube of depth maps around it, a spot
+ * light through one depth map of its view along its axis. With both
+ * switches on, a point light keeps a shadow cube of its own, rendered once
+ * (a spot light keeps none); it is deleted as soon as either switch goes
+ * off. Returns 1, or 0. */
 int VLM_LightShadow(VLM_HANDLE light, int castsShadow, int staticShadow);
 
 typedef struct VLM_DEFINITION_NODE VLM_DEFINITION_NODE;
@@ -55,6 +59,18 @@ int VLM_DirectLight(int on);
 int VLM_Shadows(int on);
 int VLM_Glow(float strength);
 int VLM_Bloom(float strength);
+
+/* The direct light, a sun infinitely far away: the way its light travels
+ * (any length, kept unit length; straight down at start), its colour
+ * 0xAABBGGRR (white), its intensity (1) and whether it casts the
+ * directional shadow (no), which is drawn while VLM_Shadows is on: a
+ * 40 x 40 unit square around the camera. Return 1, or 0 with a log row for
+ * a zero or not finite direction and a not finite intensity, which leave
+ * the light as it was. */
+int VLM_DirectLightDirection(float x, float y, float z);
+int VLM_DirectLightColour(uint32_t colour);
+int VLM_DirectLightIntensity(float intensity);
+int VLM_DirectLightShadow(int castsShadow);
 
 #ifdef __cplusplus
 }

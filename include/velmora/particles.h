@@ -77,7 +77,9 @@ int VLM_SetParticleEmissionShape(VLM_HANDLE emitter, int32_t shape);
 int VLM_SetParticleEmissionSize(VLM_HANDLE emitter, float x, float y, float z);
 /* The direction the cone opens along; the emitter's rotation follows from it. */
 int VLM_SetParticleEmissionDirection(VLM_HANDLE emitter, float x, float y, float z);
-/* Half-opening of the cone in degrees; 180 and more is the whole sphere. */
+/* The cone's angle in degrees: a new particle leaves at the polar angle
+ * acos((90 - t) / 90) off the direction, t drawn between 0 and the angle, so
+ * 30 reaches 48.2 degrees, 90 the hemisphere and 180 (or more) the sphere. */
 int VLM_SetParticleEmissionAngle(VLM_HANDLE emitter, float degrees);
 /* Particles per second; 0 stops emission by rate. */
 int VLM_SetParticleEmissionRate(VLM_HANDLE emitter, float perSecond);
@@ -85,7 +87,9 @@ int VLM_SetParticleEmitting(VLM_HANDLE emitter, int32_t on);
 int VLM_SetParticleCoordinateMode(VLM_HANDLE emitter, int32_t mode);
 /* Random velocity change per second on each axis, times the value. */
 int VLM_SetParticleTurbulence(VLM_HANDLE emitter, float turbulence);
-/* Most particles drawn (0 .. 1048576); the instance buffer follows. */
+/* Most particles drawn (0 .. 1048576): the first live ones in the list,
+ * which keeps them in the order they were emitted, drawn back to front; the
+ * instance buffer follows. */
 int VLM_SetParticleMaxDrawn(VLM_HANDLE emitter, int32_t count);
 int VLM_SetParticleRange(VLM_HANDLE emitter, int32_t which, float min, float max);
 /* Added to the velocity of every new particle (gravity, drift). */

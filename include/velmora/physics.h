@@ -91,6 +91,14 @@ int VLM_SetPhysicsTimeStep(float seconds, int maxSteps);
  * still approaching, with position correction beyond a small slop; stacks
  * hold. Below 1 is refused. Returns 1, or 0. */
 int VLM_SetPhysicsContactPasses(int passes);
+/* Sleep in worlds of more than one contact pass: a group of bodies that
+ * touch or are joined and all stay slower than 0.02 units and 0.05 radians
+ * per second for this many seconds (0.5 by default) stops moving and costs
+ * the step almost nothing, until something awake touches one of them or the
+ * program changes a body, a joint or the gravity. 0: no body sleeps. With
+ * one pass no body ever sleeps. Negative or non-finite seconds are refused.
+ * Returns 1, or 0. */
+int VLM_SetPhysicsSleep(float seconds);
 /* A physical material: contacts multiply the elasticities and add the
  * frictions. Returns the record, or 0. */
 VLM_SURFACE* VLM_CreatePhysicalMaterial(VLM_HANDLE id, float elasticity, float friction, const char* name);

@@ -48,8 +48,12 @@ int VLM_FreeImage(VLM_IMAGE* image);
 
 /* ---- Textures ------------------------------------------------------------ */
 
+/* Texture filters by the names definition files use: the GL values. */
+#define VLM_TEXTUREFILTER_NOFILTERING 0x2600     /* GL_NEAREST */
+#define VLM_TEXTUREFILTER_LINEARFILTERING 0x2601 /* GL_LINEAR */
+
 /* `texture` is the wanted ID or -1; `filter` a GL filter (GL_NEAREST,
- * GL_LINEAR) or VLM_DEFAULT for the default texture filter; `mipmaps` the
+ * GL_LINEAR, or the names above) or VLM_DEFAULT for the default texture filter; `mipmaps` the
  * highest mipmap level or 0; an empty name means the file-name part of the
  * file. 2D textures repeat, cube maps clamp to the edge; file, definition
  * and cube-map textures ask for anisotropy 8 where the driver offers it. */

@@ -25,14 +25,7 @@ float DirectionalShadow(vec3 position)
 {
     vec4 world = mCameraViewToWorld * vec4(position, 1.0);
     vec4 p = mLightViewToProjectionMatrix * (mWorldToLightViewMatrix * world);
-    vec3 c = p.xyz / p.w * 0.5 + 0.5;
-    float visibility = 1.0;
-    if (c.x > 0.0 && c.x < 1.0 && c.y > 0.0 && c.y < 1.0)
-    {
-        for (int i = 0; i < 4; ++i)
-            if (texture(ShadowMap, c.xy + kTaps[i] * 0.4).r < c.z) visibility -= 0.25;
-    }
-    return visibility;
+    return MapVisibility(ShadowMap, p.xyz / p.w * 0.5 + 0.5);
 }
 
 void main()

@@ -10,6 +10,14 @@ uniform sampler2DArray SpecularMap;
 uniform sampler2DArray MiscMap;
 layout(location = 0) out vec4 vFragColor;
 #include "shared/surface_light.glsl"
+#ifdef VLM_SHADOWED
+// The engine's copy for a spot that casts shadows: the 4-tap test against
+// the depth map of its view along the axis. mViewToShadowMatrix takes
+// view-space points into that view's clip space.
+uniform sampler2D ShadowMap;
+uniform mat4 mViewToShadowMatrix;
+#include "shared/shadow_taps.glsl"
+#endif
 void main()
 {
     vec2 uv = gl_FragCoord.xy / vMapSize;
@@ -21,6 +29,11 @@ void main()
     vec3 toSurface = dot(v, v) > 0.0 ? -normalize(v) : vLightDirection;
     a *= max(0.0, 1.0 - acos(clamp(dot(vLightDirection, toSurface), -1.0, 1.0)) * fConeAngle);
     if (a <= 0.0) discard;
+#ifdef VLM_SHADOWED
+    vec4 p = mViewToShadowMatrix * vec4(position.xyz, 1.0);
+    if (p.w > 0.0) a *= MapVisibility(ShadowMap, p.xyz / p.w * 0.5 + 0.5);
+    if (a <= 0.0) discard;
+#endif
     vec4 normal = texture(NormalMap, vec3(uv, 1.0));
     vec4 diffuse = texture(DiffuseMap, vec3(uv, 2.0));
     vec4 specular = texture(SpecularMap, vec3(uv, 3.0));

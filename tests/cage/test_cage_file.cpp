@@ -134,8 +134,11 @@ TEST_F(CageFileTest, BoxKindWithHashAndLowerCaseAndThreeSizes) {
   ASSERT_NE(cage->pRoot, nullptr);
   ExpectVector(cage->pRoot->v4fCentre, 0, 0, 0, 1);
   ExpectVector(cage->pRoot->v4fHalfExtents, 1.0f, 0.5f, 1.5f, 0);
-  EXPECT_EQ(cage->pRoot->pOutline, nullptr);
-  // Without an outline there is nothing to count: headline and "OK" only.
+  // The box's own outline: its last corner is (+1, +0.5, +1.5). The file
+  // lists no outline, so there is nothing to count: headline and "OK" only.
+  ASSERT_NE(cage->pRoot->pOutline, nullptr);
+  ExpectVector(cage->pRoot->pOutline->aVertices[7], 1.0f, 0.5f, 1.5f, 1);
+  EXPECT_EQ(cage->pRoot->pOutline->aFaces.size(), 12u);
   EXPECT_EQ(LogBody(log), Headline(path) + kOk);
 }
 

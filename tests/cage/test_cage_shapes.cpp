@@ -87,7 +87,18 @@ TEST_F(CageTest, BoxCageDefaultsTakeThePreviousSide) {
   EXPECT_EQ(root.v4fHalfExtents.y, 1.0f);
   EXPECT_EQ(root.v4fHalfExtents.z, 1.0f);
   EXPECT_EQ(root.v4fHalfExtents.w, 0.0f);
-  EXPECT_EQ(root.pOutline, nullptr);
+  // The outline of the box, as a box fitted to a mesh has: corner 6 is
+  // (-1, +1, +1), and face 0 (corners 1, 2, 3) looks along -z.
+  ASSERT_NE(root.pOutline, nullptr);
+  const VLM_CAGE_OUTLINE& outline = *root.pOutline;
+  EXPECT_EQ(outline.iLastVertex, 7);
+  EXPECT_EQ(outline.iLastEdge, 11);
+  EXPECT_EQ(outline.iLastFace, 11);
+  EXPECT_EQ(outline.aVertices[6].x, -1.0f);
+  EXPECT_EQ(outline.aVertices[6].y, 1.0f);
+  EXPECT_EQ(outline.aVertices[6].z, 1.0f);
+  EXPECT_EQ(outline.aFaces[0].v4fNormal.z, -1.0f);
+  EXPECT_EQ(outline.aFaces[0].fInvNormalSq, 0.0625f);
   EXPECT_EQ(root.pFirstChild, nullptr);
   EXPECT_EQ(root.pSecondChild, nullptr);
 

@@ -3,8 +3,10 @@
 
 #include "core/engine_state.h"
 #include "core/layout_check.h"
+#include "core/registries.h"
 #include "core/log_internal.h"
 #include "render/render_state.h"
+#include "scene/object_record.h"
 #include "support/test_support.h"
 #include "velmora.h"
 
@@ -45,6 +47,41 @@ TEST(EngineInit, WritesTitleVersionAndProgramSectionsWithoutGL) {
   EXPECT_EQ(render.cache.cullFaces, 1);
   EXPECT_EQ(render.cache.blendDestination, 0x0303);
   EXPECT_EQ(VLM_Shutdown(), 0);
+  vlm::SetLogSectionDepth(0);
+}
+
+// Two scenes in one process: after VLM_Shutdown and VLM_Init nothing of the
+// first world is left, so the second scene's box falls through the place
+// where the first scene's sphere lay.
+TEST(EngineInit, ARestartedEngineStartsAnEmptyWorld) {
+  vlmtest::TempDir dir;
+  dir.Enter();
+  vlm::SetLogSectionDepth(0);
+  VLM_Init();
+  VLM_SetGravity(0.0f, -10.0f, 0.0f);
+  ASSERT_NE(VLM_CreateSphereCage(1, 4.0f, "ground"), nullptr);
+  ASSERT_NE(VLM_CreatePhysicalMaterial(1, 0.5f, 0.5f, "rubber"), nullptr);
+  VLM_CreateBody(1, 1, 1, "ground");
+  VLM_CreateBody(2, VLM_CAGE_HANDLE_POINT, -1, "weight");
+  VLM_SetBodyMass(2, 1.0f);
+  ASSERT_NE(VLM_CreateJoint(1, VLM_JOINT_SPRING, 1, 2, 0, 0, 0, 0, 0, 0), nullptr);
+  VLM_Shutdown();
+
+  VLM_Init();
+  EXPECT_EQ(VLM_CountBodies(0) + VLM_CountBodies(1), 0);
+  EXPECT_EQ(VLM_CountJoints(), 0);
+  EXPECT_EQ(vlm::CageRegistry().Count(), 0u);
+  EXPECT_EQ(vlm::SurfaceRegistry().Count(), 0u);
+  VLM_SetGravity(0.0f, -10.0f, 0.0f);
+  VLM_CreateBoxCage(1, 1.0f, 1.0f, 1.0f, "box");
+  VLM_OBJECT* box = VLM_CreateBody(1, 1, -1, "box");
+  VLM_SetBodyMass(1, 1.0f);
+  const v4f above{0.0f, 3.0f, 0.0f, 1.0f};
+  VLM_BodyPosition(1, &above, 0);
+  VLM_SetPhysicsTimeStep(1.0f / 60.0f, 1);
+  for (int step = 0; step < 120; ++step) VLM_UpdatePhysics(0);
+  EXPECT_LT(box->v4fPosition.y, -5.0f);  // on the old sphere it would rest near y = 2.5
+  VLM_Shutdown();
   vlm::SetLogSectionDepth(0);
 }
 

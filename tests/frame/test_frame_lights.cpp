@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "definition/texture_material_records.h"
@@ -319,6 +321,18 @@ VLM_OBJECT* MakeBox(float x, float y, float z) {
   return box;
 }
 
+// A 40 x 40 floor at height y in render list 0, program 20; its material.
+VLM_MATERIAL* MakeFloor(float y) {
+  VLM_MESH* plane = VLM_CreatePlaneMesh(-1, 40.0f, 1.0f, "floor");
+  VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 20, "floor");
+  if (!plane || !material) return nullptr;
+  VLM_OBJECT* floor =
+      VLM_CreateObject(-1, reinterpret_cast<VLM_HANDLE>(plane), reinterpret_cast<VLM_HANDLE>(material), 1, "");
+  const v4f at{0.0f, y, 0.0f, 1.0f};
+  VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(floor), &at, 0);
+  return material;
+}
+
 GLint DirectLightState() {
   const vlm::render::LightProgram& direct = vlm::render::Targets().direct;
   GLint state = -1;
@@ -442,6 +456,12 @@ class FloorTest : public FrameLightsTest {
     });
   }
   V3 ToView(V3 v) const { return {Dot(v, side_), Dot(v, up_), -Dot(v, forward_)}; }
+  // The pixel that shows floor point p.
+  void PixelOf(V3 p, int* x, int* y) const {
+    const V3 v = ToView(p - eye_);
+    *x = static_cast<int>(std::lround((v.x * frame_.projection.e[0] / -v.z + 1.0f) * 0.5f * width_ - 0.5f));
+    *y = static_cast<int>(std::lround((v.y * frame_.projection.e[5] / -v.z + 1.0f) * 0.5f * height_ - 0.5f));
+  }
   bool FloorAt(int x, int y, V3* point) const {
     const float p00 = frame_.projection.e[0], p11 = frame_.projection.e[5];
     const float a = ((x + 0.5f) / width_ * 2.0f - 1.0f) / p00, b = ((y + 0.5f) / height_ * 2.0f - 1.0f) / p11;
@@ -462,6 +482,54 @@ class FloorTest : public FrameLightsTest {
     return Lit(FloorSurface(p), ToView(light - p), {1, 1, 1}, intensity * a);
   }
 
+  // A light of `type` at `at` that casts shadows, range 20, intensity 1.5,
+  // with shadows switched on, and a unit box at `box` in render list 0.
+  static VLM_HANDLE ShadowedLightAndBox(V3 at, int type, V3 box) {
+    EXPECT_NE(MakeBox(box.x, box.y, box.z), nullptr);
+    const VLM_HANDLE light = VLM_CreateLight(-1, at.x, at.y, at.z, type);
+    VLM_LightRange(light, 20.0f);
+    VLM_LightIntensity(light, 1.5f);
+    VLM_LightShadow(light, 1, 0);
+    VLM_Shadows(1);
+    return light;
+  }
+
+  // The floor pixels on either side of the shadow a unit box casts from
+  // `light`: more than 0.04 units inside the region it hides, black; more
+  // than 0.04 outside, `lit(p)` for the floor point p (skipped where that
+  // gives nothing). The edge between, where the four taps blend, is left
+  // out. Returns the numbers of shadowed and lit pixels checked.
+  std::pair<int, int> ExpectBoxShadow(const Layer& layer, V3 light, V3 boxCentre,
+                                      const std::function<std::optional<V3>(V3)>& lit, float tolerance) const {
+    constexpr float kMargin = 0.04f;
+    int shadowed = 0, litPixels = 0, wrong = 0;
+    for (int y = 0; y < height_; ++y)
+      for (int x = 0; x < width_; ++x) {
+        V3 p;
+        if (!FloorAt(x, y, &p)) continue;
+        const std::optional<V3> open = lit(p);
+        if (!open) continue;
+        V3 expected{0, 0, 0};
+        if (SegmentHitsBox(p, light, boxCentre, 0.5f - kMargin)) {
+          ++shadowed;
+        } else if (!SegmentHitsBox(p, light, boxCentre, 0.5f + kMargin)) {
+          expected = *open;
+          ++litPixels;
+        } else {
+          continue;
+        }
+        const float* got = layer.At(x, y);
+        const bool near = std::fabs(got[0] - expected.x) <= tolerance && std::fabs(got[1] - expected.y) <= tolerance &&
+                          std::fabs(got[2] - expected.z) <= tolerance;
+        if (!near && ++wrong <= 5)
+          ADD_FAILURE() << "pixel " << x << ", " << y << " (floor " << p.x << ", " << p.z << "): " << got[0] << " "
+                        << got[1] << " " << got[2] << ", expected " << expected.x << " " << expected.y << " "
+                        << expected.z;
+      }
+    EXPECT_EQ(wrong, 0);
+    return {shadowed, litPixels};
+  }
+
   V3 eye_{0, 0, 0}, forward_{0, 0, -1}, side_{1, 0, 0}, up_{0, 1, 0};
 };
 
@@ -472,44 +540,14 @@ class FloorTest : public FrameLightsTest {
 // inside or outside that region is checked.
 TEST_F(FloorTest, ShadowedPointLightDarkensWhatTheBoxHides) {
   const V3 light{0.0f, 4.0f, 0.0f}, boxCentre{1.2f, 1.0f, -0.7f};
-  const float range = 20.0f, reach = range * 0.982f, margin = 0.04f;
-  ASSERT_NE(MakeBox(boxCentre.x, boxCentre.y, boxCentre.z), nullptr);
-  const VLM_HANDLE lamp = VLM_CreateLight(-1, light.x, light.y, light.z, VLM_LIGHT_POINT);
-  VLM_LightRange(lamp, range);
-  VLM_LightIntensity(lamp, 1.5f);
-  VLM_LightShadow(lamp, 1, 0);
-  vlm::Render().lighting.shadowsOn = 1;
+  const float reach = 20.0f * 0.982f;
+  ShadowedLightAndBox(light, VLM_LIGHT_POINT, boxCentre);
   LookFrom({0.0f, 8.0f, 10.0f});
-  const int w = width_, h = height_;
   RunLightPasses();
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 1);
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 6);  // the box once per face
-  const Layer lit = ReadLayer(6);
-
-  int shadowed = 0, litPixels = 0, wrong = 0;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      V3 p;
-      if (!FloorAt(x, y, &p)) continue;
-      V3 expected;
-      if (SegmentHitsBox(p, light, boxCentre, 0.5f - margin)) {
-        expected = {0, 0, 0};
-        ++shadowed;
-      } else if (!SegmentHitsBox(p, light, boxCentre, 0.5f + margin)) {
-        expected = FloorLit(p, light, reach, 1.5f);
-        ++litPixels;
-      } else {
-        continue;  // the shadow's edge, where the four taps blend
-      }
-      const float* got = lit.At(x, y);
-      const bool near = std::fabs(got[0] - expected.x) <= kTolerance && std::fabs(got[1] - expected.y) <= kTolerance &&
-                        std::fabs(got[2] - expected.z) <= kTolerance;
-      if (!near && ++wrong <= 5)
-        ADD_FAILURE() << "pixel " << x << ", " << y << " (floor " << p.x << ", " << p.z << "): " << got[0] << " "
-                      << got[1] << " " << got[2] << ", expected " << expected.x << " " << expected.y << " "
-                      << expected.z;
-    }
-  EXPECT_EQ(wrong, 0);
+  const auto [shadowed, litPixels] = ExpectBoxShadow(
+      ReadLayer(6), light, boxCentre, [&](V3 p) { return std::optional(FloorLit(p, light, reach, 1.5f)); }, kTolerance);
   // The shadow is a square of about 1.6 x 1.6 units on the floor: a region
   // of its own, not a handful of pixels.
   EXPECT_GT(shadowed, 2000);
@@ -537,26 +575,52 @@ TEST_F(FloorTest, StaticShadowCubeKeepsTheFirstFramesShadow) {
   EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 6);
   const Layer lit = ReadLayer(6);
 
-  // The pixel that shows floor point p.
-  const auto pixelOf = [&](V3 p, int* x, int* y) {
-    const V3 v = ToView(p - eye_);
-    *x = static_cast<int>(std::lround((v.x * frame_.projection.e[0] / -v.z + 1.0f) * 0.5f * width_ - 0.5f));
-    *y = static_cast<int>(std::lround((v.y * frame_.projection.e[5] / -v.z + 1.0f) * 0.5f * height_ - 0.5f));
-  };
   // Under a box centre 1 above the floor, seen from 4 up: 4/3 of the way out.
   for (const V3 centre : {was, now}) {
     const V3 under{centre.x * 4.0f / 3.0f, 0.0f, centre.z * 4.0f / 3.0f};
     int x = 0, y = 0;
-    pixelOf(under, &x, &y);
+    PixelOf(under, &x, &y);
     ExpectPixel(lit, x, y, {0, 0, 0});
   }
   const V3 open{0.0f, 0.0f, 2.5f};
   int x = 0, y = 0;
-  pixelOf(open, &x, &y);
+  PixelOf(open, &x, &y);
   V3 floorPoint{0, 0, 0};
   ASSERT_TRUE(FloorAt(x, y, &floorPoint));
   ExpectPixel(lit, x, y, FloorLit(floorPoint, light, 20.0f * 0.982f, 1.0f));
   EXPECT_GT(lit.At(x, y)[0], 0.1f);
+}
+
+// A spot light 4 units above the floor, casting shadows through the public
+// switches, with a unit box hanging inside its cone: the floor goes dark
+// exactly where the box stands between it and the light, and elsewhere
+// gets the spot's light, faded by distance and by the angle off its axis
+// (gone 0.5 radians out). The box is one shadow object: the map is one view.
+TEST_F(FloorTest, ShadowedSpotLightDarkensWhatTheBoxHides) {
+  const V3 light{0.0f, 4.0f, 0.0f}, boxCentre{0.6f, 1.5f, -0.4f};
+  const float reach = 20.0f * 0.982f;
+  const VLM_HANDLE spot = ShadowedLightAndBox(light, VLM_LIGHT_SPOT, boxCentre);
+  LookFrom({0.0f, 8.0f, 10.0f});
+  RunLightPasses();
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_LIGHTS), 1);
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 1);
+  const auto spotLit = [&](V3 p) -> std::optional<V3> {
+    const float angle = std::acos(Dot(Unit(p - light), {0.0f, -1.0f, 0.0f}));
+    if (angle > 0.49f) return std::nullopt;  // the cone's rim, nearly unlit anyway
+    return FloorLit(p, light, reach, 1.5f) * (1.0f - angle * 2.0f);
+  };
+  const auto [shadowed, litPixels] = ExpectBoxShadow(ReadLayer(6), light, boxCentre, spotLit, 1e-3f);
+  EXPECT_GT(shadowed, 2000);
+  EXPECT_GT(litPixels, 10000);
+  // Without the switch the spot lights the floor under the box.
+  VLM_LightShadow(spot, 0, 0);
+  RunLightPasses();
+  EXPECT_EQ(VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS), 0);
+  int x = 0, y = 0;
+  PixelOf({boxCentre.x * 4.0f / 2.5f, 0.0f, boxCentre.z * 4.0f / 2.5f}, &x, &y);
+  V3 floorPoint{0, 0, 0};
+  ASSERT_TRUE(FloorAt(x, y, &floorPoint));
+  ExpectPixel(ReadLayer(6), x, y, *spotLit(floorPoint), 1e-3f);
 }
 
 // The shadow passes' alpha test: a caster whose colour map is transparent
@@ -597,10 +661,8 @@ TEST_F(FloorTest, ShadowAlphaTestDiscardsOnlyTransparentTexels) {
   vlm::Render().lighting.shadowsOn = 1;
   LookFrom({0.0f, 8.0f, 10.0f});
   // The floor point under the box centre, seen from 4 up: 4/3 of the way out.
-  const V3 under{centre.x * 4.0f / 3.0f, 0.0f, centre.z * 4.0f / 3.0f};
-  const V3 v = ToView(under - eye_);
-  const int x = static_cast<int>(std::lround((v.x * frame_.projection.e[0] / -v.z + 1.0f) * 0.5f * width_ - 0.5f));
-  const int y = static_cast<int>(std::lround((v.y * frame_.projection.e[5] / -v.z + 1.0f) * 0.5f * height_ - 0.5f));
+  int x = 0, y = 0;
+  PixelOf({centre.x * 4.0f / 3.0f, 0.0f, centre.z * 4.0f / 3.0f}, &x, &y);
   V3 floorPoint{0, 0, 0};
   ASSERT_TRUE(FloorAt(x, y, &floorPoint));
   const V3 open = FloorLit(floorPoint, light, 20.0f * 0.982f, 1.0f);
@@ -627,6 +689,16 @@ TEST_F(FloorTest, ShadowAlphaTestDiscardsOnlyTransparentTexels) {
   material->apTextures[VLM_SLOT_COLOUR] = nullptr;
 }
 
+// The surface a frame's geometry pass left at pixel (x, y) of layers 0-3.
+Surface SurfaceAt(const Layer layers[4], int x, int y) {
+  const float* p = layers[0].At(x, y);
+  const float* n = layers[1].At(x, y);
+  const float* d = layers[2].At(x, y);
+  const float* sp = layers[3].At(x, y);
+  return Surface{{p[0], p[1], p[2]}, p[3], {n[0], n[1], n[2]}, n[3], {d[0], d[1], d[2]}, d[3],
+                 {sp[0], sp[1], sp[2]}, sp[3]};
+}
+
 // The whole frame: a floor and a box drawn by the geometry pass, lit once
 // by a shadowed point light and once by the shadowed direct light. The
 // expected colour of each floor pixel comes from the G-buffer the frame
@@ -634,15 +706,10 @@ TEST_F(FloorTest, ShadowAlphaTestDiscardsOnlyTransparentTexels) {
 // more) get nothing, those it clearly misses the full light. The floor
 // casts shadows too, so it must not shadow itself.
 TEST_F(FrameLightsTest, AWholeFrameShadowsTheFloorUnderABox) {
-  VLM_MESH* plane = VLM_CreatePlaneMesh(-1, 40.0f, 1.0f, "floor");
-  VLM_MATERIAL* material = VLM_CreateMaterial(-1, -1, 20, "floor");
-  ASSERT_NE(plane, nullptr);
+  VLM_MATERIAL* material = MakeFloor(-2.0f);
   ASSERT_NE(material, nullptr);
   material->fShine = 0.4f;
   material->fHardness = 6.0f;
-  VLM_OBJECT* floor = VLM_CreateObject(-1, reinterpret_cast<VLM_HANDLE>(plane), reinterpret_cast<VLM_HANDLE>(material), 1, "");
-  const v4f down{0.0f, -2.0f, 0.0f, 1.0f};
-  VLM_ObjectPosition(reinterpret_cast<VLM_HANDLE>(floor), &down, 0);
   const V3 boxCentre{0.8f, -1.0f, -8.0f};  // 0.5 above the floor
   ASSERT_NE(MakeBox(boxCentre.x, boxCentre.y, boxCentre.z), nullptr);
   VLM_AmbientColour(0xFF000000u);
@@ -671,15 +738,7 @@ TEST_F(FrameLightsTest, AWholeFrameShadowsTheFloorUnderABox) {
         // The camera is at the origin looking down -z: view space is world space.
         const V3 position{p[0], p[1], p[2]};
         if (std::fabs(position.y + 2.0f) > 1e-3f || position.z < -30.0f) continue;  // not the floor
-        Surface surface{position, p[3]};
-        const float* n = layers[1].At(x, y);
-        const float* d = layers[2].At(x, y);
-        const float* sp = layers[3].At(x, y);
-        surface.normal = {n[0], n[1], n[2]};
-        surface.hardness = n[3];
-        surface.diffuse = {d[0], d[1], d[2]};
-        surface.specular = {sp[0], sp[1], sp[2]};
-        surface.specularIntensity = sp[3];
+        const Surface surface = SurfaceAt(layers, x, y);
         const V3 toward = sun ? position - sunDirection * 100.0f : lampAt;
         V3 expected{0, 0, 0};
         if (SegmentHitsBox(position, toward, boxCentre, 0.4f)) {
@@ -701,6 +760,76 @@ TEST_F(FrameLightsTest, AWholeFrameShadowsTheFloorUnderABox) {
     EXPECT_GT(shadowed, 100);
     EXPECT_GT(litPixels, 5000);
   }
+}
+
+// The directional shadow, switched on through the public procedures, tap
+// by tap. The camera hangs 0.136 above a floor looking straight down, under
+// a box whose edge lies over x = 0, its top 10.5 units up: the map (2048
+// texels for +-20 units around the camera) puts that edge on the border of
+// texels 1023 and 1024. The linear filter gives a tap at map coordinate u
+// (in texels) the box's weight 1024.5 - u between the two texel centres,
+// and the tap fails where that weight times the depth difference,
+// 10.5 / 4095.99, exceeds the casters' depth bias of 0.00005: for u below
+// 1024.5 - 0.0195. Each tap sits at the floor point's u plus its x offset
+// x 0.4 x 2048, so across the screen the floor goes through all five
+// visibilities, 0, 0.25, 0.5, 0.75 and 1. Pixels with a tap within 0.01
+// texel of that limit are left out; a band as wide as the bias's 0.0195
+// would hide that term.
+TEST_F(FrameLightsTest, DirectionalShadowFailsItsFourTapsOneByOne) {
+  ASSERT_NE(MakeFloor(0.0f), nullptr);
+  ASSERT_NE(MakeBox(-0.5f, 10.0f, 0.0f), nullptr);  // x from -1 to 0, top at 10.5
+  VLM_CameraNear(0.01f);
+  VLM_CameraPosition(0.0f, 0.136f, 0.0f, 0);
+  VLM_CameraRotation(-90.0f, 0.0f, 0.0f, 0);
+  VLM_AmbientColour(0xFF000000u);
+  VLM_Shadows(1);
+  VLM_DirectLight(1);
+  ASSERT_EQ(VLM_DirectLightDirection(0.0f, -3.0f, 0.0f), 1);
+  ASSERT_EQ(VLM_DirectLightColour(0xFF4080FFu), 1);
+  ASSERT_EQ(VLM_DirectLightIntensity(0.8f), 1);
+  ASSERT_EQ(VLM_DirectLightShadow(1), 1);
+  VLM_RenderWorld(-1);
+  EXPECT_EQ(vlmgl.glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  const Layer layers[5] = {ReadLayer(0), ReadLayer(1), ReadLayer(2), ReadLayer(3), ReadLayer(6)};
+
+  const m4f view = *VLM_CameraViewMatrix();
+  m4f toWorld = view;
+  VLM_m4fInverse(&toWorld, &view);
+  v4f up{0.0f, 1.0f, 0.0f, 0.0f};
+  VLM_v4fTransformInto(&up, &view, &up);
+  const V3 toLight{up.x, up.y, up.z}, colour{1.0f, 128.0f / 255.0f, 64.0f / 255.0f};
+  const float threshold = 1024.5f - 0.00005f * 4095.99f / 10.5f;
+  const float kTapX[4] = {-0.00094201624f, 0.00094558609f, -0.000194184101f, 0.00034495938f};
+  int levels[5] = {}, wrong = 0;
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) {
+      const float* p = layers[0].At(x, y);
+      v4f world{p[0], p[1], p[2], 1.0f};
+      VLM_v4fTransformInto(&world, &toWorld, &world);
+      ASSERT_NEAR(world.y, 0.0f, 1e-4f) << x << ", " << y;  // the floor fills the screen
+      const float u = (world.x - toWorld.e[12] + 20.0f) / 40.0f * 2048.0f;
+      int failing = 0;
+      bool edge = false;
+      for (const float tap : kTapX) {
+        const float at = u + tap * 0.4f * 2048.0f;
+        failing += at < threshold;
+        edge = edge || std::fabs(at - threshold) < 0.01f;
+      }
+      if (edge) continue;
+      const Surface surface = SurfaceAt(layers, x, y);
+      const float visibility = 1.0f - 0.25f * static_cast<float>(failing);
+      const V3 expected = surface.diffuse * surface.emission + Lit(surface, toLight, colour, 0.8f * visibility);
+      ++levels[failing];
+      const float* got = layers[4].At(x, y);
+      if ((std::fabs(got[0] - expected.x) > 1e-3f || std::fabs(got[1] - expected.y) > 1e-3f ||
+           std::fabs(got[2] - expected.z) > 1e-3f) &&
+          ++wrong <= 5)
+        ADD_FAILURE() << "pixel " << x << ", " << y << " (u " << u << ", " << failing << " taps failing): " << got[0]
+                      << " " << got[1] << " " << got[2] << ", expected " << expected.x << " " << expected.y << " "
+                      << expected.z;
+    }
+  EXPECT_EQ(wrong, 0);
+  for (int failing = 0; failing <= 4; ++failing) EXPECT_GT(levels[failing], 2000) << failing << " taps failing";
 }
 
 }  // namespace

@@ -242,14 +242,14 @@ TEST_F(FrameTest, GammaMapsAGreyInThePresentedFrame) {
     if (gamma == 1.0f) EXPECT_EQ(pixel[2], 64);
     else EXPECT_NEAR(pixel[2], std::pow(0.25, 1.0 / gamma) * 255.0, 1.0);
   }
-  // The logo lands in the waiting frame, 16 px from the bottom-right corner.
+  // The logo lands in the waiting frame, centred at (W - 52, H - 52).
   vlm::Timing().gamma = 1.0f;
   VLM_ShowEngineLogo(1);
   VLM_RenderWorld(-1);
   VLM_FlipBuffers();
   VLM_ShowEngineLogo(0);
   ASSERT_EQ(VLM_SavePresentedFrame(file.c_str()), 1);
-  const std::vector<int> logo = presented(kW - 16 - 51, kH - 16 - 51);
+  const std::vector<int> logo = presented(kW - 52, kH - 52);
   ASSERT_EQ(logo.size(), 3u);
   EXPECT_GT(logo[0] + logo[1] + logo[2], 0);
   EXPECT_EQ(presented(kW - 8, kH - 8), (std::vector<int>{0, 0, 0}));

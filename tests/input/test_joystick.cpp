@@ -254,14 +254,19 @@ TEST_F(VirtualJoystickTest, UnknownNumbersGiveZeroAndAFailureRow) {
   VLM_SetJoystickDeadZone(number_, 7, 0.5f);
   EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[7], 0.5f);
   EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[6], 0.0f);
-  // Not-a-number or infinity is refused, on one axis or on all.
+  // Not-a-number, infinity and zones outside 0 .. 1 are refused, on one axis
+  // or on all.
   EXPECT_EQ(VLM_SetJoystickDeadZone(number_, 7, std::nanf("")), 0);
   EXPECT_EQ(VLM_SetJoystickDeadZone(number_, -1, HUGE_VALF), 0);
+  EXPECT_EQ(VLM_SetJoystickDeadZone(number_, -1, -1e30f), 0);
+  EXPECT_EQ(VLM_SetJoystickDeadZone(number_, 7, 1.5f), 0);
   EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[7], 0.5f);
   EXPECT_EQ(vlm::Input().joysticks[number_].deadZone[0], 0.0f);
   const std::string body = vlmtest::LogBody(log);
   EXPECT_NE(body.find(vlmtest::FailRow("VLM_SetJoystickDeadZone", "Fail: Numbers must be finite!") +
-                      vlmtest::FailRow("VLM_SetJoystickDeadZone", "Fail: Numbers must be finite!")),
+                      vlmtest::FailRow("VLM_SetJoystickDeadZone", "Fail: Numbers must be finite!") +
+                      vlmtest::FailRow("VLM_SetJoystickDeadZone", "Fail: A dead zone must lie between 0 and 1!") +
+                      vlmtest::FailRow("VLM_SetJoystickDeadZone", "Fail: A dead zone must lie between 0 and 1!")),
             std::string::npos);
   EXPECT_NE(body.find("Fail: There is no joystick with this number!"), std::string::npos);
   EXPECT_NE(body.find("Fail: Joystick button out of range (0-15)!"), std::string::npos);

@@ -76,7 +76,8 @@ TEST_F(Materials, DefinitionValuesAndDefaults) {
   EXPECT_NE(Log().find("Material: Stone"), std::string::npos);
   EXPECT_EQ(Count(Log(), ">OK<"), 1);
 
-  // No keys: program 15, default blending, refraction 0.05, opaque white.
+  // No keys: program 15, default blending, refraction 0.05, opaque white,
+  // shine 1, depth writes on and no wire frame.
   m = Load("Material: Plain {\n}\n", "Plain");
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->pShader, VLM_GetBuiltInShader(15));
@@ -85,6 +86,9 @@ TEST_F(Materials, DefinitionValuesAndDefaults) {
   EXPECT_FLOAT_EQ(m->fRefraction, 0.05f);
   EXPECT_FLOAT_EQ(m->v4fColor.w, 1.0f);
   EXPECT_FLOAT_EQ(m->fHardness, 1.0f);
+  EXPECT_FLOAT_EQ(m->fShine, 1.0f);
+  EXPECT_EQ(m->iDepthMask, 1);
+  EXPECT_EQ(m->iWireframe, 0);
 
   // A single blend value has no children: both factors read "SRC_ALPHA".
   m = Load("Material: Single {\nBlendingMode: ONE\n}\n", "Single");
@@ -112,6 +116,41 @@ TEST_F(Materials, ProgramlessShaderFallsBackToTheDefaultProgram) {
   ASSERT_NE(coded, nullptr);
   EXPECT_EQ(coded->pShader, VLM_GetBuiltInShader(15));
   EXPECT_NE(Log().find(vlmtest::FailRow("VLM_CreateMaterial", "Fail: Program 99 does not exist, 3D_DEFAULT used!")),
+            std::string::npos);
+}
+
+// Keys that cannot be meant give their defaults with an Info row naming the
+// key; a texture handle that names no texture leaves slot 0 empty and says so.
+TEST_F(Materials, UnusableKeysGiveTheirDefaultsAndAMissingTextureARow) {
+  VLM_MATERIAL* m = Load(
+      "Material: Broken {\nColor: 1.e39, 0.5, 0.5\nShine: NaN\nShineColor: 0.5, -1.e39, 0.5\n"
+      "Hardness: +Infinity\nReflection: -Infinity\nRefraction: NaN\nSurfaceScattering: NaN\n}\n",
+      "Broken");
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->v4fColor.y, 1.0f);
+  EXPECT_EQ(m->v4fShineColor.x, 1.0f);
+  EXPECT_EQ(m->fShine, 1.0f);
+  EXPECT_EQ(m->fHardness, 1.0f);
+  EXPECT_EQ(m->fReflection, 0.0f);
+  EXPECT_EQ(m->fRefraction, 5.0f * 0.01f);
+  EXPECT_EQ(m->fSurfaceScattering, 0.0f);
+  VLM_MATERIAL* soft = Load("Material: Soft {\nShader: SOFTPARTICLE\nBlend: -Infinity\n}\n", "Soft");
+  EXPECT_EQ(soft->fHardness, 300.0f);
+  VLM_MATERIAL* coded = VLM_CreateMaterial(-1, 4321, 15, "Coded");
+  ASSERT_NE(coded, nullptr);
+  EXPECT_EQ(coded->apTextures[VLM_SLOT_COLOUR], nullptr);
+
+  std::string rows;
+  for (const char* key : {"Color", "Shine", "ShineColor", "Hardness", "Reflection", "Refraction",
+                          "SurfaceScattering"})
+    rows += vlmtest::NoticeRow("VLM_LoadMaterialDefinition",
+                               std::string("Info: ") + key + " is not a usable value, the default is used!");
+  EXPECT_NE(Log().find(rows), std::string::npos);
+  EXPECT_NE(Log().find(vlmtest::NoticeRow("VLM_LoadMaterialDefinition",
+                                          "Info: Blend is not a usable value, the default is used!")),
+            std::string::npos);
+  EXPECT_NE(Log().find(vlmtest::NoticeRow("VLM_CreateMaterial",
+                                          "Info: Texture not found, the material has no texture!")),
             std::string::npos);
 }
 
@@ -152,6 +191,36 @@ TEST_F(Materials, TextureSlotsByNameInlineAndSubstitute) {
   VLM_FreeTexture(colour->iHandle);
   EXPECT_EQ(other->apTextures[0], nullptr);
   EXPECT_EQ(vlm::MaterialRegistry().FindByName("Stone")->apTextures[0], nullptr);
+}
+
+// An inline block written without its colon, "Texture[1] {", fills its
+// slot as "Texture[1]: {" would. Where such a statement cannot be a slot
+// (the slot has a key already, or a name lacks its colon) a row names it
+// with its line, and the slot keeps what its key gave.
+TEST_F(Materials, InlineBlockWithoutColonFillsItsSlotOrNamesItsLine) {
+  texturetest::WriteBytes(dir_.File("n.png"), texturetest::SolidPng(2, 2, 128, 128, 255));
+  texturetest::WriteBytes(dir_.File("c.png"), texturetest::SolidPng(8, 8, 200, 100, 50));
+  VLM_MATERIAL* m = Load(
+      "Material: Stone {\nShader: 3D_NORMALMAP\n"
+      "Texture[1] {\nFile: 'n.png'\n}\n"          // lines 3-5
+      "Texture[0]: {\nFile: 'c.png'\n}\n"         // lines 6-8
+      "Texture[0] {\nFile: 'n.png'\n}\n"          // lines 9-11: slot 0 has its key
+      "Texture[2] stone_s\n}\n",                   // line 12: no colon, no block
+      "Stone");
+  ASSERT_NE(m, nullptr);
+  ASSERT_NE(m->apTextures[1], nullptr);
+  EXPECT_EQ(m->apTextures[1]->iWidth, 2);
+  ASSERT_NE(m->apTextures[0], nullptr);
+  EXPECT_EQ(m->apTextures[0]->iWidth, 8);
+  EXPECT_EQ(m->apTextures[2], nullptr);
+  const char* kHint = " is not a texture slot (write Texture[k]: name or Texture[k]: { ... })!";
+  EXPECT_NE(Log().find(vlmtest::FailRow("VLM_LoadMaterialDefinition",
+                                        std::string("Fail: 'Texture[0]' on line 9") + kHint)),
+            std::string::npos);
+  EXPECT_NE(Log().find(vlmtest::FailRow("VLM_LoadMaterialDefinition",
+                                        std::string("Fail: 'Texture[2] stone_s' on line 12") + kHint)),
+            std::string::npos);
+  EXPECT_EQ(Count(Log(), "is not a texture slot"), 2);
 }
 
 TEST_F(Materials, MissingBlockAndReplacement) {

@@ -1,9 +1,11 @@
 // The mesh record, its access operations, finishing (tangents, box, count
 // rows, index mending), updating and scaling.
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "core/engine_state.h"
+#include "core/registries.h"
 #include "mesh/mesh_record.h"
 #include "mesh/mesh_test_util.h"
 
@@ -109,7 +111,7 @@ TEST_F(MeshTest, NumbersOutsideTheArraysAreRefusedWithAFailureRow) {
   EXPECT_EQ(LogRows().size(), expected.size());
 }
 
-TEST_F(MeshTest, NonFiniteNumbersAreRefusedAndTheMeshStaysAsItWas) {
+TEST_F(MeshTest, NumbersThatCannotBeMeantAreRefusedAndTheMeshStaysAsItWas) {
   VLM_MESH* mesh = NewMesh(3, 1);
   const VLM_HANDLE h = H(mesh);
   VLM_SetMeshVertexPosition(h, 0, 1, 2, 3, 1);
@@ -134,8 +136,25 @@ TEST_F(MeshTest, NonFiniteNumbersAreRefusedAndTheMeshStaysAsItWas) {
   EXPECT_EQ(VLM_CreateTriangleMesh(-1, 1, inf, ""), nullptr);
   EXPECT_EQ(VLM_CreateRectangleMesh(-1, 1, nan, 1, 1, 0, ""), nullptr);
   EXPECT_EQ(VLM_CreateCubeMesh(-1, inf, 1, -1, ""), nullptr);
-  const std::vector<std::string> rows = LogRows();
-  EXPECT_EQ(rows, std::vector<std::string>(12, "#FF0000 Fail: Numbers must be finite!"));
+  // Group indices run from 0 up to 2^24, the last the shader gets exactly.
+  EXPECT_EQ(VLM_SetMeshVertexGroup(h, 0, -1), 0);
+  EXPECT_EQ(VLM_SetMeshVertexGroup(h, 0, (1 << 24) + 1), 0);
+  EXPECT_EQ(VLM_AddMeshToMesh(H(target), h, 0, 0, 0, 0, 0, 0, 1, 1, 1, INT32_MIN), 0);
+  const size_t meshes = vlm::MeshRegistry().Count();
+  EXPECT_EQ(VLM_CreateCubeMesh(-1, 1, 1, INT32_MAX, ""), nullptr);
+  EXPECT_EQ(vlm::MeshRegistry().Count(), meshes);
+  EXPECT_EQ(std::memcmp(&mesh->aVertices[0], &before, sizeof(before)), 0);
+  EXPECT_EQ(target->iVertexCount, vertices);
+  std::vector<std::string> expected(12, "#FF0000 Fail: Numbers must be finite!");
+  expected.resize(16, "#FF0000 Fail: Group index out of range!");
+  EXPECT_EQ(LogRows(), expected);
+  EXPECT_EQ(VLM_SetMeshVertexGroup(h, 0, 1 << 24), 1);
+  // Finite sizes near the float limit overflow the tangent sums: the
+  // tangents are zero, not NaN.
+  VLM_MESH* huge = VLM_CreatePlaneMesh(-1, 1e30f, 1e30f, "");
+  ASSERT_NE(huge, nullptr);
+  for (const VLM_MESH_VERTEX& v : huge->aVertices)
+    for (float t : v.v3fTangent) EXPECT_TRUE(std::isfinite(t));
   EXPECT_EQ(VLM_ScaleMesh(h, -1, 1, 1), 1);  // mirroring is a real scale
   EXPECT_EQ(mesh->aVertices[0].v4fPosition.x, -1.0f);
 }

@@ -135,22 +135,46 @@ TEST_F(EmitterDefinition, MaterialByNameInlineOrMissing) {
             vlmtest::FailRow("VLM_LoadParticleEmitterDefinition", "Material not found: Nope"));
 }
 
-TEST_F(EmitterDefinition, DamagedValuesGiveAWorkingEmitterWithoutStrayRows) {
+// Damaged values give a working emitter: each such key takes its default
+// and says so in an Info row; the setters refuse what they cannot keep.
+TEST_F(EmitterDefinition, DamagedValuesGiveTheKeysDefaultsAndTheSettersRefuseThem) {
   const std::string before = vlmtest::LogBody(log);
   VLM_PARTICLE_EMITTER* e = Load(
       "    Emission: {\n      Size: nan, 1, 1\n      Direction: 0, 0, 0\n      Position: +infinity\n"
-      "      MaxParticles: 99999999999\n      Frequency: nan\n    }\n"
-      "    Particle: {\n      LifeTime: -infinity, 2\n      Size: {\n      }\n      Color: nan\n    }\n");
+      "      MaxParticles: 99999999999\n      Frequency: -1e30\n    }\n"
+      "    Particle: {\n      LifeTime: 3, 2\n      Size: {\n      }\n      Raise: -infinity, 2\n    }\n");
   ASSERT_NE(e, nullptr);
-  EXPECT_EQ(vlmtest::LogBody(log), before);
   EXPECT_EQ(e->v4fShapeSize.x, 0.0f);
   EXPECT_EQ(e->mRotation.e[9], 1.0f);
   EXPECT_EQ(e->mWorld.e[12], 0.0f);
-  EXPECT_EQ(e->iMaxDrawn, vlm::kMaxParticlesPerEmitter);
+  EXPECT_EQ(e->iMaxDrawn, 256);
   EXPECT_EQ(e->fRate, 1.0f);
   EXPECT_EQ(e->aRanges[VLM_PARTICLE_LIFETIME].fMin, 1000.0f);
-  EXPECT_EQ(e->aRanges[VLM_PARTICLE_LIFETIME].fMax, 2000.0f);
+  EXPECT_EQ(e->aRanges[VLM_PARTICLE_LIFETIME].fMax, 1000.0f);
   EXPECT_EQ(e->aRanges[VLM_PARTICLE_SIZE].fMin, 1.0f);  // an empty list keeps the default
+  EXPECT_EQ(e->aRanges[VLM_PARTICLE_GROWTH].fMax, 0.0f);
+
+  const VLM_HANDLE h = e->iHandle;
+  EXPECT_EQ(VLM_SetParticleEmissionRate(h, -1e30f), 0);
+  EXPECT_EQ(VLM_SetParticleRange(h, VLM_PARTICLE_LIFETIME, 500.0f, 100.0f), 0);
+  EXPECT_EQ(VLM_SetParticleRange(h, VLM_PARTICLE_LIFETIME, -100.0f, 100.0f), 0);
+  EXPECT_EQ(VLM_SetParticleRange(h, VLM_PARTICLE_SIZE, 2.0f, 1.0f), 0);
+  EXPECT_EQ(VLM_SetParticleRange(h, VLM_PARTICLE_ROTATION, -1.0f, 1.0f), 1);  // only lifetimes stay >= 0
+  EXPECT_EQ(e->fRate, 1.0f);
+  EXPECT_EQ(e->aRanges[VLM_PARTICLE_LIFETIME].fMax, 1000.0f);
+  EXPECT_EQ(e->aRanges[VLM_PARTICLE_SIZE].fMax, 1.0f);
+
+  std::string rows;
+  for (const char* key : {"Emission\\Size", "Emission\\Direction", "Emission\\Position", "Emission\\MaxParticles",
+                          "Emission\\Frequency", "Particle\\LifeTime", "Particle\\Raise"})
+    rows += vlmtest::NoticeRow("VLM_LoadParticleEmitterDefinition",
+                               std::string("Info: ") + key + " is not a usable value, the default is used!");
+  rows += vlmtest::FailRow("VLM_SetParticleEmissionRate", "Fail: An emission rate must not be negative!");
+  const std::string upwards = "Fail: A range's maximum must not lie below its minimum!";
+  rows += vlmtest::FailRow("VLM_SetParticleRange", upwards) +
+          vlmtest::FailRow("VLM_SetParticleRange", "Fail: A lifetime must not be negative!") +
+          vlmtest::FailRow("VLM_SetParticleRange", upwards);
+  EXPECT_EQ(vlmtest::LogBody(log).substr(before.size()), rows);
 }
 
 }  // namespace

@@ -72,8 +72,9 @@ TEST(ParticleGL, LayoutUploadDrawAndRelease) {
   vlmgl.glBindBuffer(GL_ARRAY_BUFFER, e->iInstanceBuffer);
   vlmgl.glGetBufferSubData(GL_ARRAY_BUFFER, 0, 3 * 40, uploaded.data());
   EXPECT_EQ(std::memcmp(uploaded.data(), e->aInstances.data(), 3 * 40), 0);
-  EXPECT_EQ(uploaded[0].v4fPosition.z, -4.0f);
-  EXPECT_EQ(uploaded[2].v4fPosition.z, -2.0f);
+  // The first three emitted (at 0, -1 and -2), back to front.
+  EXPECT_EQ(uploaded[0].v4fPosition.z, -2.0f);
+  EXPECT_EQ(uploaded[2].v4fPosition.z, 0.0f);
 
   // The draw loop asks only for the emitter with drawn particles.
   std::vector<const VLM_PARTICLE_EMITTER*> asked;

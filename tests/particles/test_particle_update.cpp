@@ -116,9 +116,10 @@ TEST_F(ParticleTest, SurplusOverTheMaximumIsSimulatedButNotDrawn) {
   EXPECT_EQ(VLM_CountParticles(H(e)), 6);
   EXPECT_EQ(e->iDrawn, 4);
   ASSERT_EQ(e->aInstances.size(), 4u);
-  // All six moved; the four farthest are the records, back to front.
+  // All six moved; the first four in list order (the four oldest, now at
+  // -1 to -4) are the records, back to front, not the two farthest.
   for (int k = 0; k < 6; ++k) EXPECT_EQ(e->aParticles[k].v4fPosition.z, -1.0f - k);
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(e->aInstances[k].v4fPosition.z, -6.0f + k);
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(e->aInstances[k].v4fPosition.z, -4.0f + k);
   // Fewer particles than the maximum: all drawn; 0 drawn at most: none.
   VLM_SetParticleMaxDrawn(H(e), 10);
   Update(1001, 0.0f);

@@ -85,7 +85,7 @@ TEST_F(Camera, DefaultAndChangedProjectionsMatchTheHandWorkedMatrices) {
                                            {10, -0.00100005f}, {14, -1.00010001f}, {15, 1.0f}});
 }
 
-TEST_F(Camera, UnusableProjectionValuesAreRefusedWithARow) {
+TEST_F(Camera, UnusableProjectionAndPlacementValuesAreRefusedWithARow) {
   vlmtest::TempDir dir;
   const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
   const m4f before = Projection().perspective;
@@ -95,8 +95,17 @@ TEST_F(Camera, UnusableProjectionValuesAreRefusedWithARow) {
   VLM_CameraNear(128.0f);  // equal to far: division by zero
   VLM_CameraNear(-1.0f);
   VLM_CameraFar(INFINITY);
+  VLM_CameraNear(1e30f);  // beyond far: everything is clipped
+  VLM_CameraFar(0.01f);   // before near
   VLM_CameraProjectionMode(2);
+  VLM_CameraPosition(3e38f, 2.0f, 3.0f, 0);
+  VLM_CameraRotation(0.0f, 30.0f, 0.0f, 0);
+  const m4f view = *VLM_CameraViewMatrix();
+  VLM_CameraPosition(NAN, 0.0f, 0.0f, 0);
+  VLM_CameraPosition(3e38f, 0.0f, 0.0f, VLM_TRANSFORM_RELATIVE);  // finite, but the sum is not
+  VLM_CameraRotation(0.0f, -INFINITY, 0.0f, VLM_TRANSFORM_RELATIVE);
   EXPECT_EQ(std::memcmp(&before, &Projection().perspective, sizeof before), 0);
+  EXPECT_EQ(std::memcmp(&view, VLM_CameraViewMatrix(), sizeof view), 0);
   EXPECT_EQ(VLM_GetCamera(0)->fNear, 0.1f);
   EXPECT_EQ(VLM_GetCamera(0)->fFar, 128.0f);
   EXPECT_EQ(VLM_GetCamera(0)->iProjectionMode, VLM_PROJECTION_PERSPECTIVE);
@@ -107,7 +116,12 @@ TEST_F(Camera, UnusableProjectionValuesAreRefusedWithARow) {
                      vlmtest::FailRow("VLM_CameraNear", "Fail: The near plane must be positive and apart from the far plane!") +
                      vlmtest::FailRow("VLM_CameraNear", "Fail: The near plane must be positive and apart from the far plane!") +
                      vlmtest::FailRow("VLM_CameraFar", "Fail: The far plane must be positive and apart from the near plane!") +
-                     vlmtest::FailRow("VLM_CameraProjectionMode", "Fail: Unknown projection mode!"));
+                     vlmtest::FailRow("VLM_CameraNear", "Fail: The near plane must lie before the far plane!") +
+                     vlmtest::FailRow("VLM_CameraFar", "Fail: The near plane must lie before the far plane!") +
+                     vlmtest::FailRow("VLM_CameraProjectionMode", "Fail: Unknown projection mode!") +
+                     vlmtest::FailRow("VLM_CameraPosition", "Fail: Numbers must be finite!") +
+                     vlmtest::FailRow("VLM_CameraPosition", "Fail: Numbers must be finite!") +
+                     vlmtest::FailRow("VLM_CameraRotation", "Fail: Numbers must be finite!"));
 }
 
 TEST_F(Camera, PickRayThroughCentreAndCornerFollowsTheCameraRotation) {

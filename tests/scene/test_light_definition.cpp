@@ -9,6 +9,7 @@
 #include "core/registries.h"
 #include "scene/light.h"
 #include "scene/scene_state.h"
+#include "support/test_support.h"
 #include "velmora.h"
 
 namespace {
@@ -85,16 +86,46 @@ TEST_F(LightDefinition, PositionColourRangeIntensityAndShadowKeys) {
   EXPECT_EQ(casting->iStaticShadow, 0);
   EXPECT_EQ(casting->v4fColour.z, 1.0f);  // 0xAABBGGRR
   EXPECT_EQ(casting->v4fColour.x, 0.0f);
+}
 
-  // Damaged numbers keep the defaults instead of an inside-out or NaN volume.
-  VLM_LIGHT* damaged = Load("    Range: -5\n    Position: nan, 4, +infinity\n    Intensity: -infinity\n");
+// Numbers a light cannot take: the procedures refuse them with a row and
+// keep the light as it was; a block's damaged keys give their defaults with
+// an Info row, instead of an inside-out or NaN volume.
+TEST_F(LightDefinition, NumbersThatCannotBeMeantAreRefusedOrGiveTheKeysDefault) {
+  vlmtest::TempDir dir;
+  const std::string log = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  const VLM_HANDLE light = VLM_CreateLight(3, 1.0f, 2.0f, 3.0f, VLM_LIGHT_POINT);
+  EXPECT_EQ(VLM_CreateLight(3, NAN, 0.0f, 0.0f, VLM_LIGHT_POINT), 0);  // light 3 is not replaced
+  EXPECT_EQ(VLM_CreateLight(-1, 0.0f, INFINITY, 0.0f, VLM_LIGHT_SPOT), 0);
+  EXPECT_EQ(VLM_LightIntensity(light, -1.0f), 0);
+  EXPECT_EQ(VLM_LightIntensity(light, NAN), 0);
+  EXPECT_EQ(VLM_LightRange(light, INFINITY), 0);
+  ASSERT_EQ(VLM_CountLights(), 1);
+  EXPECT_EQ(VLM_IsLight(light)->v4fPosition.x, 1.0f);
+  EXPECT_EQ(VLM_IsLight(light)->fIntensity, 1.0f);
+  EXPECT_EQ(VLM_IsLight(light)->fRange, 128.0f);
+  EXPECT_TRUE(vlm::Scene().spotLights.empty());
+
+  VLM_LIGHT* damaged = Load("    Range: -5\n    Position: nan, 4, +infinity\n    Intensity: -infinity\n"
+                            "    Color: 1.e39, 0.5, 0.5\n");
   ASSERT_NE(damaged, nullptr);
   EXPECT_EQ(damaged->fRange, 128.0f);
   EXPECT_EQ(damaged->v4fPosition.x, 0.0f);
-  EXPECT_EQ(damaged->v4fPosition.y, 4.0f);
-  EXPECT_EQ(damaged->v4fPosition.z, 0.0f);
+  EXPECT_EQ(damaged->v4fPosition.y, 0.0f);
   EXPECT_EQ(damaged->fIntensity, 2.0f);
+  EXPECT_EQ(damaged->v4fColour.y, 1.0f);
   for (float e : damaged->mVolume.e) EXPECT_TRUE(std::isfinite(e));
+
+  VLM_OpenLogFile("", 1, 1);
+  const std::string fail = "Fail: Numbers must be finite!";
+  std::string rows = vlmtest::FailRow("VLM_CreateLight", fail) + vlmtest::FailRow("VLM_CreateLight", fail);
+  for (int i = 0; i < 2; ++i)
+    rows += vlmtest::FailRow("VLM_LightIntensity", "Fail: A light intensity must be finite and not negative!");
+  rows += vlmtest::FailRow("VLM_LightRange", "Fail: The light range must be a finite value of 0 or more!");
+  for (const char* key : {"Position", "Color", "Range", "Intensity"})
+    rows += vlmtest::NoticeRow("VLM_LoadLightDefinition",
+                               std::string("Info: ") + key + " is not a usable value, the default is used!");
+  EXPECT_EQ(vlmtest::LogBody(log), rows);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/registries.h"
 #include "gpu/gl_table.h"
@@ -148,6 +149,36 @@ TEST_F(Lights, OwnShadowCubeIsCreatedAndDeletedAsTheSwitchesChange) {
   EXPECT_TRUE(vlmgl.glIsTexture(third));
   VLM_FreeLight(light);
   EXPECT_FALSE(vlmgl.glIsTexture(third));
+}
+
+// The direct light's setters: the direction is kept unit length from any
+// length, even from components whose squares a float cannot hold; a zero
+// or not finite direction and a not finite intensity are refused with a
+// row and leave the light as it was.
+TEST_F(Lights, DirectLightSettersKeepAUnitDirectionAndRefuseWhatCannotBeMeant) {
+  vlm::LightingState& lighting = vlm::Render().lighting;
+  const v4f& direction = lighting.directLightDirection;
+  vlmtest::TempDir dir;
+  const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  EXPECT_EQ(VLM_DirectLightDirection(3.0f, -4.0f, 0.0f), 1);
+  EXPECT_TRUE(direction.x == 0.6f && direction.y == -0.8f && direction.z == 0.0f && direction.w == 0.0f);
+  EXPECT_EQ(VLM_DirectLightDirection(0.0f, 0.0f, -1e-30f), 1);
+  EXPECT_EQ(direction.z, -1.0f);
+  EXPECT_EQ(VLM_DirectLightDirection(3e38f, 0.0f, -3e38f), 1);
+  for (const float x : {0.0f, NAN, INFINITY}) EXPECT_EQ(VLM_DirectLightDirection(x, x == 0.0f ? 0.0f : 1.0f, 0.0f), 0);
+  EXPECT_TRUE(direction.x == 0.70710677f && direction.z == -0.70710677f);
+  EXPECT_EQ(VLM_DirectLightColour(0x804020FFu), 1);
+  EXPECT_NEAR(lighting.directLightColour.z, 64.0f / 255.0f, 1e-6f);
+  EXPECT_EQ(VLM_DirectLightIntensity(2.5f), 1);
+  EXPECT_EQ(VLM_DirectLightIntensity(INFINITY), 0);
+  EXPECT_EQ(lighting.directLightIntensity, 2.5f);
+  EXPECT_EQ(VLM_DirectLightShadow(7), 1);
+  EXPECT_EQ(lighting.directLightShadows, 1);
+  const std::string notFinite = vlmtest::FailRow("VLM_DirectLightDirection", "Fail: Numbers must be finite!");
+  EXPECT_EQ(vlmtest::LogBody(path),
+            vlmtest::FailRow("VLM_DirectLightDirection", "Fail: The light direction must not be zero!") + notFinite +
+                notFinite + vlmtest::FailRow("VLM_DirectLightIntensity", "Fail: Numbers must be finite!"));
+  lighting = vlm::LightingState{};
 }
 
 TEST_F(Lights, GlobalParametersAmbientKeepsFullAlpha) {

@@ -107,9 +107,9 @@ TEST_F(PlacementTest, ConeAndMasterValuesScaleTheChannel) {
   VLM_UpdateSounds();
   EXPECT_EQ(Settings(channel).frequency, 22050);
   EXPECT_EQ(Settings(channel).volume, 100);
-  VLM_SetSoundVolume(channel, std::nanf(""));
+  VLM_SetSoundVolume(channel, std::nanf(""));  // refused: the channel keeps its volume
   VLM_UpdateSounds();
-  EXPECT_EQ(Settings(channel).volume, 0);
+  EXPECT_EQ(Settings(channel).volume, 100);
 }
 
 TEST_F(PlacementTest, DopplerFollowsTheApproachSpeed) {
@@ -257,10 +257,10 @@ TEST_F(SoundTest, PlayAndFreeFromTwoThreadsWhileTheFrameUpdates) {
   };
   std::thread a(cycles, -5.0f), b(cycles, 5.0f);
   int updates = 0;
-  while (running > 0) {
+  do {  // at least once: on a busy machine the threads may be done before the loop starts
     VLM_UpdateSounds();
     ++updates;
-  }
+  } while (running > 0);
   a.join();
   b.join();
   EXPECT_EQ(failures, 0);

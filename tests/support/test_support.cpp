@@ -77,6 +77,11 @@ std::string FailRow(const std::string& procedure, const std::string& text) {
          text + "</i></td></tr>";
 }
 
+std::string NoticeRow(const std::string& procedure, const std::string& text) {
+  return "<tr><td>\xC2\x95</td><td>" + procedure + "</td><td colspan=2><i style='color:#0000FF;'>" +
+         text + "</i></td></tr>";
+}
+
 std::string TestDataDir() {
   const fs::path dir = VLM_TESTDATA_DIR;
   return fs::is_directory(dir) ? fs::canonical(dir).string() : std::string();

@@ -38,6 +38,8 @@ std::string OpenTestLog(const TempDir& dir, int mask = 0);
 std::string LogBody(const std::string& path);
 // A failure row of a log opened with the VLM_LOG_PROCEDURE column.
 std::string FailRow(const std::string& procedure, const std::string& text);
+// A notice row (blue, "Info: ...") of such a log.
+std::string NoticeRow(const std::string& procedure, const std::string& text);
 
 // The test data folder next to the project, or "" when it is absent.
 std::string TestDataDir();

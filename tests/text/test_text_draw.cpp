@@ -3,6 +3,8 @@
 // rotation, any UTF-8, damaged atlases, shared font data and shutdown.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -134,6 +136,53 @@ TEST_F(TextDrawing, ItalicShearMovesTheTopEdgeByLineHeightMinusOffsetTimesTanTim
   vlmtest::ClearScreen();
   VLM_DrawText(font_, 100, 100, "A", VLM_DEFAULT, VLM_DEFAULTF, 0.0f);
   ExpectCoverage(vlmtest::ReadScreen(), {{96, 102, 104, 114}}, {85, 95, 120, 120});
+}
+
+// Settings and numbers text cannot use are refused with a row and leave the
+// settings as they were; the built-in font is not freed.
+TEST_F(TextDrawing, NumbersThatCannotBeMeantAreRefusedAndTheBuiltInFontStays) {
+  vlmtest::TempDir dir;
+  const std::string log = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  VLM_TEXT_SETTINGS font{}, defaults{};
+  VLM_GetFontSettings(font_, &font);
+  VLM_GetDefaultTextSettings(&defaults);
+  auto with = [&font](auto edit) {
+    VLM_TEXT_SETTINGS s = font;
+    edit(s);
+    return s;
+  };
+  const VLM_TEXT_SETTINGS bad[] = {with([](auto& s) { s.size = NAN; }), with([](auto& s) { s.size = 0.0f; }),
+                                   with([](auto& s) { s.italicAngle = 90.0f; }),
+                                   with([](auto& s) { s.wrapWidth = -1.0f; }),
+                                   with([](auto& s) { s.rotation = INFINITY; })};
+  for (const VLM_TEXT_SETTINGS& s : bad) {
+    EXPECT_EQ(VLM_SetFontSettings(font_, &s), 0);
+    EXPECT_EQ(VLM_SetDefaultTextSettings(&s), 0);
+  }
+  VLM_TEXT_SETTINGS after{};
+  VLM_GetFontSettings(font_, &after);
+  EXPECT_EQ(std::memcmp(&after, &font, sizeof after), 0);
+  VLM_GetDefaultTextSettings(&after);
+  EXPECT_EQ(std::memcmp(&after, &defaults, sizeof after), 0);
+  float width = 0.0f, height = 0.0f;
+  EXPECT_EQ(VLM_DrawText(font_, NAN, 0, "A", VLM_DEFAULT, VLM_DEFAULTF, VLM_DEFAULTF), 0);
+  EXPECT_EQ(VLM_DrawText(font_, 0, 0, "A", VLM_DEFAULT, -2.0f, VLM_DEFAULTF), 0);
+  EXPECT_EQ(VLM_DrawText(font_, 0, 0, "A", VLM_DEFAULT, VLM_DEFAULTF, -90.0f), 0);
+  EXPECT_EQ(VLM_TextLine(font_, "A", INFINITY, &width, &height), 0);
+  EXPECT_EQ(VLM_FreeFont(-1), 0);
+  EXPECT_EQ(VLM_FreeFont(vlm::Text().defaultFont), 0);
+  EXPECT_NE(VLM_IsFont(vlm::Text().defaultFont), nullptr);
+  EXPECT_EQ(VLM_DrawText(-1, 0, 0, "A", VLM_DEFAULT, VLM_DEFAULTF, VLM_DEFAULTF), 1);
+
+  const std::string finite = "Fail: Numbers must be finite!", size = "Fail: A text size must be above 0!",
+                    slant = "Fail: A slant must lie between -90 and 90 degrees!";
+  std::string rows;
+  for (const std::string& text : {finite, size, slant, std::string("Fail: A wrap width must not be negative!"), finite})
+    rows += vlmtest::FailRow("VLM_SetFontSettings", text) + vlmtest::FailRow("VLM_SetDefaultTextSettings", text);
+  rows += vlmtest::FailRow("VLM_DrawText", finite) + vlmtest::FailRow("VLM_DrawText", size) +
+          vlmtest::FailRow("VLM_DrawText", slant) + vlmtest::FailRow("VLM_TextLine", finite);
+  for (int i = 0; i < 2; ++i) rows += vlmtest::FailRow("VLM_FreeFont", "Fail: The built-in font cannot be freed!");
+  EXPECT_EQ(vlmtest::LogBody(log), rows);
 }
 
 TEST_F(TextDrawing, AnyUtf8DrawsOnlyTheGlyphsItHasAndLongTextWrapsAcrossBatches) {

@@ -4,6 +4,7 @@
 // no record.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -158,10 +159,16 @@ TEST_F(Textures, ParametersOfEachCreator) {
   vlmgl.glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &level2);
   EXPECT_EQ(level2, 2);
 
+  // The filter names of the header: no filtering as the default filter
+  // gives GL_NEAREST, linear filtering GL_LINEAR.
   const std::vector<uint8_t> bytes = texturetest::SolidPng(4, 4, 1, 2, 3);
-  VLM_TEXTURE* caught = VLM_CatchTexture(-1, bytes.data(), bytes.size(), GL_NEAREST, "caught");
+  ASSERT_EQ(VLM_SetTextureFilter(VLM_TEXTUREFILTER_NOFILTERING), 1);
+  VLM_TEXTURE* caught = VLM_CatchTexture(-1, bytes.data(), bytes.size(), VLM_DEFAULT, "caught");
+  VLM_SetTextureFilter(VLM_TEXTUREFILTER_LINEARFILTERING);
+  EXPECT_EQ(VLM_GetTextureFilter(), GL_LINEAR);
   ASSERT_NE(caught, nullptr);
   EXPECT_EQ(TexInt(GL_TEXTURE_2D, caught->iTexture, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+  EXPECT_EQ(TexInt(GL_TEXTURE_2D, caught->iTexture, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
   EXPECT_EQ(TexInt(GL_TEXTURE_2D, caught->iTexture, GL_TEXTURE_WRAP_T), GL_REPEAT);
   EXPECT_FLOAT_EQ(TexFloat(GL_TEXTURE_2D, caught->iTexture, GL_TEXTURE_MAX_ANISOTROPY_EXT), 1.0f);
 
@@ -211,6 +218,14 @@ TEST_F(Textures, DefinitionFilterKeywordsAndRegion) {
   EXPECT_EQ(lin->aiRegion[1], 8);
   EXPECT_EQ(lin->aiRegion[2], 64);
   EXPECT_EQ(lin->aiRegion[3], 32);
+  // Negative numbers, and corners or sizes beyond the 64 x 32 texture, are
+  // refused with a row and leave the region.
+  const int outside[][4] = {{-1, 0, 8, 8}, {0, 33, 8, 8}, {0, 0, 65, 8}, {0, 0, 8, -5}, {0, 0, INT_MAX, -1}};
+  for (const auto& r : outside) EXPECT_EQ(VLM_SetTextureRegion(lin->iHandle, r[0], r[1], r[2], r[3]), 0);
+  EXPECT_EQ(lin->aiRegion[0], 8);
+  EXPECT_EQ(lin->aiRegion[2], 64);
+  EXPECT_EQ(Count(Log(), vlmtest::FailRow("VLM_SetTextureRegion", "Fail: The region must lie inside the texture!")),
+            5);
   const std::string log = Log();
   EXPECT_NE(log.find("Texture: Lin"), std::string::npos);
   EXPECT_NE(log.find("File: " + dir_.Path().string() + "/p.png"), std::string::npos);

@@ -1,0 +1,1 @@
+add_dependencies(test_robustness vlm-sweep)  # the sweep it runs
