@@ -12,3 +12,18 @@ function(vlm_bench_gl_context target)
     set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
   endif()
 endfunction()
+
+# vlm_bench_demo_scene(target): a benchmark of the demo's own scene gets the
+# demo's scene code, its Resources folder (VLM_DEMO_RESOURCES) and a GL
+# context.
+function(vlm_bench_demo_scene target)
+  if(TARGET velmora-demo-game)
+    vlm_bench_gl_context(${target})
+    target_link_libraries(${target} PRIVATE velmora-demo-game)
+    target_compile_definitions(${target} PRIVATE
+      "VLM_DEMO_RESOURCES=\"${CMAKE_BINARY_DIR}/demo/Resources\"")
+    add_dependencies(${target} velmora-demo-resources)
+  else()
+    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+  endif()
+endfunction()

@@ -34,7 +34,6 @@ std::string DefinitionKeyword(std::string_view text) {
 namespace {
 
 constexpr const char* kModule = "VLM Textures";
-constexpr float kAnisotropy = 8.0f;
 constexpr const char* kImageNotFound = "Fail: Image not found!";
 
 const GLenum kCubeFaces[6] = {GL_TEXTURE_CUBE_MAP_POSITIVE_X, GL_TEXTURE_CUBE_MAP_NEGATIVE_X,
@@ -147,7 +146,7 @@ VLM_TEXTURE* BuildCubeMap(VLM_HANDLE id, const std::string& name, int filter, in
       texture->iMipmaps = mipmaps;
       SetSize(texture, image.Width(), image.Height());
       CreateGLTexture(texture, GL_TEXTURE_CUBE_MAP,
-                      Sampling(GL_TEXTURE_CUBE_MAP, ResolveFilter(filter), mipmaps, kAnisotropy));
+                      Sampling(GL_TEXTURE_CUBE_MAP, ResolveFilter(filter), mipmaps, VLM_GetTextureAnisotropy()));
     }
     // GL takes only square faces of one size; anything else would leave
     // the cube map incomplete (black) without a word.
@@ -231,7 +230,7 @@ VLM_TEXTURE* VLM_LoadTextureFile(VLM_HANDLE id, const char* fileName, int filter
   texture->iMipmaps = mipmaps;
   vlm::SetSize(texture, image.Width(), image.Height());
   vlm::CreateGLTexture(texture, GL_TEXTURE_2D,
-                       vlm::Sampling(GL_TEXTURE_2D, vlm::ResolveFilter(filter), mipmaps, vlm::kAnisotropy));
+                       vlm::Sampling(GL_TEXTURE_2D, vlm::ResolveFilter(filter), mipmaps, VLM_GetTextureAnisotropy()));
   vlm::UploadWhole(texture, image);
   vlm::FinishGLTexture(texture, mipmaps != 0);
   vlm::Ok(kProc);
@@ -261,7 +260,7 @@ VLM_TEXTURE* VLM_LoadTextureDefinition(VLM_HANDLE id, VLM_DEFINITION_NODE* node,
       vlm::ClampMipmaps(VLM_ReadDefinitionInteger(VLM_FindDefinitionNode(block, "\\Mipmaps", "", 0), 0));
   texture->iMipmaps = mipmaps;
   vlm::CreateGLTexture(texture, GL_TEXTURE_2D,
-                       vlm::Sampling(GL_TEXTURE_2D, filter, mipmaps, vlm::kAnisotropy));
+                       vlm::Sampling(GL_TEXTURE_2D, filter, mipmaps, VLM_GetTextureAnisotropy()));
 
   const std::string file =
       std::string(VLM_GetDefinitionDirectory(node)) +

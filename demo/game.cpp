@@ -24,6 +24,34 @@ v4f BodyCentre(VLM_HANDLE body) {
   return {world.e[12], world.e[13], world.e[14], 1.0f};
 }
 
+// One pass leaves a resting slab jittering a few hundredths above the
+// plate; this many settle it.
+constexpr int kContactPasses = 10;
+
+constexpr int64_t kFontColour = -65535;  // the font's own colour
+
+struct Control {
+  const char* key;
+  const char* action;
+};
+constexpr Control kControls[] = {
+    {"mouse", "look around"},
+    {"W / S", "fly forward / back"},
+    {"A / D", "fly left / right"},
+    {"left button", "shoot a ball"},
+    {"right button", "shoot a wall slab"},
+    {"P", "show or hide the physics debug view"},
+    {"F1", "show or hide this help"},
+    {"Escape", "quit"},
+};
+
+// Text with a dark copy one pixel down and right beneath it.
+void DrawShadowed(float x, float y, const char* text, int64_t colour) {
+  constexpr int64_t kShadow = 0xC0000000;
+  VLM_DrawText(kFont, x + 1.0f, y + 1.0f, text, kShadow, kUnset, kUnset);
+  VLM_DrawText(kFont, x, y, text, colour, kUnset, kUnset);
+}
+
 std::string Fixed(double value, int decimals) {
   char number[64];
   std::snprintf(number, sizeof number, "%.*f", decimals, value);
@@ -91,6 +119,7 @@ void BuildScene() {
   VLM_CreatePhysicalMaterial(kSurfaceGround, 1.0f, 0.3f, "");
   VLM_CreatePhysicalMaterial(kSurfaceWheel, 0.9f, 0.1f, "");
   VLM_SetGravity(0.0f, -9.81f, 0.0f);
+  VLM_SetPhysicsContactPasses(kContactPasses);
 
   VLM_OBJECT* ground = VLM_CreateBody(kBodyGround, kCagePlane, kSurfaceGround, "");
   VLM_BodyScale(kBodyGround, 10.0f, 10.0f, 10.0f, 0);
@@ -170,7 +199,6 @@ void FlyCamera(float frameTime) {
 }
 
 std::vector<OverlayLine> OverlayLines() {
-  constexpr int64_t kFontColour = -65535;
   const int objects = VLM_CountObjects();
   const int lights = VLM_CountLights();
   const auto count = [](int64_t n) { return std::to_string(n); };
@@ -198,8 +226,38 @@ std::vector<OverlayLine> OverlayLines() {
 }
 
 void DrawOverlay() {
-  for (const OverlayLine& line : OverlayLines()) {
-    VLM_DrawText(kFont, 20.0f, line.y, line.text.c_str(), line.colour, kUnset, kUnset);
+  for (const OverlayLine& line : OverlayLines()) DrawShadowed(20.0f, line.y, line.text.c_str(), line.colour);
+}
+
+std::string ControlsText() {
+  std::string text = "Controls:\n";
+  char line[128];
+  for (const Control& control : kControls) {
+    std::snprintf(line, sizeof line, "  %-14s %s\n", control.key, control.action);
+    text += line;
+  }
+  return text;
+}
+
+void DrawHelp(int screenWidth) {
+  const auto width = [](const char* text) {
+    float w = 0.0f;
+    VLM_TextLine(kFont, text, kUnset, &w, nullptr);
+    return w;
+  };
+  float keys = 0.0f, actions = 0.0f;
+  for (const Control& control : kControls) {
+    keys = std::max(keys, width(control.key));
+    actions = std::max(actions, width(control.action));
+  }
+  constexpr float kGap = 20.0f;
+  const float left = static_cast<float>(screenWidth) - 20.0f - keys - kGap - actions;
+  DrawShadowed(left, 25.0f, "Controls", kFontColour);
+  float y = 50.0f;
+  for (const Control& control : kControls) {
+    DrawShadowed(left, y, control.key, kFontColour);
+    DrawShadowed(left + keys + kGap, y, control.action, kFontColour);
+    y += 25.0f;
   }
 }
 

@@ -51,7 +51,9 @@ enum : VLM_HANDLE {
 bool OpenScreen(int& width, int& height);
 
 // Lights, camera, font, definitions, cross-hair, meshes, cages, physical
-// materials, the ground and the two wheels on their axle.
+// materials, the ground and the two wheels on their axle. Contacts are
+// resolved in several passes per step, so that slabs and stacks come to
+// rest instead of jittering on the plate.
 void BuildScene();
 
 // Fetches window events until none is pending; false at the first close
@@ -80,8 +82,18 @@ struct OverlayLine {
 // The thirteen overlay lines as they read now.
 std::vector<OverlayLine> OverlayLines();
 
-// Draws OverlayLines() with font 26 at x = 20, in the font's size and slant.
+// Draws OverlayLines() with font 26 at x = 20, in the font's size and
+// slant, each over a dark copy one pixel down and right, so that the lines
+// stay readable over bright objects.
 void DrawOverlay();
+
+// The controls as --help prints them: "Controls:", then one line per key
+// or button with what it does.
+std::string ControlsText();
+
+// The controls in two columns in the window's top-right corner, with the
+// overlay's shadow; `screenWidth` is the drawing area's width.
+void DrawHelp(int screenWidth);
 
 // What an automated run prints at its end: the body and joint counts, the
 // lowest body centre, the axle length, the camera, the debug view and the

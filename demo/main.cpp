@@ -1,11 +1,15 @@
 // The physics demonstration: opens its window, starts the engine in it,
 // builds the scene (a ground plate and two wheels on an axle) and runs the
-// frame loop until the window is closed or Escape is held. The mouse
+// frame loop until the window is closed or Escape is pressed. The mouse
 // buttons shoot balls (left) and wall slabs (right); P shows the physics
-// debug view.
+// debug view, F1 the controls.
 //
 // Automation options (the program behaves as without them otherwise):
 //   --frames N         leave the loop after N frames, as if Escape was held
+//   --seconds N        leave after N seconds of wall time; the frame clock
+//                      stays live
+//   --shoot-every S    shoot every S seconds of wall time, balls and slabs
+//                      in turn, through the same clicks the mouse makes
 //   --screenshot FILE  save the last presented frame as PNG before shutdown
 //   --script FILE      play the timed input events of FILE (demo_script.h)
 //   --record FILE      write the input of this run to FILE as such a script
@@ -19,10 +23,12 @@
 // step of 1/60 s per frame, the camera flies by 1/60 s per frame and each
 // drawn frame lasts at least that long, so a replay repeats the run, and a run on a slow
 // renderer (a headless screenshot on a software rasteriser, a second or
-// more per frame) shows the first seconds of play instead of bodies that
-// one huge step carried through the plate.
+// more per frame) shows the first seconds of play as a fast machine would.
+// A run bounded by --frames or --seconds prints closing statistics.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +52,8 @@ constexpr float kScriptStep = 1.0f / 60.0f;  // seconds per frame in scripted ru
 struct Options {
   long frames = 0;  // 0: until Escape or close
   long drawEvery = 1;
+  double seconds = 0.0;     // wall-clock limit; 0: none
+  double shootEvery = 0.0;  // seconds between two shots; 0: no automatic shots
   std::string screenshot;
   std::string script;
   std::string record;
@@ -55,16 +63,19 @@ struct Options {
 
 void PrintUsage(FILE* to, const char* program) {
   std::fprintf(to,
-               "Usage: %s [--frames N] [--screenshot FILE] [--script FILE] [--record FILE]"
-               " [--draw-every N] [--dump-bodies] [--help]\n"
-               "  --frames N         leave after N frames, as if Escape was held\n"
+               "Usage: %s [--frames N] [--seconds N] [--shoot-every S] [--screenshot FILE]"
+               " [--script FILE] [--record FILE] [--draw-every N] [--dump-bodies] [--help]\n"
+               "  --frames N         leave after N frames, as if Escape was pressed\n"
+               "  --seconds N        leave after N seconds of wall time (live frame clock)\n"
+               "  --shoot-every S    shoot every S seconds of wall time, balls and slabs in turn\n"
                "  --screenshot FILE  save the last presented frame as PNG\n"
                "  --script FILE      play the timed input events of FILE\n"
                "  --record FILE      write this run's input to FILE as a script\n"
                "  --draw-every N     draw only every Nth frame and the last\n"
                "  --dump-bodies      print every body's state and its hash at the end\n"
-               "  --help             show this text\n",
-               program);
+               "  --help             show this text\n"
+               "%s",
+               program, demo::ControlsText().c_str());
 }
 
 // Relative to where the program was started, not to "Resources".
@@ -91,6 +102,17 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         return false;
       }
       (arg == "--frames" ? options.frames : options.drawEvery) = count;
+    } else if ((arg == "--seconds" || arg == "--shoot-every") && i + 1 < argc) {
+      const char* text = argv[++i];
+      char* end = nullptr;
+      errno = 0;
+      const double value = std::strtod(text, &end);
+      if (errno != 0 || end == text || *end != 0 || !(value > 0.0) || !std::isfinite(value)) {
+        std::fprintf(stderr, "%s: %s needs a positive number of seconds, not \"%s\"\n", argv[0],
+                     arg.c_str(), text);
+        return false;
+      }
+      (arg == "--seconds" ? options.seconds : options.shootEvery) = value;
     } else if (arg == "--dump-bodies") {
       options.dumpBodies = true;
     } else if (arg == "--screenshot" && i + 1 < argc) {
@@ -125,6 +147,57 @@ bool LoadScript(const char* program, const std::string& path,
   return true;
 }
 
+// Automatic shots of --shoot-every: shot k is due k * every seconds after
+// the start, balls and slabs in turn. A due shot is a click posted before
+// the frame examines the mouse, so it takes the path of a real click; a
+// frame longer than the interval takes at most one click of each button
+// (two clicks of one button in one frame count once) and the rest follow
+// in the next frames.
+class AutoShooter {
+ public:
+  explicit AutoShooter(double every) : every_(every) {}
+  void Frame(double elapsed) {
+    if (!(every_ > 0.0)) return;
+    bool used[2] = {false, false};
+    while (fired_ < static_cast<long>(elapsed / every_)) {
+      const int which = static_cast<int>(fired_ % 2);  // 0: ball, 1: slab
+      if (used[which]) break;
+      used[which] = true;
+      const int button = which == 0 ? VLM_MOUSE_LEFT : VLM_MOUSE_RIGHT;
+      VLM_PostMouseButtonEvent(button, 1);
+      VLM_PostMouseButtonEvent(button, 0);
+      ++fired_;
+    }
+  }
+
+ private:
+  double every_;
+  long fired_ = 0;
+};
+
+// Wall-clock durations of the drawn frames, for the closing statistics.
+class FrameTimes {
+ public:
+  void Add(long frame, double seconds) { times_.push_back({seconds, frame}); }
+  std::string Summary() const {
+    if (times_.empty()) return "";
+    std::vector<double> sorted;
+    for (const auto& t : times_) sorted.push_back(t.first);
+    std::sort(sorted.begin(), sorted.end());
+    const size_t n = sorted.size();
+    const double median = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0;
+    const auto longest = *std::max_element(times_.begin(), times_.end());
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Drawn frames: %zu, median %.3f s, longest %.3f s (frame %ld)\n", n, median,
+                  longest.first, longest.second);
+    return text;
+  }
+
+ private:
+  std::vector<std::pair<double, long>> times_;  // seconds, frame number
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -151,6 +224,7 @@ int main(int argc, char** argv) {
   }
   const bool fixedSteps =
       !options.script.empty() || recordFile || options.frames > 0 || options.drawEvery > 1;
+  const bool bounded = options.frames > 0 || options.seconds > 0.0;
 
   int screenWidth = 0, screenHeight = 0;
   if (!OpenScreen(screenWidth, screenHeight)) {
@@ -162,21 +236,28 @@ int main(int argc, char** argv) {
   }
   BuildScene();
   int debugView = 0;
+  bool help = false;
   // A replay must step the world as the recorded run did: one step per frame.
   if (fixedSteps) VLM_SetPhysicsTimeStep(kScriptStep, 1);
 
   if (!options.screenshot.empty()) VLM_KeepPresentedFrames(1);
 
   demo::Recorder recorder(recordFile);
+  AutoShooter shooter(options.shootEvery);
+  FrameTimes frameTimes;
   std::vector<VLM_HANDLE> shots;
   size_t nextEvent = 0;
   long frame = 0;
-  auto frameStart = std::chrono::steady_clock::now();
+  const auto runStart = std::chrono::steady_clock::now();
+  auto frameStart = runStart;
   for (;; ++frame) {
+    const auto iterationStart = std::chrono::steady_clock::now();
+    const double elapsed = std::chrono::duration<double>(iterationStart - runStart).count();
     if (!HandleWindowEvents()) break;
     VLM_UpdateParticles();
     VLM_UpdateSounds();
     nextEvent = demo::PostEvents(script, nextEvent, frame);
+    shooter.Frame(elapsed);
     VLM_ExamineMouse();
     VLM_ExamineKeyboard();
     if (recordFile) recorder.Frame(frame);
@@ -194,15 +275,21 @@ int main(int argc, char** argv) {
     // the camera farther and shoot from elsewhere.
     FlyCamera(fixedSteps ? kScriptStep : VLM_FrameTime());
 
-    if (VLM_KeyboardDown(VLM_KEY_ESCAPE)) break;
+    // A tap that went down and up since the last frame is not held any
+    // more, but it was pressed: at one or two frames a second most are.
+    if (VLM_KeyboardDown(VLM_KEY_ESCAPE) || VLM_KeyboardPushed(VLM_KEY_ESCAPE)) break;
     if (VLM_KeyboardReleased('P')) debugView = 1 - debugView;
+    if (VLM_KeyboardReleased(VLM_KEY_F1)) help = !help;
 
-    const bool last = options.frames > 0 && frame + 1 >= options.frames;
+    const bool last = (options.frames > 0 && frame + 1 >= options.frames) ||
+                      (options.seconds > 0.0 && elapsed >= options.seconds);
     if (frame % options.drawEvery == 0 || last) {
       VLM_RenderWorld(-1);
-      VLM_DisplayElement(kElementCross, static_cast<float>(screenWidth) / 2.0f,
-                         static_cast<float>(screenHeight) / 2.0f);
+      // The window may have been resized: the drawing area follows it.
+      VLM_DisplayElement(kElementCross, static_cast<float>(VLM_ScreenWidth()) / 2.0f,
+                         static_cast<float>(VLM_ScreenHeight()) / 2.0f);
       DrawOverlay();
+      if (help) DrawHelp(VLM_ScreenWidth());
       if (fixedSteps) {
         // Every frame at least one step long, so every update runs one step.
         const auto due = frameStart + std::chrono::duration<double>(kScriptStep * 1.02);
@@ -210,6 +297,7 @@ int main(int argc, char** argv) {
       }
       VLM_FlipBuffers();
       frameStart = std::chrono::steady_clock::now();
+      frameTimes.Add(frame, std::chrono::duration<double>(frameStart - iterationStart).count());
     }
     if (last) break;
   }
@@ -218,7 +306,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: the screenshot \"%s\" cannot be written\n", argv[0],
                  options.screenshot.c_str());
   }
-  if (fixedSteps) std::fputs(Statistics(shots, debugView).c_str(), stdout);
+  if (fixedSteps || bounded) {
+    std::fputs(Statistics(shots, debugView).c_str(), stdout);
+    std::fputs(frameTimes.Summary().c_str(), stdout);
+  }
   if (options.dumpBodies) std::fputs(BodyDump(shots).c_str(), stdout);
   if (recordFile) std::fclose(recordFile);
   VLM_Shutdown();

@@ -49,6 +49,8 @@ int VLM_Init(void) {
   VLM_v4fFromColor(&ctx.render.lighting.ambientColour, 0xFF000000u);
 
   ctx.render.defaultTextureFilter = 0x2601;  // GL_LINEAR
+  ctx.render.maxAnisotropy = 8.0f;
+  if (hasGL) vlm::render::FitAnisotropyToRenderer();
   if (hasGL) vlm::gl::CreateDepthFramebuffer();
 
   ctx.render.effects = vlm::EffectParameters{};

@@ -2,6 +2,7 @@
 // driver strings in the log.
 #include "gpu/gl_context.h"
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -81,6 +82,17 @@ void SetInitialState() {
   // after each swap.
   if (vlmgl.glClear) vlmgl.glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   DrainErrors();
+}
+
+std::string RendererText() { return GLText(GL_RENDERER); }
+
+std::string SoftwareRasteriserName(std::string_view renderer) {
+  std::string lower(renderer);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* name : {"llvmpipe", "softpipe", "swrast"}) {
+    if (lower.find(name) != std::string::npos) return name;
+  }
+  return std::string();
 }
 
 void LogSystemInfo() {

@@ -1,6 +1,9 @@
 // Setting up a fresh GL context for the engine.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace vlm::gl {
 
 // Fills the engine's function table by name. A missing entry point leaves
@@ -11,5 +14,10 @@ void LoadFunctionTable();
 void SetInitialState();
 // The "System" section with the driver strings.
 void LogSystemInfo();
+// The driver's renderer string; empty without a function table.
+std::string RendererText();
+// The name of the software rasteriser a renderer string names (llvmpipe,
+// softpipe, swrast, in any case), or empty for any other renderer.
+std::string SoftwareRasteriserName(std::string_view renderer);
 
 }  // namespace vlm::gl

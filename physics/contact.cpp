@@ -276,7 +276,10 @@ void ResolveContact(VLM_OBJECT* a, VLM_OBJECT* b) {
 
   if (!aFixed) Propagate(a, ca.centre);
   Propagate(b, cb.centre);
-  if (world.passes.count > 1) {
+  // An impact on a compound is resolved above in every world; kept for the
+  // passes as well, its first impulse, shared out about the compound's
+  // centre, would be solved again about each body and set the pair spinning.
+  if (world.passes.count > 1 && !rodsA && !rodsB) {
     KeepContact(world, a, b, aFixed, ca, cb, p, towardB, side * vn, e, mu, side * normalImpulse, tangentImpulse);
   }
 }

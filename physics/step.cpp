@@ -98,6 +98,11 @@ void IntegratePhase(PhysicsWorld& world, float dt) {
   }
 }
 
+// The longest step a measured frame is stepped in (seconds), and the most
+// such steps one update runs: 4 s of world time.
+constexpr float kMaxVariableStep = 1.0f / 30.0f;
+constexpr int kMaxSubSteps = 120;
+
 int RoundedFrameRate(float frequency) {
   if (!std::isfinite(frequency) || frequency < 0.0f || frequency > 2.0e9f) return 0;
   return static_cast<int>(std::lround(frequency));
@@ -108,8 +113,24 @@ int RoundedFrameRate(float frequency) {
 int StepsThisUpdate(PhysicsWorld& world, float frameTime) {
   const float h = world.fixedStep;
   if (!(h > 0.0f)) {
+    // One step of the frame's duration, unless the frame is so long that
+    // one step would carry a falling body through a thin plate: then equal
+    // sub-steps of at most kMaxVariableStep. Time past kMaxSubSteps of them
+    // is dropped, so that a long stall slows the world down for a frame
+    // instead of tunnelling or stalling the next frames.
+    int steps = 1;
+    if (frameTime > kMaxVariableStep && std::isfinite(frameTime)) {
+      const double wanted = std::ceil(static_cast<double>(frameTime) / kMaxVariableStep);
+      if (wanted <= kMaxSubSteps) {
+        steps = static_cast<int>(wanted);
+        frameTime /= static_cast<float>(steps);
+      } else {
+        steps = kMaxSubSteps;
+        frameTime = kMaxVariableStep;
+      }
+    }
     world.timeStep = frameTime;
-    return 1;
+    return steps;
   }
   world.timeStep = h;
   // Without a measured frame (no window) every update is one step.
@@ -124,7 +145,10 @@ int StepsThisUpdate(PhysicsWorld& world, float frameTime) {
   return steps;
 }
 
-void SimulationStep() {
+// `last`: the last step of this update. Sub-steps of a long frame pause
+// only between their phases, so that a frame of many of them does not
+// spend a millisecond of pause on each.
+void SimulationStep(bool last) {
   PhysicsWorld& world = World();
   {
     PhysicsLock guard(world.lock);
@@ -152,7 +176,11 @@ void SimulationStep() {
     RunContactPasses(world);
     world.collisionPhase = outer;
   }
-  WaitStep(std::chrono::milliseconds(1));
+  if (last) {
+    WaitStep(std::chrono::milliseconds(1));
+  } else {
+    WaitStep(std::chrono::microseconds(10));
+  }
 }
 
 }  // namespace vlm
@@ -168,7 +196,7 @@ int VLM_UpdatePhysics(int debug) {
     world.frameRate = vlm::RoundedFrameRate(timing.renderFrequency);
     steps = vlm::StepsThisUpdate(world, timing.lastFrameSeconds);
   }
-  for (int i = 0; i < steps; ++i) vlm::SimulationStep();
+  for (int i = 0; i < steps; ++i) vlm::SimulationStep(i + 1 == steps);
   if (debug) {
     vlm::PhysicsLock guard(world.lock);
     vlm::BuildDebugView(world);

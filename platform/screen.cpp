@@ -144,6 +144,8 @@ void StartEngine(const Surface& surface, intptr_t appWindow, int x, int y, int w
   screen.y = y;
   screen.width = width;
   screen.height = height;
+  // The size the window has now: the surface follows it from its first change.
+  SDL_GL_GetDrawableSize(surface.window, &screen.drawableWidth, &screen.drawableHeight);
   screen.colourBits = bits;
   screen.depthBits = surface.depth;
   screen.swapInterval = 0;
@@ -197,6 +199,21 @@ void DrawableSize(int* width, int* height) {
   *width = 0;
   *height = 0;
   if (SDL_Window* window = SdlWindow()) SDL_GL_GetDrawableSize(window, width, height);
+}
+
+bool FollowWindowSize() {
+  ScreenState& screen = Screen();
+  if (!screen.glContext) return false;
+  int width = 0, height = 0;
+  DrawableSize(&width, &height);
+  if (width <= 0 || height <= 0 || (width == screen.drawableWidth && height == screen.drawableHeight))
+    return false;
+  screen.drawableWidth = width;
+  screen.drawableHeight = height;
+  if (width == screen.width && height == screen.height) return false;
+  screen.width = width;
+  screen.height = height;
+  return true;
 }
 
 int64_t PerformanceCounter() {
@@ -269,5 +286,9 @@ int VLM_SetVSync(int interval) {
   }
   return 0;
 }
+
+int VLM_ScreenWidth(void) { return vlm::Screen().glContext ? vlm::Screen().width : 0; }
+
+int VLM_ScreenHeight(void) { return vlm::Screen().glContext ? vlm::Screen().height : 0; }
 
 }  // extern "C"

@@ -18,6 +18,11 @@ void SwapBuffers();
 // The size of the drawing surface's default framebuffer in pixels
 // (0 x 0 without a surface).
 void DrawableSize(int* width, int* height);
+// The surface covers its window's inner area: when the window's drawable
+// size is no longer the one the surface last took, the surface's size in
+// the engine context becomes it. True when the size changed. A window
+// with no area (minimised) changes nothing.
+bool FollowWindowSize();
 
 // Monotonic counter in nanoseconds and its frequency.
 int64_t PerformanceCounter();

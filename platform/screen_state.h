@@ -14,6 +14,8 @@ struct ScreenState {
   int32_t y = 0;
   int32_t width = 0;
   int32_t height = 0;
+  int32_t drawableWidth = 0;  // the window's drawable size the surface last followed
+  int32_t drawableHeight = 0;
   int32_t colourBits = 0;   // bits asked for
   int32_t depthBits = 0;    // depth bits the surface really got asked with
   int32_t swapInterval = 0;

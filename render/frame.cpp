@@ -13,6 +13,7 @@
 #include "mesh/mesh_record.h"
 #include "render/frustum.h"
 #include "render/render_state.h"
+#include "render/screen_size.h"
 #include "render/shader_state.h"
 #include "render/targets.h"
 #include "scene/object_record.h"
@@ -112,6 +113,7 @@ int VLM_RenderWorld(intptr_t target) {
   constexpr const char* kProc = "VLM_RenderWorld";
   if (!vlm::Engine().hasGL) return 0;
   using namespace vlm::render;
+  FollowWindowSize(kProc);
   const RenderTargets& targets = Targets();
   if (targets.gbufferArray == 0 || targets.framebuffers[kForwardFramebuffer].framebuffer == 0) {
     vlm::Fail("Fail: There are no render targets!", kProc);

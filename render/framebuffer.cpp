@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "core/fail.h"
 #include "gpu/gl_objects.h"
 #include "gpu/gl_state.h"
 #include "gpu/gl_textures.h"
@@ -96,7 +97,69 @@ void AttachRecord(RenderTargets& t, int index) {
   vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, t.depthTexture, 0);
 }
 
+// The targets of the screen's size: the G-buffer array, the depth texture,
+// the half-size array, the three framebuffers and the screen quad. Without
+// a `resizer` (start-up) each framebuffer gets its title and "OK" or error
+// row; when the procedure `resizer` makes them again at a new size, only a
+// framebuffer that cannot be completed is reported.
+bool CreateSizedTargets(RenderTargets& t, const char* resizer) {
+  const bool log = resizer == nullptr;
+  ScreenSize(&t.width, &t.height);
+  if (t.width <= 0) t.width = 1;
+  if (t.height <= 0) t.height = 1;
+  t.halfWidth = Half(t.width) > 0 ? Half(t.width) : 1;
+  t.halfHeight = Half(t.height) > 0 ? Half(t.height) : 1;
+  t.halfScaleX = t.halfScaleY = 0.5f;
+
+  CreateScreenQuad(t);
+  t.gbufferArray = vlm::gl::CreateTextureArray(GL_RGBA32F, t.width, t.height, kGBufferLayers,
+                                               GL_RGBA, GL_FLOAT, GL_LINEAR);
+  t.depthTexture = CreateDepthTexture(t.width, t.height);
+  t.halfArray = vlm::gl::CreateTextureArray(GL_RGBA8, t.halfWidth, t.halfHeight, kHalfLayers,
+                                            GL_RGBA, GL_UNSIGNED_BYTE, GL_LINEAR);
+
+  static const char* const kNames[kFramebufferCount] = {"GBuffer", "FBuffer", "SBuffer"};
+  for (int i = 0; i < kFramebufferCount; ++i) {
+    FramebufferRecord& record = t.framebuffers[static_cast<size_t>(i)];
+    const std::string title = "Framebuffer(" + std::to_string(i) + "): " + kNames[i];
+    if (log) VLM_LogMessage(title.c_str(), VLM_COLOR_INFO, 0, "", kProc);
+    if (i == 0) {
+      record.depthRenderbuffer =
+          vlm::gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT24, t.width, t.height);
+    }
+    record.framebuffer = vlm::gl::CreateFramebuffer();
+    vlm::gl::BindFramebuffer(record.framebuffer);
+    AttachRecord(t, i);
+    vlm::gl::SetDrawBuffers(record.drawBuffers.data(), record.drawBuffers.size());
+    const GLenum status = vlmgl.glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    vlm::gl::BindFramebuffer(0);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+      if (log) {
+        const std::string row = "ERROR " + std::to_string(status) + " !";
+        VLM_LogMessage(row.c_str(), kColorError, 0, "", kProc);
+      } else {
+        Fail("Fail: " + title + " cannot be completed at " + std::to_string(t.width) + " x " +
+                 std::to_string(t.height) + " pixels (status " + std::to_string(status) + ")!",
+             resizer);
+      }
+      vlm::gl::DeleteRenderbuffer(record.depthRenderbuffer);
+      vlm::gl::DeleteFramebuffer(record.framebuffer);
+      return false;
+    }
+    if (log) VLM_LogMessage("OK", kColorOk, 0, "", kProc);
+  }
+  return true;
+}
+
 }  // namespace
+
+bool RemakeSizedTargets(const char* procedure) {
+  if (!HasTargetFunctions()) return false;
+  DeleteFramebuffers();
+  const bool made = CreateSizedTargets(Targets(), procedure);
+  RemakeDirectQuad();
+  return made;
+}
 
 void DeleteFramebuffers() {
   RenderTargets& t = Targets();
@@ -119,50 +182,9 @@ extern "C" {
 int VLM_InitFrameBuffer(void) {
   using namespace vlm::render;
   VLM_BeginLogSection("FrameBuffer", VLM_COLOR_SUBSYSTEM);
-  RenderTargets& t = Targets();
-  if (!HasTargetFunctions()) {
-    VLM_EndLogSection();
-    return 0;
-  }
-  DeleteFramebuffers();  // a second start-up replaces the targets, leaking nothing
-  ScreenSize(&t.width, &t.height);
-  if (t.width <= 0) t.width = 1;
-  if (t.height <= 0) t.height = 1;
-  t.halfWidth = Half(t.width) > 0 ? Half(t.width) : 1;
-  t.halfHeight = Half(t.height) > 0 ? Half(t.height) : 1;
-  t.halfScaleX = t.halfScaleY = 0.5f;
-
-  CreateScreenQuad(t);
-  t.gbufferArray = vlm::gl::CreateTextureArray(GL_RGBA32F, t.width, t.height, kGBufferLayers,
-                                               GL_RGBA, GL_FLOAT, GL_LINEAR);
-  t.depthTexture = CreateDepthTexture(t.width, t.height);
-  t.halfArray = vlm::gl::CreateTextureArray(GL_RGBA8, t.halfWidth, t.halfHeight, kHalfLayers,
-                                            GL_RGBA, GL_UNSIGNED_BYTE, GL_LINEAR);
-
-  static const char* const kNames[kFramebufferCount] = {"GBuffer", "FBuffer", "SBuffer"};
-  for (int i = 0; i < kFramebufferCount; ++i) {
-    FramebufferRecord& record = t.framebuffers[static_cast<size_t>(i)];
-    const std::string title = "Framebuffer(" + std::to_string(i) + "): " + kNames[i];
-    VLM_LogMessage(title.c_str(), VLM_COLOR_INFO, 0, "", kProc);
-    if (i == 0) {
-      record.depthRenderbuffer =
-          vlm::gl::CreateRenderbufferStorage(GL_DEPTH_COMPONENT24, t.width, t.height);
-    }
-    record.framebuffer = vlm::gl::CreateFramebuffer();
-    vlm::gl::BindFramebuffer(record.framebuffer);
-    AttachRecord(t, i);
-    vlm::gl::SetDrawBuffers(record.drawBuffers.data(), record.drawBuffers.size());
-    const GLenum status = vlmgl.glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    vlm::gl::BindFramebuffer(0);
-    if (status != GL_FRAMEBUFFER_COMPLETE) {
-      const std::string row = "ERROR " + std::to_string(status) + " !";
-      VLM_LogMessage(row.c_str(), kColorError, 0, "", kProc);
-      vlm::gl::DeleteRenderbuffer(record.depthRenderbuffer);
-      vlm::gl::DeleteFramebuffer(record.framebuffer);
-      VLM_EndLogSection();
-      return 0;
-    }
-    VLM_LogMessage("OK", kColorOk, 0, "", kProc);
+  if (HasTargetFunctions()) {
+    DeleteFramebuffers();  // a second start-up replaces the targets, leaking nothing
+    CreateSizedTargets(Targets(), nullptr);
   }
   VLM_EndLogSection();
   return 0;

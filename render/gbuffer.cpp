@@ -182,6 +182,13 @@ void DeleteLightProgram(LightProgram& light) {
 
 }  // namespace
 
+void RemakeDirectQuad() {
+  RenderTargets& t = Targets();
+  gl::DeleteVertexArray(t.directQuadArray);
+  gl::DeleteBuffer(t.directQuadBuffer);
+  CreateDirectQuad(t);
+}
+
 void DeleteLightPrograms() {
   RenderTargets& t = Targets();
   for (LightProgram* light :

@@ -1,10 +1,14 @@
 // The renderer's global GL objects: created at start-up, deleted at shutdown.
 #include "render/gl_init.h"
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
+#include "gpu/gl_context.h"
 #include "gpu/gl_objects.h"
 #include "render/render_state.h"
+#include "velmora/core.h"
 
 namespace vlm::gl {
 namespace {
@@ -89,3 +93,31 @@ void DeleteGlobalObjects() {
 }
 
 }  // namespace vlm::gl
+
+namespace vlm::render {
+
+namespace {
+
+// What llvmpipe draws at about the cost of no anisotropic filtering (the
+// demo's start view: 8 took most of the frame, a close slab a minute).
+constexpr float kSoftwareAnisotropy = 1.0f;
+
+std::string Number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+  return text;
+}
+
+}  // namespace
+
+void FitAnisotropyToRenderer() {
+  const std::string software = gl::SoftwareRasteriserName(gl::RendererText());
+  float& maximum = Render().maxAnisotropy;
+  if (software.empty() || maximum <= kSoftwareAnisotropy) return;
+  const std::string row = "Info: Software rasteriser (" + software + "): maximum anisotropy lowered from " +
+                          Number(maximum) + " to " + Number(kSoftwareAnisotropy);
+  VLM_LogMessage(row.c_str(), VLM_COLOR_NOTICE, 0, "", "VLM_Init");
+  maximum = kSoftwareAnisotropy;
+}
+
+}  // namespace vlm::render

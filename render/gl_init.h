@@ -13,3 +13,13 @@ void CreateQuadGrid();
 void DeleteGlobalObjects();
 
 }  // namespace vlm::gl
+
+namespace vlm::render {
+
+// On a software rasteriser anisotropic filtering costs most of a frame (and
+// a textured box seen from very close can take a minute): the maximum
+// anisotropy goes down to what such a renderer draws cheaply, with an Info
+// row naming it. Other renderers keep the setting.
+void FitAnisotropyToRenderer();
+
+}  // namespace vlm::render

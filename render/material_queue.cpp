@@ -2,8 +2,10 @@
 // list, releasing a material without leaving anything pointing at it, the
 // built-in resources and the default texture filter.
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "core/fail.h"
 #include "core/registries.h"
 #include "definition/texture_material_records.h"
 #include "render/render_state.h"
@@ -78,5 +80,16 @@ int VLM_SetTextureFilter(int filter) {
 }
 
 int VLM_GetTextureFilter(void) { return static_cast<int>(vlm::Render().defaultTextureFilter); }
+
+int VLM_SetTextureAnisotropy(float maximum) {
+  if (!std::isfinite(maximum) || maximum < 1.0f) {
+    vlm::Fail("Fail: The maximum anisotropy must be a finite number of at least 1!", "VLM_SetTextureAnisotropy");
+    return 0;
+  }
+  vlm::Render().maxAnisotropy = maximum;
+  return 1;
+}
+
+float VLM_GetTextureAnisotropy(void) { return vlm::Render().maxAnisotropy; }
 
 }  // extern "C"

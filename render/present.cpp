@@ -13,6 +13,7 @@
 #include "render/element_record.h"
 #include "render/frame_state.h"
 #include "render/render_state.h"
+#include "render/screen_size.h"
 #include "render/shader_record.h"
 #include "render/targets.h"
 #include "velmora/core.h"
@@ -138,6 +139,8 @@ int VLM_FlipBuffers(void) {
   MeasureFrame(vlm::Timing());
   KeepFrame();
   vlm::platform::SwapBuffers();
+  // The next frame, 3D and 2D alike, is drawn at the window's new size.
+  vlm::render::FollowWindowSize("VLM_FlipBuffers");
   return 0;
 }
 

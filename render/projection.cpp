@@ -1,13 +1,17 @@
 // The GL side of the camera: the viewport, the Projection uniform buffer
-// and the near and far planes in the Misc buffer. The camera record and
-// its matrices live in the scene (scene/camera.h).
+// and the near and far planes in the Misc buffer, and following the
+// window's size. The camera record and its matrices live in the scene
+// (scene/camera.h).
 #include <cmath>
 
 #include "core/fail.h"
 #include "gpu/gl_objects.h"
 #include "gpu/gl_state.h"
 #include "gpu/gl_table.h"
+#include "platform/screen.h"
+#include "render/screen_size.h"
 #include "render/shader_state.h"
+#include "render/targets.h"
 #include "render/uniform_buffers.h"
 #include "scene/scene_state.h"
 #include "velmora/camera.h"
@@ -115,6 +119,22 @@ void CreateProjectionBuffer() {
 }
 
 }  // namespace
+
+void FollowWindowSize(const char* procedure) {
+  if (!platform::FollowWindowSize()) return;
+  int width = 0, height = 0;
+  ScreenSize(&width, &height);
+  RemakeSizedTargets(procedure);
+  ResizeProjection(width, height);
+  ProjectionData().mScreenMatrix = Scene().projection.screen;
+  Upload(Block::kProjection, 2 * kMatrixBytes, kMatrixBytes);
+  UploadCurrentMode();
+  MiscBlock& misc = Shaders().buffers.misc.data;
+  misc.vMapSize[0] = static_cast<float>(width);
+  misc.vMapSize[1] = static_cast<float>(height);
+  Upload(Block::kMisc, 0, sizeof(MiscBlock));
+  if (HasGL()) gl::SetViewport(width, height);
+}
 
 void SetProjectionMatrices(ProjectionBlock& block, int width, int height, float fieldOfView,
                            float nearPlane, float farPlane) {

@@ -109,6 +109,7 @@ struct RenderState {
   DefaultResources defaults;
   SceneDrawing scene;
   uint32_t defaultTextureFilter = 0x2601;  // GL_LINEAR
+  float maxAnisotropy = 8.0f;  // of the textures made from now on; 1: none
   uint32_t depthRenderbuffer = 0;          // the spare framebuffer with its depth buffer
   uint32_t depthFramebuffer = 0;
   int32_t showLogo = 0;                    // VLM_ShowEngineLogo

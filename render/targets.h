@@ -152,6 +152,14 @@ void BuildIcosphere(std::vector<float>* vertices, std::vector<uint32_t>* indices
 // Look-at view matrix (row vectors) from eye towards target with the up vector.
 m4f LookAt(const v4f& eye, const v4f& target, const v4f& up);
 
+// The targets sized by the screen (G-buffer and half-size arrays, depth
+// texture and buffer, the three framebuffers, the screen quads) made again
+// at the screen's present size; a framebuffer that cannot be completed
+// gets a failure row naming `procedure`. False then, or without GL.
+bool RemakeSizedTargets(const char* procedure);
+// The direct light's screen quad, in pixels, at the targets' size.
+void RemakeDirectQuad();
+
 // Deletes the objects of each group (0 names are skipped).
 void DeleteFramebuffers();
 void DeleteLightPrograms();

@@ -68,6 +68,7 @@ void RebuildOrthographic(const VLM_CAMERA& camera, ProjectionState& projection, 
   const float h = static_cast<float>(projection.height > 0 ? projection.height : 1);
   projection.orthographic = OrthographicMatrix(0.0f, camera.fAspect * h / orthoDivisor,
                                                -h / orthoDivisor, 0.0f, camera.fNear, camera.fFar);
+  projection.orthoDivisor = orthoDivisor;
 }
 
 void SetUpCamera(int width, int height) {
@@ -90,6 +91,17 @@ void SetUpCamera(int width, int height) {
   RebuildOrthographic(camera, projection, 1.0f);
   projection.screen = ScreenMatrix(projection.width, projection.height);
   VLM_UpdateCamera();
+}
+
+void ResizeProjection(int width, int height) {
+  SceneState& scene = Scene();
+  ProjectionState& projection = scene.projection;
+  projection.width = width > 0 ? width : 1;
+  projection.height = height > 0 ? height : 1;
+  scene.camera.fAspect = static_cast<float>(projection.width) / static_cast<float>(projection.height);
+  RebuildPerspective(scene.camera, projection);
+  RebuildOrthographic(scene.camera, projection, projection.orthoDivisor);
+  projection.screen = ScreenMatrix(projection.width, projection.height);
 }
 
 const m4f& CurrentProjection() {

@@ -44,6 +44,7 @@ struct ProjectionState {
   m4f inversePerspective{};
   m4f orthographic{};
   m4f screen{};  // pixels, y down from the top edge, z -512..512
+  float orthoDivisor = 1.0f;  // the orthographic box's last divisor (10 after a near-plane change)
 };
 
 // Row-vector forms (v * M) of the usual GL matrices. fov in degrees.
@@ -62,6 +63,10 @@ void RebuildOrthographic(const VLM_CAMERA& camera, ProjectionState& projection, 
 // The camera's defaults for a drawing area of width x height pixels, and
 // the projection matrices built from them. No GL.
 void SetUpCamera(int width, int height);
+
+// A new size of the drawing area: the aspect, the projection matrices and
+// the 2D screen matrix follow it; the camera's other parameters stay. No GL.
+void ResizeProjection(int width, int height);
 
 // The matrix at byte 0 of the Projection buffer in the current mode.
 const m4f& CurrentProjection();

@@ -23,6 +23,12 @@ intptr_t VLM_OpenScreenInWindow(intptr_t window, int x, int y, int width, int he
  * identifier, or 0. */
 intptr_t VLM_OpenScreenWindow(int width, int height, int bits, const char* title, int flags,
                               int fullscreen);
+/* The drawing surface's size in pixels, 0 without one. When its window is
+ * resized the surface follows its inner size: the next VLM_RenderWorld or
+ * the end of VLM_FlipBuffers makes the render targets, the projection and
+ * the 2D screen matrix for the new size. */
+int VLM_ScreenWidth(void);
+int VLM_ScreenHeight(void);
 /* Swap interval: 0 off, 1 every vertical blank. Returns 0. */
 int VLM_SetVSync(int interval);
 /* Presents the frame and measures frame time and frame rate. Returns 0. */

@@ -93,6 +93,13 @@ int VLM_UploadTextureImage(const VLM_IMAGE* image, uint32_t target, int layer);
 int VLM_SetTextureRegion(VLM_HANDLE texture, int x, int y, int width, int height);
 int VLM_SetTextureFilter(int filter);
 int VLM_GetTextureFilter(void);
+/* The maximum anisotropy of the textures made from now on (from files,
+ * definitions and cube faces; textures from memory take none): 1 (none)
+ * or more, held within the driver's own limit. Start-up sets 8, or less
+ * on a software rasteriser, which writes a log row saying so. Returns 1,
+ * or 0 with a failure row for a value below 1 or not finite. */
+int VLM_SetTextureAnisotropy(float maximum);
+float VLM_GetTextureAnisotropy(void);
 int VLM_GetTextureWidth(VLM_HANDLE texture);
 int VLM_GetTextureHeight(VLM_HANDLE texture);
 const char* VLM_GetTextureName(VLM_HANDLE texture);

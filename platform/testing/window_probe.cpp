@@ -43,6 +43,24 @@ std::string AppWindowTitle(int number) {
   return window ? SDL_GetWindowTitle(window) : "";
 }
 
+bool ResizeSurfaceWindow(int width, int height) {
+  SDL_Window* window = platform::SdlWindow();
+  if (!window) {
+    SDL_SetError("There is no drawing surface");
+    return false;
+  }
+  SDL_SetWindowSize(window, width, height);
+  for (int tries = 0; tries < 200; ++tries) {
+    SDL_PumpEvents();
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    if (w == width && h == height) return true;
+    SDL_Delay(10);
+  }
+  SDL_SetError("The window did not take the size %d x %d", width, height);
+  return false;
+}
+
 bool QueueUserEvent() {
   SDL_Event event{};
   event.type = SDL_USEREVENT;

@@ -25,6 +25,12 @@ int CurrentDepthBits();
 uint32_t AppWindowSystemId(int number);
 std::string AppWindowTitle(int number);
 
+// Resizes the drawing surface's window as a user would and waits (up to two
+// seconds, pumping its events) until the window system reports the new
+// drawable size. False (reason in LastError()) without a surface window or
+// when the size does not arrive.
+bool ResizeSurfaceWindow(int width, int height);
+
 // ---- Queued events --------------------------------------------------------
 // These stay in the queue for VLM_WindowEvent. False (reason in LastError())
 // when the event could not be queued or the window is not open.

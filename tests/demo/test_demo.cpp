@@ -1,6 +1,9 @@
 // The demo program as a whole: run under a (virtual) display, it starts the
 // engine, runs its frames, writes the log and the screenshot and ends with 0.
+#include <regex>
+
 #include "demo_run.h"
+#include "platform/image.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 
@@ -49,6 +52,21 @@ TEST_F(Demo, HundredTwentyFramesUnderVirtualDisplay) {
   EXPECT_EQ(png.substr(12, 4), "IHDR");
   EXPECT_EQ(BigEndian32(png, 16), 1600u);
   EXPECT_EQ(BigEndian32(png, 20), 900u);
+
+  // The plate in the bottom-right corner is lit, not blown out: no channel
+  // of its 600 x 200 pixels reaches 255 (a specular strength of 16 with an
+  // exponent of 1 saturated about 11,000 of them).
+  const vlm::platform::Image shot = vlm::platform::LoadImageFile(dir.File("shot.png").c_str());
+  ASSERT_TRUE(shot);
+  int saturated = 0;
+  for (int y = 700; y < 900; ++y) {
+    const uint8_t* row = shot.PictureRow(y);
+    for (int x = 1000; x < 1600; ++x) {
+      const uint8_t* p = row + static_cast<size_t>(x) * static_cast<size_t>(shot.BytesPerPixel());
+      saturated += p[0] == 255 || p[1] == 255 || p[2] == 255;
+    }
+  }
+  EXPECT_EQ(saturated, 0);
 }
 
 TEST_F(Demo, HelpAndBadArguments) {
@@ -57,15 +75,51 @@ TEST_F(Demo, HelpAndBadArguments) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.output.find("--frames N"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("--screenshot FILE"), std::string::npos);
+  EXPECT_NE(run.output.find("--seconds N"), std::string::npos);
+  EXPECT_NE(run.output.find("--shoot-every S"), std::string::npos);
+  // The controls, keys and buttons.
+  for (const char* control : {"W / S ", "A / D ", "left button ", "right button ", "\n  P ", "\n  F1 ",
+                              "\n  Escape "})
+    EXPECT_NE(run.output.find(control), std::string::npos) << control;
   EXPECT_FALSE(fs::exists(dir.File("VLM LogFile.html")));  // nothing started
 
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--frames"}, {"--frames", "0"}, {"--frames", "12x"},
-        {"--frames", "-3"}, {"--draw-every", "0"}, {"--screenshot"}, {"--script"}, {"--record"}, {"--fast"}}) {
+        {"--frames", "-3"}, {"--draw-every", "0"}, {"--screenshot"}, {"--script"}, {"--record"}, {"--fast"},
+        {"--seconds"}, {"--seconds", "0"}, {"--seconds", "-1"}, {"--seconds", "nan"}, {"--seconds", "inf"},
+        {"--shoot-every", "2s"}, {"--shoot-every", "0"}}) {
     run = RunDemo(dir.Path(), args);
     EXPECT_EQ(run.status, 2) << args[0] << ": " << run.output;
     EXPECT_NE(run.output.find("Usage:"), std::string::npos);
   }
+}
+
+// A run bounded by wall time keeps the live frame clock: a software
+// rasteriser's frames of a second or more are stepped in short steps, so
+// the wheels, dropped from 10 units, and the balls and slabs shot every two
+// seconds all lie on the plate (top at 0.5) at the end, not below it and
+// not still in the air as eight frames of 1/60 s would leave them.
+TEST_F(Demo, LiveRunBoundedBySecondsShootsAndKeepsTheBodiesOnThePlate) {
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
+  vlmtest::TempDir dir;
+  const auto start = std::chrono::steady_clock::now();
+  const DemoRun run = RunDemo(dir.Path(), {"--seconds", "8", "--shoot-every", "2"});
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_GE(wall, 8.0);
+  std::smatch m;
+  // Shots at 2, 4, 6 and 8 s, fewer when a frame outlasts two intervals.
+  ASSERT_TRUE(std::regex_search(run.output, m, std::regex("Bodies: ([0-9]+) \\(dyn\\) \\+ 1 \\(stc\\)\n")))
+      << run.output;
+  EXPECT_GE(std::stoi(m[1]), 2 + 1) << run.output;
+  EXPECT_LE(std::stoi(m[1]), 2 + 4) << run.output;
+  ASSERT_TRUE(std::regex_search(run.output, m, std::regex("Lowest body centre: (-?[0-9.]+)\n"))) << run.output;
+  EXPECT_GT(std::stof(m[1]), 0.75f) << run.output;
+  EXPECT_LT(std::stof(m[1]), 3.0f) << run.output;
+  EXPECT_TRUE(std::regex_search(run.output, std::regex("\nDrawn frames: [1-9][0-9]*, median [0-9.]+ s, "
+                                                       "longest [0-9.]+ s \\(frame [0-9]+\\)\n")))
+      << run.output;
 }
 
 // Without a window system the demo says so and ends instead of looping.

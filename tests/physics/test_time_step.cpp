@@ -45,13 +45,61 @@ TEST_F(PhysicsTest, WithoutFrameTimeEveryUpdateIsOneFixedStep) {
   EXPECT_NEAR(ball->Body.v4fVelocity.y, -3.0f, 1e-5f);
   // Movement per step: v * h + a * h^2 (no factor 1/2): -0.1, -0.2, -0.3.
   EXPECT_NEAR(ball->v4fPosition.y, -0.6f, 1e-5f);
-  // 0 brings back one step of the frame's duration: no frame, no movement.
+  // 0 brings back one step of the frame's duration: no frame, no movement;
+  // a frame of 1/30 s, the longest that is one step: -3/30 - 10/900.
   ASSERT_EQ(VLM_SetPhysicsTimeStep(0.0f, 1), 1);
   VLM_UpdatePhysics(0);
   EXPECT_NEAR(ball->v4fPosition.y, -0.6f, 1e-5f);
+  FrameTook(1.0f / 30.0f);
+  VLM_UpdatePhysics(0);
+  EXPECT_NEAR(ball->v4fPosition.y, -0.6f - 0.1f - 1.0f / 90.0f, 1e-5f);
+}
+
+// A frame longer than 1/30 s runs as equal steps of at most 1/30 s, each the
+// same as a frame of that length; past 120 of them (4 s) the rest of a
+// stall is dropped. Without it a one-second frame would drop a ball through
+// a plate of half its thickness in one step.
+TEST_F(PhysicsTest, LongFramesRunAsEqualStepsOfAtMostAThirtiethSecond) {
+  // Three frames of 0.1 / 3 s, then the same fall in one frame of 0.1 s.
+  VLM_SetGravity(0.0f, -10.0f, 0.0f);
+  VLM_OBJECT* ball = Body(1, -2, 1.0f, P(0, 0, 0));
+  for (int i = 0; i < 3; ++i) {
+    FrameTook(0.1f / 3.0f);
+    VLM_UpdatePhysics(0);
+  }
+  const float threeFrames = ball->v4fPosition.y;
+  ResetWorld();
+  VLM_SetGravity(0.0f, -10.0f, 0.0f);
+  ball = Body(1, -2, 1.0f, P(0, 0, 0));
   FrameTook(0.1f);
   VLM_UpdatePhysics(0);
-  EXPECT_NEAR(ball->v4fPosition.y, -1.0f, 1e-5f);
+  EXPECT_EQ(World().timeStep, 0.1f / 3.0f);
+  EXPECT_EQ(ball->v4fPosition.y, threeFrames);
+  EXPECT_NEAR(threeFrames, -10.0f * (0.1f / 3) * (0.1f / 3) * 6.0f, 1e-6f);  // a h^2 (1 + 2 + 3)
+  EXPECT_NEAR(ball->Body.v4fVelocity.y, -1.0f, 1e-6f);
+  // Just over 1/30 s: two steps; 100 s: 120 steps of 1/30 s, 4 s of fall.
+  FrameTook(1.0f / 30.0f + 1e-6f);
+  VLM_UpdatePhysics(0);
+  EXPECT_EQ(World().timeStep, (1.0f / 30.0f + 1e-6f) / 2.0f);
+  EXPECT_NEAR(ball->Body.v4fVelocity.y, -1.0f - 10.0f / 30.0f, 1e-5f);
+  FrameTook(100.0f);
+  VLM_UpdatePhysics(0);
+  EXPECT_EQ(World().timeStep, 1.0f / 30.0f);
+  EXPECT_NEAR(ball->Body.v4fVelocity.y, -1.0f - 10.0f / 30.0f - 40.0f, 1e-3f);
+
+  // A ball of radius 1 dropped on a plate 1 thick, in frames of 0.8 s: one
+  // step of 0.8 s would carry it through.
+  ResetWorld();
+  VLM_SetGravity(0.0f, -9.81f, 0.0f);
+  VLM_CreateBoxCage(1, 20.0f, 1.0f, 20.0f, "");
+  Body(-1, 1, 0.0f, P(0, 0, 0));
+  VLM_CreateSphereCage(2, 2.0f, "");
+  ball = Body(-1, 2, 1.0f, P(0, 10, 0));
+  for (int i = 0; i < 10; ++i) {
+    FrameTook(0.8f);
+    VLM_UpdatePhysics(0);
+  }
+  EXPECT_NEAR(ball->v4fPosition.y, 1.5f, 0.1f);
 }
 
 TEST_F(PhysicsTest, ImpossibleTimeStepsAndPassCountsAreRefused) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/engine_state.h"
+#include "gpu/gl_context.h"
 #include "gpu/gl_table.h"
 #include "platform/screen.h"
 #include "platform/screen_state.h"
@@ -13,6 +14,7 @@
 #include "support/gl_context.h"
 #include "support/test_support.h"
 #include "velmora/core.h"
+#include "velmora/texture.h"
 
 namespace {
 
@@ -162,10 +164,35 @@ TEST(GLTable, SystemSectionInStartupLog) {
   const size_t at = log.find(system);
   EXPECT_NE(at, std::string::npos) << log;
   EXPECT_EQ(at, top.size());  // right after the version row
+  // A software rasteriser is named in the next row, which lowers the
+  // maximum anisotropy; any other renderer keeps 8 and adds no row.
+  const std::string software = vlm::gl::SoftwareRasteriserName(GLString(GL_RENDERER));
+  const std::string lowered =
+      "<tr><td>\xC2\x95</td><td></td><td></td><td colspan=2><i style='color:#0000FF;'>Info: Software "
+      "rasteriser (" + software + "): maximum anisotropy lowered from 8 to 1</i></td></tr>";
+  if (!software.empty()) {
+    EXPECT_EQ(log.compare(at + system.size(), lowered.size(), lowered), 0) << log.substr(at + system.size(), 300);
+    EXPECT_EQ(VLM_GetTextureAnisotropy(), 1.0f);
+  } else {
+    EXPECT_EQ(log.find("maximum anisotropy"), std::string::npos);
+    EXPECT_EQ(VLM_GetTextureAnisotropy(), 8.0f);
+  }
   const size_t program = log.find(">Program</big>");
   EXPECT_NE(program, std::string::npos);
   EXPECT_GT(program, at);
   EXPECT_EQ(log.find("Fail:"), std::string::npos) << log;
+}
+
+// The renderer strings of Mesa's software rasterisers, in any case; chips
+// (whose strings may name the LLVM that compiles their shaders) are none.
+TEST(GLTable, SoftwareRasteriserNames) {
+  using vlm::gl::SoftwareRasteriserName;
+  EXPECT_EQ(SoftwareRasteriserName("llvmpipe (LLVM 15.0.6, 256 bits)"), "llvmpipe");
+  EXPECT_EQ(SoftwareRasteriserName("Gallium 0.4 on softpipe"), "softpipe");
+  EXPECT_EQ(SoftwareRasteriserName("Mesa DRI SWRAST"), "swrast");
+  EXPECT_EQ(SoftwareRasteriserName("AMD Radeon RX 6600 (navi23, LLVM 15.0.6, DRM 3.49, 6.1.0)"), "");
+  EXPECT_EQ(SoftwareRasteriserName("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"), "");
+  EXPECT_EQ(SoftwareRasteriserName(""), "");
 }
 
 TEST(GLTable, HasFunctionsLogsEachMissingEntryPoint) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -97,9 +98,41 @@ TEST_F(Textures, RowsArriveTopRowFirstWhateverTheirStorage) {
   EXPECT_EQ(VLM_FreeTexture(fromFile->iHandle), 1);
 }
 
+// The maximum anisotropy set takes the textures made after it, within the
+// driver's limit; textures made before keep theirs. Impossible values are
+// refused with a row and change nothing.
+TEST_F(Textures, AnisotropySettingTakesTheTexturesMadeAfterIt) {
+  const float before = VLM_GetTextureAnisotropy();
+  const std::string png = WritePng("a.png", 8, 8);
+  VLM_TEXTURE* old = VLM_LoadTextureFile(-1, png.c_str(), VLM_DEFAULT, 2, "old");
+  ASSERT_EQ(VLM_SetTextureAnisotropy(2.0f), 1);
+  EXPECT_EQ(VLM_GetTextureAnisotropy(), 2.0f);
+  VLM_TEXTURE* two = VLM_LoadTextureFile(-1, png.c_str(), VLM_DEFAULT, 2, "two");
+  VLM_TEXTURE* cube = VLM_LoadCubeMapTexture(-1, (dir_.Path().string() + "/").c_str(), "a.png", "a.png",
+                                             "a.png", "a.png", "a.png", "a.png", GL_NEAREST, 0, "cube");
+  ASSERT_EQ(VLM_SetTextureAnisotropy(1000.0f), 1);
+  VLM_TEXTURE* most = VLM_LoadTextureFile(-1, png.c_str(), VLM_DEFAULT, 0, "most");
+  ASSERT_TRUE(old && two && cube && most);
+  EXPECT_FLOAT_EQ(TexFloat(GL_TEXTURE_2D, old->iTexture, GL_TEXTURE_MAX_ANISOTROPY_EXT),
+                  texturetest::ExpectedAnisotropy(before));
+  EXPECT_FLOAT_EQ(TexFloat(GL_TEXTURE_2D, two->iTexture, GL_TEXTURE_MAX_ANISOTROPY_EXT),
+                  texturetest::ExpectedAnisotropy(2.0f));
+  EXPECT_FLOAT_EQ(TexFloat(GL_TEXTURE_CUBE_MAP, cube->iTexture, GL_TEXTURE_MAX_ANISOTROPY_EXT),
+                  texturetest::ExpectedAnisotropy(2.0f));
+  EXPECT_FLOAT_EQ(TexFloat(GL_TEXTURE_2D, most->iTexture, GL_TEXTURE_MAX_ANISOTROPY_EXT),
+                  texturetest::ExpectedAnisotropy(1000.0f));
+
+  const size_t rows = Log().size();
+  for (float refused : {0.5f, 0.0f, -8.0f, NAN, INFINITY}) EXPECT_EQ(VLM_SetTextureAnisotropy(refused), 0);
+  EXPECT_EQ(VLM_GetTextureAnisotropy(), 1000.0f);
+  EXPECT_EQ(Count(Log().substr(rows), "Fail: The maximum anisotropy must be a finite number of at least 1!"), 5);
+  VLM_SetTextureAnisotropy(before);
+  for (VLM_TEXTURE* t : {old, two, cube, most}) VLM_FreeTexture(t->iHandle);
+}
+
 // Each creator's parameters as GL reports them.
 TEST_F(Textures, ParametersOfEachCreator) {
-  const float anisotropy = texturetest::ExpectedAnisotropy();
+  const float anisotropy = texturetest::ExpectedAnisotropy(VLM_GetTextureAnisotropy());
   const std::string png = WritePng("p.png", 8, 8);
   ASSERT_EQ(VLM_GetTextureFilter(), GL_LINEAR);  // set by start-up
 

@@ -63,15 +63,15 @@ inline float TexFloat(GLenum target, GLuint texture, GLenum name) {
   return TexParameter<GLfloat>(target, texture, name);
 }
 
-// The anisotropy a creator that asks for 8 leaves: 8 within the driver's
-// limit, or the untouched 1 when the driver offers none.
-inline float ExpectedAnisotropy() {
+// The anisotropy a creator that asks for `asked` leaves: that within the
+// driver's limit, or the untouched 1 when the driver offers none.
+inline float ExpectedAnisotropy(float asked) {
   const char* list = reinterpret_cast<const char*>(vlmgl.glGetString(GL_EXTENSIONS));
   const std::string extensions = list ? list : "";
   if (extensions.find("_texture_filter_anisotropic") == std::string::npos) return 1.0f;
   GLfloat limit = 1.0f;
   vlmgl.glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &limit);
-  return limit < 8.0f ? limit : 8.0f;
+  return limit < asked ? limit : asked;
 }
 
 inline int Count(const std::string& text, const std::string& part) {
