@@ -3,7 +3,8 @@
 // The box scene: N textured boxes lit by one point light (no shadows, no
 // glow), drawn by both engines at 320 x 180 and 1600 x 900 with vertical
 // sync off. The demo's scene: the demo's own start-up scene (shadowed point
-// light, its 6 x 2048 x 2048 cube) at the same two sizes. One line per case,
+// light, its 6 x 2048 x 2048 cube) at the same two sizes, with the
+// anisotropy the renderer chose for this rasteriser. One line per case,
 // the medians of 200 frames (VLM_BENCH_FRAMES may ask for fewer):
 //
 //   scene=box N=1000 res=320x180 ours_ms=... floor_ms=... ratio_floor=... irrlicht_ms=... ratio=...
@@ -44,8 +45,6 @@
 #include <vector>
 
 #include "bench/irrlicht_scene.h"
-#include "core/registries.h"
-#include "definition/texture_material_records.h"
 #include "game.h"
 #include "gpu/gl_table.h"
 #include "platform/image.h"
@@ -168,19 +167,6 @@ void BuildOurBoxes(int n) {
   VLM_LightRange(1, layout.lightRange);
 }
 
-// Until the renderer lowers the anisotropy on software rasterisers itself,
-// the demo's textures are measured with it at 1, as the demo will draw
-// them there (VLM_BENCH_KEEP_ANISOTROPY keeps what the loader set).
-void LowerAnisotropy() {
-  if (std::getenv("VLM_BENCH_KEEP_ANISOTROPY")) return;
-  vlm::TextureRegistry().ForEach([](VLM_TEXTURE* texture) {
-    if (!texture->iTexture || texture->iTarget == GL_TEXTURE_2D_ARRAY) return;
-    vlmgl.glBindTexture(texture->iTarget, texture->iTexture);
-    vlmgl.glTexParameterf(texture->iTarget, GL_TEXTURE_MAX_ANISOTROPY_EXT, 1.0f);
-    vlmgl.glBindTexture(texture->iTarget, 0);
-  });
-}
-
 // The demo's start scene (its own start-up code: ground plate, the two
 // wheels on their axle, the shadowed point light), plus a few balls and
 // wall slabs lying about as after some play.
@@ -204,7 +190,6 @@ bool BuildDemoScene(const char* resources) {
     place(demo::kMeshCube, "Wall", {x, 2, -10.0f + static_cast<float>(i % 2), 1}, 20.0f * static_cast<float>(i),
           {2, 2, 0.3f, 0});
   }
-  LowerAnisotropy();
   VLM_SetCurrentDirectory(previous.c_str());
   return true;
 }
