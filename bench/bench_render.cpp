@@ -1,18 +1,35 @@
-// The 3D frame against Irrlicht's OpenGL driver: N textured boxes lit by one
-// point light (no shadows, no glow) at 320 x 180 and 1600 x 900, vertical
-// sync off, the median of 200 frames each, one line per case:
+// The 3D frame against its floor and against Irrlicht's OpenGL driver.
 //
-//   N=1000 res=320x180 ours_ms=... irrlicht_ms=... ratio=...
+// The box scene: N textured boxes lit by one point light (no shadows, no
+// glow), drawn by both engines at 320 x 180 and 1600 x 900 with vertical
+// sync off. The demo's scene: the demo's own start-up scene (shadowed point
+// light, its 6 x 2048 x 2048 cube) at the same two sizes, with the
+// anisotropy the renderer chose for this rasteriser. One line per case,
+// the medians of 200 frames (VLM_BENCH_FRAMES may ask for fewer):
 //
-// followed by the time of each pass of our frame for the demo's scene at
-// 1600 x 900. `--box-passes N WIDTH HEIGHT [LIGHT]` gives the same per-pass
-// lines for one case of the box scene, with its light as RunBoxPasses says.
-// Every measurement runs in a child process of its own (this program with
-// --ours, --irrlicht or --passes), so that each engine opens its window and
-// GL context on a clean slate; the parent starts Xvfb when there is no
-// display and collects the children's "result" lines.
-// Frame times include the present and end with glFinish before the clock
-// is read.
+//   scene=box N=1000 res=320x180 ours_ms=... floor_ms=... ratio_floor=... irrlicht_ms=... ratio=...
+//   scene=demo res=1600x900 ours_ms=... floor_ms=... ratio_floor=...
+//
+// The floor is the least work the design's mandated steps must do on the
+// same render targets in the same process: one full-screen pass each with
+// a trivial program (the G-buffer fill of five RGBA32F layers with depth,
+// one light pass reading four layers, for a shadowed point light its six
+// depth faces, and the present: the screen layer blitted to the window and
+// swapped). Our frames and floor frames alternate, so that load on a shared
+// machine hits both alike. Each case is followed by the per-pass split of
+// both ("ours" and "floor" lines, milliseconds with glFinish after every
+// pass, medians of fewer frames), and for N = 1000 and 5000 by the CPU time
+// per drawn object of the geometry pass: engine_us_per_object with the GL
+// calls it makes per object (Model block upload, vertex array, draw)
+// replaced by calls that do nothing, so the driver's share is left out, and
+// with_driver_us_per_object with them.
+//
+// `--box-passes N WIDTH HEIGHT [LIGHT]` gives the passes of one box-scene
+// case with its light as RunBoxPasses says. Every measurement runs in a
+// child process of its own (this program with --ours, --irrlicht, --demo or
+// --box-passes), so that each engine opens its window and GL context on a
+// clean slate; the parent starts Xvfb when there is no display and collects
+// the children's "result" lines.
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +41,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/irrlicht_scene.h"
@@ -31,6 +49,7 @@
 #include "gpu/gl_table.h"
 #include "platform/image.h"
 #include "render/render_state.h"
+#include "render/targets.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 #include "velmora.h"
@@ -44,6 +63,9 @@ const int kFrames = [] {
   const int n = text ? std::atoi(text) : 0;
   return n > 0 ? n : 200;
 }();
+// The per-pass split and the demo's frames (six 2048 x 2048 shadow faces
+// each) take the median of fewer frames.
+const int kPassFrames = std::min(kFrames, 20);
 constexpr int kCheckerSide = 64;
 constexpr float kBoxSize = 1.0f;
 constexpr float kSpacing = 1.6f;
@@ -91,7 +113,7 @@ uint32_t CheckerTexel(int x, int y) {
   return ((x / 8 + y / 8) % 2) ? 0xFFE0C080u : 0xFF4060A0u;  // A R G B
 }
 
-// ---- Our frame -------------------------------------------------------------
+// ---- Our scenes ------------------------------------------------------------
 
 bool OpenOurScreen(int width, int height) {
   std::string error;
@@ -145,30 +167,383 @@ void BuildOurBoxes(int n) {
   VLM_LightRange(1, layout.lightRange);
 }
 
-double TimeOurFrames(const std::string& shot) {
-  std::vector<double> times;
-  if (!shot.empty()) VLM_KeepPresentedFrames(1);
-  for (int frame = 0; frame < kWarmupFrames + kFrames; ++frame) {
-    const Clock::time_point start = Clock::now();
+// The demo's start scene (its own start-up code: ground plate, the two
+// wheels on their axle, the shadowed point light), plus a few balls and
+// wall slabs lying about as after some play.
+bool BuildDemoScene(const char* resources) {
+  const std::string previous = VLM_GetCurrentDirectory();
+  if (!VLM_SetCurrentDirectory(resources)) {
+    std::fprintf(stderr, "bench_render: the demo's resources %s are not there\n", resources);
+    return false;
+  }
+  demo::BuildScene();
+  const auto place = [](VLM_HANDLE mesh, const char* material, v4f at, float turn, v4f scale) {
+    const auto object =
+        reinterpret_cast<VLM_HANDLE>(VLM_CreateObject(-1, mesh, VLM_GetMaterialByName(material), 0, ""));
+    VLM_ObjectPosition(object, &at, 0);
+    VLM_ObjectRotation(object, 0.0f, turn, 0.0f, 0);
+    VLM_ObjectScale(object, scale.x, scale.y, scale.z, 0);
+  };
+  for (int i = 0; i < 8; ++i) {
+    const float x = -6.0f + 1.7f * static_cast<float>(i);
+    place(demo::kMeshBall, "Ball", {x, 1, -6.0f - static_cast<float>(i % 3), 1}, 0.0f, {1, 1, 1, 0});
+    place(demo::kMeshCube, "Wall", {x, 2, -10.0f + static_cast<float>(i % 2), 1}, 20.0f * static_cast<float>(i),
+          {2, 2, 0.3f, 0});
+  }
+  VLM_SetCurrentDirectory(previous.c_str());
+  return true;
+}
+
+// ---- The floor -------------------------------------------------------------
+
+// One full-screen pass per mandated step with a trivial program, on the
+// engine's own render targets: what no frame of this design can undercut.
+class Floor {
+ public:
+  explicit Floor(bool shadowFaces) : shadowFaces_(shadowFaces) {
+    // A triangle that covers the viewport, made from the vertex number.
+    static constexpr const char* kCover =
+        "#version 330\n"
+        "void main() {\n"
+        "  vec2 p = vec2(float((gl_VertexID & 1) * 4 - 1), float((gl_VertexID >> 1) * 4 - 1));\n"
+        "  gl_Position = vec4(p, 0.5, 1.0);\n"
+        "}\n";
+    fill_ = Program(kCover,
+                    "#version 330\n"
+                    "layout(location = 0) out vec4 o0;\n"
+                    "layout(location = 1) out vec4 o1;\n"
+                    "layout(location = 2) out vec4 o2;\n"
+                    "layout(location = 3) out vec4 o3;\n"
+                    "layout(location = 4) out vec4 o4;\n"
+                    "void main() {\n"
+                    "  vec4 p = vec4(gl_FragCoord.xy, 0.0, 1.0);\n"
+                    "  o0 = p; o1 = p.yxzw; o2 = p.zyxw; o3 = p.wzyx; o4 = vec4(0.5, 1.0, 0.0, 1.0);\n"
+                    "}\n");
+    light_ = Program(kCover,
+                     "#version 330\n"
+                     "uniform sampler2DArray GBufferMap;\n"
+                     "layout(location = 0) out vec4 colour;\n"
+                     "void main() {\n"
+                     "  ivec2 t = ivec2(gl_FragCoord.xy);\n"
+                     "  colour = texelFetch(GBufferMap, ivec3(t, 0), 0) + texelFetch(GBufferMap, ivec3(t, 1), 0)\n"
+                     "         + texelFetch(GBufferMap, ivec3(t, 2), 0) + texelFetch(GBufferMap, ivec3(t, 3), 0);\n"
+                     "}\n");
+    depth_ = Program(kCover, "#version 330\nvoid main() {}\n");
+    vlmgl.glGenVertexArrays(1, &empty_);
+  }
+  ~Floor() {
+    for (GLuint program : {fill_, light_, depth_}) vlmgl.glDeleteProgram(program);
+    vlmgl.glDeleteVertexArrays(1, &empty_);
+  }
+  bool ok() const { return fill_ && light_ && depth_; }
+
+  // One floor frame; with `mark`, called after each pass with its name.
+  template <class Mark>
+  void Run(Mark&& mark) {
+    const vlm::render::RenderTargets& t = vlm::render::Targets();
+    const auto& gbuffer = t.framebuffers[vlm::render::kGBufferFramebuffer];
+    vlmgl.glBindVertexArray(empty_);
+    vlmgl.glDisable(GL_BLEND);
+    vlmgl.glDisable(GL_CULL_FACE);
+    vlmgl.glViewport(0, 0, t.width, t.height);
+
+    // The G-buffer fill: five RGBA32F layers and the depth of every pixel.
+    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, gbuffer.framebuffer);
+    vlmgl.glDrawBuffers(static_cast<GLsizei>(gbuffer.drawBuffers.size()), gbuffer.drawBuffers.data());
+    vlmgl.glEnable(GL_DEPTH_TEST);
+    vlmgl.glDepthFunc(GL_ALWAYS);
+    vlmgl.glDepthMask(GL_TRUE);
+    Cover(fill_);
+    mark("Fill");
+
+    // One light pass reading four layers into the lit scene.
+    vlmgl.glDisable(GL_DEPTH_TEST);
+    vlmgl.glDepthMask(GL_FALSE);
+    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffers[vlm::render::kForwardFramebuffer].framebuffer);
+    vlmgl.glDrawBuffer(GL_COLOR_ATTACHMENT0 + vlm::render::ForwardAttachment(vlm::render::kLayerLitScene));
+    vlmgl.glActiveTexture(GL_TEXTURE0);
+    vlmgl.glBindTexture(GL_TEXTURE_2D_ARRAY, t.gbufferArray);
+    Cover(light_);
+    mark("Light");
+
+    // The point light's six depth faces.
+    if (shadowFaces_) {
+      vlmgl.glEnable(GL_DEPTH_TEST);
+      vlmgl.glDepthMask(GL_TRUE);
+      vlmgl.glViewport(0, 0, t.cubeSize, t.cubeSize);
+      vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, t.cubeFramebuffer);
+      for (GLenum face = 0; face < 6; ++face) {
+        vlmgl.glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
+                                     t.shadowCube, 0);
+        Cover(depth_);
+      }
+      vlmgl.glViewport(0, 0, t.width, t.height);
+      mark("ShadowFaces");
+    }
+
+    // The present: the screen layer onto the window, then the swap.
+    vlmgl.glBindFramebuffer(GL_READ_FRAMEBUFFER, t.framebuffers[vlm::render::kForwardFramebuffer].framebuffer);
+    vlmgl.glReadBuffer(GL_COLOR_ATTACHMENT0 + vlm::render::ForwardAttachment(vlm::render::kLayerScreen));
+    vlmgl.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    vlmgl.glBlitFramebuffer(0, 0, t.width, t.height, 0, 0, t.width, t.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    vlmgl.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    VLM_FlipBuffers();  // no frame of the pipeline waits: only the swap
+    mark("Present");
+
+    // What our frame expects to find.
+    vlmgl.glDepthFunc(GL_LEQUAL);
+    vlmgl.glDepthMask(GL_TRUE);
+    vlmgl.glEnable(GL_CULL_FACE);
+    vlmgl.glUseProgram(0);
+    vlmgl.glBindVertexArray(0);
+  }
+
+ private:
+  static GLuint Program(const char* vertex, const char* fragment) {
+    const GLuint program = vlmgl.glCreateProgram();
+    for (const auto& [stage, source] : {std::pair{GL_VERTEX_SHADER, vertex}, std::pair{GL_FRAGMENT_SHADER, fragment}}) {
+      const GLuint shader = vlmgl.glCreateShader(stage);
+      vlmgl.glShaderSource(shader, 1, &source, nullptr);
+      vlmgl.glCompileShader(shader);
+      vlmgl.glAttachShader(program, shader);
+      vlmgl.glDeleteShader(shader);
+    }
+    vlmgl.glLinkProgram(program);
+    GLint linked = 0;
+    vlmgl.glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (!linked) {
+      std::fprintf(stderr, "bench_render: a floor program does not link\n");
+      vlmgl.glDeleteProgram(program);
+      return 0;
+    }
+    return program;
+  }
+  void Cover(GLuint program) {
+    vlmgl.glUseProgram(program);
+    vlmgl.glDrawArrays(GL_TRIANGLES, 0, 3);
+  }
+
+  bool shadowFaces_;
+  GLuint fill_ = 0, light_ = 0, depth_ = 0, empty_ = 0;
+};
+
+// ---- Timing ----------------------------------------------------------------
+
+// Per-pass clocks: the names in frame order and each frame's times.
+struct PassTimes {
+  std::vector<std::string> order;
+  std::map<std::string, std::vector<double>> ms;
+  Clock::time_point last;
+  void Start() { last = Clock::now(); }
+  void Mark(const char* pass, bool record) {
+    vlmgl.glFinish();
+    const Clock::time_point now = Clock::now();
+    if (record) {
+      if (!ms.count(pass)) order.emplace_back(pass);
+      ms[pass].push_back(Milliseconds(last, now));
+    }
+    last = now;
+  }
+  // "Name=ms Name=ms ...", medians.
+  std::string Line() const {
+    std::string line;
+    char text[96];
+    for (const std::string& name : order) {
+      std::snprintf(text, sizeof text, "%s%s=%.3f", line.empty() ? "" : " ", name.c_str(), Median(ms.at(name)));
+      line += text;
+    }
+    return line;
+  }
+};
+
+PassTimes* gOurPasses = nullptr;
+bool gRecordPasses = false;
+
+void MarkOurPass(const char* pass) {
+  if (gOurPasses) gOurPasses->Mark(pass, gRecordPasses);
+}
+
+void OurFrame() {
+  VLM_RenderWorld(-1);
+  VLM_FlipBuffers();
+}
+
+// Our frames and floor frames in turn: whole frames (each ended by glFinish)
+// for the medians, then fewer frames with glFinish after every pass for the
+// split. Prints the result lines of the scene.
+void MeasureAgainstFloor(Floor& floor, int frames, int passFrames) {
+  std::vector<double> ours, floors;
+  for (int frame = 0; frame < kWarmupFrames + frames; ++frame) {
+    vlmgl.glFinish();
+    Clock::time_point start = Clock::now();
+    OurFrame();
+    vlmgl.glFinish();
+    Clock::time_point end = Clock::now();
+    if (frame >= kWarmupFrames) ours.push_back(Milliseconds(start, end));
+    start = Clock::now();
+    floor.Run([](const char*) {});
+    vlmgl.glFinish();
+    end = Clock::now();
+    if (frame >= kWarmupFrames) floors.push_back(Milliseconds(start, end));
+  }
+  PassTimes ourPasses, floorPasses;
+  gOurPasses = &ourPasses;
+  vlm::Render().hooks.passEnded = MarkOurPass;
+  for (int frame = 0; frame < passFrames + 2; ++frame) {
+    gRecordPasses = frame >= 2;
+    vlmgl.glFinish();
+    ourPasses.Start();
     VLM_RenderWorld(-1);
     VLM_FlipBuffers();
+    ourPasses.Mark("Present", gRecordPasses);
     vlmgl.glFinish();
-    if (frame >= kWarmupFrames) times.push_back(Milliseconds(start, Clock::now()));
+    floorPasses.Start();
+    floor.Run([&](const char* pass) { floorPasses.Mark(pass, gRecordPasses); });
   }
-  if (!shot.empty()) VLM_SavePresentedFrame(shot.c_str());
-  return Median(times);
+  vlm::Render().hooks.passEnded = nullptr;
+  gOurPasses = nullptr;
+  // Passes that took no time in every frame are left out of the split.
+  PassTimes shown;
+  for (const std::string& name : ourPasses.order) {
+    if (Median(ourPasses.ms[name]) < 0.0005) continue;
+    shown.order.push_back(name);
+    shown.ms[name] = ourPasses.ms[name];
+  }
+  std::printf("result ms=%.3f floor_ms=%.3f objects=%d lights=%d shadow_objects=%d\n", Median(ours),
+              Median(floors), VLM_RenderedCount(VLM_RENDERED_OBJECTS), VLM_RenderedCount(VLM_RENDERED_LIGHTS),
+              VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS));
+  std::printf("result ours %s\n", shown.Line().c_str());
+  std::printf("result floor %s\n", floorPasses.Line().c_str());
 }
+
+// ---- CPU per drawn object --------------------------------------------------
+
+// The GL calls the geometry pass makes per object, each with a stand-in
+// that does nothing while the engine's own share is timed.
+struct DrawCallStubs {
+  decltype(vlmgl.glBindBuffer) bindBuffer = nullptr;
+  decltype(vlmgl.glBufferSubData) bufferSubData = nullptr;
+  decltype(vlmgl.glBindVertexArray) bindVertexArray = nullptr;
+  decltype(vlmgl.glDrawElements) drawElements = nullptr;
+  decltype(vlmgl.glDrawElementsInstanced) drawElementsInstanced = nullptr;
+  void Install() {
+    bindBuffer = std::exchange(vlmgl.glBindBuffer, [](GLenum, GLuint) {});
+    bufferSubData = std::exchange(vlmgl.glBufferSubData, [](GLenum, GLintptr, GLsizeiptr, const void*) {});
+    bindVertexArray = std::exchange(vlmgl.glBindVertexArray, [](GLuint) {});
+    drawElements = std::exchange(vlmgl.glDrawElements, [](GLenum, GLsizei, GLenum, const void*) {});
+    drawElementsInstanced =
+        std::exchange(vlmgl.glDrawElementsInstanced, [](GLenum, GLsizei, GLenum, const void*, GLsizei) {});
+  }
+  void Remove() {
+    vlmgl.glBindBuffer = bindBuffer;
+    vlmgl.glBufferSubData = bufferSubData;
+    vlmgl.glBindVertexArray = bindVertexArray;
+    vlmgl.glDrawElements = drawElements;
+    vlmgl.glDrawElementsInstanced = drawElementsInstanced;
+  }
+};
+
+struct GeometryClock {
+  DrawCallStubs stubs;
+  bool stubbed = false;
+  Clock::time_point start;
+  double ms = 0.0;
+};
+GeometryClock gGeometry;
+
+// The pass before the geometry pass starts the clock, the geometry pass
+// stops it; the stand-ins are in place only in between.
+void TimeGeometryPass(const char* pass) {
+  if (std::strcmp(pass, "StripMesh") == 0) {
+    if (gGeometry.stubbed) gGeometry.stubs.Install();
+    gGeometry.start = Clock::now();
+  } else if (std::strcmp(pass, "Geometry") == 0) {
+    gGeometry.ms = Milliseconds(gGeometry.start, Clock::now());
+    if (gGeometry.stubbed) gGeometry.stubs.Remove();
+  }
+}
+
+// Microseconds of the geometry pass per drawn object, median of `frames`.
+double GeometryMicrosecondsPerObject(bool stubbed, int frames) {
+  gGeometry.stubbed = stubbed;
+  vlm::Render().hooks.passEnded = TimeGeometryPass;
+  std::vector<double> perObject;
+  for (int frame = 0; frame < kWarmupFrames + frames; ++frame) {
+    OurFrame();
+    vlmgl.glFinish();
+    const int objects = VLM_RenderedCount(VLM_RENDERED_OBJECTS);
+    if (frame >= kWarmupFrames && objects > 0) perObject.push_back(gGeometry.ms * 1000.0 / objects);
+  }
+  vlm::Render().hooks.passEnded = nullptr;
+  return Median(perObject);
+}
+
+// ---- The children ----------------------------------------------------------
 
 int RunOurs(int n, int width, int height, const std::string& shot) {
   if (!OpenOurScreen(width, height)) return 1;
   BuildOurBoxes(n);
-  const double ms = TimeOurFrames(shot);
-  std::printf("result ms=%.3f objects=%d\n", ms, VLM_RenderedCount(VLM_RENDERED_OBJECTS));
+  Floor floor(false);
+  if (!floor.ok()) return 1;
+  if (!shot.empty()) {
+    VLM_KeepPresentedFrames(1);
+    OurFrame();
+    VLM_SavePresentedFrame(shot.c_str());
+    VLM_KeepPresentedFrames(0);
+  }
+  MeasureAgainstFloor(floor, kFrames, kPassFrames);
+  if (n >= 1000) {
+    // A frame at the smaller size is mostly the CPU's; the geometry pass
+    // is timed on its own.
+    const double engine = GeometryMicrosecondsPerObject(true, kPassFrames);
+    const double withDriver = GeometryMicrosecondsPerObject(false, kPassFrames);
+    std::printf("result engine_us_per_object=%.3f with_driver_us_per_object=%.3f\n", engine, withDriver);
+  }
   VLM_Shutdown();
   return 0;
 }
 
-// ---- Irrlicht's frame ------------------------------------------------------
+int RunDemo(int width, int height, const char* resources) {
+  if (!OpenOurScreen(width, height)) return 1;
+  if (!BuildDemoScene(resources)) return 1;
+  Floor floor(true);
+  if (!floor.ok()) return 1;
+  MeasureAgainstFloor(floor, kPassFrames, kPassFrames);
+  VLM_Shutdown();
+  return 0;
+}
+
+// The passes of the box scene, to see where a case's frame goes, with its
+// light as `light` says: "point" as built, "spot" a spot light in its place
+// looking down, "point-shadow" and "spot-shadow" those casting shadows (the
+// point light's cube, the spot's map), "direct-shadow" the point light and
+// the shadowed direct light from straight above.
+int RunBoxPasses(int n, int width, int height, const std::string& light) {
+  if (!OpenOurScreen(width, height)) return 1;
+  BuildOurBoxes(n);
+  if (light.rfind("spot", 0) == 0) {
+    const Layout layout(n);
+    VLM_CreateLight(1, 0.0f, layout.lightHeight, 0.0f, VLM_LIGHT_SPOT);  // replaces the point light
+    VLM_LightRange(1, layout.lightRange);
+  } else if (light != "point" && light != "point-shadow" && light != "direct-shadow") {
+    std::fprintf(stderr, "bench_render: unknown light %s\n", light.c_str());
+    VLM_Shutdown();
+    return 2;
+  }
+  const bool shadow = light.find("-shadow") != std::string::npos;
+  VLM_Shadows(shadow ? 1 : 0);
+  if (light == "direct-shadow") {
+    VLM_DirectLight(1);
+    VLM_DirectLightShadow(1);
+  } else {
+    VLM_LightShadow(1, shadow ? 1 : 0, 0);
+  }
+  Floor floor(light == "point-shadow");
+  if (!floor.ok()) return 1;
+  MeasureAgainstFloor(floor, kPassFrames, kFrames);
+  VLM_Shutdown();
+  return 0;
+}
 
 int RunIrrlicht(int n, int width, int height, const std::string& shot) {
   std::string error;
@@ -208,150 +583,6 @@ int RunIrrlicht(int n, int width, int height, const std::string& shot) {
   return 0;
 }
 
-// ---- Our passes in the demo's scene ----------------------------------------
-
-// The demo's start scene (its own start-up code: ground plate, the two
-// wheels on their axle, the shadowed point light), plus a few balls and
-// wall slabs lying about as after some play.
-void BuildDemoScene() {
-  demo::BuildScene();
-  const auto place = [](VLM_HANDLE mesh, const char* material, v4f at, float turn, v4f scale) {
-    const auto object =
-        reinterpret_cast<VLM_HANDLE>(VLM_CreateObject(-1, mesh, VLM_GetMaterialByName(material), 0, ""));
-    VLM_ObjectPosition(object, &at, 0);
-    VLM_ObjectRotation(object, 0.0f, turn, 0.0f, 0);
-    VLM_ObjectScale(object, scale.x, scale.y, scale.z, 0);
-  };
-  for (int i = 0; i < 8; ++i) {
-    const float x = -6.0f + 1.7f * static_cast<float>(i);
-    place(demo::kMeshBall, "Ball", {x, 1, -6.0f - static_cast<float>(i % 3), 1}, 0.0f, {1, 1, 1, 0});
-    place(demo::kMeshCube, "Wall", {x, 2, -10.0f + static_cast<float>(i % 2), 1}, 20.0f * static_cast<float>(i),
-          {2, 2, 0.3f, 0});
-  }
-}
-
-struct PassClock {
-  static constexpr int kMaxMarks = 32;
-  GLuint queries[kMaxMarks + 2] = {};
-  const char* names[kMaxMarks] = {};
-  Clock::time_point cpu[kMaxMarks + 1];
-  int marks = 0;
-  bool finishEachPass = false;
-};
-
-PassClock& Passes() {
-  static PassClock clock;
-  return clock;
-}
-
-void MarkPass(const char* pass) {
-  PassClock& clock = Passes();
-  if (clock.marks >= PassClock::kMaxMarks) return;
-  if (clock.finishEachPass) vlmgl.glFinish();
-  glQueryCounter(clock.queries[clock.marks + 1], GL_TIMESTAMP);
-  clock.names[clock.marks] = pass;
-  clock.cpu[++clock.marks] = Clock::now();
-}
-
-// A demo frame renders the light's six 2048 x 2048 shadow faces, which
-// takes llvmpipe about a second: the passes take the median of fewer frames.
-const int kPassFrames = std::min(kFrames, 20);
-
-// One line per pass (and the present) of the scene already built: the GPU
-// time between timer queries, the CPU time spent issuing the pass, and in a
-// second series with glFinish after every pass, the wall time until the
-// pass is done.
-void MeasurePasses(int frames) {
-  PassClock& clock = Passes();
-  glGenQueries(PassClock::kMaxMarks + 2, clock.queries);
-  vlm::Render().hooks.passEnded = MarkPass;
-  std::map<std::string, std::vector<double>> gpu, cpu, finished;
-  std::vector<std::string> order;
-  std::vector<double> totals;
-  for (int series = 0; series < 2; ++series) {
-    clock.finishEachPass = series == 1;
-    for (int frame = 0; frame < kWarmupFrames + frames; ++frame) {
-      vlmgl.glFinish();
-      clock.marks = 0;
-      glQueryCounter(clock.queries[0], GL_TIMESTAMP);
-      clock.cpu[0] = Clock::now();
-      VLM_RenderWorld(-1);
-      VLM_FlipBuffers();
-      MarkPass("Present");
-      vlmgl.glFinish();
-      const Clock::time_point end = Clock::now();
-      if (frame < kWarmupFrames) continue;
-      if (series == 0) totals.push_back(Milliseconds(clock.cpu[0], end));
-      GLuint64 stamps[PassClock::kMaxMarks + 1] = {};
-      for (int k = 0; k <= clock.marks; ++k)
-        glGetQueryObjectui64v(clock.queries[k], GL_QUERY_RESULT, &stamps[k]);
-      for (int k = 0; k < clock.marks; ++k) {
-        const std::string name = clock.names[k];
-        if (frame == kWarmupFrames && series == 0) order.push_back(name);
-        if (series == 0) {
-          gpu[name].push_back(static_cast<double>(stamps[k + 1] - stamps[k]) * 1e-6);
-          cpu[name].push_back(Milliseconds(clock.cpu[k], clock.cpu[k + 1]));
-        } else {
-          finished[name].push_back(Milliseconds(clock.cpu[k], clock.cpu[k + 1]));
-        }
-      }
-    }
-  }
-  vlm::Render().hooks.passEnded = nullptr;
-  glDeleteQueries(PassClock::kMaxMarks + 2, clock.queries);
-  for (const std::string& name : order)
-    std::printf("result pass=%s gpu_ms=%.3f cpu_ms=%.3f finished_ms=%.3f\n", name.c_str(),
-                Median(gpu[name]), Median(cpu[name]), Median(finished[name]));
-  std::printf("result pass=frame total_ms=%.3f objects=%d lights=%d shadow_objects=%d\n",
-              Median(totals), VLM_RenderedCount(VLM_RENDERED_OBJECTS),
-              VLM_RenderedCount(VLM_RENDERED_LIGHTS),
-              VLM_RenderedCount(VLM_RENDERED_SHADOW_OBJECTS));
-}
-
-int RunDemoPasses(const char* resources) {
-  if (!OpenOurScreen(1600, 900)) return 1;
-  const std::string previous = VLM_GetCurrentDirectory();
-  if (!VLM_SetCurrentDirectory(resources)) {
-    std::fprintf(stderr, "bench_render: the demo's resources %s are not there\n", resources);
-    return 1;
-  }
-  BuildDemoScene();
-  VLM_SetCurrentDirectory(previous.c_str());
-  MeasurePasses(kPassFrames);
-  VLM_Shutdown();
-  return 0;
-}
-
-// The passes of the box scene, to see where a case's frame goes, with its
-// light as `light` says: "point" as built, "spot" a spot light in its place
-// looking down, "point-shadow" and "spot-shadow" those casting shadows (the
-// point light's cube, the spot's map), "direct-shadow" the point light and
-// the shadowed direct light from straight above.
-int RunBoxPasses(int n, int width, int height, const std::string& light) {
-  if (!OpenOurScreen(width, height)) return 1;
-  BuildOurBoxes(n);
-  if (light.rfind("spot", 0) == 0) {
-    const Layout layout(n);
-    VLM_CreateLight(1, 0.0f, layout.lightHeight, 0.0f, VLM_LIGHT_SPOT);  // replaces the point light
-    VLM_LightRange(1, layout.lightRange);
-  } else if (light != "point" && light != "point-shadow" && light != "direct-shadow") {
-    std::fprintf(stderr, "bench_render: unknown light %s\n", light.c_str());
-    VLM_Shutdown();
-    return 2;
-  }
-  const bool shadow = light.find("-shadow") != std::string::npos;
-  VLM_Shadows(shadow ? 1 : 0);
-  if (light == "direct-shadow") {
-    VLM_DirectLight(1);
-    VLM_DirectLightShadow(1);
-  } else {
-    VLM_LightShadow(1, shadow ? 1 : 0, 0);
-  }
-  MeasurePasses(kFrames);
-  VLM_Shutdown();
-  return 0;
-}
-
 // ---- The parent --------------------------------------------------------------
 
 // Runs this program with `arguments`; its "result " lines without the
@@ -361,7 +592,7 @@ std::vector<std::string> RunChild(const std::string& arguments) {
   std::vector<std::string> results;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return results;
-  char line[512];
+  char line[1024];
   while (std::fgets(line, sizeof line, pipe)) {
     if (std::strncmp(line, "result ", 7) != 0) continue;
     std::string text = line + 7;
@@ -376,9 +607,16 @@ double Value(const std::vector<std::string>& results, const char* key) {
   const std::string prefix = std::string(key) + "=";
   for (const std::string& line : results) {
     const size_t at = line.find(prefix);
-    if (at != std::string::npos) return std::atof(line.c_str() + at + prefix.size());
+    if (at != std::string::npos && (at == 0 || line[at - 1] == ' '))
+      return std::atof(line.c_str() + at + prefix.size());
   }
   return -1.0;
+}
+
+// The per-pass lines of a child ("ours ...", "floor ...") under the case's line.
+void PrintSplit(const std::vector<std::string>& results) {
+  for (const std::string& line : results)
+    if (line.rfind("ours ", 0) == 0 || line.rfind("floor ", 0) == 0) std::printf("  %s\n", line.c_str());
 }
 
 int RunAll() {
@@ -392,23 +630,38 @@ int RunAll() {
   std::error_code ec;
   std::filesystem::create_directories(work, ec);
   std::filesystem::current_path(work, ec);
-  std::printf("frames=%d warmup=%d vsync=off shadows=off glow=off light=1 point pass_frames=%d\n",
-              kFrames, kWarmupFrames, kPassFrames);
+  std::printf("frames=%d warmup=%d pass_frames=%d vsync=off; box: shadows=off glow=off light=1 point\n", kFrames,
+              kWarmupFrames, kPassFrames);
   int failures = 0;
-  for (const auto& [width, height] : {std::pair{320, 180}, std::pair{1600, 900}}) {
+  const auto sizes = {std::pair{320, 180}, std::pair{1600, 900}};
+  for (const auto& [width, height] : sizes) {
     for (int n : {100, 1000, 5000}) {
       const std::string size = std::to_string(n) + " " + std::to_string(width) + " " + std::to_string(height);
-      const double ours = Value(RunChild("--ours " + size), "ms");
+      const std::vector<std::string> ours = RunChild("--ours " + size);
       const double irrlicht = Value(RunChild("--irrlicht " + size), "ms");
-      if (ours < 0 || irrlicht < 0) ++failures;
-      std::printf("N=%d res=%dx%d ours_ms=%.3f irrlicht_ms=%.3f ratio=%.3f\n", n, width, height,
-                  ours, irrlicht, irrlicht > 0 ? ours / irrlicht : 0.0);
+      const double ms = Value(ours, "ms"), floor = Value(ours, "floor_ms");
+      if (ms < 0 || floor < 0 || irrlicht < 0) ++failures;
+      std::printf("scene=box N=%d res=%dx%d ours_ms=%.3f floor_ms=%.3f ratio_floor=%.3f irrlicht_ms=%.3f ratio=%.3f\n",
+                  n, width, height, ms, floor, floor > 0 ? ms / floor : 0.0, irrlicht,
+                  irrlicht > 0 ? ms / irrlicht : 0.0);
+      PrintSplit(ours);
+      const double engine = Value(ours, "engine_us_per_object");
+      if (engine >= 0)
+        std::printf("  cpu engine_us_per_object=%.3f with_driver_us_per_object=%.3f\n", engine,
+                    Value(ours, "with_driver_us_per_object"));
       std::fflush(stdout);
     }
   }
-  const std::vector<std::string> passes = RunChild("--passes");
-  if (passes.empty()) ++failures;
-  for (const std::string& line : passes) std::printf("demo 1600x900 %s\n", line.c_str());
+  for (const auto& [width, height] : sizes) {
+    const std::vector<std::string> demo =
+        RunChild("--demo " + std::to_string(width) + " " + std::to_string(height));
+    const double ms = Value(demo, "ms"), floor = Value(demo, "floor_ms");
+    if (ms < 0 || floor < 0) ++failures;
+    std::printf("scene=demo res=%dx%d ours_ms=%.3f floor_ms=%.3f ratio_floor=%.3f shadow_objects=%d\n", width,
+                height, ms, floor, floor > 0 ? ms / floor : 0.0, static_cast<int>(Value(demo, "shadow_objects")));
+    PrintSplit(demo);
+    std::fflush(stdout);
+  }
   return failures == 0 ? 0 : 1;
 }
 
@@ -416,21 +669,22 @@ int RunAll() {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
+  const auto number = [&](int i) { return argc > i ? std::atoi(argv[i]) : 0; };
+  const int n = number(2), width = number(3), height = number(4);
   if ((mode == "--ours" || mode == "--irrlicht") && argc >= 5) {
-    const int n = std::atoi(argv[2]), width = std::atoi(argv[3]), height = std::atoi(argv[4]);
     const std::string shot = argc > 5 ? argv[5] : "";
     if (n <= 0 || width <= 0 || height <= 0) return 2;
     return mode == "--ours" ? RunOurs(n, width, height, shot) : RunIrrlicht(n, width, height, shot);
   }
-  if (mode == "--passes") return RunDemoPasses(argc > 2 ? argv[2] : VLM_DEMO_RESOURCES);
+  if (mode == "--demo" && argc >= 4 && number(2) > 0 && number(3) > 0)
+    return RunDemo(number(2), number(3), argc > 4 ? argv[4] : VLM_DEMO_RESOURCES);
   if (mode == "--box-passes" && argc >= 5) {
-    const int n = std::atoi(argv[2]), width = std::atoi(argv[3]), height = std::atoi(argv[4]);
     if (n <= 0 || width <= 0 || height <= 0) return 2;
     return RunBoxPasses(n, width, height, argc > 5 ? argv[5] : "point");
   }
   if (!mode.empty()) {
     std::fprintf(stderr,
-                 "Usage: %s [--ours|--irrlicht N WIDTH HEIGHT [SCREENSHOT.png] | --passes [RESOURCES] |\n"
+                 "Usage: %s [--ours|--irrlicht N WIDTH HEIGHT [SCREENSHOT.png] | --demo WIDTH HEIGHT [RESOURCES] |\n"
                  "          --box-passes N WIDTH HEIGHT [point|spot|point-shadow|spot-shadow|direct-shadow]]\n",
                  argv[0]);
     return 2;

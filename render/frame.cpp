@@ -77,6 +77,7 @@ struct FramePass {
 constexpr FramePass kFramePasses[] = {
     {"StripMesh", StripMeshPass},
     {"Geometry", GeometryPass},
+    {"Undrawn", UndrawnPass},
     {"DirectionalShadow", DirectionalShadowPass},
     {"BeginLights", BeginLightPasses},
     {"DirectLight", DirectLightPass},

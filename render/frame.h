@@ -46,6 +46,7 @@ Drawn DrawInstance(const MeshInstance& instance, const m4f& view, const m4f* cul
 void BeginFrame(FrameContext& frame);                   // camera and view, state, G-buffer cleared
 void StripMeshPass(const FrameContext& frame);          // nothing: the scene keeps no strip meshes
 void GeometryPass(const FrameContext& frame);           // render list 0 into the G-buffer
+void UndrawnPass(const FrameContext& frame);            // the G-buffer's empty pixels zeroed
 void DirectionalShadowPass(const FrameContext& frame);  // the direct light's shadow map
 void BeginLightPasses(const FrameContext& frame);       // camera back, lit scene cleared, lights placed
 void DirectLightPass(const FrameContext& frame);        // ambient, emission and the direct light

@@ -111,33 +111,57 @@ m4f DirectionalLightProjection() {
                             kDirectionalHalfWidth, kShadowNear, kDirectionalFar);
 }
 
-// The shadow program of `shader` with its samplers on the units its
-// textures go to; the colour texture's unit, or -1 for none.
-int UseShadowProgram(const VLM_SHADER& shadow) {
-  gl::UseProgram(shadow.iProgram);
+// A shadow program (number `number`, GL program `program`) made current
+// with its samplers on the units its textures go to, its uniforms found
+// by slot through `at`; the colour texture's unit.
+template <class Location>
+int UseShadowProgram(GLuint program, int number, Location at) {
+  gl::UseProgram(program);
   int colourUnit = 0;
-  switch (shadow.iProgramNumber) {
+  switch (number) {
     case VLM_PROGRAM_SHADOW_INSTANCING:  // instance buffer on unit 0, colour map on 1
-      vlmgl.glUniform1i(UniformLocation(shadow, 0, nullptr), 0);
-      vlmgl.glUniform1i(UniformLocation(shadow, 1, nullptr), 1);
+      vlmgl.glUniform1i(at(0), 0);
+      vlmgl.glUniform1i(at(1), 1);
       colourUnit = 1;
       break;
     case VLM_PROGRAM_SHADOW_GRASS: {  // instance buffer 0, fTime 1, vWind 2, colour map 3 on unit 1
-      vlmgl.glUniform1i(UniformLocation(shadow, 0, nullptr), 0);
-      vlmgl.glUniform1i(UniformLocation(shadow, 3, nullptr), 1);
-      const GLint time = UniformLocation(shadow, 1, nullptr);
+      vlmgl.glUniform1i(at(0), 0);
+      vlmgl.glUniform1i(at(3), 1);
+      const GLint time = at(1);
       if (time >= 0) vlmgl.glUniform1f(time, static_cast<float>(Timing().elapsedSeconds));
-      const GLint wind = UniformLocation(shadow, 2, nullptr);
+      const GLint wind = at(2);
       const float windVector[3] = {Render().effects.grassWind, 0.0f, 0.0f};
       if (wind >= 0) vlmgl.glUniform3fv(wind, 1, windVector);
       colourUnit = 1;
       break;
     }
     default:
-      vlmgl.glUniform1i(UniformLocation(shadow, 0, nullptr), 0);
+      vlmgl.glUniform1i(at(0), 0);
       break;
   }
   return colourUnit;
+}
+
+// The copy of shadow program `number` without the alpha test, or null.
+const LightProgram* OpaqueShadowCopy(int number) {
+  const auto& copies = Targets().opaqueShadow;
+  size_t index = 0;
+  switch (number) {
+    case VLM_PROGRAM_SHADOW_DEFAULT: index = 0; break;
+    case VLM_PROGRAM_SHADOW_INSTANCING: index = 1; break;
+    case VLM_PROGRAM_SHADOW_GRASS: index = 2; break;
+    default: return nullptr;
+  }
+  return copies[index].program ? &copies[index] : nullptr;
+}
+
+// Whether the alpha test can discard anything of the material: not with
+// an empty slot or a colour map without a transparent texel (an array
+// program keeps its test).
+bool AlphaTestCanDiscard(const VLM_MATERIAL& material, int shadowProgram) {
+  if (shadowProgram == VLM_PROGRAM_SHADOW_TEXTUREARRAY) return true;
+  const VLM_TEXTURE* texture = material.apTextures[VLM_SLOT_COLOUR];
+  return texture && texture->iTarget == GL_TEXTURE_2D && !texture->iOpaque;
 }
 
 // The material's colour map for the alpha test. An empty slot binds the
@@ -173,12 +197,26 @@ int DrawShadowCasters(const m4f& lightView, const m4f* cullProjection = nullptr)
     for (const VLM_SHADER* shader : Shaders().renderLists[static_cast<size_t>(list)]) {
       const VLM_SHADER* shadow = shader ? shader->pShadowProgram : nullptr;
       if (!shadow || !shadow->iProgram) continue;
-      const int colourUnit = UseShadowProgram(*shadow);
+      const int number = shadow->iProgramNumber;
+      const LightProgram* copy = OpaqueShadowCopy(number);
+      GLuint current = 0;
+      int colourUnit = 0;
       for (const VLM_MATERIAL* material : shader->materials) {
         if (!material || material->instances.empty()) continue;
+        // Materials that cannot discard draw through the copy without the test.
+        const bool tested = !copy || AlphaTestCanDiscard(*material, number);
+        const GLuint program = tested ? shadow->iProgram : copy->program;
+        if (program != current) {
+          current = program;
+          colourUnit = tested ? UseShadowProgram(program, number,
+                                                 [&](int slot) { return UniformLocation(*shadow, slot, nullptr); })
+                              : UseShadowProgram(program, number, [&](int slot) {
+                                  return copy->locations[static_cast<size_t>(slot)];
+                                });
+        }
         const bool noCulling = material->iBackFaceCulling == 0;
         if (noCulling) gl::SetCapability(GL_CULL_FACE, false);
-        BindShadowColour(*material, shadow->iProgramNumber, colourUnit);
+        if (tested) BindShadowColour(*material, number, colourUnit);
         for (const MeshInstance& instance : material->instances) {
           if (!instance.object || instance.object->aiRenderSwitch[1] == 0) continue;
           if (DrawInstance(instance, lightView, cullProjection) != Drawn::kSkipped) ++drawn;
@@ -273,9 +311,11 @@ int RenderShadowCube(const VLM_LIGHT& light, const m4f& lightWorld, GLuint cube)
 
 // One shadowed point light: its cubes, then its volume through the shadow
 // program. A light's own static cube is rendered once, the first time the
-// light is drawn with it, and keeps the shadows of that moment.
+// light is drawn with it, and keeps the shadows of that moment. With
+// `ambient` (see AmbientCarrier) it draws through the copy that also writes
+// ambient and emission, over the screen quad and without blending.
 void DrawShadowedPointLight(const FrameContext& frame, VLM_LIGHT& light, const m4f& lightWorld,
-                            const m4f& modelView) {
+                            const m4f& modelView, bool ambient) {
   const RenderTargets& t = Targets();
   int32_t& counted = Render().rendered.shadowObjects;
   const bool hasStatic = light.iStaticShadow != 0 && light.iShadowCube > 0;
@@ -288,7 +328,9 @@ void DrawShadowedPointLight(const FrameContext& frame, VLM_LIGHT& light, const m
   BindLightTarget(frame);
   BeginLightVolumes();
 
-  const LightProgram& program = t.pointShadow;
+  const LightProgram& program = ambient                                        ? t.pointShadowAmbient
+                                : hasStatic || t.pointShadowDynamic.program == 0 ? t.pointShadow
+                                                                               : t.pointShadowDynamic;
   gl::UseProgram(program.program);
   vlmgl.glUniform1i(program.locations[kPointGBufferMap], 0);
   vlmgl.glUniform1i(program.locations[kPointShadowMap], 1);
@@ -304,6 +346,17 @@ void DrawShadowedPointLight(const FrameContext& frame, VLM_LIGHT& light, const m
   gl::ActivateTextureUnit(0);
   SetModelView(modelView);
   UploadLight(light, hasStatic ? 1 : 0);
+  if (ambient) {
+    // It writes what the direct pass would have, then the light added as
+    // the blend would add it; the quad, seen from either side, needs no culling.
+    vlmgl.glUniform4fv(program.locations[kPointAmbientColor], 1, &Render().lighting.ambientColour.x);
+    gl::SetCapability(GL_BLEND, false);
+    SetCulling(false);
+    gl::DrawTriangleStrip(t.directQuadArray, 4);
+    gl::SetCapability(GL_BLEND, true);
+    SetCulling(true);
+    return;
+  }
   gl::BindVertexArray(t.sphereArray);
   gl::DrawIndexedTriangles(kIcosphereIndices);
 }
@@ -396,6 +449,46 @@ bool LightVisible(const FrameContext& frame, const Frustum& frustum, const VLM_L
   return TestSphere(frustum, light.v4fViewPosition, light.fRange) != Containment::kOutside;
 }
 
+// Point lights draw with their cube shadows.
+bool CubeShadowsOn() {
+  const RenderTargets& t = Targets();
+  return Render().lighting.shadowsOn && t.cubeFramebuffer != 0 && t.shadowCube != 0;
+}
+
+// Whether the camera lies inside a light volume drawn with `modelView`,
+// with room to spare for rounding: then the volume's far side covers
+// every pixel, as the screen quad does.
+bool HoldsCamera(const m4f& modelView) {
+  const m4f toVolume = Inverse(modelView);
+  const v4f eye{toVolume.e[12], toVolume.e[13], toVolume.e[14], 0.0f};  // the view's origin
+  const float distance = Length3(eye);
+  return std::isfinite(distance) && distance < kIcosphereInradius * 0.999f;
+}
+
+// The light that carries the direct pass's work in a frame whose direct
+// light is off: the first shadowed point light drawn, without a static
+// cube, when its volume holds the camera. Its copy with ambient then
+// shades every pixel the direct pass would, and the direct pass only sets
+// its uniforms. Null when the direct pass draws.
+const VLM_LIGHT* AmbientCarrier(const FrameContext& frame) {
+  const RenderTargets& t = Targets();
+  const LightingState& lighting = Render().lighting;
+  v4f direction;
+  if (t.pointShadowAmbient.program == 0 || !CubeShadowsOn() ||
+      (lighting.directLightOn && DirectDirection(&direction)))
+    return nullptr;
+  const Frustum frustum = FrustumOf(frame.projection);
+  for (VLM_LIGHT* light : Scene().pointLights) {
+    // Lights without shadow are drawn after the shadowed ones.
+    if (!light->iCastsShadow || !LightVisible(frame, frustum, *light)) continue;
+    if (light->iStaticShadow != 0 && light->iShadowCube > 0) return nullptr;
+    m4f world;
+    VLM_EntityWorldMatrix(&world, light, 1);
+    return HoldsCamera(Multiply(world, frame.view)) ? light : nullptr;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 void DirectionalShadowPass(const FrameContext& frame) {
@@ -451,6 +544,8 @@ void DirectLightPass(const FrameContext& frame) {
   // draws; without a shadow the copy compiled without the test draws, and
   // without the light the copy that computes ambient and emission alone.
   const LightProgram* copy = shadowed ? nullptr : lit ? &t.directUnshadowed : &t.directUnlit;
+  // A light that holds the camera may draw it all, below.
+  const bool carried = !lit && AmbientCarrier(frame) != nullptr;
   if (copy && copy->program == 0) copy = nullptr;
   for (const LightProgram* program : {&t.direct, copy}) {
     if (!program) continue;
@@ -479,6 +574,10 @@ void DirectLightPass(const FrameContext& frame) {
     gl::ActivateTextureUnit(0);
   }
   BindGBuffer(0);
+  if (carried) {
+    CheckPass("direct light");
+    return;
+  }
   // Its alpha is 1 wherever it draws, so blending would return the source
   // unchanged: drawing without it gives the same colours for less work.
   gl::SetCapability(GL_BLEND, false);
@@ -496,7 +595,8 @@ void PointAndSpotLightPass(const FrameContext& frame) {
   rendered.shadowObjects = 0;
   BeginLightVolumes();
   const Frustum frustum = FrustumOf(frame.projection);
-  const bool shadows = Render().lighting.shadowsOn && t.cubeFramebuffer != 0 && t.shadowCube != 0;
+  const bool shadows = CubeShadowsOn();
+  const VLM_LIGHT* carrier = AmbientCarrier(frame);
 
   SceneState& scene = Scene();
   std::vector<PointLightInstance> instances;
@@ -508,7 +608,7 @@ void PointAndSpotLightPass(const FrameContext& frame) {
     VLM_EntityWorldMatrix(&world, light, 1);
     const m4f modelView = Multiply(world, frame.view);
     if (shadows && light->iCastsShadow) {
-      DrawShadowedPointLight(frame, *light, world, modelView);
+      DrawShadowedPointLight(frame, *light, world, modelView, light == carrier);
       continue;
     }
     PointLightInstance& instance = instances.emplace_back();

@@ -76,7 +76,10 @@ void BeginFrame(FrameContext& frame) {
   UploadBlockRange(Block::kProjection, 0, sizeof(m4f));
 
   // State, then the G-buffer cleared: the misc layer's alpha 0 marks "nothing
-  // drawn" for the light and sky passes.
+  // drawn" for the light and sky passes. With the program that zeroes the
+  // pixels the geometry leaves empty, only the depth is cleared here: a
+  // clear would write every pixel of five float layers that the geometry
+  // then writes again.
   SetAlphaTest(false);
   gl::SetCapability(GL_BLEND, false);
   SetDepthTest(true);
@@ -86,7 +89,8 @@ void BeginFrame(FrameContext& frame) {
   SetWireframe(false);
   gl::SetViewport(frame.width, frame.height);
   BindFramebufferRecord(kGBufferFramebuffer);
-  gl::ClearTo(0.0f, 0.0f, 0.0f, 0.0f, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const GLbitfield colour = targets.undrawn.program ? 0 : GL_COLOR_BUFFER_BIT;
+  gl::ClearTo(0.0f, 0.0f, 0.0f, 0.0f, colour | GL_DEPTH_BUFFER_BIT);
   CheckPass("begin");
 }
 
@@ -113,6 +117,23 @@ void GeometryPass(const FrameContext& frame) {
   }
   gl::BindVertexArray(0);
   CheckPass("geometry");
+}
+
+void UndrawnPass(const FrameContext& /*frame*/) {
+  // What the clear left out: 0 in the five layers where the depth is still
+  // the far value. A surface lying exactly on the far plane counts as not
+  // drawn, as it does for the light passes and the depth linearisation.
+  const uint32_t fill = Targets().undrawn.program;
+  if (fill == 0) return;  // BeginFrame cleared the colours
+  gl::UseProgram(fill);
+  gl::SetDepthWrites(false);
+  gl::SetCapability(GL_CULL_FACE, false);
+  MaskToUndrawnPixels(true);
+  DrawScreenQuad();
+  MaskToUndrawnPixels(false);
+  gl::SetCapability(GL_CULL_FACE, Render().cache.cullFaces != 0);
+  gl::SetDepthWrites(true);
+  CheckPass("undrawn");
 }
 
 void SkyBoxPass(const FrameContext& frame) {

@@ -32,6 +32,14 @@ void MaskToDrawnPixels(bool on) {
   SetDepthTest(on);
 }
 
+void MaskToUndrawnPixels(bool on) {
+  // Every fragment at the far value passes GL_LEQUAL only where nothing
+  // nearer was drawn.
+  vlmgl.glDepthRange(on ? 1.0 : 0.0, 1.0);
+  vlmgl.glDepthFunc(GL_LEQUAL);
+  SetDepthTest(true);
+}
+
 void SetBlendFactors(uint32_t source, uint32_t destination) {
   gl::SetBlendFunction(source, destination);
   Render().cache.blendSource = static_cast<int32_t>(source);

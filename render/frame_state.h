@@ -17,6 +17,9 @@ void SetCulling(bool on);
 void SetDepthTest(bool on);
 // Light passes shade only pixels the geometry pass drew (see the .cpp).
 void MaskToDrawnPixels(bool on);
+// The other side: only pixels where the depth is still the cleared far
+// value, with the depth test on; off puts back the range 0-1.
+void MaskToUndrawnPixels(bool on);
 void SetBlendFactors(uint32_t source, uint32_t destination);
 void SetWireframe(bool on);
 // GL_ALPHA_TEST exists only in a compatibility context; a core context

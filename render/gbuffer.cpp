@@ -49,18 +49,23 @@ bool HasProgramFunctions() {
                                   "glVertexAttribDivisor", "glUseProgram", "glUniform1i"});
 }
 
+using Defines = std::initializer_list<const char*>;
+
 // Compiles a stage, logs "<label><compile log>" as information whatever
-// it says, attaches it and lets the program own it. With `define` the
-// stage is compiled with "#define <define>" after its version line, and
-// without a row: a variant of a program whose rows are already written.
+// it says, attaches it and lets the program own it. With `defines` the
+// stage is compiled with "#define <name>" lines after its version line,
+// and without a row: a variant of a program whose rows are already
+// written. Without a label it is compiled without a row too: a program of
+// the engine's own that the log has never listed.
 void AttachStage(GLuint program, GLenum type, const src::Source& source, const char* label,
-                 const char* define = nullptr) {
+                 Defines defines = {}) {
   const GLuint stage = vlmgl.glCreateShader(type);
   const auto length = static_cast<GLint>(source.end - source.begin);
-  if (define) {
+  if (defines.size() != 0) {
     const std::string_view text(source.begin, static_cast<size_t>(length));
     const size_t body = std::min(text.find('\n') + 1, text.size());  // after "#version ..."
-    const std::string line = std::string("#define ") + define + "\n";
+    std::string line;
+    for (const char* define : defines) line += std::string("#define ") + define + "\n";
     const GLchar* parts[3] = {source.begin, line.c_str(), source.begin + body};
     const GLint lengths[3] = {static_cast<GLint>(body), static_cast<GLint>(line.size()),
                               static_cast<GLint>(static_cast<size_t>(length) - body)};
@@ -72,8 +77,10 @@ void AttachStage(GLuint program, GLenum type, const src::Source& source, const c
     vlmgl.glCompileShader(stage);
     // A driver that reports no log for a clean compile reads as the success
     // phrase, as in the program builder's rows.
-    const std::string log = VLM_GetShaderCompileLog(stage);
-    Info(std::string(label) + (log.empty() ? "Compiling successfull!" : log));
+    if (label) {
+      const std::string log = VLM_GetShaderCompileLog(stage);
+      Info(std::string(label) + (log.empty() ? "Compiling successfull!" : log));
+    }
   }
   vlmgl.glAttachShader(program, stage);
   vlmgl.glDeleteShader(stage);
@@ -83,15 +90,16 @@ void AttachStage(GLuint program, GLenum type, const src::Source& source, const c
 // table of `slots` (slot, uniform name); other slots stay -1. The first
 // `samplers` slots are samplers, set to units 0, 1, ... so that samplers of
 // different types never share a unit (a draw would fail).
+// With `logged` false the stages are compiled without rows.
 LightProgram BuildProgram(const src::Source& vertex, const src::Source& fragment,
                           std::initializer_list<Block> blocks,
                           std::initializer_list<std::pair<int, const char*>> slots, int samplers,
-                          const char* define = nullptr) {
+                          Defines defines = {}, bool logged = true) {
   LightProgram light;
   light.locations.fill(-1);
   light.program = gl::CreateProgram();
-  AttachStage(light.program, GL_VERTEX_SHADER, vertex, "VertexShader: ", define);
-  AttachStage(light.program, GL_FRAGMENT_SHADER, fragment, "FragmentShader: ", define);
+  AttachStage(light.program, GL_VERTEX_SHADER, vertex, logged ? "VertexShader: " : nullptr, defines);
+  AttachStage(light.program, GL_FRAGMENT_SHADER, fragment, logged ? "FragmentShader: " : nullptr, defines);
   vlmgl.glBindAttribLocation(light.program, 0, "vVertex");
   vlmgl.glBindFragDataLocation(light.program, 0, "vFragColor");
   std::string log;
@@ -184,8 +192,11 @@ void RemakeDirectQuad() {
 void DeleteLightPrograms() {
   RenderTargets& t = Targets();
   for (LightProgram* light :
-       {&t.direct, &t.directUnshadowed, &t.directUnlit, &t.point, &t.pointShadow, &t.spot, &t.spotShadow})
+       {&t.direct, &t.directUnshadowed, &t.directUnlit, &t.point, &t.pointShadow, &t.pointShadowDynamic,
+        &t.pointShadowAmbient, &t.spot,
+        &t.spotShadow, &t.undrawn})
     DeleteLightProgram(*light);
+  for (LightProgram& copy : t.opaqueShadow) DeleteLightProgram(copy);
   for (uint32_t* array : {&t.directQuadArray, &t.sphereArray, &t.instancedSphereArray})
     gl::DeleteVertexArray(*array);
   for (uint32_t* buffer : {&t.directQuadBuffer, &t.sphereVertices, &t.sphereIndices, &t.instanceBuffer})
@@ -227,25 +238,34 @@ int VLM_InitGBuffer(void) {
   // light casts none: a branch on iLightState still runs the test's four
   // taps for every pixel on a driver that shades pixels in lock-step.
   t.directUnshadowed = BuildProgram(src::s_light_direct_vert, src::s_light_direct_frag,
-                                    {Block::kProjection, Block::kMisc}, directSlots, 2,
-                                    "VLM_UNSHADOWED");
+                                    {Block::kProjection, Block::kMisc}, directSlots, 2, {"VLM_UNSHADOWED"});
   // And without the light at all, for frames whose direct light is off:
   // the lit branch's three reads and its arithmetic cost every pixel too.
   t.directUnlit = BuildProgram(src::s_light_direct_vert, src::s_light_direct_frag,
-                               {Block::kProjection, Block::kMisc}, directSlots, 2, "VLM_UNLIT");
+                               {Block::kProjection, Block::kMisc}, directSlots, 2, {"VLM_UNLIT"});
 
   Info("Point Light initialization:");
   CreateLightVolumes(t);
   t.point = BuildProgram(src::s_light_point_vert, src::s_light_point_frag,
                          {Block::kProjection, Block::kMisc}, {{0, "GBufferMap"}}, 1);
-  t.pointShadow = BuildProgram(src::s_light_volume_vert, src::s_light_point_shadow_frag,
-                               {Block::kProjection, Block::kModel, Block::kLight, Block::kMisc},
-                               {{kPointGBufferMap, "GBufferMap"},
-                                {kPointShadowMap, "ShadowMap"},
-                                {kPointStaticShadowMap, "StaticShadowMap"},
-                                {kPointWorldViewMatrix, "mWorldViewMatrix"},
-                                {kPointShadowTextureMatrix, "mShadowTextureMatrix"}},
-                               3);
+  const std::initializer_list<Block> pointBlocks = {Block::kProjection, Block::kModel, Block::kLight, Block::kMisc};
+  const std::initializer_list<std::pair<int, const char*>> pointSlots = {
+      {kPointGBufferMap, "GBufferMap"},
+      {kPointShadowMap, "ShadowMap"},
+      {kPointStaticShadowMap, "StaticShadowMap"},
+      {kPointAmbientColor, "vAmbientColor"},
+      {kPointWorldViewMatrix, "mWorldViewMatrix"},
+      {kPointShadowTextureMatrix, "mShadowTextureMatrix"}};
+  t.pointShadow = BuildProgram(src::s_light_volume_vert, src::s_light_point_shadow_frag, pointBlocks, pointSlots, 3);
+  // The same without the static cube's test, for lights that keep no cube
+  // of their own: a branch on iStatic still runs the test's four taps for
+  // every pixel on a driver that shades pixels in lock-step.
+  t.pointShadowDynamic = BuildProgram(src::s_light_volume_vert, src::s_light_point_shadow_frag, pointBlocks,
+                                      pointSlots, 3, {"VLM_DYNAMIC_ONLY"});
+  // And that one also doing the direct pass's work, over the screen quad,
+  // for a frame without a direct light whose first light holds the camera.
+  t.pointShadowAmbient = BuildProgram(src::s_light_volume_vert, src::s_light_point_shadow_frag, pointBlocks,
+                                      pointSlots, 3, {"VLM_DYNAMIC_ONLY", "VLM_AMBIENT", "VLM_WHOLE_SCREEN"});
 
   Info("Spot Light initialization:");
   const std::initializer_list<std::pair<int, const char*>> spotSlots = {{0, "PositionMap"},
@@ -259,7 +279,21 @@ int VLM_InitGBuffer(void) {
   t.spot = BuildProgram(src::s_light_volume_vert, src::s_light_spot_frag, spotBlocks, spotSlots, 5);
   // The same program with the test of the spot's shadow map.
   t.spotShadow = BuildProgram(src::s_light_volume_vert, src::s_light_spot_frag, spotBlocks, spotSlots, 6,
-                              "VLM_SHADOWED");
+                              {"VLM_SHADOWED"});
+
+  // The G-buffer's pixels that the geometry pass left empty.
+  t.undrawn = BuildProgram(src::s_screen_quad_vert, src::s_gbuffer_undrawn_frag, {Block::kProjection}, {}, 0, {},
+                           false);
+
+  // The shadow programs without their alpha test, for casters whose colour
+  // map has no transparent texel (their rows are the built-in programs').
+  const std::initializer_list<Block> shadowBlocks = {Block::kProjection, Block::kModel, Block::kMisc};
+  t.opaqueShadow[0] = BuildProgram(src::s_shadow_default_vert, src::s_shadow_default_frag, shadowBlocks, {}, 0,
+                                   {"VLM_OPAQUE"});
+  t.opaqueShadow[1] = BuildProgram(src::s_shadow_instancing_vert, src::s_shadow_alpha_test_frag, shadowBlocks,
+                                   {{0, "InstanceBuffer"}}, 1, {"VLM_OPAQUE"});
+  t.opaqueShadow[2] = BuildProgram(src::s_shadow_grass_vert, src::s_shadow_alpha_test_frag, shadowBlocks,
+                                   {{0, "InstanceBuffer"}, {1, "fTime"}, {2, "vWind"}}, 1, {"VLM_OPAQUE"});
   VLM_EndLogSection();
   return 0;
 }

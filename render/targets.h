@@ -48,6 +48,8 @@ constexpr int kMaxPointLightInstances = 768;
 constexpr int kPointLightInstanceBytes = 96;
 constexpr int kIcosphereVertices = 43;  // the centre, then 42 on the unit sphere
 constexpr int kIcosphereIndices = 240;  // 80 triangles
+// No face plane of the icosphere lies nearer its centre (0.93417...).
+constexpr float kIcosphereInradius = 0.934f;
 
 struct FramebufferRecord {
   uint32_t framebuffer = 0;
@@ -85,6 +87,7 @@ enum PointShadowSlot : int {
   kPointGBufferMap = 0,
   kPointShadowMap = 1,
   kPointStaticShadowMap = 2,
+  kPointAmbientColor = 6,  // the copy that also writes ambient and emission
   kPointWorldViewMatrix = 7,
   kPointShadowTextureMatrix = 8,
 };
@@ -114,9 +117,20 @@ struct RenderTargets {
   uint32_t sphereArray = 0, instancedSphereArray = 0;
   uint32_t sphereVertices = 0, sphereIndices = 0, instanceBuffer = 0;
   LightProgram direct, point, pointShadow, spot;
+  LightProgram pointShadowDynamic;  // pointShadow without the static cube's test
+  // pointShadowDynamic over the screen quad, adding ambient and emission:
+  // the direct pass and the first light in one (see frame_lights.cpp).
+  LightProgram pointShadowAmbient;
+  // Zeroes the G-buffer's five layers where the geometry pass drew nothing
+  // (the screen quad, masked by the depth the geometry left).
+  LightProgram undrawn;
   LightProgram spotShadow;        // spot with the 4-tap test of its shadow map
   LightProgram directUnshadowed;  // direct compiled without the shadow test
   LightProgram directUnlit;       // direct with ambient and emission alone
+  // The shadow programs Default, Instancing and Grass compiled without the
+  // alpha test, for colour maps that cannot discard; their slots are the
+  // built-in programs' (InstanceBuffer 0 on unit 0, fTime 1, vWind 2).
+  std::array<LightProgram, 3> opaqueShadow;
 
   // Shadow maps.
   int32_t shadowSize = 0, cubeSize = 0;

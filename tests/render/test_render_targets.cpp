@@ -4,6 +4,7 @@
 // the location tables, the cube faces and the start-up log rows in order.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -179,6 +180,10 @@ TEST(RenderTargets, IcosphereIsClosedWoundOutwardsOnTheUnitSphere) {
     const float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]};
     EXPECT_GT(n[0] * (a[0] + b[0] + c[0]) + n[1] * (a[1] + b[1] + c[1]) + n[2] * (a[2] + b[2] + c[2]), 0.0f)
         << "triangle " << t << " faces inwards";
+    // A camera nearer the centre than kIcosphereInradius is inside every face.
+    EXPECT_GE((n[0] * a[0] + n[1] * a[1] + n[2] * a[2]) / std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]),
+              vlm::render::kIcosphereInradius)
+        << "triangle " << t;
     for (int k = 0; k < 3; ++k) {
       EXPECT_GE(tri[k], 1u);  // never the centre
       used.insert(tri[k]);
