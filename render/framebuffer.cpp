@@ -1,8 +1,10 @@
 // The render targets: the 8-layer G-buffer array, the depth texture, the
 // half-size array, the three framebuffers over them and the screen quad.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "gpu/gl_context.h"
 #include "gpu/gl_objects.h"
 #include "gpu/gl_state.h"
 #include "gpu/gl_textures.h"
@@ -98,6 +100,11 @@ void AttachRecord(RenderTargets& t, int index) {
 
 }  // namespace
 
+bool ScreenTargetsFit(int width, int height, const char* procedure) {
+  constexpr const char* kTooLarge = "Fail: The screen is larger than the graphics driver can draw into!";
+  return gl::ImageFits({width, height, kGBufferLayers, 16, true}, procedure, kTooLarge);
+}
+
 void DeleteFramebuffers() {
   RenderTargets& t = Targets();
   for (FramebufferRecord& record : t.framebuffers) {
@@ -124,10 +131,15 @@ int VLM_InitFrameBuffer(void) {
     VLM_EndLogSection();
     return 0;
   }
+  int width = 0, height = 0;
+  ScreenSize(&width, &height);
+  if (!ScreenTargetsFit(std::max(width, 1), std::max(height, 1), kProc)) {
+    VLM_EndLogSection();
+    return 0;
+  }
   DeleteFramebuffers();  // a second start-up replaces the targets, leaking nothing
-  ScreenSize(&t.width, &t.height);
-  if (t.width <= 0) t.width = 1;
-  if (t.height <= 0) t.height = 1;
+  t.width = std::max(width, 1);
+  t.height = std::max(height, 1);
   t.halfWidth = Half(t.width) > 0 ? Half(t.width) : 1;
   t.halfHeight = Half(t.height) > 0 ? Half(t.height) : 1;
   t.halfScaleX = t.halfScaleY = 0.5f;

@@ -138,6 +138,10 @@ void BuildIcosphere(std::vector<float>* vertices, std::vector<uint32_t>* indices
 // Look-at view matrix (row vectors) from eye towards target with the up vector.
 m4f LookAt(const v4f& eye, const v4f& target, const v4f& up);
 
+// True when the driver can make the screen's targets at width x height;
+// otherwise the failure row of `procedure` (none when null).
+bool ScreenTargetsFit(int width, int height, const char* procedure);
+
 // Deletes the objects of each group (0 names are skipped).
 void DeleteFramebuffers();
 void DeleteLightPrograms();
