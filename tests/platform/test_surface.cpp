@@ -5,7 +5,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cmath>
+#include <utility>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -118,6 +120,33 @@ TEST(Surface, InApplicationWindowThenShutdown) {
   EXPECT_EQ(VLM_OpenScreenInWindow(window, 0, 0, 400, 300, 32), 0);  // stale identifier
 
   // The shared test context comes back for whoever needs it next.
+  vlmtest::GLContext gl;
+  EXPECT_TRUE(gl.ok()) << gl.error();
+}
+
+TEST(Surface, ASizeTheDriverCannotDrawIntoIsClosedAgainWithARow) {
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
+  if (vlm::Engine().hasGL) VLM_Shutdown();
+  const intptr_t window = VLM_OpenWindow(4, 0, 0, 320, 240, "app", VLM_WINDOW_HIDDEN);
+  ASSERT_NE(window, 0);
+  {
+    vlmtest::TempDir dir;
+    dir.Enter();
+    for (auto [width, height] : {std::pair{INT_MAX, 240}, {320, INT_MAX}}) {
+      EXPECT_EQ(VLM_OpenScreenInWindow(window, 0, 0, width, height, 32), 0);
+      EXPECT_FALSE(vlm::Engine().hasGL);
+      EXPECT_EQ(vlm::Screen().glContext, nullptr);
+      const std::string log = vlmtest::ReadFile(dir.File("VLM LogFile.html"));
+      EXPECT_NE(log.find("Fail: The drawing surface is larger than the graphics driver can draw into!"),
+                std::string::npos);
+    }
+    // The window takes a surface of a drawable size afterwards.
+    EXPECT_NE(VLM_OpenScreenInWindow(window, 0, 0, 320, 240, 32), 0);
+    EXPECT_TRUE(vlm::Engine().hasGL);
+    VLM_Shutdown();
+  }
+  EXPECT_EQ(VLM_CloseWindow(4), 1);
   vlmtest::GLContext gl;
   EXPECT_TRUE(gl.ok()) << gl.error();
 }

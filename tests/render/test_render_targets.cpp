@@ -4,12 +4,15 @@
 // the location tables, the cube faces and the start-up log rows in order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <map>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "gpu/gl_context.h"
 #include "platform/screen_state.h"
 #include "render/targets.h"
 #include "shader_test_util.h"
@@ -150,6 +153,53 @@ TEST(RenderTargets, SizesFormatsAndAttachmentsAsQueriedFromGL) {
     EXPECT_FALSE(vlmgl.glIsTexture(current));
     ExpectTargets(33, 17, 16, 8);
   }
+  ExpectTargets(vlmtest::GLContext::kWidth, vlmtest::GLContext::kHeight, 320, 240);
+}
+
+TEST(RenderTargets, SizesTheDriverCannotMakeAreRefusedAndTheTargetsKept) {
+  vlmtest::GLContext gl;
+  REQUIRE_GL(gl);
+  RenderTargets& t = Targets();
+  const int limit = vlm::gl::Limits().texture;
+  ASSERT_GT(limit, 0);
+  GLint driver = 0;
+  vlmgl.glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driver);
+  EXPECT_EQ(limit, driver);
+  const RenderTargets before = t;
+  vlmtest::TempDir dir;
+  const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  std::string expected;
+  // One side beyond the driver's limit, then both within it but the cube's
+  // six 32-bit faces beyond 4 GiB (limit^2 * 24 bytes, limit >= 16384).
+  const int cube = std::max(limit, 16384);
+  for (auto [size, cubeSize] : {std::pair{INT_MAX, 128}, {128, INT_MAX}, {limit + 1, 128}, {128, cube}}) {
+    EXPECT_EQ(VLM_InitShadowMaps(size, cubeSize), 0);
+    expected += vlmtest::FailRow("VLM_InitShadowMaps",
+                                 "Fail: The shadow map sizes are beyond what the graphics driver can make!");
+  }
+  // The screen's targets (each try in its log section): a side beyond the
+  // limit, and limit x limit with the float G-buffer's 128 bytes a pixel
+  // beyond 4 GiB.
+  const std::string screenRow =
+      vlmtest::FailRow("VLM_InitFrameBuffer", "Fail: The screen is larger than the graphics driver can draw into!");
+  for (auto [width, height] : {std::pair{INT_MAX, 240}, {320, limit + 1}, {limit, limit}}) {
+    vlm::Screen().width = width;
+    vlm::Screen().height = height;
+    EXPECT_EQ(VLM_InitFrameBuffer(), 0);
+  }
+  vlm::Screen().width = vlmtest::GLContext::kWidth;
+  vlm::Screen().height = vlmtest::GLContext::kHeight;
+  const std::string body = vlmtest::LogBody(path);
+  EXPECT_EQ(body.substr(0, expected.size()), expected);
+  size_t rows = 0;
+  for (size_t at = body.find(screenRow); at != std::string::npos; at = body.find(screenRow, at + 1)) ++rows;
+  EXPECT_EQ(rows, 3u);
+  EXPECT_EQ(t.shadowSize, before.shadowSize);
+  EXPECT_EQ(t.cubeSize, before.cubeSize);
+  EXPECT_EQ(t.shadowMap, before.shadowMap);
+  EXPECT_TRUE(vlmgl.glIsTexture(t.shadowMap));
+  EXPECT_EQ(t.gbufferArray, before.gbufferArray);
+  EXPECT_TRUE(vlmgl.glIsTexture(t.gbufferArray));
   ExpectTargets(vlmtest::GLContext::kWidth, vlmtest::GLContext::kHeight, 320, 240);
 }
 
