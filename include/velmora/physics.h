@@ -90,9 +90,9 @@ int VLM_SetPhysicsBroadPhase(int flag);
  * dropped). Without a frame time (no window presents frames) every call runs
  * exactly one step. Call VLM_UpdatePhysics once per frame. Negative or
  * non-finite seconds, or maxSteps below 1, are refused, and so are steps
- * shorter than 0.0001 s (other than 0) and maxSteps above 1000: one update
- * then runs in bounded time, and the shortest step still covers a 0.1 s
- * frame. Returns 1, or 0. */
+ * shorter than 0.0001 s (other than 0) or longer than 60 s, and maxSteps
+ * above 1000: one update then runs in bounded time, and the shortest step
+ * still covers a 0.1 s frame. Returns 1, or 0. */
 int VLM_SetPhysicsTimeStep(float seconds, int maxSteps);
 /* Contact passes per step. 1 (the default): each contact is resolved once,
  * as it is found. n > 1: after all contacts of the step are found, they are

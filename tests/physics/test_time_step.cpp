@@ -71,11 +71,13 @@ TEST_F(PhysicsTest, ImpossibleTimeStepsAndPassCountsAreRefused) {
                                "Fail: The time step must be a finite number of at least 0, with at least one step!");
   // One update stays bounded: 1000 steps of at least 0.0001 s at most.
   EXPECT_EQ(VLM_SetPhysicsTimeStep(0.0001f, 1000), 1);
+  EXPECT_EQ(VLM_SetPhysicsTimeStep(60.0f, 1), 1);
   EXPECT_EQ(VLM_SetPhysicsTimeStep(1e-30f, 1), 0);
+  EXPECT_EQ(VLM_SetPhysicsTimeStep(60.5f, 1), 0);
   EXPECT_EQ(VLM_SetPhysicsTimeStep(0.1f, 1001), 0);
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < 3; ++i) {
     expected += vlmtest::FailRow("VLM_SetPhysicsTimeStep",
-                                 "Fail: The time step must be 0 or at least 0.0001 s, with at most 1000 steps!");
+                                 "Fail: The time step must be 0 or from 0.0001 s to 60 s, with at most 1000 steps!");
   }
   ASSERT_EQ(VLM_SetPhysicsTimeStep(0.1f, 1), 1);
   EXPECT_EQ(VLM_SetPhysicsContactPasses(0), 0);
