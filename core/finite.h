@@ -32,6 +32,24 @@ inline bool Within(float v, float lo, float hi) { return v >= lo && v <= hi; }
 
 inline constexpr const char* kNotFinite = "Fail: Numbers must be finite!";
 
+// The largest magnitude of a position (m), velocity (m/s, rad/s), gravity
+// (m/s^2) or joint length (m) the physics takes. Squares of sums of such
+// numbers (1e24) and their products with masses stay far inside the float
+// range (3e38), so a step cannot overflow from them; a world of 1e12 m is
+// far beyond what float positions resolve usefully anyway.
+inline constexpr float kMaxWorldNumber = 1.0e12f;
+inline constexpr const char* kBeyondWorld = "Fail: Physics numbers must lie between -1e12 and 1e12!";
+
+// The failure row for physics numbers that cannot be meant: kNotFinite,
+// kBeyondWorld, or null when all of them are usable.
+inline const char* WorldNumberFault(std::initializer_list<float> values) {
+  if (!AllFinite(values)) return kNotFinite;
+  for (float v : values) {
+    if (!Within(v, -kMaxWorldNumber, kMaxWorldNumber)) return kBeyondWorld;
+  }
+  return nullptr;
+}
+
 // Writes the failure row for a refused number and gives the 0 to return.
 inline int RefuseNumber(const char* procedure, const char* text = kNotFinite) {
   VLM_LogMessage(text, VLM_COLOR_FAIL, 0, "", procedure);

@@ -42,6 +42,12 @@ int VLM_Init(void) {
   ctx.render.cache = vlm::RenderStateCache{};
   ctx.render.screenFrameReady = 0;
   if (hasGL) vlm::gl::LogSystemInfo();
+  // A surface the driver cannot draw into is closed again before anything
+  // is made for it; the procedure that opened it tells the caller.
+  if (hasGL && !vlm::render::ScreenTargetsFit(ctx.screen.width, ctx.screen.height, nullptr)) {
+    vlm::platform::CloseScreen();
+    return 0;
+  }
 
   ctx.render.lighting.directLightIntensity = 1.0f;
   VLM_v4fSet(&ctx.render.lighting.directLightDirection, 0, -1, 0, 0);

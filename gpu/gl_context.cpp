@@ -2,6 +2,7 @@
 // driver strings in the log.
 #include "gpu/gl_context.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -44,7 +45,28 @@ int VersionNumber() {
   return major * 10 + minor;
 }
 
+SizeLimits limits;
+
+int ReadInteger(GLenum name) {
+  if (!vlmgl.glGetIntegerv) return 0;
+  GLint value = 0;
+  vlmgl.glGetIntegerv(name, &value);
+  DrainErrors();
+  return value > 0 ? value : 0;
+}
+
 }  // namespace
+
+const SizeLimits& Limits() { return limits; }
+
+bool ImageFits(const ImageRequest& image, const char* procedure, const char* text) {
+  const int side = image.renderbuffer ? std::min(limits.texture, limits.renderbuffer) : limits.texture;
+  const double bytes = static_cast<double>(image.width) * image.height * image.layers * image.texelBytes;
+  const bool fits = image.width > 0 && image.height > 0 && image.layers > 0 && image.width <= side &&
+                    image.height <= side && bytes <= kMaxImageBytes;
+  if (!fits && procedure) vlm::Fail(text, procedure);
+  return fits;
+}
 
 void LoadFunctionTable() {
 #define VLM_GL_LOAD(name) \
@@ -104,6 +126,8 @@ void LogSystemInfo() {
   VLM_LogMessage(("OpenGL " + version).c_str(), VLM_COLOR_INFO, 0, "", kProc);
   VLM_LogMessage(("GLSL " + glsl).c_str(), VLM_COLOR_INFO, 0, "", kProc);
   VLM_EndLogSection();
+  limits.texture = ReadInteger(GL_MAX_TEXTURE_SIZE);
+  limits.renderbuffer = ReadInteger(GL_MAX_RENDERBUFFER_SIZE);
   // The renderer is written for 3.3; an older driver is told in the log
   // rather than found out by its first failing feature.
   if (VersionNumber() < 33) {

@@ -38,8 +38,8 @@ int SetVelocity(VLM_HANDLE handle, const v4f* vector, float x, float y, float z,
   v4f& target = angular ? body->Body.v4fAngularVelocity : body->Body.v4fVelocity;
   if (flags & VLM_VELOCITY_ADD) VLM_v4fAdd(&value, &target);
   value.w = 0.0f;
-  if (!AllFinite({value.x, value.y, value.z})) {
-    return RefuseNumber(angular ? "VLM_SetBodyAngularVelocity" : "VLM_SetBodyVelocity");
+  if (const char* fault = WorldNumberFault({value.x, value.y, value.z})) {
+    return RefuseNumber(angular ? "VLM_SetBodyAngularVelocity" : "VLM_SetBodyVelocity", fault);
   }
   target = value;
   if (body->Body.iAsleep) {
@@ -70,11 +70,19 @@ int ChangeTransform(VLM_HANDLE handle, const char* procedure, Change&& change) {
   PhysicsLock guard(world.lock);
   const v4f position = body->v4fPosition, orientation = body->q4fOrientation, scale = body->v4fScale;
   change(body);
-  if (!FiniteTransform(body)) {
+  const v4f& p = body->v4fPosition;
+  const v4f& s = body->v4fScale;
+  // Two negative axes turn the shape half round (the demo's wheels); one or
+  // three mirror it, which no rigid body can be: its faces would turn inside out.
+  const bool mirrored = (s.x < 0.0f) != ((s.y < 0.0f) != (s.z < 0.0f));
+  const char* fault = !FiniteTransform(body) ? "Fail: Numbers must be finite, and a scale must not be 0!"
+                      : mirrored             ? "Fail: A body's scale must not mirror it (one or three negative axes)!"
+                                             : WorldNumberFault({p.x, p.y, p.z});
+  if (fault) {
     body->v4fPosition = position;
     body->q4fOrientation = orientation;
     body->v4fScale = scale;
-    return RefuseNumber(procedure, "Fail: Numbers must be finite, and a scale must not be 0!");
+    return RefuseNumber(procedure, fault);
   }
   RebuildObjectMatrices(body);
   ++world.listGeneration;

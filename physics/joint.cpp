@@ -2,6 +2,7 @@
 #include "physics/joint.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -25,6 +26,29 @@ void EraseValue(std::vector<T*>& list, T* value) {
 
 VLM_JOINT* FindJoint(VLM_HANDLE handle) { return JointRegistry().Resolve(handle); }
 
+// The mass that the spring between a and b moves: the pair's reduced mass,
+// or the free body's mass when the other is fixed; 0 when both are fixed.
+float SpringMass(const VLM_OBJECT* a, const VLM_OBJECT* b) {
+  if (IsFixed(a)) return IsFixed(b) ? 0.0f : b->Body.fMass;
+  if (IsFixed(b)) return a->Body.fMass;
+  return 1.0f / (1.0f / a->Body.fMass + 1.0f / b->Body.fMass);
+}
+
+// The share of stiffness and damping one step of h seconds can carry. The
+// step is semi-implicit Euler: with a = |k| h^2 / m and b = |c| h / m the
+// spring stays bounded while a + 2b < 4; at or beyond it both are scaled
+// down onto a + 2b = kSpringMargin (just inside the edge). 1 otherwise.
+constexpr float kSpringMargin = 3.9f;
+float StableShare(float k, float c, float mass, float h) {
+  if (!(mass > 0.0f) || !(h > 0.0f)) return 1.0f;
+  const float load = (std::fabs(k) * h * h + 2.0f * std::fabs(c) * h) / mass;
+  return load >= 4.0f ? kSpringMargin / load : 1.0f;
+}
+
+// The step a joint's values are checked against when they are set: the
+// fixed step, or a 60 Hz frame without one.
+float CheckedStep(const PhysicsWorld& world) { return world.fixedStep > 0.0f ? world.fixedStep : 1.0f / 60.0f; }
+
 // Sets one value of a joint; 0 when the handle names no joint.
 int SetJointValue(VLM_HANDLE handle, float VLM_JOINT::*value, float to, const char* procedure) {
   PhysicsLock guard(World().lock);
@@ -33,6 +57,15 @@ int SetJointValue(VLM_HANDLE handle, float VLM_JOINT::*value, float to, const ch
   if (!std::isfinite(to) || (value == &VLM_JOINT::fLength && to < 0.0f)) {
     return RefuseNumber(procedure, value == &VLM_JOINT::fLength ? "Fail: A length must be finite and not negative!"
                                                                : kNotFinite);
+  }
+  if (value == &VLM_JOINT::fLength && to > kMaxWorldNumber) return RefuseNumber(procedure, kBeyondWorld);
+  if (value != &VLM_JOINT::fLength) {
+    const float k = value == &VLM_JOINT::fStiffness ? to : joint->fStiffness;
+    const float c = value == &VLM_JOINT::fDamping ? to : joint->fDamping;
+    const float mass = SpringMass(joint->pBodyA, joint->pBodyB);
+    if (StableShare(k, c, mass, CheckedStep(World())) < 1.0f) {
+      return RefuseNumber(procedure, "Fail: The spring is too stiff or too damped for its bodies at the time step!");
+    }
   }
   joint->*value = to;
   WakeBody(joint->pBodyA);
@@ -109,8 +142,11 @@ void SolveJoint(VLM_JOINT* joint) {
   const float vn = VLM_v4fDot(&n, &relative, nullptr);
 
   const bool aFixed = IsFixed(a);
-  const float k = joint->fStiffness;
-  const float c = joint->fDamping;
+  // A step or a mass changed since the values were set cannot make the
+  // spring run away: it acts with what this step can carry.
+  const float share = StableShare(joint->fStiffness, joint->fDamping, SpringMass(a, b), World().timeStep);
+  const float k = joint->fStiffness * share;
+  const float c = joint->fDamping * share;
   auto& bodyA = a->Body;
   auto& bodyB = b->Body;
 

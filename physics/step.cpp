@@ -215,6 +215,13 @@ int VLM_SetPhysicsTimeStep(float seconds, int maxSteps) {
     return vlm::RefuseNumber("VLM_SetPhysicsTimeStep",
                              "Fail: The time step must be a finite number of at least 0, with at least one step!");
   }
+  // One update must end in bounded time: at most kMaxStepsPerUpdate steps,
+  // each at least kMinTimeStep long (together they still cover 0.1 s).
+  if ((seconds > 0.0f && seconds < vlm::kMinTimeStep) || seconds > vlm::kMaxTimeStep ||
+      maxSteps > vlm::kMaxStepsPerUpdate) {
+    return vlm::RefuseNumber("VLM_SetPhysicsTimeStep",
+                             "Fail: The time step must be 0 or from 0.0001 s to 60 s, with at most 1000 steps!");
+  }
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   world.fixedStep = seconds;

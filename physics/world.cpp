@@ -69,7 +69,7 @@ void ForgetCage(const VLM_CAGE* cage) {
 extern "C" {
 
 int VLM_SetGravity(float x, float y, float z) {
-  if (!vlm::AllFinite({x, y, z})) return vlm::RefuseNumber("VLM_SetGravity");
+  if (const char* fault = vlm::WorldNumberFault({x, y, z})) return vlm::RefuseNumber("VLM_SetGravity", fault);
   vlm::PhysicsWorld& world = vlm::World();
   vlm::PhysicsLock guard(world.lock);
   world.gravity = v4f{x, y, z, 0.0f};

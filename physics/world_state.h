@@ -39,6 +39,14 @@ struct CollisionSoundEntry {
 // sound's own volume. Installed by the sound layer; null plays nothing.
 using CollisionSoundPlayer = void (*)(VLM_SOUND* sound, float volumeFactor, const v4f* position);
 
+// Bounds of the fixed time step: the shortest step (seconds) and the most
+// steps one update runs, so that an update ends in bounded time while the
+// shortest step still covers a frame of 0.1 s; the longest step keeps one
+// step of the largest speeds and gravity far inside the float range.
+inline constexpr float kMinTimeStep = 1.0e-4f;
+inline constexpr float kMaxTimeStep = 60.0f;
+inline constexpr int32_t kMaxStepsPerUpdate = 1000;
+
 // One vertex of the debug view: two in a row make a line.
 struct DebugLineVertex {
   v4f v4fPosition;

@@ -133,9 +133,11 @@ bool CheckRequest(int width, int height, int bits, const char* procedure) {
   return true;
 }
 
-// Stores the surface in the engine context and starts the engine.
-void StartEngine(const Surface& surface, intptr_t appWindow, int x, int y, int width, int height,
-                 int bits, bool own, bool fullscreen) {
+// Stores the surface in the engine context and starts the engine. False
+// when the engine closed the surface again (a size the driver cannot draw
+// into), after the failure row of `procedure`.
+bool StartEngine(const char* procedure, const Surface& surface, intptr_t appWindow, int x, int y, int width,
+                 int height, int bits, bool own, bool fullscreen) {
   ScreenState& screen = Screen();
   screen.appWindow = appWindow;
   screen.window = surface.window;
@@ -159,6 +161,9 @@ void StartEngine(const Surface& surface, intptr_t appWindow, int x, int y, int w
   // Keyboard and mouse follow the surface's window from now on.
   InstallInputHook(own);
   VLM_Init();
+  if (screen.glContext) return true;
+  FailLoud("Fail: The drawing surface is larger than the graphics driver can draw into!", procedure);
+  return false;
 }
 
 }  // namespace
@@ -241,7 +246,7 @@ intptr_t VLM_OpenScreenInWindow(intptr_t window, int x, int y, int width, int he
     FailLoud(std::string("Fail: The OpenGL context cannot be created (") + SDL_GetError() + ")!", kProc);
     return 0;
   }
-  StartEngine(surface, window, x, y, width, height, bits, false, false);
+  if (!StartEngine(kProc, surface, window, x, y, width, height, bits, false, false)) return 0;
   return static_cast<intptr_t>(SDL_GetWindowID(surface.window));
 }
 
@@ -272,7 +277,7 @@ intptr_t VLM_OpenScreenWindow(int width, int height, int bits, const char* title
     if (SDL_GetClosestDisplayMode(display < 0 ? 0 : display, &wanted, &mode))
       SDL_SetWindowDisplayMode(surface.window, &mode);
   }
-  StartEngine(surface, 0, 0, 0, width, height, bits, true, fullscreen != 0);
+  if (!StartEngine(kProc, surface, 0, 0, 0, width, height, bits, true, fullscreen != 0)) return 0;
   return static_cast<intptr_t>(SDL_GetWindowID(surface.window));
 }
 

@@ -1,9 +1,12 @@
 // Screen elements: a unit quad in its own vertex buffer, sized, turned and
 // placed by one matrix, drawn at once with its material.
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 #include "core/fail.h"
+#include "core/finite.h"
 #include "core/registries.h"
 #include "core/trig.h"
 #include "definition/texture_material_records.h"
@@ -55,6 +58,54 @@ void Display(VLM_ELEMENT& element, float x, float y) {
   gl::BindVertexArray(element.iVertexArray);
   vlmgl.glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
   End2D();
+}
+
+// What the setters change, kept to be put back when a change would leave a
+// number that is not finite (the element would vanish from the screen).
+struct Shape {
+  VLM_ELEMENT_VERTEX vertices[4];
+  float angle, width, height;
+  v4f scale;
+  m4f matrix;
+};
+
+Shape SaveShape(const VLM_ELEMENT& e) {
+  Shape shape{{}, e.fAngle, e.fWidth, e.fHeight, e.v4fScale, e.m4fMatrix};
+  std::copy(std::begin(e.aVertices), std::end(e.aVertices), shape.vertices);
+  return shape;
+}
+
+void RestoreShape(VLM_ELEMENT& e, const Shape& shape) {
+  std::copy(std::begin(shape.vertices), std::end(shape.vertices), e.aVertices);
+  e.fAngle = shape.angle;
+  e.fWidth = shape.width;
+  e.fHeight = shape.height;
+  e.v4fScale = shape.scale;
+  e.m4fMatrix = shape.matrix;
+}
+
+bool FiniteShape(const VLM_ELEMENT& e) {
+  bool finite = AllFinite({e.fAngle, e.fWidth, e.fHeight});
+  for (const VLM_ELEMENT_VERTEX& v : e.aVertices) finite = finite && AllFinite({v.position[0], v.position[1]});
+  for (float x : e.m4fMatrix.e) finite = finite && std::isfinite(x);
+  return finite;
+}
+
+// Applies `change` to the element and rebuilds its matrix; refuses with the
+// failure row of `procedure`, leaving the element as it was, when a number
+// is not finite. 0 for a handle that names no element.
+template <class Change>
+int ChangeShape(intptr_t handle, const char* procedure, Change&& change) {
+  VLM_ELEMENT* element = Resolve(handle);
+  if (!element) return 0;
+  const Shape before = SaveShape(*element);
+  change(*element);
+  BuildElementMatrix(*element);
+  if (!FiniteShape(*element)) {
+    RestoreShape(*element, before);
+    return RefuseNumber(procedure);
+  }
+  return 1;
 }
 
 }  // namespace
@@ -127,42 +178,38 @@ VLM_HANDLE VLM_CreateElement(VLM_HANDLE id, VLM_HANDLE materialHandle, int topLe
 int VLM_DisplayElement(VLM_HANDLE handle, float x, float y) {
   VLM_ELEMENT* element = vlm::render::Resolve(handle);
   if (!element) return 0;
+  if (!vlm::AllFinite({x, y})) return vlm::RefuseNumber("VLM_DisplayElement");
   vlm::render::Display(*element, x, y);
   return 1;
 }
 
 int VLM_RotateElement(VLM_HANDLE handle, float angle, int relative) {
-  VLM_ELEMENT* element = vlm::render::Resolve(handle);
-  if (!element) return 0;
-  element->fAngle = relative ? element->fAngle + angle : angle;
-  vlm::render::BuildElementMatrix(*element);
-  return 1;
+  return vlm::render::ChangeShape(handle, "VLM_RotateElement", [&](VLM_ELEMENT& element) {
+    element.fAngle = relative ? element.fAngle + angle : angle;
+  });
 }
 
 int VLM_ZoomElement(VLM_HANDLE handle, float width, float height) {
-  VLM_ELEMENT* element = vlm::render::Resolve(handle);
-  if (!element) return 0;
-  element->fWidth = width;
-  element->fHeight = height;
-  element->v4fScale = {width, height, 1.0f, 0.0f};
-  vlm::render::BuildElementMatrix(*element);
-  return 1;
+  return vlm::render::ChangeShape(handle, "VLM_ZoomElement", [&](VLM_ELEMENT& element) {
+    element.fWidth = width;
+    element.fHeight = height;
+    element.v4fScale = {width, height, 1.0f, 0.0f};
+  });
 }
 
 int VLM_TransformElement(VLM_HANDLE handle, float x0, float y0, float x1, float y1, float x2, float y2,
                          float x3, float y3) {
-  VLM_ELEMENT* element = vlm::render::Resolve(handle);
-  if (!element) return 0;
   const float corners[4][2] = {{x0, y0}, {x1, y1}, {x2, y2}, {x3, y3}};
-  for (int i = 0; i < 4; ++i) {
-    element->aVertices[i].position[0] = corners[i][0];
-    element->aVertices[i].position[1] = corners[i][1];
-  }
-  element->fAngle = 0.0f;
-  element->v4fScale = {1.0f, 1.0f, 1.0f, 0.0f};
-  vlm::render::BuildElementMatrix(*element);
-  vlm::render::UploadVertices(*element);
-  return 1;
+  const int done = vlm::render::ChangeShape(handle, "VLM_TransformElement", [&](VLM_ELEMENT& element) {
+    for (int i = 0; i < 4; ++i) {
+      element.aVertices[i].position[0] = corners[i][0];
+      element.aVertices[i].position[1] = corners[i][1];
+    }
+    element.fAngle = 0.0f;
+    element.v4fScale = {1.0f, 1.0f, 1.0f, 0.0f};
+  });
+  if (done) vlm::render::UploadVertices(*vlm::render::Resolve(handle));
+  return done;
 }
 
 int VLM_FreeElement(VLM_HANDLE handle) {

@@ -1,9 +1,11 @@
 // The render targets: the 8-layer G-buffer array, the depth texture, the
 // half-size array, the three framebuffers over them and the screen quad.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "core/fail.h"
+#include "gpu/gl_context.h"
 #include "gpu/gl_objects.h"
 #include "gpu/gl_state.h"
 #include "gpu/gl_textures.h"
@@ -153,8 +155,17 @@ bool CreateSizedTargets(RenderTargets& t, const char* resizer) {
 
 }  // namespace
 
+bool ScreenTargetsFit(int width, int height, const char* procedure) {
+  constexpr const char* kTooLarge = "Fail: The screen is larger than the graphics driver can draw into!";
+  return gl::ImageFits({width, height, kGBufferLayers, 16, true}, procedure, kTooLarge);
+}
+
 bool RemakeSizedTargets(const char* procedure) {
   if (!HasTargetFunctions()) return false;
+  // A size the driver cannot make keeps the targets there are.
+  int width = 0, height = 0;
+  ScreenSize(&width, &height);
+  if (!ScreenTargetsFit(std::max(width, 1), std::max(height, 1), procedure)) return false;
   DeleteFramebuffers();
   const bool made = CreateSizedTargets(Targets(), procedure);
   RemakeDirectQuad();
@@ -183,8 +194,12 @@ int VLM_InitFrameBuffer(void) {
   using namespace vlm::render;
   VLM_BeginLogSection("FrameBuffer", VLM_COLOR_SUBSYSTEM);
   if (HasTargetFunctions()) {
-    DeleteFramebuffers();  // a second start-up replaces the targets, leaking nothing
-    CreateSizedTargets(Targets(), nullptr);
+    int width = 0, height = 0;
+    ScreenSize(&width, &height);
+    if (ScreenTargetsFit(std::max(width, 1), std::max(height, 1), kProc)) {
+      DeleteFramebuffers();  // a second start-up replaces the targets, leaking nothing
+      CreateSizedTargets(Targets(), nullptr);
+    }
   }
   VLM_EndLogSection();
   return 0;

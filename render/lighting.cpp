@@ -10,6 +10,10 @@
 #include "velmora/light.h"
 #include "velmora/math.h"
 
+namespace {
+constexpr const char* kStrength = "Fail: A strength must be finite and not negative!";
+}  // namespace
+
 extern "C" {
 
 int VLM_AmbientColour(uint32_t colour) {
@@ -70,11 +74,13 @@ int VLM_Shadows(int on) {
 }
 
 int VLM_Glow(float strength) {
+  if (!vlm::RefuseUnless(vlm::NotNegative(strength), "VLM_Glow", kStrength)) return 0;
   vlm::Render().effects.glowStrength = strength;
   return 0;
 }
 
 int VLM_Bloom(float strength) {
+  if (!vlm::RefuseUnless(vlm::NotNegative(strength), "VLM_Bloom", kStrength)) return 0;
   vlm::Render().effects.bloomStrength = strength;
   return 0;
 }

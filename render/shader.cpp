@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fail.h"
 #include "core/registries.h"
 #include "definition/texture_material_records.h"
 #include "gpu/gl_table.h"
@@ -65,7 +66,12 @@ std::string CompileStage(VLM_SHADER& shader, GLenum type, const char* source, si
 int CatchStage(VLM_HANDLE handle, GLenum type, const char* start, const char* end,
                const char* procedure) {
   VLM_SHADER* shader = ResolveShader(handle);
-  if (!shader || !ShaderGLReady(procedure)) return 0;
+  if (!shader) {
+    // The caller's source is otherwise dropped without a word.
+    vlm::Fail("Fail: This shader does not exist, the stage is not compiled!", procedure);
+    return 0;
+  }
+  if (!ShaderGLReady(procedure)) return 0;
   const size_t length = start && end > start ? static_cast<size_t>(end - start) : 0;
   const std::string log = CompileStage(*shader, type, start, length);
   // Any text but the success phrase is worth the reader's attention, a

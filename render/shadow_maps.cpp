@@ -3,6 +3,7 @@
 // matrices of the cube's faces.
 #include <cmath>
 
+#include "gpu/gl_context.h"
 #include "gpu/gl_objects.h"
 #include "gpu/gl_state.h"
 #include "gpu/gl_textures.h"
@@ -16,6 +17,7 @@ namespace vlm::render {
 namespace {
 
 constexpr const char* kProc = "VLM_InitShadowMaps";
+constexpr const char* kTooLarge = "Fail: The shadow map sizes are beyond what the graphics driver can make!";
 
 v4f Cross(const v4f& a, const v4f& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
@@ -144,6 +146,11 @@ int VLM_InitShadowMaps(int size, int cubeSize) {
     VLM_LogMessage("Fail: The shadow map sizes must be positive!", VLM_COLOR_FAIL, 0, "", kProc);
     return 0;
   }
+  // Without GL only the sizes are kept; with GL the driver must be able to
+  // make them: the 32-bit maps with their renderbuffer, the six-face cube.
+  if (HasGL() && !(vlm::gl::ImageFits({size, size, 1, 4, true}, kProc, kTooLarge) &&
+                   vlm::gl::ImageFits({cubeSize, cubeSize, 6, 4, true}, kProc, kTooLarge)))
+    return 0;
   t.shadowSize = size;
   t.cubeSize = cubeSize;
   vlm::Scene().shadowCubeSize = cubeSize;  // lights' own cubes match the dynamic one

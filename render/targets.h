@@ -159,6 +159,9 @@ m4f LookAt(const v4f& eye, const v4f& target, const v4f& up);
 bool RemakeSizedTargets(const char* procedure);
 // The direct light's screen quad, in pixels, at the targets' size.
 void RemakeDirectQuad();
+// True when the driver can make the screen's targets at width x height;
+// otherwise the failure row of `procedure` (none when null).
+bool ScreenTargetsFit(int width, int height, const char* procedure);
 
 // Deletes the objects of each group (0 names are skipped).
 void DeleteFramebuffers();

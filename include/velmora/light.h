@@ -57,6 +57,7 @@ int VLM_AmbientColour(uint32_t colour);
 int VLM_BackgroundColour(uint32_t colour);
 int VLM_DirectLight(int on);
 int VLM_Shadows(int on);
+/* Glow and bloom strengths: finite and not negative, else refused. */
 int VLM_Glow(float strength);
 int VLM_Bloom(float strength);
 

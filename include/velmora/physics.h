@@ -46,7 +46,10 @@ VLM_OBJECT* VLM_CreateBody(VLM_HANDLE id, VLM_HANDLE cage, VLM_HANDLE material, 
  * non-finite mass is refused. Returns 1, or 0. */
 int VLM_SetBodyMass(VLM_HANDLE body, float mass);
 /* value = *vector, or (x, y, z, 0) when vector is null. Flag 2: value is in
- * the body frame. Flag 1: added, otherwise it replaces. Returns 1, or 0. */
+ * the body frame. Flag 1: added, otherwise it replaces. A result that is
+ * not finite or beyond +-1e12 is refused (so are such positions, gravity
+ * and joint lengths: squares of them stay inside the float range).
+ * Returns 1, or 0. */
 int VLM_SetBodyVelocity(VLM_HANDLE body, const v4f* vector, float x, float y, float z, int flags);
 int VLM_SetBodyAngularVelocity(VLM_HANDLE body, const v4f* vector, float x, float y, float z, int flags);
 int VLM_SetBodyCollisionProcedure(VLM_HANDLE body, VLM_COLLISION_PROCEDURE procedure);
@@ -62,11 +65,14 @@ int VLM_BodyPosition(VLM_HANDLE body, const v4f* vector, int mode);
 /* Rotation by Euler angles in degrees with the transform modes. */
 int VLM_BodyRotation(VLM_HANDLE body, float ax, float ay, float az, int mode);
 /* Scale (x, y, z); with VLM_TRANSFORM_RELATIVE the current scale is
- * multiplied. The inertia follows at the next VLM_SetBodyMass. */
+ * multiplied. The inertia follows at the next VLM_SetBodyMass. A zero axis
+ * is refused, and so is a mirroring scale (one or three negative axes);
+ * two negative axes turn the body half round. */
 int VLM_BodyScale(VLM_HANDLE body, float x, float y, float z, int mode);
 
 /* ---- World -------------------------------------------------------------- */
 
+/* Gravity in m/s^2, each part finite and within +-1e12. */
 int VLM_SetGravity(float x, float y, float z);
 /* 0 stops the simulation without touching its state; 1 runs it. */
 int VLM_EnablePhysics(int flag);
@@ -83,7 +89,10 @@ int VLM_SetPhysicsBroadPhase(int flag);
  * most maxSteps; the rest carries over (time beyond maxSteps steps is
  * dropped). Without a frame time (no window presents frames) every call runs
  * exactly one step. Call VLM_UpdatePhysics once per frame. Negative or
- * non-finite seconds, or maxSteps below 1, are refused. Returns 1, or 0. */
+ * non-finite seconds, or maxSteps below 1, are refused, and so are steps
+ * shorter than 0.0001 s (other than 0) or longer than 60 s, and maxSteps
+ * above 1000: one update then runs in bounded time, and the shortest step
+ * still covers a 0.1 s frame. Returns 1, or 0. */
 int VLM_SetPhysicsTimeStep(float seconds, int maxSteps);
 /* Contact passes per step. 1 (the default): each contact is resolved once,
  * as it is found. n > 1: after all contacts of the step are found, they are
@@ -119,6 +128,12 @@ VLM_JOINT* VLM_ResolveJoint(VLM_HANDLE joint);
 /* Frees the joint and takes it out of its bodies' joint lists. */
 int VLM_FreeJoint(VLM_HANDLE joint);
 int VLM_SetJointLength(VLM_HANDLE joint, float length);
+/* A spring's stiffness k (N/m) and damping c (N s/m). With h the fixed
+ * time step (1/60 s without one) and m the mass the spring moves (the two
+ * bodies' reduced mass, or the free body's), values with
+ * (|k| h^2 + 2 |c| h) / m >= 4 are refused: the step could not keep the
+ * spring from running away. Should a later step or mass cross that line,
+ * each step scales k and c down onto 3.9 instead. */
 int VLM_SetJointStiffness(VLM_HANDLE joint, float stiffness);
 int VLM_SetJointDamping(VLM_HANDLE joint, float damping);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "core/registries.h"
@@ -118,6 +119,23 @@ TEST_F(Elements, RotationAndZoomBuildTheMatrixByHand) {
   // Turned 90 degrees the 8 x 6 quad stands 6 wide and 8 high.
   VLM_DisplayElement(h, 200, 100);
   ExpectBox(LitBox(vlmtest::ReadScreen()), 197, 96, 203, 104);
+  VLM_FreeElement(h);
+}
+
+TEST_F(Elements, ChangesThatLeaveNoFiniteMatrixAreRefusedAndTheElementKept) {
+  const VLM_HANDLE h = VLM_CreateElement(-1, material_, 0, 0);
+  VLM_RotateElement(h, 3e38f, 0);  // finite, and so is its matrix
+  const VLM_ELEMENT* e = VLM_IsElement(h);
+  const VLM_ELEMENT before = *e;
+  vlmtest::TempDir dir;
+  const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  EXPECT_EQ(VLM_DisplayElement(h, NAN, 0) + VLM_ZoomElement(h, 8, INFINITY) + VLM_RotateElement(h, 3e38f, 1) +
+                VLM_TransformElement(h, 0, 0, 0, 10, 10, 0, NAN, 10), 0);
+  const std::string body = vlmtest::LogBody(path);
+  for (const char* proc : {"VLM_DisplayElement", "VLM_ZoomElement", "VLM_RotateElement", "VLM_TransformElement"})
+    EXPECT_NE(body.find(vlmtest::FailRow(proc, "Fail: Numbers must be finite!")), std::string::npos) << proc;
+  EXPECT_EQ(std::memcmp(&e->aVertices, &before.aVertices, sizeof before.aVertices) +
+                std::memcmp(&e->m4fMatrix, &before.m4fMatrix, sizeof before.m4fMatrix), 0);
   VLM_FreeElement(h);
 }
 

@@ -117,6 +117,13 @@ TEST_F(PhysicsTest, ImpossibleTimeStepsAndPassCountsAreRefused) {
   EXPECT_EQ(VLM_SetPhysicsTimeStep(0.1f, 0), 0);
   expected += vlmtest::FailRow("VLM_SetPhysicsTimeStep",
                                "Fail: The time step must be a finite number of at least 0, with at least one step!");
+  // One update stays bounded: at most 1000 steps of 0.0001 s to 60 s.
+  EXPECT_EQ(VLM_SetPhysicsTimeStep(0.0001f, 1000) + VLM_SetPhysicsTimeStep(60.0f, 1), 2);
+  EXPECT_EQ(VLM_SetPhysicsTimeStep(1e-30f, 1) + VLM_SetPhysicsTimeStep(60.5f, 1) + VLM_SetPhysicsTimeStep(0.1f, 1001), 0);
+  const std::string bound = vlmtest::FailRow(
+      "VLM_SetPhysicsTimeStep", "Fail: The time step must be 0 or from 0.0001 s to 60 s, with at most 1000 steps!");
+  expected += bound + bound + bound;
+  ASSERT_EQ(VLM_SetPhysicsTimeStep(0.1f, 1), 1);
   EXPECT_EQ(VLM_SetPhysicsContactPasses(0), 0);
   expected += vlmtest::FailRow("VLM_SetPhysicsContactPasses", "Fail: At least one contact pass is needed!");
   EXPECT_EQ(vlmtest::LogBody(log), expected);

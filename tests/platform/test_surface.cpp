@@ -5,6 +5,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -120,6 +121,23 @@ TEST(Surface, InApplicationWindowThenShutdown) {
   // The shared test context comes back for whoever needs it next.
   vlmtest::GLContext gl;
   EXPECT_TRUE(gl.ok()) << gl.error();
+}
+
+TEST(Surface, ASizeTheDriverCannotDrawIntoIsClosedAgainWithARow) {
+  std::string error;
+  if (!vlmtest::EnsureDisplay(&error)) GTEST_SKIP() << error;
+  if (vlm::Engine().hasGL) VLM_Shutdown();
+  const intptr_t window = VLM_OpenWindow(4, 0, 0, 320, 240, "app", VLM_WINDOW_HIDDEN);
+  vlmtest::TempDir dir;
+  dir.Enter();
+  EXPECT_EQ(VLM_OpenScreenInWindow(window, 0, 0, INT_MAX, 240, 32), 0);
+  EXPECT_TRUE(!vlm::Engine().hasGL && !vlm::Screen().glContext);
+  EXPECT_NE(vlmtest::ReadFile(dir.File("VLM LogFile.html")).find(
+                "Fail: The drawing surface is larger than the graphics driver can draw into!"), std::string::npos);
+  EXPECT_NE(VLM_OpenScreenInWindow(window, 0, 0, 320, 240, 32), 0);  // a drawable size still opens
+  VLM_Shutdown();
+  VLM_CloseWindow(4);
+  EXPECT_TRUE(vlmtest::GLContext().ok());
 }
 
 TEST(Windows, NumbersSizesAndCloseEvents) {

@@ -4,6 +4,7 @@
 // the location tables, the cube faces and the start-up log rows in order.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <map>
 #include <set>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "gpu/gl_context.h"
 #include "platform/screen_state.h"
 #include "render/targets.h"
 #include "shader_test_util.h"
@@ -151,6 +153,30 @@ TEST(RenderTargets, SizesFormatsAndAttachmentsAsQueriedFromGL) {
     EXPECT_FALSE(vlmgl.glIsTexture(current));
     ExpectTargets(33, 17, 16, 8);
   }
+  ExpectTargets(vlmtest::GLContext::kWidth, vlmtest::GLContext::kHeight, 320, 240);
+}
+
+TEST(RenderTargets, SizesTheDriverCannotMakeAreRefusedAndTheTargetsKept) {
+  vlmtest::GLContext gl;
+  REQUIRE_GL(gl);
+  const int limit = vlm::gl::Limits().texture;  // llvmpipe: 16384, so limit^2 * 24 or 128 bytes pass 4 GiB
+  const RenderTargets before = Targets();
+  vlmtest::TempDir dir;
+  const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  for (auto [a, b] : {std::pair{INT_MAX, 128}, {128, limit + 1}, {128, limit}}) VLM_InitShadowMaps(a, b);
+  for (auto [a, b] : {std::pair{INT_MAX, 128}, {128, limit + 1}, {limit, limit}}) {
+    vlm::Screen().width = a;
+    vlm::Screen().height = b;
+    VLM_InitFrameBuffer();
+  }
+  const std::string body = vlmtest::LogBody(path);
+  size_t rows = 0;
+  for (const char* text : {"sizes are beyond what the graphics driver can make!", "larger than the graphics"})
+    for (size_t at = body.find(text); at != std::string::npos; at = body.find(text, at + 1)) ++rows;
+  EXPECT_EQ(rows, 6u);
+  vlm::Screen().width = vlmtest::GLContext::kWidth;
+  vlm::Screen().height = vlmtest::GLContext::kHeight;
+  EXPECT_TRUE(Targets().shadowSize == before.shadowSize && Targets().shadowMap == before.shadowMap);
   ExpectTargets(vlmtest::GLContext::kWidth, vlmtest::GLContext::kHeight, 320, 240);
 }
 

@@ -370,4 +370,12 @@ TEST(ShaderPrograms, HandBuiltProgramsFillTheirSlotTables) {
   }
 }
 
+TEST(ShaderPrograms, CompilingIntoAMissingShaderIsReported) {
+  vlmtest::TempDir dir;
+  const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  EXPECT_EQ(VLM_CatchVertexShader(900, "void main() {}", nullptr), 0);
+  EXPECT_EQ(vlmtest::LogBody(path), vlmtest::FailRow("VLM_CatchVertexShader",
+                                                     "Fail: This shader does not exist, the stage is not compiled!"));
+}
+
 }  // namespace

@@ -14,7 +14,8 @@
 namespace {
 
 constexpr const char* kClean =
-    "camera,cage,core,definition,input,light,material,math,mesh,particles,registry,scene,shader,sound,text,texture";
+    "camera,cage,core,definition,effects,element,input,light,material,math,mesh,particles,physics,registry,"
+    "render,scene,shader,sound,text,texture";
 
 TEST(Sweep, CleanSubsystemsStayClean) {
   // With a display the workers open a GL surface; without one they run the

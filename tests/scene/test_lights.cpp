@@ -196,6 +196,13 @@ TEST_F(Lights, GlobalParametersAmbientKeepsFullAlpha) {
   EXPECT_EQ(lighting.shadowsOn, 1);
   EXPECT_EQ(vlm::Render().effects.glowStrength, 0.25f);
   EXPECT_EQ(vlm::Render().effects.bloomStrength, 0.0f);
+  vlmtest::TempDir dir;
+  const std::string path = vlmtest::OpenTestLog(dir, VLM_LOG_PROCEDURE);
+  VLM_Glow(NAN);
+  VLM_Bloom(-0.5f);
+  const char* kStrength = "Fail: A strength must be finite and not negative!";
+  EXPECT_EQ(vlmtest::LogBody(path), vlmtest::FailRow("VLM_Glow", kStrength) + vlmtest::FailRow("VLM_Bloom", kStrength));
+  EXPECT_TRUE(vlm::Render().effects.glowStrength == 0.25f && vlm::Render().effects.bloomStrength == 0.0f);
 
   vlmtest::GLContext gl;
   REQUIRE_GL(gl);

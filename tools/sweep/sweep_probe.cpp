@@ -247,7 +247,9 @@ void Scene(Scan& s) {
 void Physics(Scan& s) {
   vlm::BodyRegistry().ForEach([&s](VLM_OBJECT* b) {
     Placed(s, "body", b->v4fPosition, b->q4fOrientation, b->v4fScale, b->mWorld);
-    s.Impossible("body scale <= 0", !(b->v4fScale.x > 0.0f && b->v4fScale.y > 0.0f && b->v4fScale.z > 0.0f));
+    // Two negative axes are a half turn (the demo's wheels); zero, one or
+    // three negative axes flatten or mirror the body.
+    s.Impossible("body scale 0 or mirrored", !(b->v4fScale.x * b->v4fScale.y * b->v4fScale.z > 0.0f));
     s.Num("body mass", b->Body.fMass);
     s.Vec("body velocity", b->Body.v4fVelocity);
     s.Vec("body angular velocity", b->Body.v4fAngularVelocity);
