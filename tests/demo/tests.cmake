@@ -8,6 +8,7 @@ else()
   target_sources(test_demo PRIVATE ${CMAKE_SOURCE_DIR}/demo/game.cpp)
   target_include_directories(test_demo PRIVATE ${CMAKE_SOURCE_DIR}/demo)
 endif()
+set(vlm_test_cost 100)  # each runs the demo for seconds to minutes
 # The soaks run by hand (`ctest -L soak -V`); test.sh leaves them out. The
 # ten-minute one draws one frame per game second: every frame drawn would
 # take hours on a software rasteriser.
