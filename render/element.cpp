@@ -1,8 +1,6 @@
 // Screen elements: a unit quad in its own vertex buffer, sized, turned and
 // placed by one matrix, drawn at once with its material.
-#include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <numbers>
 
 #include "core/fail.h"
@@ -60,30 +58,6 @@ void Display(VLM_ELEMENT& element, float x, float y) {
   End2D();
 }
 
-// What the setters change, kept to be put back when a change would leave a
-// number that is not finite (the element would vanish from the screen).
-struct Shape {
-  VLM_ELEMENT_VERTEX vertices[4];
-  float angle, width, height;
-  v4f scale;
-  m4f matrix;
-};
-
-Shape SaveShape(const VLM_ELEMENT& e) {
-  Shape shape{{}, e.fAngle, e.fWidth, e.fHeight, e.v4fScale, e.m4fMatrix};
-  std::copy(std::begin(e.aVertices), std::end(e.aVertices), shape.vertices);
-  return shape;
-}
-
-void RestoreShape(VLM_ELEMENT& e, const Shape& shape) {
-  std::copy(std::begin(shape.vertices), std::end(shape.vertices), e.aVertices);
-  e.fAngle = shape.angle;
-  e.fWidth = shape.width;
-  e.fHeight = shape.height;
-  e.v4fScale = shape.scale;
-  e.m4fMatrix = shape.matrix;
-}
-
 bool FiniteShape(const VLM_ELEMENT& e) {
   bool finite = AllFinite({e.fAngle, e.fWidth, e.fHeight});
   for (const VLM_ELEMENT_VERTEX& v : e.aVertices) finite = finite && AllFinite({v.position[0], v.position[1]});
@@ -98,11 +72,13 @@ template <class Change>
 int ChangeShape(intptr_t handle, const char* procedure, Change&& change) {
   VLM_ELEMENT* element = Resolve(handle);
   if (!element) return 0;
-  const Shape before = SaveShape(*element);
+  // The whole record is kept to be put back: a setter that left a number
+  // not finite would make the element vanish from the screen.
+  const VLM_ELEMENT before = *element;
   change(*element);
   BuildElementMatrix(*element);
   if (!FiniteShape(*element)) {
-    RestoreShape(*element, before);
+    *element = before;
     return RefuseNumber(procedure);
   }
   return 1;

@@ -160,12 +160,20 @@ bool ScreenTargetsFit(int width, int height, const char* procedure) {
   return gl::ImageFits({width, height, kGBufferLayers, 16, true}, procedure, kTooLarge);
 }
 
-bool RemakeSizedTargets(const char* procedure) {
-  if (!HasTargetFunctions()) return false;
-  // A size the driver cannot make keeps the targets there are.
+namespace {
+
+// Whether the screen's present size can be made; a size the driver cannot
+// make keeps the targets there are.
+bool PresentSizeFits(const char* procedure) {
   int width = 0, height = 0;
   ScreenSize(&width, &height);
-  if (!ScreenTargetsFit(std::max(width, 1), std::max(height, 1), procedure)) return false;
+  return ScreenTargetsFit(std::max(width, 1), std::max(height, 1), procedure);
+}
+
+}  // namespace
+
+bool RemakeSizedTargets(const char* procedure) {
+  if (!HasTargetFunctions() || !PresentSizeFits(procedure)) return false;
   DeleteFramebuffers();
   const bool made = CreateSizedTargets(Targets(), procedure);
   RemakeDirectQuad();
@@ -193,13 +201,9 @@ extern "C" {
 int VLM_InitFrameBuffer(void) {
   using namespace vlm::render;
   VLM_BeginLogSection("FrameBuffer", VLM_COLOR_SUBSYSTEM);
-  if (HasTargetFunctions()) {
-    int width = 0, height = 0;
-    ScreenSize(&width, &height);
-    if (ScreenTargetsFit(std::max(width, 1), std::max(height, 1), kProc)) {
-      DeleteFramebuffers();  // a second start-up replaces the targets, leaking nothing
-      CreateSizedTargets(Targets(), nullptr);
-    }
+  if (HasTargetFunctions() && PresentSizeFits(kProc)) {
+    DeleteFramebuffers();  // a second start-up replaces the targets, leaking nothing
+    CreateSizedTargets(Targets(), nullptr);
   }
   VLM_EndLogSection();
   return 0;
